@@ -1,0 +1,34 @@
+#pragma once
+// Replacing a file without ever leaving a half-written one: the data goes to
+// a temporary file in the same folder, is flushed to disk and renamed over
+// the target.
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace pm {
+
+bool WriteFileAtomically(const std::string& fileName, std::string_view data);
+
+// A temporary file beside `target`; Commit() renames it over the target,
+// otherwise the destructor removes it.
+class TAtomicFileWriter {
+public:
+    explicit TAtomicFileWriter(const std::string& target);
+    ~TAtomicFileWriter();
+    TAtomicFileWriter(const TAtomicFileWriter&) = delete;
+    TAtomicFileWriter& operator=(const TAtomicFileWriter&) = delete;
+
+    bool IsOpen() const { return fd_ >= 0; }
+    bool Write(const void* data, std::size_t size);
+    bool Commit();
+    const std::string& TempName() const { return temp_; }
+
+private:
+    std::string target_;
+    std::string temp_;
+    int fd_ = -1;
+    bool failed_ = false;
+};
+
+}  // namespace pm

@@ -1,0 +1,94 @@
+#pragma once
+// TBaseClass: what every task shares — the input and output bitmaps, the
+// information about the image being processed, a scratch settings store,
+// the task type's class information, and its settings declared once, in
+// their fixed order, with the editor widget each one is shown in.
+#include "core/INIObject.h"
+#include "core/Values.h"
+#include "imaging/Bitmap.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace pm {
+
+class IEditorPage;
+class TRunContext;
+
+struct TRegClassInfo {
+    std::string ClassName;
+    std::string Caption;
+    std::string Description;
+    std::int32_t PageIndex = 0;
+};
+
+struct TBitmapsInfo {
+    std::string SourceFileName;
+    std::int32_t Height = 0;
+    std::int32_t Width = 0;
+    std::uint8_t BitsPerPixel = 0;
+    std::string TargetFileName;
+};
+
+class TBaseClass {
+public:
+    explicit TBaseClass(TRunContext* context = nullptr);
+    virtual ~TBaseClass();
+    TBaseClass(const TBaseClass&) = delete;
+    TBaseClass& operator=(const TBaseClass&) = delete;
+
+    TBitmap SrcBitmap;
+    TBitmap DstBitmap;
+    TBitmapsInfo BitmapsInfo;
+
+    const TRegClassInfo& ClassInfo() const { return classInfo_; }
+    const std::string& ClassName() const { return classInfo_.ClassName; }
+    TINIObject& SettingsStore() { return settingsStore_; }
+    TRunContext* Context() const { return context_; }
+    void SetContext(TRunContext* context) { context_ = context; }
+
+    void ResetBitmaps();
+
+    // The seven task operations. The defaults work from the declared settings:
+    // save/load in declaration order, show/read through each setting's widget.
+    virtual TINIObject& SaveSettings(const std::string& taskName);
+    virtual void LoadSettings(const TINIObject& ini);
+    virtual void PrepareEditor(IEditorPage& page);
+    virtual void ShowSettings(IEditorPage& page, TValueSlot slot);
+    virtual void ReadSettings(IEditorPage& page, TValueSlot slot);
+    // Produces DstBitmap from SrcBitmap with the settings of `slot`; logs and
+    // returns false on failure.
+    virtual bool Execute(TValueSlot slot);
+    virtual bool SettingsChanged(IEditorPage& page);
+
+    // The declared settings in their fixed order.
+    struct TSetting {
+        std::unique_ptr<TKX_ValueBase> Value;
+        std::string Widget;  // editor widget name; empty when shown by the task itself
+    };
+    const std::vector<TSetting>& Settings() const { return settings_; }
+    // The setting stored under `key` (case-insensitive), or null.
+    TKX_ValueBase* FindSetting(const std::string& key) const;
+
+protected:
+    // Declares the next setting. Example:
+    //   TKX_Integer& ShadowX = Declare<TKX_Integer>("FX2_Shadow_X", "Shadow_X", 6);
+    template <typename V, typename Def>
+    V& Declare(std::string widget, std::string key, Def def) {
+        auto value = std::make_unique<V>(std::move(key), std::move(def));
+        V& ref = *value;
+        settings_.push_back({std::move(value), std::move(widget)});
+        return ref;
+    }
+
+    TRegClassInfo classInfo_;
+
+private:
+    TINIObject settingsStore_;
+    TRunContext* context_;
+    std::vector<TSetting> settings_;
+};
+
+}  // namespace pm

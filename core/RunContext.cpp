@@ -1,0 +1,8 @@
+#include "core/RunContext.h"
+
+namespace pm {
+
+TRunContext::TRunContext() : generalObject_(std::make_unique<TBaseClass>(this)) {}
+TRunContext::~TRunContext() = default;
+
+}  // namespace pm

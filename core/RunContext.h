@@ -1,0 +1,55 @@
+#pragma once
+// The state a running task can reach: the general object with the image of
+// the file being processed, the current task references, the current source
+// file and project item. The main window holds one; a batch run (or each of
+// its workers) holds its own.
+#include "core/BaseClass.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace pm {
+
+// One project item.
+struct PrItemRec {
+    std::string SourceDirectory;
+    bool SourceScanSubDir = true;
+    std::string TargetDirectory;
+    std::string ScenarioFileName;
+};
+
+// One scenario entry: the task's name and the task, which it owns.
+struct TaskRec {
+    std::string Name;
+    std::unique_ptr<TBaseClass> Task;
+};
+
+// Entries are held by pointer so that references stay valid while the list
+// is reordered.
+using TTaskList = std::vector<std::unique_ptr<TaskRec>>;
+
+class TRunContext {
+public:
+    TRunContext();
+    ~TRunContext();
+    TRunContext(const TRunContext&) = delete;
+    TRunContext& operator=(const TRunContext&) = delete;
+
+    // A plain TBaseClass that is never executed: SrcBitmap is the image as
+    // loaded, DstBitmap the result of a scenario run, BitmapsInfo describes
+    // the loaded file and the target file name.
+    TBaseClass& GeneralObject() { return *generalObject_; }
+
+    TaskRec* CurrentTaskRec = nullptr;
+    TBaseClass* CurrentTask = nullptr;
+    std::string CurrentSourceFile;
+    const PrItemRec* CurrentProjectItem = nullptr;
+    // The scenario being edited, for editor pages that need its first task.
+    const TTaskList* EditedScenario = nullptr;
+
+private:
+    std::unique_ptr<TBaseClass> generalObject_;
+};
+
+}  // namespace pm

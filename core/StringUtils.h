@@ -1,0 +1,21 @@
+#pragma once
+// Small text helpers shared by the settings store, the scenario and the tasks.
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace pm {
+
+std::string UpperCase(std::string_view s);  // ASCII letters only
+std::string LowerCase(std::string_view s);
+bool SameText(std::string_view a, std::string_view b);  // ASCII case-insensitive
+std::string Trim(std::string_view s);                   // blanks and tabs
+std::string TrimLeft(std::string_view s);
+
+// Integer text as the settings files use it: an optional sign and decimal
+// digits, or "$" and up to 8 hexadecimal digits (taken as a 32-bit pattern).
+// Anything else, or a decimal value outside 32 bits, gives nullopt.
+std::optional<std::int32_t> StrToIntStrict(std::string_view s);
+
+}  // namespace pm

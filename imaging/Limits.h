@@ -1,0 +1,17 @@
+#pragma once
+// The one place that says how large an image may be. Every decoder and every
+// allocation of pixel memory checks against these before it allocates.
+#include <cstdint>
+
+namespace pm {
+
+constexpr std::int32_t kMaxImageSide = 65535;
+// 2^28 pixels: 768 MiB at 24 bits per pixel, so a few working copies still fit.
+constexpr std::int64_t kMaxImagePixels = std::int64_t(1) << 28;
+
+inline bool ImageSizeAllowed(std::int64_t width, std::int64_t height) {
+    return width >= 0 && height >= 0 && width <= kMaxImageSide && height <= kMaxImageSide &&
+           width * height <= kMaxImagePixels;
+}
+
+}  // namespace pm

@@ -1,0 +1,130 @@
+#include "log/KX_LogFile.h"
+
+#include <cerrno>
+#include <chrono>
+#include <clocale>
+#include <ctime>
+#include <fcntl.h>
+#include <filesystem>
+#include <system_error>
+#include <unistd.h>
+
+namespace pm {
+
+namespace fs = std::filesystem;
+
+namespace {
+// Date in the locale's short form and time in its long form.
+std::string NowText() {
+    std::time_t t = std::time(nullptr);
+    std::tm tm{};
+    localtime_r(&t, &tm);
+    char buf[128];
+    std::size_t n = std::strftime(buf, sizeof buf, "%x %X", &tm);
+    return std::string(buf, n);
+}
+}  // namespace
+
+const char* TKX_LogFile::KindPrefix(int kind) {
+    switch (kind) {
+    case lmInfo: return "(i) ";
+    case lmQuestion: return "(q) ";
+    case lmWarning: return "(w) ";
+    case lmError: return "(e) ";
+    default: return "";
+    }
+}
+
+TKX_LogFile::TKX_LogFile(ILogConsole* console, bool timeStamp, bool overwrite, const std::string& fileName)
+    : console_(console), fileName_(fileName), timeStamp_(timeStamp) {
+    try {
+        fs::path dir = fs::path(fileName).parent_path();
+        std::error_code ec;
+        if (!dir.empty() && !fs::is_directory(dir, ec)) {
+            fs::create_directories(dir, ec);
+            if (!fs::is_directory(dir, ec)) {
+                Report({{"Can't create directory for log-file \"", LogErrorColor},
+                        {dir.string(), LogValueColor},
+                        {"\"!", LogErrorColor}});
+                status_ = lfsNoDirectory;
+            }
+        }
+        if (status_ == lfsReady) {
+            if (overwrite && fs::exists(fileName, ec)) {
+                if (!fs::remove(fileName, ec) || ec) {
+                    Report({{"Can't delete old log-file \"", LogErrorColor},
+                            {fileName, LogValueColor},
+                            {"\"!", LogErrorColor}});
+                    status_ = lfsCannotDelete;
+                }
+            }
+            if (status_ == lfsReady) {
+                fd_ = ::open(fileName.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+                if (fd_ < 0) {
+                    Report({{"Can't create new log-file \"", LogErrorColor},
+                            {fileName, LogValueColor},
+                            {"\"!", LogErrorColor}});
+                    status_ = lfsCannotOpen;
+                }
+            }
+        }
+    } catch (const std::exception& e) {
+        Report({{e.what(), LogErrorColor}});
+        if (status_ == lfsReady) status_ = lfsCannotOpen;
+    }
+    if (status_ == lfsReady) {
+        enabled_ = true;
+    } else if (fd_ >= 0) {
+        ::close(fd_);
+        fd_ = -1;
+    }
+}
+
+TKX_LogFile::~TKX_LogFile() {
+    if (fd_ >= 0) ::close(fd_);
+}
+
+void TKX_LogFile::Report(const TTextColorArray& segments) {
+    if (!console_) return;
+    console_->AddMessage(lmError, segments);
+    console_->SelectLast();
+}
+
+void TKX_LogFile::ReportFileError(const std::string& text) {
+    Report({{text, LogErrorColor}, {fileName_, LogValueColor}, {"\"!", LogTextColor}});
+}
+
+void TKX_LogFile::Write(int kind, const TTextColorArray& segments, bool newMessage) {
+    if (!enabled_ || fd_ < 0 || segments.empty()) return;
+    status_ = lfsWriteFailed;
+    std::string text;
+    try {
+        for (const TTextColor& s : segments) text += s.Text;
+        if (newMessage) {
+            std::string head = KindPrefix(kind);
+            if (timeStamp_) head = NowText() + " " + head;
+            text = "\r\n" + head + text;
+        }
+    } catch (const std::exception&) {
+        Report({{"Can't prepare data for saving to log-file \"", LogErrorColor},
+                {fileName_, LogValueColor},
+                {"\"!", LogTextColor}});
+        return;
+    }
+    if (::lseek(fd_, 0, SEEK_END) < 0) {
+        ReportFileError("Can't seek inside log-file \"");
+        return;
+    }
+    ssize_t written = ::write(fd_, text.data(), text.size());
+    if (written < 0) {
+        ReportFileError("Can't write data into log-file \"");
+        return;
+    }
+    if (static_cast<std::size_t>(written) != text.size()) {
+        ReportFileError("Strange... Not all data correctly saved inside log-file \"");
+        return;
+    }
+    status_ = lfsReady;
+}
+
+}  // namespace pm

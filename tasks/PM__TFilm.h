@@ -1,0 +1,17 @@
+#pragma once
+// Border "Film": a photographic film frame with sprocket holes.
+#include "core/BaseClass.h"
+
+namespace pm {
+
+class TFilm : public TBaseClass {
+public:
+    explicit TFilm(TRunContext* context = nullptr);
+
+    TKX_Color& BG_Color;
+    TKX_Color& FG_Color;
+    TKX_Color& Line1_Color;
+    TKX_Color& Line2_Color;
+};
+
+}  // namespace pm

@@ -1,0 +1,107 @@
+#include "tasks/PM__TLoadFromFile.h"
+
+#include "core/EditorPage.h"
+
+namespace pm {
+
+TLoadFromFile::TLoadFromFile(TRunContext* context) : TBaseClass(context) {
+    classInfo_ = {"TLoadFromFile", "File: Load from file", "Load source graphical file", 0};
+    struct Row {
+        const char* key;
+        const char* description;
+        std::vector<std::string> extensions;
+    };
+    const Row table[kFormatCount] = {
+        {"Autodesk", "Autodesk images files", {"CEL", "PIC"}},
+        {"CompuServe", "CompuServe images", {"GIF"}},
+        {"DrHalo", "Dr. Halo images", {"CUT", "PAL"}},
+        {"EPS", "Encapsulated Postscript images", {"EPS"}},
+        {"FAX", "GFI fax images", {"FAX"}},
+        {"Kodak", "Kodak Photo-CD images", {"PCD"}},
+        {"Paintshop", "Paintshop Pro images", {"PSP"}},
+        {"Photoshop", "Photoshop images", {"PSD", "PDD"}},
+        {"PNG", "Portable network graphic images", {"PNG"}},
+        {"Portable", "Portable pixel/gray map images", {"PPM", "PGM", "PBM"}},
+        {"SGIimages", "SGI images", {"BW", "RGB", "RGBA", "SGI"}},
+        {"SGIWavefront", "SGI Wavefront images", {"RLA", "RPF"}},
+        {"JPEG", "Standard JPEG (JFIF) images", {"JPG", "JPEG", "JPE", "JFIF"}},
+        {"Bitmap", "Standard Windows and OS/2 bitmap images", {"BMP", "RLE", "DIB"}},
+        {"TIFF", "TIFF images", {"TIF", "TIFF"}},
+        {"Truevision", "Truevision images", {"TGA", "VST", "ICB", "VDA", "WIN"}},
+        {"Icons", "Windows Icons", {"ICO"}},
+        {"Metafiles", "Windows Metafiles and Enhanced Metafiles images", {"WMF", "EMF"}},
+        {"Word5", "Word 5.x screen capture files", {"SCR"}},
+        {"Paintbrush", "ZSoft Paintbrush images", {"PCX", "PCC"}},
+    };
+    for (const Row& r : table) Formats.push_back(std::make_unique<TFileFormat>(r.key, r.extensions, r.description, true));
+}
+
+TINIObject& TLoadFromFile::SaveSettings(const std::string& taskName) {
+    TINIObject& ini = SettingsStore();
+    ini.ClearList();
+    ini.AddHeader(taskName, ClassName());
+    for (const auto& f : Formats) ini.Save_Boolean(f->Enabled);
+    return ini;
+}
+
+void TLoadFromFile::LoadSettings(const TINIObject& ini) {
+    for (const auto& f : Formats) ini.Load_Boolean(f->Enabled);
+}
+
+void TLoadFromFile::PrepareEditor(IEditorPage& page) {
+    page.ClearRows(kListWidget);
+    for (const auto& f : Formats) {
+        std::string joined;
+        for (const std::string& e : f->Extensions) joined += (joined.empty() ? "" : ", ") + e;
+        page.AddRow(kListWidget, {f->Description, joined});
+    }
+}
+
+void TLoadFromFile::ShowSettings(IEditorPage& page, TValueSlot slot) {
+    for (int i = 0; i < kFormatCount; ++i)
+        page.SetRowChecked(kListWidget, i, Formats[static_cast<std::size_t>(i)]->Enabled.GetValue(slot));
+}
+
+void TLoadFromFile::ReadSettings(IEditorPage& page, TValueSlot slot) {
+    for (int i = 0; i < kFormatCount; ++i)
+        Formats[static_cast<std::size_t>(i)]->Enabled.SetValue(page.GetRowChecked(kListWidget, i), slot);
+}
+
+bool TLoadFromFile::SettingsChanged(IEditorPage& page) {
+    ReadSettings(page, vsEdited);
+    bool changed = false;
+    for (const auto& f : Formats) changed = f->Enabled.Changed() || changed;
+    return changed;
+}
+
+void TLoadFromFile::BuildExtensionLists(TValueSlot slot) {
+    AllExtensions.clear();
+    EnabledExtensions.clear();
+    for (const auto& f : Formats)
+        for (const std::string& e : f->Extensions) {
+            AllExtensions.push_back(e);
+            if (f->Enabled.GetValue(slot)) EnabledExtensions.push_back(e);
+        }
+}
+
+void TLoadFromFile::SelectClearInvert(IEditorPage& page, int tag) {
+    const int rows = page.RowCount(kListWidget);
+    for (int i = 0; i < rows; ++i) {
+        switch (tag) {
+        case 1: page.SetRowChecked(kListWidget, i, true); break;
+        case 2: page.SetRowChecked(kListWidget, i, false); break;
+        case 3: page.SetRowChecked(kListWidget, i, !page.GetRowChecked(kListWidget, i)); break;
+        default: break;
+        }
+    }
+    CheckListState(page);
+}
+
+void TLoadFromFile::CheckListState(IEditorPage& page) {
+    bool any = false;
+    const int rows = page.RowCount(kListWidget);
+    for (int i = 0; i < rows && !any; ++i) any = page.GetRowChecked(kListWidget, i);
+    page.SetEnabled("btn1", any);
+}
+
+}  // namespace pm

@@ -1,0 +1,49 @@
+#pragma once
+// "File: Load from file": loads the current source file into the general
+// object, offers the enabled file extensions and works out the target name.
+#include "core/BaseClass.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace pm {
+
+// One input format: its switch (key = short name), description and extensions.
+class TFileFormat {
+public:
+    TFileFormat(std::string shortName, std::vector<std::string> extensions, std::string description, bool def)
+        : Enabled(std::move(shortName), def), Description(std::move(description)),
+          Extensions(std::move(extensions)) {}
+    TKX_Boolean Enabled;
+    std::string Description;
+    std::vector<std::string> Extensions;  // upper case, no dot
+};
+
+class TLoadFromFile : public TBaseClass {
+public:
+    static constexpr int kFormatCount = 20;
+    static constexpr const char* kListWidget = "FileType_LV";
+
+    explicit TLoadFromFile(TRunContext* context = nullptr);
+
+    TINIObject& SaveSettings(const std::string& taskName) override;
+    void LoadSettings(const TINIObject& ini) override;
+    void PrepareEditor(IEditorPage& page) override;
+    void ShowSettings(IEditorPage& page, TValueSlot slot) override;
+    void ReadSettings(IEditorPage& page, TValueSlot slot) override;
+    bool SettingsChanged(IEditorPage& page) override;
+
+    void BuildExtensionLists(TValueSlot slot);
+    // Editor actions of the format list: tag 1 ticks all rows, 2 unticks
+    // all, 3 inverts them; then the confirm button is enabled exactly when a
+    // row is ticked.
+    static void SelectClearInvert(IEditorPage& page, int tag);
+    static void CheckListState(IEditorPage& page);
+
+    std::vector<std::unique_ptr<TFileFormat>> Formats;
+    std::vector<std::string> AllExtensions;
+    std::vector<std::string> EnabledExtensions;
+};
+
+}  // namespace pm

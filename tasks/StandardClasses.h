@@ -1,0 +1,5 @@
+#pragma once
+// Fills the class registry with the twelve classes, in their fixed order.
+namespace pm {
+void RegisterStandardClasses();
+}
