@@ -1,0 +1,38 @@
+#pragma once
+// What a decoder yields: a raster image, an icon or a metafile, each already
+// rendered into a TFastDIB at the picture's own size.
+#include "imaging/FastDIB.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace pm {
+
+enum class TPictureKind { Raster, Icon, Metafile };
+
+struct TPicture {
+    TPictureKind Kind = TPictureKind::Raster;
+    // The decoded pixels in the depth closest to the file's own: 1, 4 or 8
+    // bits with a palette (palette and grey images), 16 bits (5/5/5 or
+    // 5/6/5), 24 bits, or 32 bits (the fourth byte, alpha or padding, is
+    // dropped by the conversion to 24 bits).
+    TFastDIB Image;
+    // The first comment segment of a JPEG file (read, not used further).
+    std::string Comment;
+};
+
+// The bytes of one file. `FileName` lets a reader find companion files (a
+// Dr. Halo palette) or hand the file to an external renderer.
+struct TDecodeInput {
+    const std::uint8_t* Data = nullptr;
+    std::size_t Size = 0;
+    std::string FileName;
+};
+
+// Every reader has this shape: true with `out` filled, or false with a short
+// reason in `error`. Readers never read outside the input and never allocate
+// beyond the limits of imaging/Limits.h.
+using TDecoderFn = bool (*)(const TDecodeInput& in, TPicture& out, std::string& error);
+
+}  // namespace pm
