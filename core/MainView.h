@@ -21,6 +21,8 @@ public:
     virtual void UpdateTaskButtons() {}
     virtual void UpdateProjectButtons() {}
     virtual void ProjectListChanged() {}
+    // The project item editor's values were set from the selected item.
+    virtual void ProjectEditorChanged() {}
     // Let pending window messages run (repaint, log).
     virtual void ProcessMessages() {}
     virtual bool ProjectOpen() const { return false; }

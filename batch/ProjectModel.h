@@ -1,0 +1,116 @@
+#pragma once
+// The open project as the main window holds it: its items, the item editor's
+// values, the project commands (new, open, save, save as, close), the item
+// list commands and the enabled state of the project page's buttons.
+#include "core/Dialogs.h"
+#include "core/MainView.h"
+#include "core/RunContext.h"
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace pm {
+
+class TBatchRun;
+
+inline constexpr const char* kProjectFilter = "PM project files (*.pmp)|*.pmp";
+
+// Enabled state of the project page's buttons, set by UpdateProjectButtons.
+struct TProjectButtons {
+    bool RunProject = false;
+    bool Up = false;
+    bool Down = false;
+    bool Add = false;
+    bool Replace = false;
+    bool Delete = false;
+};
+
+class TProjectModel {
+  public:
+    TProjectModel(IDialogs& dialogs, IMainView& view);
+    ~TProjectModel();
+    TProjectModel(const TProjectModel&) = delete;
+    TProjectModel& operator=(const TProjectModel&) = delete;
+
+    // The items in list order; the item list shows each SourceDirectory.
+    std::vector<PrItemRec> Items;
+    bool ProjectOpen = false;
+    std::string ProjectFileName;
+    int Selected = -1; // selected line of the item list, -1 for none
+
+    // The item editor. A directory value is empty or an existing directory
+    // with a trailing separator; the scenario value is empty or an existing
+    // file (see DirectoryBoxValue, FileBoxValue).
+    std::string EditorSourceDirectory;
+    bool EditorScanSubDir = true;
+    std::string EditorTargetDirectory;
+    std::string EditorScenarioFileName;
+
+    TProjectButtons Buttons;
+
+    // Remembered last directory ("InitialDir") and the program directory.
+    std::string InitialDir;
+    std::string ProgramDir;
+
+    // The progress bar of the run.
+    int ProgressPosition = 0;
+    int ProgressMaximum = 100;
+    bool Running = false;
+    // Told about every progress change of a run (position, maximum, file).
+    std::function<void(int, int, const std::string&)> OnProgress;
+    // The most recent run; its context keeps the last item, file and image.
+    std::unique_ptr<TBatchRun> LastRun;
+
+    // Sections skipped (missing or with a missing path) by the last open.
+    int SkippedItems = 0;
+
+    int Count() const { return static_cast<int>(Items.size()); }
+
+    // What the item editor's boxes make of a path.
+    static std::string DirectoryBoxValue(const std::string& path);
+    static std::string FileBoxValue(const std::string& path);
+
+    void MM_PrNewClick();
+    void MM_PrOpenClick();
+    void MM_PrSaveClick();
+    void MM_PrSaveAsClick();
+    void MM_PrCloseClick() { PR_CreateNewAllowed("Close current project?"); }
+
+    bool PR_CreateNewAllowed(const std::string& question);
+    void ClearProject();
+    // Closes the project without asking (program exit).
+    void Shutdown();
+    void PR_DeleteItem(int index);
+    static bool PR_ValidateRecord(const PrItemRec* item);
+    void PR_Save();
+    // Reads a project file (the part of MM_PrOpenClick after the dialog);
+    // true when the project was opened. Shared with the command line.
+    bool LoadProjectFile(const std::string& fileName);
+
+    void PR_ItemListClick();
+    void PR_AddClick();
+    void PR_ReplaceClick();
+    void PR_UpClick();
+    void PR_DownClick();
+    void PR_DeleteClick();
+    void UpdateProjectButtons();
+    // A path box or the check box of the item editor changed.
+    void PR_Change() { UpdateProjectButtons(); }
+    void PR_ItemChange() { UpdateProjectButtons(); }
+
+    // Runs the open project (disables "Run project" meanwhile); true when the
+    // run ended "Project complete.".
+    bool RunProjectClick();
+
+  private:
+    PrItemRec EditorItem() const;
+    // Reads section "Item<n>"; false only when reading raised an error.
+    bool ReadItem(const class TIniFile& ini, int n);
+
+    IDialogs& dialogs_;
+    IMainView& view_;
+};
+
+} // namespace pm

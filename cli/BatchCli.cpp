@@ -1,0 +1,241 @@
+#include "cli/BatchCli.h"
+
+#include "batch/BatchRun.h"
+#include "batch/ProjectModel.h"
+#include "core/ClassRegistry.h"
+#include "core/MemoryEditorPage.h"
+#include "core/PM_Utils.h"
+#include "core/Paths.h"
+#include "core/ScenarioModel.h"
+#include "log/KX_LogFile.h"
+#include "log/TerminalConsole.h"
+#include "log/WriteLog.h"
+#include "tasks/PM__TLoadFromFile.h"
+
+#include <filesystem>
+#include <memory>
+#include <string>
+
+namespace pm {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+void Complain(std::FILE* err, const std::string& text) {
+    std::fprintf(err, "pixmill-batch: %s\n", text.c_str());
+    std::fflush(err);
+}
+
+std::string AbsolutePath(const std::string& path) {
+    std::error_code ec;
+    fs::path p = fs::absolute(path, ec);
+    if (ec) return path;
+    return p.lexically_normal().string();
+}
+
+// The log sinks for one command: the terminal console, optionally a log
+// file; both are taken down again when the command ends.
+class TCliLog {
+  public:
+    TCliLog(std::FILE* out, bool quiet) : console_(out, TTerminalConsole::ColorMode::Auto, quiet) {
+        previous_ = GetLogConsole();
+        SetLogConsole(&console_);
+    }
+    ~TCliLog() {
+        // The closing line belongs to the file; the terminal has no use for it.
+        if (LogFileActive()) WriteLog(lmInfo, {{" - Closing log-file ...", LogTextColor}}, true, false, true);
+        SetLogFile(nullptr);
+        console_.Finish();
+        SetLogConsole(previous_);
+    }
+    bool OpenFile(const std::string& name) {
+        auto file = std::make_unique<TKX_LogFile>(&console_, true, true, name);
+        if (!file->Enabled()) return false;
+        SetLogFile(std::move(file));
+        return true;
+    }
+    TTerminalConsole& Console() { return console_; }
+
+  private:
+    TTerminalConsole console_;
+    ILogConsole* previous_ = nullptr;
+};
+
+// The progress line: files done, their number and the file at hand.
+void ShowProgress(TTerminalConsole& console, int position, int maximum, const std::string& file) {
+    if (file.empty()) {
+        console.SetStatus({});
+        return;
+    }
+    console.SetStatus("[" + std::to_string(position) + "/" + std::to_string(maximum + 1) + "] " + file);
+}
+
+int FinishRun(TBatchRun& run, bool complete, std::FILE* err) {
+    if (complete) return kExitComplete;
+    std::string why = "the run ended with \"Project error(s)!\"";
+    if (run.FilesFailed() > 0)
+        why += ": " + std::to_string(run.FilesFailed()) + " of " + std::to_string(run.FilesFound()) +
+               " files failed";
+    if (run.ItemsFailed() > 0)
+        why += (run.FilesFailed() > 0 ? ", " : ": ") + std::to_string(run.ItemsFailed()) + " item(s) failed";
+    Complain(err, why);
+    return kExitErrors;
+}
+
+int Execute(TBatchRun& run, TCliLog& log, bool quiet, std::FILE* err) {
+    if (!quiet)
+        run.OnProgress = [&log](int position, int maximum, const std::string& file) {
+            ShowProgress(log.Console(), position, maximum, file);
+        };
+    const bool complete = run.Execute();
+    log.Console().SetStatus({});
+    return FinishRun(run, complete, err);
+}
+
+// Reads a scenario without showing the reader's messages unless it fails;
+// true when it can drive a run (it starts with a loading task).
+bool ScenarioUsable(const std::string& fileName) {
+    TLogCapture capture;
+    TRunContext ctx;
+    TTaskList list;
+    const bool read = ReadScenario(ctx, fileName, list);
+    const bool usable = read && !list.empty() && dynamic_cast<TLoadFromFile*>(list.front()->Task.get());
+    std::vector<TLogCapture::Entry> messages = capture.Take();
+    if (!usable) TLogCapture::Replay(messages);
+    return usable;
+}
+
+int RunProjectFile(const TCliOptions& o, TCliLog& log, std::FILE* err) {
+    if (!FileExists(o.ProjectFile)) {
+        Complain(err, "project file not found: " + o.ProjectFile);
+        return kExitUsage;
+    }
+    TNoDialogs dialogs;
+    IMainView view;
+    TProjectModel project(dialogs, view);
+    if (!project.LoadProjectFile(o.ProjectFile)) {
+        Complain(err, "cannot read project file " + o.ProjectFile);
+        return kExitUsage;
+    }
+    if (project.Items.empty()) {
+        Complain(err, "no item of project " + o.ProjectFile + " can be run");
+        return kExitUsage;
+    }
+    TBatchRun run(project.Items);
+    const int status = Execute(run, log, o.Quiet, err);
+    // Items dropped while opening are lost work too, even when the rest ran well.
+    if (project.SkippedItems > 0 && status == kExitComplete) {
+        Complain(err, std::to_string(project.SkippedItems) + " item(s) of the project were skipped");
+        return kExitErrors;
+    }
+    return status;
+}
+
+int RunOneItem(const TCliOptions& o, TCliLog& log, std::FILE* err) {
+    PrItemRec item;
+    item.SourceDirectory = IncludeTrailingSeparator(AbsolutePath(o.SourceDirectory));
+    item.SourceScanSubDir = o.ScanSubDirs;
+    item.TargetDirectory = IncludeTrailingSeparator(AbsolutePath(o.TargetDirectory));
+    item.ScenarioFileName = AbsolutePath(o.ScenarioFile);
+    if (!TProjectModel::PR_ValidateRecord(&item)) {
+        Complain(err, "source, target or scenario not found");
+        return kExitUsage;
+    }
+    if (!ScenarioUsable(item.ScenarioFileName)) {
+        Complain(err, "cannot use scenario file " + o.ScenarioFile);
+        return kExitUsage;
+    }
+    TBatchRun run({item});
+    return Execute(run, log, o.Quiet, err);
+}
+
+int ScenarioNew(const TCliOptions& o, std::FILE* err) {
+    if (fs::exists(fs::symlink_status(o.ScenarioFile))) {
+        Complain(err, o.ScenarioFile + " already exists; not overwritten");
+        return kExitUsage;
+    }
+    TRunContext ctx;
+    TTaskInfoList infos;
+    TNoDialogs dialogs;
+    IMainView view;
+    TMemoryEditorPage editor;
+    TScenarioModel scenario(ctx, infos, dialogs, view, editor);
+    scenario.MM_ScNewClick();
+    if (!TScenarioModel::SaveTaskList(ctx, scenario.Entries, o.ScenarioFile, -1)) {
+        Complain(err, "cannot write scenario file " + o.ScenarioFile);
+        return kExitErrors;
+    }
+    return kExitComplete;
+}
+
+int ScenarioCheck(const TCliOptions& o, TCliLog& log, std::FILE* out, std::FILE* err) {
+    if (!FileExists(o.ScenarioFile)) {
+        Complain(err, "scenario file not found: " + o.ScenarioFile);
+        return kExitUsage;
+    }
+    TRunContext ctx;
+    TTaskList list;
+    const bool read = ReadScenario(ctx, o.ScenarioFile, list);
+    log.Console().Finish();
+    if (!o.Quiet)
+        for (std::size_t i = 0; i < list.size(); ++i)
+            std::fprintf(out, "%3zu. %s (%s)\n", i + 1, list[i]->Name.c_str(),
+                         list[i]->Task->ClassName().c_str());
+    std::fflush(out);
+    if (!read) {
+        Complain(err, "cannot read scenario file " + o.ScenarioFile);
+        return kExitUsage;
+    }
+    if (list.empty() || !dynamic_cast<TLoadFromFile*>(list.front()->Task.get())) {
+        Complain(err, "scenario " + o.ScenarioFile + " has no loading task to start a run");
+        return kExitUsage;
+    }
+    return kExitComplete;
+}
+
+} // namespace
+
+int RunCommandLine(const TCliOptions& o, std::FILE* out, std::FILE* err) {
+    if (o.Command == TCliCommand::Help) {
+        std::fputs(UsageText().c_str(), out);
+        return kExitComplete;
+    }
+    if (o.Command == TCliCommand::Version) {
+        std::fputs(VersionText().c_str(), out);
+        return kExitComplete;
+    }
+    TCliLog log(out, o.Quiet);
+    if (!o.LogFile.empty() && !log.OpenFile(AbsolutePath(o.LogFile))) {
+        Complain(err, "cannot open log file " + o.LogFile);
+        return kExitUsage;
+    }
+    switch (o.Command) {
+    case TCliCommand::RunProject:
+        return RunProjectFile(o, log, err);
+    case TCliCommand::RunItem:
+        return RunOneItem(o, log, err);
+    case TCliCommand::ScenarioNew:
+        return ScenarioNew(o, err);
+    case TCliCommand::ScenarioCheck:
+        return ScenarioCheck(o, log, out, err);
+    default:
+        return kExitUsage;
+    }
+}
+
+int CommandLineMain(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
+    const TCliParseResult parsed = ParseCommandLine(args);
+    if (!parsed.Ok) {
+        Complain(err, parsed.Error + " (see pixmill-batch --help)");
+        return kExitUsage;
+    }
+    try {
+        return RunCommandLine(parsed.Options, out, err);
+    } catch (const std::exception& e) {
+        Complain(err, e.what());
+        return kExitErrors;
+    }
+}
+
+} // namespace pm

@@ -1,0 +1,180 @@
+#include "cli/CommandLine.h"
+
+#include <cstdio>
+#include <jpeglib.h>
+#include <png.h>
+#include <zlib.h>
+
+namespace pm {
+
+namespace {
+
+// Splits "--name=value" into name and value.
+bool SplitInline(const std::string& arg, std::string& name, std::string& value) {
+    const std::size_t eq = arg.find('=');
+    if (arg.rfind("--", 0) != 0 || eq == std::string::npos) return false;
+    name = arg.substr(0, eq);
+    value = arg.substr(eq + 1);
+    return true;
+}
+
+TCliParseResult Fail(std::string error) {
+    TCliParseResult r;
+    r.Error = std::move(error);
+    return r;
+}
+
+} // namespace
+
+TCliParseResult ParseCommandLine(const std::vector<std::string>& args) {
+    TCliOptions o;
+    std::vector<std::string> positional;
+    bool help = false, version = false, noSubdirs = false, optionsEnded = false;
+    std::string scenario, source, target, log;
+    bool haveScenario = false, haveSource = false, haveTarget = false, haveLog = false;
+
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (optionsEnded || arg.empty() || arg[0] != '-' || arg == "-") {
+            positional.push_back(arg);
+            continue;
+        }
+        if (arg == "--") {
+            optionsEnded = true;
+            continue;
+        }
+        if (arg == "--help" || arg == "-h") {
+            help = true;
+            continue;
+        }
+        if (arg == "--version") {
+            version = true;
+            continue;
+        }
+        if (arg == "--quiet" || arg == "-q") {
+            o.Quiet = true;
+            continue;
+        }
+        if (arg == "--no-subdirs") {
+            noSubdirs = true;
+            continue;
+        }
+        std::string name = arg, value;
+        bool hasValue = SplitInline(arg, name, value);
+        struct Valued {
+            const char* name;
+            std::string* value;
+            bool* seen;
+        };
+        const Valued valued[] = {{"--scenario", &scenario, &haveScenario},
+                                 {"--source", &source, &haveSource},
+                                 {"--target", &target, &haveTarget},
+                                 {"--log", &log, &haveLog}};
+        const Valued* match = nullptr;
+        for (const Valued& v : valued)
+            if (name == v.name) match = &v;
+        if (!match) return Fail("unknown option " + name);
+        if (!hasValue) {
+            if (i + 1 >= args.size()) return Fail("option " + name + " needs a value");
+            value = args[++i];
+        }
+        if (value.empty()) return Fail("option " + name + " needs a value");
+        if (*match->seen) return Fail("option " + name + " given twice");
+        *match->seen = true;
+        *match->value = value;
+    }
+
+    o.LogFile = log;
+    if (help) {
+        o.Command = TCliCommand::Help;
+        return {true, o, {}};
+    }
+    if (version) {
+        o.Command = TCliCommand::Version;
+        return {true, o, {}};
+    }
+    if (positional.empty()) return Fail("no command given");
+
+    const bool itemOptions = haveScenario || haveSource || haveTarget;
+    const std::string& command = positional[0];
+    if (command == "run") {
+        if (itemOptions) {
+            if (positional.size() > 1)
+                return Fail("give either a project file or --scenario, --source and --target");
+            if (!haveScenario) return Fail("run: --scenario is missing");
+            if (!haveSource) return Fail("run: --source is missing");
+            if (!haveTarget) return Fail("run: --target is missing");
+            o.Command = TCliCommand::RunItem;
+            o.ScenarioFile = scenario;
+            o.SourceDirectory = source;
+            o.TargetDirectory = target;
+            o.ScanSubDirs = !noSubdirs;
+            return {true, o, {}};
+        }
+        if (noSubdirs) return Fail("--no-subdirs belongs to run --scenario ... --source ... --target ...");
+        if (positional.size() < 2) return Fail("run: no project file given");
+        if (positional.size() > 2) return Fail("run: too many arguments");
+        o.Command = TCliCommand::RunProject;
+        o.ProjectFile = positional[1];
+        return {true, o, {}};
+    }
+    if (command == "scenario") {
+        if (itemOptions || noSubdirs)
+            return Fail("scenario: --scenario, --source, --target and --no-subdirs belong to run");
+        if (positional.size() < 2) return Fail("scenario: say new or check");
+        const std::string& sub = positional[1];
+        if (sub != "new" && sub != "check") return Fail("scenario: unknown action " + sub);
+        if (positional.size() < 3) return Fail("scenario " + sub + ": no scenario file given");
+        if (positional.size() > 3) return Fail("scenario " + sub + ": too many arguments");
+        o.Command = sub == "new" ? TCliCommand::ScenarioNew : TCliCommand::ScenarioCheck;
+        o.ScenarioFile = positional[2];
+        return {true, o, {}};
+    }
+    return Fail("unknown command " + command);
+}
+
+std::string UsageText() {
+    return "Usage:\n"
+           "  pixmill-batch run PROJECT.pmp\n"
+           "  pixmill-batch run --scenario FILE.pms --source DIR --target DIR [--no-subdirs]\n"
+           "  pixmill-batch scenario new FILE.pms\n"
+           "  pixmill-batch scenario check FILE.pms\n"
+           "  pixmill-batch --help | --version\n"
+           "\n"
+           "Runs a project, or one source folder through one scenario, without the desktop program.\n"
+           "Every image below a source folder whose type the scenario's loading task accepts is\n"
+           "processed and written below the target folder, which mirrors the source tree.\n"
+           "\n"
+           "Options:\n"
+           "  --scenario FILE   scenario file (.pms) for a run without a project file\n"
+           "  --source DIR      folder with the source images\n"
+           "  --target DIR      folder below which the results are written\n"
+           "  --no-subdirs      do not scan the subfolders of the source folder\n"
+           "  --log FILE        also write the log to FILE (with date and time)\n"
+           "  -q, --quiet       print errors only\n"
+           "  -h, --help        show this text\n"
+           "  --version         show the version\n"
+           "\n"
+           "scenario new writes a scenario with one task of every type and default settings;\n"
+           "scenario check reads a scenario file and reports what it finds.\n"
+           "\n"
+           "Exit status: 0 when the run ends \"Project complete.\", 1 when it ends \"Project error(s)!\"\n"
+           "(or items of the project file had to be skipped), 2 for a usage error or an unreadable\n"
+           "project or scenario file.\n";
+}
+
+std::string VersionText() {
+    std::string text = "Pixmill " PIXMILL_VERSION "\n";
+    text += "engine " PIXMILL_VERSION " (";
+#ifdef LIBJPEG_TURBO_VERSION
+#define PM_STR2(x) #x
+#define PM_STR(x) PM_STR2(x)
+    text += "libjpeg-turbo " PM_STR(LIBJPEG_TURBO_VERSION);
+#else
+    text += "libjpeg " + std::to_string(JPEG_LIB_VERSION);
+#endif
+    text += ", libpng " PNG_LIBPNG_VER_STRING ", zlib " ZLIB_VERSION ")\n";
+    return text;
+}
+
+} // namespace pm

@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Runs the bundled example project: draws the sample images into
+# examples/samples/, then passes them through examples/example.pms with
+# pixmill-batch. Results land in examples/output/samples/ (a mirror of the
+# samples tree), the log in examples/output/example.log.
+#   examples/run-example.sh BIN_DIR
+set -euo pipefail
+bin_dir="${1:?usage: examples/run-example.sh BIN_DIR}"
+bin_dir=$(cd "$bin_dir" && pwd)
+cd "$(dirname "$0")"
+
+# The project's paths are relative to this folder.
+"$bin_dir/pixmill-make-samples" samples
+mkdir -p output
+
+status=0
+"$bin_dir/pixmill-batch" --log output/example.log run example.pmp || status=$?
+
+echo
+echo "Results in $(pwd)/output/samples/:"
+if [ -d output/samples ]; then
+    (cd output && find samples -type f | sort | sed 's/^/  /')
+else
+    echo "  (none)"
+fi
+echo "Log file: $(pwd)/output/example.log"
+exit "$status"
