@@ -1,0 +1,228 @@
+#include "cli/BatchCli.h"
+
+#include "support/ScenarioFiles.h"
+#include "support/ScratchDir.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <regex>
+#include <sys/wait.h>
+
+namespace pm {
+namespace {
+
+using test::TScratchDir;
+using test::WriteScenario;
+
+constexpr const char* kJunk = "not an image";
+
+// Runs pixmill-batch in-process with both streams captured.
+struct TCliRun {
+    int status = -1;
+    std::string out, err;
+};
+
+std::string Slurp(std::FILE* f) {
+    std::string s;
+    std::rewind(f);
+    char buf[4096];
+    std::size_t n;
+    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) s.append(buf, n);
+    std::fclose(f);
+    return s;
+}
+
+TCliRun Cli(const std::vector<std::string>& args) {
+    std::FILE* out = std::tmpfile();
+    std::FILE* err = std::tmpfile();
+    TCliRun r;
+    r.status = CommandLineMain(args, out, err);
+    r.out = Slurp(out);
+    r.err = Slurp(err);
+    return r;
+}
+
+int Lines(const std::string& s) {
+    return static_cast<int>(std::count(s.begin(), s.end(), '\n'));
+}
+
+class BatchCliTest : public ::testing::Test {
+  protected:
+    BatchCliTest() : src(dir.MakeDir("src")), tgt(dir.MakeDir("tgt")), scenario(dir / "s.pms") {
+        WriteScenario(scenario, {"Bitmap"});
+    }
+    std::string Project(const std::string& name, const std::string& body) { return dir.Write(name, body); }
+    std::string ItemSection(int n, const std::string& source, const std::string& target) const {
+        return "[Item" + std::to_string(n) + "]\nSourceDirectory=\"" + source + "\"\nTargetDirectory=\"" +
+               target + "\"\nScenarioFileName=\"" + scenario + "\"\n";
+    }
+
+    TScratchDir dir;
+    std::string src, tgt, scenario;
+};
+
+TEST_F(BatchCliTest, ScenarioNewWritesEveryTaskTypeAndCheckReadsIt) {
+    const std::string file = dir / "new.pms";
+    TCliRun r = Cli({"scenario", "new", file});
+    ASSERT_EQ(r.status, kExitComplete) << r.err;
+    const std::string text = TScratchDir::Read(file);
+    for (int n = 1; n <= 11; ++n)
+        EXPECT_NE(text.find("[Task" + std::to_string(n) + "]\n"), std::string::npos) << n;
+    EXPECT_EQ(text.find("[Task12]"), std::string::npos);
+
+    r = Cli({"scenario", "check", file});
+    EXPECT_EQ(r.status, kExitComplete) << r.err;
+    EXPECT_NE(r.out.find("Loading scenario file \"" + file + "\" ... Complete\n"), std::string::npos)
+        << r.out;
+    EXPECT_NE(r.out.find("  1. Load source graphical file (TLoadFromFile)\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find(" 11. Save resulting graphical file (TSaveToFile)\n"), std::string::npos) << r.out;
+
+    // An existing file is never overwritten.
+    r = Cli({"scenario", "new", file});
+    EXPECT_EQ(r.status, kExitUsage);
+    EXPECT_EQ(r.err, "pixmill-batch: " + file + " already exists; not overwritten\n");
+    EXPECT_EQ(TScratchDir::Read(file), text);
+}
+
+TEST_F(BatchCliTest, ScenarioCheckOfBadFiles) {
+    const struct {
+        const char* content; // nullptr: no file
+        const char* logged;
+    } cases[] = {
+        {nullptr, ""},
+        {"no sections\n", "Can't found valid data inside file!"},
+        {"[Task1]\nTaskName=\"x\"\nTaskType=\"TBitmap\"\n", "Unknown \"TaskType\" - \"TBitmap\""},
+        {"[Task1]\nTaskName=\"x\"\nTaskType=\"TLoadFromFile\"\n", "Invalid type of last task!"},
+    };
+    for (const auto& c : cases) {
+        const std::string file = dir / "bad.pms";
+        std::filesystem::remove(file);
+        if (c.content) dir.Write("bad.pms", c.content);
+        const TCliRun r = Cli({"scenario", "check", file});
+        EXPECT_EQ(r.status, kExitUsage) << c.logged;
+        EXPECT_EQ(Lines(r.err), 1) << r.err;
+        EXPECT_NE(r.out.find(c.logged), std::string::npos) << r.out;
+    }
+}
+
+TEST_F(BatchCliTest, RunExitStatus) {
+    const std::string emptySrc = dir.MakeDir("empty");
+    dir.Write("src/junk.bmp", kJunk);
+    const std::string gone = dir / "gone/";
+    const struct {
+        std::vector<std::string> args;
+        int status;
+        const char* err; // start of the one-line message, or empty for none
+    } cases[] = {
+        {{"run", "--scenario", scenario, "--source", emptySrc, "--target", tgt}, kExitComplete, ""},
+        {{"run", "--scenario", scenario, "--source", src, "--target", tgt},
+         kExitErrors,
+         "pixmill-batch: the run ended with \"Project error(s)!\": 1 of 1 files failed"},
+        {{"run", "--scenario", scenario, "--source", gone, "--target", tgt},
+         kExitUsage,
+         "pixmill-batch: source, target or scenario not found"},
+        {{"run", "--scenario", dir / "none.pms", "--source", src, "--target", tgt},
+         kExitUsage,
+         "pixmill-batch: source, target or scenario not found"},
+        {{"run", "--scenario", dir.Write("x.pms", "[Task1]\nTaskName=\"\"\n"), "--source", src, "--target",
+          tgt},
+         kExitUsage,
+         "pixmill-batch: cannot use scenario file"},
+        {{"run", dir / "none.pmp"}, kExitUsage, "pixmill-batch: project file not found"},
+        {{"run", dir.Write("e.pmp", "")}, kExitUsage, "pixmill-batch: cannot read project file"},
+        {{"run", Project("empty.pmp", ItemSection(1, emptySrc, tgt))}, kExitComplete, ""},
+        {{"run", Project("junk.pmp", ItemSection(1, src, tgt))}, kExitErrors, "pixmill-batch: the run ended"},
+        {{"run", Project("gone.pmp", ItemSection(1, gone, tgt))},
+         kExitUsage,
+         "pixmill-batch: no item of project"},
+        // The rest ran well, but an item of the project was dropped.
+        {{"run", Project("skip.pmp", ItemSection(1, emptySrc, tgt) + ItemSection(2, gone, tgt))},
+         kExitErrors,
+         "pixmill-batch: 1 item(s) of the project were skipped"},
+        {{"run"}, kExitUsage, "pixmill-batch: run: no project file given (see pixmill-batch --help)"},
+        {{"run", "x", "--log", dir.Write("file", "") + "/log.txt"},
+         kExitUsage,
+         "pixmill-batch: cannot open log file"},
+    };
+    for (const auto& c : cases) {
+        const TCliRun r = Cli(c.args);
+        const std::string what = ::testing::PrintToString(c.args);
+        EXPECT_EQ(r.status, c.status) << what << "\n" << r.out << r.err;
+        if (*c.err) {
+            EXPECT_EQ(r.err.rfind(c.err, 0), 0u) << what << ": " << r.err;
+            EXPECT_EQ(Lines(r.err), 1) << what << ": " << r.err;
+        } else {
+            EXPECT_EQ(r.err, "") << what;
+        }
+    }
+}
+
+TEST_F(BatchCliTest, LogFileHasTimeStampsAndKindPrefixes) {
+    dir.Write("src/junk.bmp", kJunk);
+    const std::string logFile = dir / "logs/run.log"; // the folder is made
+    const TCliRun r =
+        Cli({"--log", logFile, "run", "--scenario", scenario, "--source", src, "--target", tgt});
+    EXPECT_EQ(r.status, kExitErrors);
+    const std::string text = TScratchDir::Read(logFile);
+    ASSERT_EQ(text.rfind("\r\n", 0), 0u) << text; // a fresh file starts with an empty line
+    std::vector<std::string> lines;
+    for (std::size_t pos = 2; pos < text.size();) {
+        std::size_t end = text.find("\r\n", pos);
+        if (end == std::string::npos) end = text.size();
+        lines.push_back(text.substr(pos, end - pos));
+        pos = end + 2;
+    }
+    ASSERT_GE(lines.size(), 4u);
+    const std::regex stamped(R"(^\S+ \S+ \((i|e)\) .+$)");
+    for (const std::string& l : lines) EXPECT_TRUE(std::regex_match(l, stamped)) << l;
+    EXPECT_NE(lines.front().find("(i) Loading scenario file \"" + scenario + "\" ... Complete"),
+              std::string::npos)
+        << lines.front();
+    EXPECT_NE(text.find("(e) Scenario processing failed!\r\n"), std::string::npos);
+    EXPECT_NE(text.find("(i) Project error(s)!\r\n"), std::string::npos);
+    EXPECT_NE(lines.back().find("(i)  - Closing log-file ..."), std::string::npos);
+    EXPECT_EQ(r.out.find("Closing log-file"), std::string::npos);
+}
+
+TEST_F(BatchCliTest, QuietPrintsErrorsOnly) {
+    dir.Write("src/junk.bmp", kJunk);
+    const TCliRun r = Cli({"run", "-q", "--scenario", scenario, "--source", src, "--target", tgt});
+    EXPECT_EQ(r.status, kExitErrors);
+    EXPECT_EQ(r.out.find("Loading scenario file"), std::string::npos) << r.out;
+    EXPECT_EQ(r.out.find("Processing source image"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("Scenario processing failed!"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("Project error(s)!"), std::string::npos) << r.out;
+}
+
+// The installed program itself: arguments, streams and exit status.
+TEST(BatchCliBinary, ExitStatusAndStreams) {
+    const std::string bin = std::string(PIXMILL_BIN_DIR) + "/pixmill-batch";
+    const struct {
+        const char* args;
+        int status;
+        const char* firstLine;
+    } cases[] = {
+        {"", kExitUsage, "pixmill-batch: no command given (see pixmill-batch --help)"},
+        {"--version", kExitComplete, "Pixmill 0.6"},
+        {"--help", kExitComplete, "Usage:"},
+        {"run /nonexistent/p.pmp", kExitUsage, "pixmill-batch: project file not found: /nonexistent/p.pmp"},
+    };
+    for (const auto& c : cases) {
+        const std::string cmd = bin + " " + c.args + " 2>&1";
+        std::FILE* p = ::popen(cmd.c_str(), "r");
+        ASSERT_NE(p, nullptr);
+        std::string out;
+        char buf[4096];
+        std::size_t n;
+        while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
+        const int raw = ::pclose(p);
+        ASSERT_TRUE(WIFEXITED(raw)) << c.args;
+        EXPECT_EQ(WEXITSTATUS(raw), c.status) << c.args;
+        EXPECT_EQ(out.substr(0, out.find('\n')), c.firstLine) << c.args;
+    }
+}
+
+} // namespace
+} // namespace pm

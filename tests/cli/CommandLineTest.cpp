@@ -1,0 +1,118 @@
+#include "cli/CommandLine.h"
+
+#include <gtest/gtest.h>
+
+namespace pm {
+namespace {
+
+using Args = std::vector<std::string>;
+
+TEST(CommandLine, AcceptedForms) {
+    struct Case {
+        Args args;
+        TCliCommand command;
+        std::string project, scenario, source, target, log;
+        bool scan, quiet;
+    };
+    const Case cases[] = {
+        {{"run", "p.pmp"}, TCliCommand::RunProject, "p.pmp", "", "", "", "", true, false},
+        {{"--quiet", "run", "p.pmp", "--log", "l.txt"},
+         TCliCommand::RunProject,
+         "p.pmp",
+         "",
+         "",
+         "",
+         "l.txt",
+         true,
+         true},
+        {{"run", "--scenario", "s.pms", "--source", "in", "--target=out"},
+         TCliCommand::RunItem,
+         "",
+         "s.pms",
+         "in",
+         "out",
+         "",
+         true,
+         false},
+        {{"-q", "run", "--no-subdirs", "--target", "o", "--scenario=s", "--source", "i", "--log=x"},
+         TCliCommand::RunItem,
+         "",
+         "s",
+         "i",
+         "o",
+         "x",
+         false,
+         true},
+        {{"scenario", "new", "n.pms"}, TCliCommand::ScenarioNew, "", "n.pms", "", "", "", true, false},
+        {{"scenario", "check", "--", "-odd.pms"},
+         TCliCommand::ScenarioCheck,
+         "",
+         "-odd.pms",
+         "",
+         "",
+         "",
+         true,
+         false},
+        {{"run", "p.pmp", "--help"}, TCliCommand::Help, "", "", "", "", "", true, false},
+        {{"--version"}, TCliCommand::Version, "", "", "", "", "", true, false},
+        {{"bogus", "-h"}, TCliCommand::Help, "", "", "", "", "", true, false},
+    };
+    for (const Case& c : cases) {
+        const TCliParseResult r = ParseCommandLine(c.args);
+        const std::string what = ::testing::PrintToString(c.args);
+        ASSERT_TRUE(r.Ok) << what << ": " << r.Error;
+        EXPECT_EQ(r.Options.Command, c.command) << what;
+        if (c.command == TCliCommand::Help || c.command == TCliCommand::Version) continue;
+        EXPECT_EQ(r.Options.ProjectFile, c.project) << what;
+        EXPECT_EQ(r.Options.ScenarioFile, c.scenario) << what;
+        EXPECT_EQ(r.Options.SourceDirectory, c.source) << what;
+        EXPECT_EQ(r.Options.TargetDirectory, c.target) << what;
+        EXPECT_EQ(r.Options.LogFile, c.log) << what;
+        EXPECT_EQ(r.Options.ScanSubDirs, c.scan) << what;
+        EXPECT_EQ(r.Options.Quiet, c.quiet) << what;
+    }
+}
+
+TEST(CommandLine, UsageErrors) {
+    const struct {
+        Args args;
+        const char* error;
+    } cases[] = {
+        {{}, "no command given"},
+        {{"--quiet"}, "no command given"},
+        {{"walk"}, "unknown command walk"},
+        {{"run"}, "run: no project file given"},
+        {{"run", "a.pmp", "b.pmp"}, "run: too many arguments"},
+        {{"run", "a.pmp", "--no-subdirs"},
+         "--no-subdirs belongs to run --scenario ... --source ... --target ..."},
+        {{"run", "--scenario", "s", "--source", "i"}, "run: --target is missing"},
+        {{"run", "--source", "i", "--target", "o"}, "run: --scenario is missing"},
+        {{"run", "--scenario", "s", "--target", "o"}, "run: --source is missing"},
+        {{"run", "p.pmp", "--scenario", "s", "--source", "i", "--target", "o"},
+         "give either a project file or --scenario, --source and --target"},
+        {{"run", "--scenario"}, "option --scenario needs a value"},
+        {{"run", "--scenario="}, "option --scenario needs a value"},
+        {{"run", "p", "--log", "a", "--log", "b"}, "option --log given twice"},
+        {{"run", "p", "--colour"}, "unknown option --colour"},
+        {{"scenario"}, "scenario: say new or check"},
+        {{"scenario", "edit", "x"}, "scenario: unknown action edit"},
+        {{"scenario", "new"}, "scenario new: no scenario file given"},
+        {{"scenario", "check", "a", "b"}, "scenario check: too many arguments"},
+        {{"scenario", "new", "a", "--source", "x"},
+         "scenario: --scenario, --source, --target and --no-subdirs belong to run"},
+    };
+    for (const auto& c : cases) {
+        const TCliParseResult r = ParseCommandLine(c.args);
+        EXPECT_FALSE(r.Ok) << ::testing::PrintToString(c.args);
+        EXPECT_EQ(r.Error, c.error) << ::testing::PrintToString(c.args);
+    }
+}
+
+TEST(CommandLine, VersionNamesTheProgramAndTheEngine) {
+    const std::string v = VersionText();
+    EXPECT_EQ(v.substr(0, v.find('\n')), "Pixmill 0.6");
+    EXPECT_NE(v.find("\nengine 0.6 ("), std::string::npos);
+}
+
+} // namespace
+} // namespace pm
