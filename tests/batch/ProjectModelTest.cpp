@@ -186,6 +186,14 @@ TEST_F(ProjectModelTest, BackupThatCannotBeDeletedStopsTheSave) {
     EXPECT_EQ(TScratchDir::Read(file), "old");
 }
 
+TEST_F(ProjectModelTest, WriteErrorIsReported) {
+    model.Items = {Item(src1)};
+    model.ProjectFileName = dir / "no/such/folder/p.pmp";
+    model.PR_Save();
+    EXPECT_EQ(log.CountContaining(" Can't save project!"), 1) << log.Dump();
+    EXPECT_FALSE(std::filesystem::exists(model.ProjectFileName));
+}
+
 TEST_F(ProjectModelTest, DeleteMovesTheSelection) {
     const struct {
         int count, deleted, selected;
