@@ -93,4 +93,4 @@ bool FileDeletable(const std::string& path) {
     return ::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) == 0;
 }
 
-} // namespace pm
+}  // namespace pm

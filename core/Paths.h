@@ -12,11 +12,11 @@ std::string DirectoryPart(const std::string& path);
 std::string FileNamePart(const std::string& path);
 std::string IncludeTrailingSeparator(const std::string& dir);
 std::string ExcludeTrailingSeparator(const std::string& dir);
-bool FileExists(const std::string& path); // an existing non-directory
+bool FileExists(const std::string& path);       // an existing non-directory
 bool DirectoryExists(const std::string& path);
 // Copies src over dst (overwriting); false on failure.
 bool CopyFileOver(const std::string& src, const std::string& dst);
-bool DeleteFileIfExists(const std::string& path); // true when gone afterwards
+bool DeleteFileIfExists(const std::string& path);  // true when gone afterwards
 // Directory of the running executable, with a trailing separator.
 std::string ProgramDirectory();
 
@@ -33,4 +33,4 @@ std::string StripExtension(const std::string& name);
 // read-only file would on the desktop.
 bool FileDeletable(const std::string& path);
 
-} // namespace pm
+}  // namespace pm

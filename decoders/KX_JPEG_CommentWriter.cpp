@@ -28,4 +28,4 @@ void WriteJPEGMarker(jpeg_compress_struct* compressor, int marker, const std::ui
     for (std::size_t i = 0; i < length; ++i) put(data[i]);
 }
 
-} // namespace pm
+}  // namespace pm

@@ -120,7 +120,7 @@ bool RunCompressor(TEncodeJob* const job) {
     return true;
 }
 
-} // namespace
+}  // namespace
 
 bool TJPEGImage::SaveToSink(const TFastDIB& source, const TByteSink& sink, std::string& error) const {
     if (source.Width() <= 0 || source.Height() <= 0) {
@@ -161,4 +161,4 @@ bool TJPEGImage::SaveToSink(const TFastDIB& source, const TByteSink& sink, std::
     return false;
 }
 
-} // namespace pm
+}  // namespace pm

@@ -16,8 +16,8 @@ namespace pm {
 using TByteSink = std::function<bool(const std::uint8_t* data, std::size_t size)>;
 
 class TJPEGImage {
-  public:
-    int CompressionQuality = 75; // 1..100
+public:
+    int CompressionQuality = 75;  // 1..100
     bool ProgressiveEncoding = false;
     // Written unchanged as 8-bit text; left out when empty or longer than 65533 bytes.
     std::string Comment;
@@ -28,4 +28,4 @@ class TJPEGImage {
     bool SaveToSink(const TFastDIB& dib, const TByteSink& sink, std::string& error) const;
 };
 
-} // namespace pm
+}  // namespace pm

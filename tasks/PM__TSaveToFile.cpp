@@ -24,7 +24,7 @@ bool HasLineBreak(const std::string& text) {
     return text.find_first_of("\r\n") != std::string::npos;
 }
 
-} // namespace
+}  // namespace
 
 std::string EscapeComment(const std::string& text) {
     std::string out;
@@ -59,11 +59,10 @@ std::string UnescapeComment(const std::string& text) {
 }
 
 TSaveToFile::TSaveToFile(TRunContext* context)
-    : TBaseClass(context), Out_Format(Declare<TKX_ItemIndex>("stfFormat", "Out_Format", 0)),
-      Image_Extension_JPG(
-          Declare<TKX_String>("stfImage_Extension_JPG", "Image_Extension_JPG", std::string(".jpg"))),
-      Image_Extension_BMP(
-          Declare<TKX_String>("stfImage_Extension_BMP", "Image_Extension_BMP", std::string(".bmp"))),
+    : TBaseClass(context),
+      Out_Format(Declare<TKX_ItemIndex>("stfFormat", "Out_Format", 0)),
+      Image_Extension_JPG(Declare<TKX_String>("stfImage_Extension_JPG", "Image_Extension_JPG", std::string(".jpg"))),
+      Image_Extension_BMP(Declare<TKX_String>("stfImage_Extension_BMP", "Image_Extension_BMP", std::string(".bmp"))),
       Compression_Quality(Declare<TKX_Integer>("stfC_Quality", "Compression_Quality", 70)),
       JPEG_Comment(Declare<TKX_String>("stfJPEG_Comment", "JPEG_Comment", std::string())),
       Progressive_JPEG(Declare<TKX_Boolean>("stfProgressive_JPEG", "Progressive_JPEG", false)) {
@@ -214,4 +213,4 @@ bool TSaveToFile::Execute(TValueSlot slot) {
     return ok;
 }
 
-} // namespace pm
+}  // namespace pm

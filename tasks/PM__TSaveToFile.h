@@ -6,7 +6,7 @@
 namespace pm {
 
 class TSaveToFile : public TBaseClass {
-  public:
+public:
     explicit TSaveToFile(TRunContext* context = nullptr);
     // The comment may hold line breaks, which a settings file cannot keep on
     // one line; see EscapeComment.
@@ -35,4 +35,4 @@ class TSaveToFile : public TBaseClass {
 std::string EscapeComment(const std::string& text);
 std::string UnescapeComment(const std::string& text);
 
-} // namespace pm
+}  // namespace pm

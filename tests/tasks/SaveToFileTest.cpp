@@ -27,7 +27,7 @@ namespace fs = std::filesystem;
 using Bytes = std::vector<std::uint8_t>;
 
 class TempDir {
-  public:
+public:
     TempDir() {
         std::random_device rd;
         path_ = fs::temp_directory_path() / ("pm_save_" + std::to_string(rd()) + std::to_string(rd()));
@@ -49,7 +49,7 @@ class TempDir {
         return out;
     }
 
-  private:
+private:
     fs::path path_;
 };
 
@@ -89,8 +89,8 @@ TBitmap NoiseImage(int w, int h) {
 
 struct Segment {
     int marker;
-    std::size_t offset; // of the FF byte
-    Bytes payload;      // after the length bytes
+    std::size_t offset;  // of the FF byte
+    Bytes payload;       // after the length bytes
 };
 
 // The marker segments from SOI up to and including SOS.
@@ -115,7 +115,7 @@ bool HasMarker(const std::vector<Segment>& s, int m) {
 
 struct Decoded {
     int width = 0, height = 0;
-    Bytes rgb; // top line first
+    Bytes rgb;  // top line first
 };
 
 Decoded DecodeJpeg(const Bytes& f) {
@@ -146,7 +146,7 @@ struct LogLine {
 };
 
 class SaveToFileTest : public ::testing::Test {
-  protected:
+protected:
     SaveToFileTest() : task(&ctx) { task.SrcBitmap = QuadrantImage(); }
 
     void Target(const std::string& t) { ctx.GeneralObject().BitmapsInfo.TargetFileName = t; }
@@ -236,14 +236,14 @@ TEST_F(SaveToFileTest, DefaultsWriteBaselineQuality70WithoutComment) {
     ASSERT_TRUE(HasMarker(segs, 0xDB));
     const Segment& dqt =
         *std::find_if(segs.begin(), segs.end(), [](const Segment& s) { return s.marker == 0xDB; });
-    EXPECT_EQ(dqt.payload[0], 0); // 8-bit table 0
+    EXPECT_EQ(dqt.payload[0], 0);  // 8-bit table 0
     EXPECT_EQ(dqt.payload[1], 10);
 }
 
 TEST_F(SaveToFileTest, QualityScalesTheTablesAndIsClampedToItsRange) {
     struct Case {
         int quality;
-        int lumaDC; // first entry of the luminance table
+        int lumaDC;  // first entry of the luminance table
         bool warned;
     } cases[] = {{70, 10, false}, {50, 16, false}, {10, 80, false}, {100, 1, false},
                  {1, 255, false}, {0, 255, true},  {-5, 255, true}, {300, 1, true}};
@@ -280,7 +280,7 @@ TEST_F(SaveToFileTest, CommentSegmentSitsBetweenJfifAndFirstQuantisationTable) {
         SCOPED_TRACE(c.length);
         std::string comment(c.length, 'x');
         for (std::size_t i = 0; i < comment.size(); ++i) comment[i] = char('A' + i % 26);
-        if (c.length >= 2) comment.replace(0, 2, "\r\n"); // kept as it is
+        if (c.length >= 2) comment.replace(0, 2, "\r\n");  // kept as it is
         task.JPEG_Comment.SetValue(comment, vsCurrent);
         Target(dir.Str() + "c.jpg");
         ASSERT_TRUE(Run());
@@ -337,8 +337,8 @@ TEST_F(SaveToFileTest, BmpIsTheBitmapByteForByte) {
         ASSERT_EQ(f.size(), 54 + stride * 3);
         EXPECT_EQ(f[0], 'B');
         EXPECT_EQ(f[1], 'M');
-        EXPECT_EQ(f[10], 54); // pixels right after the headers
-        EXPECT_EQ(f[28], 24); // bits per pixel
+        EXPECT_EQ(f[10], 54);  // pixels right after the headers
+        EXPECT_EQ(f[28], 24);  // bits per pixel
         for (int r = 0; r < 3; ++r)
             for (int x = 0; x < w; ++x) {
                 const TColorTriple c = src.Dib().GetPixel(r, x);
@@ -390,10 +390,10 @@ TEST_F(SaveToFileTest, MissingTargetDirectoryIsCreatedWithItsParents) {
 TEST_F(SaveToFileTest, RefusalsWriteNothing) {
     WriteAll(dir.Str() + "blocker", "a file where a folder should be");
     struct Case {
-        std::string target; // relative to the test folder unless absolute
+        std::string target;  // relative to the test folder unless absolute
         int format;
         bool emptyImage;
-        std::string message; // the last new message
+        std::string message;  // the last new message
     } cases[] = {
         {"@pic.jpg", 0, false, "Empty target path name!"},
         {"", 0, false, "Empty target filename!"},
@@ -427,7 +427,7 @@ TEST_F(SaveToFileTest, FailedWriteKeepsTheOldFileAndLeavesNoTemporary) {
     for (const std::string target : {"busy.tif", "good.tif"}) {
         SCOPED_TRACE(target);
         TSaveToFile t(&ctx);
-        if (target == "busy.tif") t.SrcBitmap = QuadrantImage(); // good.tif: an empty image
+        if (target == "busy.tif") t.SrcBitmap = QuadrantImage();  // good.tif: an empty image
         Target(dir.Str() + target);
         EXPECT_FALSE(Run(t));
         EXPECT_TRUE(Logged("Failed!", lmError));
@@ -461,7 +461,7 @@ TEST(SaveToFileSettings, CommentSurvivesScenarioSaveAndReload) {
     const std::string comments[] = {
         "",
         "one line",
-        "C:\\new\\photos\\raw", // backslashes of an old one-line comment stay as they are
+        "C:\\new\\photos\\raw",  // backslashes of an old one-line comment stay as they are
         "line 1\r\nline 2\r\n",
         "a\nb\rc\\n\\\\d\\",
         "\"quoted\"\r\n  blanks  ",
@@ -535,5 +535,5 @@ TEST(SaveToFileSettings, EscapingIsUndoneExactly) {
     EXPECT_EQ(UnescapeComment("\\x\\"), "\\x\\");
 }
 
-} // namespace
-} // namespace pm
+}  // namespace
+}  // namespace pm
