@@ -176,6 +176,8 @@ bool TSaveToFile::Execute(TValueSlot slot) {
     try {
         const TFastDIB& dib = SrcBitmap.Dib();
         if (!knownFormat) {
+            // Nothing can be written; calling that a success would hide a
+            // broken scenario until someone looks for the missing files.
             reason = "Unknown output format " + std::to_string(format) + "!";
         } else if (dib.Width() <= 0 || dib.Height() <= 0) {
             // An empty picture would make an empty or broken file.
@@ -203,6 +205,8 @@ bool TSaveToFile::Execute(TValueSlot slot) {
     } catch (const std::exception& e) {
         ok = false;
         reason = e.what();
+    } catch (...) {
+        ok = false;
     }
     if (ok) {
         LogAppend(lmInfo, {{"Complete.", LogTextColor}});
