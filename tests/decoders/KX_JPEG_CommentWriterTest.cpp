@@ -68,15 +68,6 @@ TEST(WriteJPEGMarker, WritesTheSegmentAcrossBufferRefills) {
     }
 }
 
-TEST(WriteJPEGMarker, EmptyOrOverlongDataWritesNothing) {
-    const std::string big(65534, 'x');
-    for (std::size_t length : {std::size_t(0), big.size()}) {
-        Writer w(16);
-        WriteJPEGMarker(&w.cinfo, 0xFE, reinterpret_cast<const std::uint8_t*>(big.data()), length);
-        EXPECT_TRUE(w.Bytes().empty()) << length;
-    }
-}
-
 TEST(WriteJPEGMarker, RefusedRefillIsAnError) {
     Writer w(4);
     w.dest.refillsAllowed = 1;

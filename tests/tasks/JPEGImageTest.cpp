@@ -55,26 +55,5 @@ TEST(TJPEGImage, EncoderErrorsAreReportedNotFatal) {
     }
 }
 
-TEST(TJPEGImage, OtherDepthsAreConvertedFirst) {
-    TFastDIB gray;
-    gray.SetSize(8, 8, 8);
-    for (int i = 0; i < 256; ++i)
-        gray.Colors()[std::size_t(i)] = {std::uint8_t(i), std::uint8_t(i), std::uint8_t(i), 0};
-    for (int r = 0; r < 8; ++r)
-        for (int x = 0; x < 8; ++x) gray.Row(r)[x] = 128;
-    std::vector<std::uint8_t> got;
-    std::string error;
-    TJPEGImage jpeg;
-    EXPECT_TRUE(jpeg.SaveToSink(
-        gray,
-        [&](const std::uint8_t* p, std::size_t n) {
-            got.insert(got.end(), p, p + n);
-            return true;
-        },
-        error))
-        << error;
-    EXPECT_GT(got.size(), 100u);
-}
-
 }  // namespace
 }  // namespace pm

@@ -222,7 +222,7 @@ TEST_F(SaveToFileTest, SuccessLogsEveryStep) {
     EXPECT_EQ(log[3].segments[0].Color, LogTextColor);
 }
 
-TEST_F(SaveToFileTest, DefaultsWriteBaselineQuality70WithoutComment) {
+TEST_F(SaveToFileTest, DefaultsWriteBaselineQuality70WithoutCommentProgressiveOnRequest) {
     Target(dir.Str() + "name.bmp");
     ASSERT_TRUE(Run());
     const Bytes f = ReadAll(dir.Str() + "name.jpg");
@@ -238,6 +238,12 @@ TEST_F(SaveToFileTest, DefaultsWriteBaselineQuality70WithoutComment) {
         *std::find_if(segs.begin(), segs.end(), [](const Segment& s) { return s.marker == 0xDB; });
     EXPECT_EQ(dqt.payload[0], 0);  // 8-bit table 0
     EXPECT_EQ(dqt.payload[1], 10);
+
+    task.Progressive_JPEG.SetValue(true, vsCurrent);
+    ASSERT_TRUE(Run());
+    const auto progressive = JpegSegments(ReadAll(dir.Str() + "name.jpg"));
+    EXPECT_TRUE(HasMarker(progressive, 0xC2));
+    EXPECT_FALSE(HasMarker(progressive, 0xC0));
 }
 
 TEST_F(SaveToFileTest, QualityScalesTheTablesAndIsClampedToItsRange) {
@@ -260,15 +266,6 @@ TEST_F(SaveToFileTest, QualityScalesTheTablesAndIsClampedToItsRange) {
             std::any_of(log.begin(), log.end(), [](const LogLine& l) { return l.kind == lmWarning; });
         EXPECT_EQ(warned, c.warned);
     }
-}
-
-TEST_F(SaveToFileTest, ProgressiveFlagWritesSOF2) {
-    task.Progressive_JPEG.SetValue(true, vsCurrent);
-    Target(dir.Str() + "p.jpg");
-    ASSERT_TRUE(Run());
-    const auto segs = JpegSegments(ReadAll(dir.Str() + "p.jpg"));
-    EXPECT_TRUE(HasMarker(segs, 0xC2));
-    EXPECT_FALSE(HasMarker(segs, 0xC0));
 }
 
 TEST_F(SaveToFileTest, CommentSegmentSitsBetweenJfifAndFirstQuantisationTable) {
@@ -510,29 +507,6 @@ TEST(SaveToFileSettings, BackslashesAreTakenLiterallyWithoutTheMarker) {
     ini.AddRecord("JPEG_Comment_Escaped", "Yes");
     t.LoadSettings(ini);
     EXPECT_EQ(t.JPEG_Comment.GetValue(vsCurrent), "C:\new\n");
-}
-
-TEST(SaveToFileSettings, FreshTaskSavesItsSixSettings) {
-    TSaveToFile t;
-    const TINIObject& ini = t.SaveSettings("Save");
-    std::vector<std::string> keys;
-    for (const auto& r : ini.Records()) keys.push_back(r.Name + "=" + r.Data);
-    EXPECT_EQ(keys, (std::vector<std::string>{"TaskName=\"Save\"", "TaskType=\"TSaveToFile\"", "Out_Format=0",
-                                              "Image_Extension_JPG=\".jpg\"", "Image_Extension_BMP=\".bmp\"",
-                                              "Compression_Quality=70", "JPEG_Comment=\"\"",
-                                              "Progressive_JPEG=No"}));
-}
-
-TEST(SaveToFileSettings, EscapingIsUndoneExactly) {
-    struct Case {
-        std::string plain, escaped;
-    } cases[] = {{"a\r\nb", "a\\r\\nb"}, {"back\\slash", "back\\\\slash"}, {"\\n", "\\\\n"}, {"", ""}};
-    for (const Case& c : cases) {
-        EXPECT_EQ(EscapeComment(c.plain), c.escaped);
-        EXPECT_EQ(UnescapeComment(c.escaped), c.plain);
-    }
-    // Unknown sequences and a lone trailing backslash stay as they are.
-    EXPECT_EQ(UnescapeComment("\\x\\"), "\\x\\");
 }
 
 }  // namespace
