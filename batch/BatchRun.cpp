@@ -77,4 +77,4 @@ bool TBatchRun::Execute() {
     return !error;
 }
 
-} // namespace pm
+}  // namespace pm

@@ -11,7 +11,7 @@
 namespace pm {
 
 class TBatchRun {
-  public:
+public:
     // The run works on its own copy of the items and reads its own scenario
     // per item, so changes to the open project or scenario while it runs
     // (the window stays usable between files) cannot disturb it.
@@ -42,7 +42,7 @@ class TBatchRun {
     int FilesFailed() const { return filesFailed_; }
     int ItemsFailed() const { return itemsFailed_; }
 
-  private:
+private:
     bool RunItem(const PrItemRec& item);
     void Progress(int position, const std::string& file);
 
@@ -55,4 +55,4 @@ class TBatchRun {
     int itemsFailed_ = 0;
 };
 
-} // namespace pm
+}  // namespace pm

@@ -39,7 +39,7 @@ std::vector<TListedEntry> ListDirectory(const std::string& directory) {
             entries.push_back({e.path().filename().string(), true});
             continue;
         }
-        const fs::file_status status = e.status(sec); // follows a link to a file
+        const fs::file_status status = e.status(sec);  // follows a link to a file
         if (!sec && fs::is_regular_file(status)) entries.push_back({e.path().filename().string(), false});
     }
     std::sort(entries.begin(), entries.end(),
@@ -47,7 +47,7 @@ std::vector<TListedEntry> ListDirectory(const std::string& directory) {
     return entries;
 }
 
-} // namespace
+}  // namespace
 
 void FindFiles(const std::string& directory, const std::vector<std::string>& extensions,
                std::vector<std::string>& found, bool recurse) {
@@ -70,4 +70,4 @@ void FindFiles(const std::string& directory, const std::vector<std::string>& ext
     for (const std::string& sub : subdirectories) FindFiles(sub, wanted, found, true);
 }
 
-} // namespace pm
+}  // namespace pm

@@ -17,4 +17,4 @@ std::string FileExtension(const std::string& fileName);
 void FindFiles(const std::string& directory, const std::vector<std::string>& extensions,
                std::vector<std::string>& found, bool recurse);
 
-} // namespace pm
+}  // namespace pm

@@ -375,4 +375,4 @@ bool TProjectModel::RunProjectClick() {
     return complete;
 }
 
-} // namespace pm
+}  // namespace pm

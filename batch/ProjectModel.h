@@ -28,7 +28,7 @@ struct TProjectButtons {
 };
 
 class TProjectModel {
-  public:
+public:
     TProjectModel(IDialogs& dialogs, IMainView& view);
     ~TProjectModel();
     TProjectModel(const TProjectModel&) = delete;
@@ -38,7 +38,7 @@ class TProjectModel {
     std::vector<PrItemRec> Items;
     bool ProjectOpen = false;
     std::string ProjectFileName;
-    int Selected = -1; // selected line of the item list, -1 for none
+    int Selected = -1;  // selected line of the item list, -1 for none
 
     // The item editor. A directory value is empty or an existing directory
     // with a trailing separator; the scenario value is empty or an existing
@@ -104,7 +104,7 @@ class TProjectModel {
     // run ended "Project complete.".
     bool RunProjectClick();
 
-  private:
+private:
     PrItemRec EditorItem() const;
     // Reads section "Item<n>"; false only when reading raised an error.
     bool ReadItem(const class TIniFile& ini, int n);
@@ -113,4 +113,4 @@ class TProjectModel {
     IMainView& view_;
 };
 
-} // namespace pm
+}  // namespace pm

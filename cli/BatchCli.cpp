@@ -37,7 +37,7 @@ std::string AbsolutePath(const std::string& path) {
 // The log sinks for one command: the terminal console, optionally a log
 // file; both are taken down again when the command ends.
 class TCliLog {
-  public:
+public:
     TCliLog(std::FILE* out, bool quiet) : console_(out, TTerminalConsole::ColorMode::Auto, quiet) {
         previous_ = GetLogConsole();
         SetLogConsole(&console_);
@@ -57,7 +57,7 @@ class TCliLog {
     }
     TTerminalConsole& Console() { return console_; }
 
-  private:
+private:
     TTerminalConsole console_;
     ILogConsole* previous_ = nullptr;
 };
@@ -194,7 +194,7 @@ int ScenarioCheck(const TCliOptions& o, TCliLog& log, std::FILE* out, std::FILE*
     return kExitComplete;
 }
 
-} // namespace
+}  // namespace
 
 int RunCommandLine(const TCliOptions& o, std::FILE* out, std::FILE* err) {
     if (o.Command == TCliCommand::Help) {
@@ -238,4 +238,4 @@ int CommandLineMain(const std::vector<std::string>& args, std::FILE* out, std::F
     }
 }
 
-} // namespace pm
+}  // namespace pm

@@ -7,9 +7,9 @@
 namespace pm {
 
 enum TCliExit : int {
-    kExitComplete = 0, // the run ended "Project complete." (or the command succeeded)
-    kExitErrors = 1,   // the run ended "Project error(s)!" (or the command failed)
-    kExitUsage = 2,    // usage error, unreadable project or scenario file
+    kExitComplete = 0,  // the run ended "Project complete." (or the command succeeded)
+    kExitErrors = 1,    // the run ended "Project error(s)!" (or the command failed)
+    kExitUsage = 2,     // usage error, unreadable project or scenario file
 };
 
 // Runs one command. The log goes to `out` (a terminal gets colours and a
@@ -20,4 +20,4 @@ int RunCommandLine(const TCliOptions& options, std::FILE* out, std::FILE* err);
 // Parses the arguments (without the program name) and runs them.
 int CommandLineMain(const std::vector<std::string>& args, std::FILE* out, std::FILE* err);
 
-} // namespace pm
+}  // namespace pm

@@ -24,7 +24,7 @@ TCliParseResult Fail(std::string error) {
     return r;
 }
 
-} // namespace
+}  // namespace
 
 TCliParseResult ParseCommandLine(const std::vector<std::string>& args) {
     TCliOptions o;
@@ -177,4 +177,4 @@ std::string VersionText() {
     return text;
 }
 
-} // namespace pm
+}  // namespace pm

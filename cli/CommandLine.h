@@ -9,19 +9,19 @@ enum class TCliCommand { Help, Version, RunProject, RunItem, ScenarioNew, Scenar
 
 struct TCliOptions {
     TCliCommand Command = TCliCommand::Help;
-    std::string ProjectFile;  // run PROJECT.pmp
-    std::string ScenarioFile; // run --scenario, scenario new/check
+    std::string ProjectFile;   // run PROJECT.pmp
+    std::string ScenarioFile;  // run --scenario, scenario new/check
     std::string SourceDirectory;
     std::string TargetDirectory;
     bool ScanSubDirs = true;
-    std::string LogFile; // empty: no log file
+    std::string LogFile;  // empty: no log file
     bool Quiet = false;
 };
 
 struct TCliParseResult {
     bool Ok = false;
     TCliOptions Options;
-    std::string Error; // one line, for a usage error
+    std::string Error;  // one line, for a usage error
 };
 
 // `args` are the arguments after the program name.
@@ -30,4 +30,4 @@ TCliParseResult ParseCommandLine(const std::vector<std::string>& args);
 std::string UsageText();
 std::string VersionText();
 
-} // namespace pm
+}  // namespace pm

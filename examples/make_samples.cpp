@@ -37,7 +37,7 @@ TFastDIB Sunset() {
     TFastDIB dib;
     dib.SetSize(w, h, 24);
     for (int y = 0; y < h; ++y) {
-        const double t = static_cast<double>(y) / (h - 1); // 0 at the top
+        const double t = static_cast<double>(y) / (h - 1);  // 0 at the top
         TColorTriple* row = dib.Row24(h - 1 - y);
         for (int x = 0; x < w; ++x) {
             const double dx = x - 0.7 * w, dy = y - 0.78 * h;
@@ -106,7 +106,7 @@ bool WavesPng(const fs::path& file) {
     return png_image_write_to_file(&image, file.c_str(), 0, rgb.data(), w * 3, nullptr) != 0;
 }
 
-} // namespace
+}  // namespace
 
 int main(int argc, char** argv) {
     if (argc != 2) {

@@ -28,7 +28,7 @@ struct TProgressCall {
 constexpr const char* kJunk = "not an image";
 
 class BatchRunTest : public ::testing::Test {
-  protected:
+protected:
     BatchRunTest() : tgt(dir.MakeDir("tgt")) {}
 
     std::vector<TProgressCall> Run(TBatchRun& run) {
@@ -135,7 +135,7 @@ TEST_F(BatchRunTest, AnItemThatCannotRunFailsAndTheOthersStillRun) {
 // The window stays usable between files: closing the project meanwhile
 // must not disturb the run, and the run cannot be started twice.
 class RunningView : public IMainView {
-  public:
+public:
     TProjectModel* model = nullptr;
     int calls = 0;
     bool runWasDisabled = true;
@@ -166,7 +166,7 @@ TEST_F(BatchRunTest, ModelRunWorksOnItsOwnCopies) {
     model.OnProgress = [&](int, int, const std::string& f) {
         if (!f.empty()) files.push_back(f);
     };
-    EXPECT_FALSE(model.RunProjectClick()); // the junk files fail
+    EXPECT_FALSE(model.RunProjectClick());  // the junk files fail
     EXPECT_EQ(files, (std::vector<std::string>{f1, f2, f3}));
     EXPECT_EQ(view.calls, 3);
     EXPECT_TRUE(view.runWasDisabled);
@@ -175,11 +175,11 @@ TEST_F(BatchRunTest, ModelRunWorksOnItsOwnCopies) {
     EXPECT_EQ(model.ProgressPosition, 0);
     EXPECT_EQ(model.ProgressMaximum, 0);
     EXPECT_FALSE(model.Running);
-    EXPECT_FALSE(model.Buttons.RunProject); // the project was closed meanwhile
+    EXPECT_FALSE(model.Buttons.RunProject);  // the project was closed meanwhile
     ASSERT_TRUE(model.LastRun);
     EXPECT_EQ(model.LastRun->Context().CurrentSourceFile, f3);
     EXPECT_EQ(model.LastRun->Context().CurrentProjectItem->SourceDirectory, s2);
 }
 
-} // namespace
-} // namespace pm
+}  // namespace
+}  // namespace pm

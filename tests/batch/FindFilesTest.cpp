@@ -57,7 +57,7 @@ TEST(FindFiles, SkipsDotNamesAndAppendsToWhatIsThere) {
     dir.Write("sub/.x/f.jpg", "x");
     dir.Write("sub/d.jpg", "x");
     std::vector<std::string> found = {"earlier"};
-    FindFiles(dir.Path(), {"jpg"}, found, true); // extensions match in any letter case
+    FindFiles(dir.Path(), {"jpg"}, found, true);  // extensions match in any letter case
     EXPECT_EQ(found, (std::vector<std::string>{"earlier", dir / "sub/d.jpg"}));
 }
 
@@ -68,7 +68,7 @@ TEST(FindFiles, MissingDirectoryAndEmptyExtensionsFindNothing) {
     std::vector<std::string> found;
     FindFiles(dir / "missing/", kJpeg, found, true);
     FindFiles(dir.Path(), {}, found, true);
-    FindFiles(dir.Path(), {""}, found, true); // a name without a dot matches nothing
+    FindFiles(dir.Path(), {""}, found, true);  // a name without a dot matches nothing
     EXPECT_TRUE(found.empty());
 }
 
@@ -86,5 +86,5 @@ TEST(FindFiles, SkipsSpecialFilesAndLinkedDirectories) {
     EXPECT_EQ(Relative(dir, found), (std::vector<std::string>{"a.jpg", "sub/b.jpg", "sub/link.jpg"}));
 }
 
-} // namespace
-} // namespace pm
+}  // namespace
+}  // namespace pm

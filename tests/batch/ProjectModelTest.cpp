@@ -16,7 +16,7 @@ using test::TScratchDir;
 using test::TScriptedDialogs;
 
 class ProjectModelTest : public ::testing::Test {
-  protected:
+protected:
     ProjectModelTest()
         : src1(dir.MakeDir("src1")), src2(dir.MakeDir("src2")), src3(dir.MakeDir("src3")),
           tgt(dir.MakeDir("tgt")), scenario(dir.Write("s.pms", "[Task1]\n")), model(dialogs, view) {}
@@ -71,7 +71,7 @@ TEST_F(ProjectModelTest, SaveWritesKeysInOrderQuotedAndReopensTheSameItems) {
     EXPECT_TRUE(reopened.ProjectOpen);
     EXPECT_EQ(reopened.ProjectFileName, model.ProjectFileName);
     EXPECT_EQ(reopened.Selected, 0);
-    EXPECT_EQ(reopened.EditorSourceDirectory, src1); // the first line is shown in the editor
+    EXPECT_EQ(reopened.EditorSourceDirectory, src1);  // the first line is shown in the editor
 }
 
 TEST_F(ProjectModelTest, SaveOverAnOldFileReplacesItsSections) {
@@ -85,7 +85,7 @@ TEST_F(ProjectModelTest, SaveOverAnOldFileReplacesItsSections) {
 
 TEST_F(ProjectModelTest, ScanFlagIsTrueForMissingKeyAndExactlyYes) {
     const struct {
-        const char* line; // the SourceScanSubDir line, or empty for none
+        const char* line;  // the SourceScanSubDir line, or empty for none
         bool scan;
     } cases[] = {{"", true},
                  {"SourceScanSubDir=Yes\n", true},
@@ -134,7 +134,7 @@ TEST_F(ProjectModelTest, ValidateRecordReportsEveryMissingPath) {
     EXPECT_TRUE(log.Has("Invalid value of key \"ScenarioFileName\". Specified file \"" +
                         item.ScenarioFileName + "\" not found!"));
     item = Item(src1);
-    item.ScenarioFileName = src2; // a directory is not a scenario file
+    item.ScenarioFileName = src2;  // a directory is not a scenario file
     EXPECT_FALSE(TProjectModel::PR_ValidateRecord(&item));
     EXPECT_TRUE(TProjectModel::PR_ValidateRecord(&(item = Item(src1))));
 }
@@ -178,7 +178,7 @@ TEST_F(ProjectModelTest, NothingToSaveLeavesTheFileAlone) {
 
 TEST_F(ProjectModelTest, BackupThatCannotBeDeletedStopsTheSave) {
     const std::string file = dir.Write("p.pmp", "old");
-    dir.Write("p.pmp.bak/blocker", "x"); // a non-empty directory cannot be deleted as a file
+    dir.Write("p.pmp.bak/blocker", "x");  // a non-empty directory cannot be deleted as a file
     model.Items = {Item(src1)};
     model.ProjectFileName = file;
     model.PR_Save();
@@ -197,12 +197,12 @@ TEST_F(ProjectModelTest, WriteErrorIsReported) {
 TEST_F(ProjectModelTest, DeleteMovesTheSelection) {
     const struct {
         int count, deleted, selected;
-        std::vector<int> left; // indices into {src1, src2, src3}
+        std::vector<int> left;  // indices into {src1, src2, src3}
     } cases[] = {
-        {3, 2, 1, {0, 1}}, // the last: the new last line
-        {3, 0, 0, {1, 2}}, // the first: the new first line
+        {3, 2, 1, {0, 1}},  // the last: the new last line
+        {3, 0, 0, {1, 2}},  // the first: the new first line
         {3, 1, 1, {0, 2}},
-        {1, 0, -1, {}}, // the only one: no selection
+        {1, 0, -1, {}},  // the only one: no selection
     };
     const std::string srcs[] = {src1, src2, src3};
     for (const auto& c : cases) {
@@ -217,7 +217,7 @@ TEST_F(ProjectModelTest, DeleteMovesTheSelection) {
     }
     model.Selected = -1;
     model.Items = {Item(src1)};
-    model.PR_DeleteClick(); // nothing selected: nothing deleted
+    model.PR_DeleteClick();  // nothing selected: nothing deleted
     EXPECT_EQ(model.Items.size(), 1u);
     model.PR_DeleteItem(5);
     EXPECT_TRUE(log.Has("Can't delete item 5"));
@@ -241,7 +241,7 @@ TEST_F(ProjectModelTest, AddInsertsBelowTheSelectionUnlessItIsTheLast) {
     }
     model.Items.clear();
     model.Selected = -1;
-    SetEditor({extra, true, tgt, dir / "missing.pms"}); // no scenario: "Add item" is disabled
+    SetEditor({extra, true, tgt, dir / "missing.pms"});  // no scenario: "Add item" is disabled
     EXPECT_FALSE(model.Buttons.Add);
     model.PR_AddClick();
     EXPECT_TRUE(model.Items.empty());
@@ -250,18 +250,18 @@ TEST_F(ProjectModelTest, AddInsertsBelowTheSelectionUnlessItIsTheLast) {
 TEST_F(ProjectModelTest, ReplaceUpAndDownKeepTheEditorInStep) {
     model.Items = {Item(src1), Item(src2), Item(src3)};
     model.Selected = -1;
-    model.PR_DownClick(); // no selection: nothing happens
+    model.PR_DownClick();  // no selection: nothing happens
     EXPECT_EQ(Sources(), (std::vector<std::string>{src1, src2, src3}));
     EXPECT_EQ(model.Selected, -1);
 
     model.Selected = 0;
-    model.PR_UpClick(); // already first
+    model.PR_UpClick();  // already first
     model.PR_DownClick();
     EXPECT_EQ(Sources(), (std::vector<std::string>{src2, src1, src3}));
     EXPECT_EQ(model.Selected, 1);
     EXPECT_EQ(model.EditorSourceDirectory, src1);
     model.Selected = 2;
-    model.PR_DownClick(); // already last
+    model.PR_DownClick();  // already last
     model.PR_UpClick();
     EXPECT_EQ(Sources(), (std::vector<std::string>{src2, src3, src1}));
     EXPECT_EQ(model.Selected, 1);
@@ -313,7 +313,7 @@ TEST_F(ProjectModelTest, OpenAsksBeforeClosingAndLogsACancel) {
     EXPECT_TRUE(model.ProjectOpen);
     model.Items = {Item(src1)};
 
-    model.MM_PrOpenClick(); // the scripted answer is No
+    model.MM_PrOpenClick();  // the scripted answer is No
     ASSERT_EQ(dialogs.Questions.size(), 1u);
     EXPECT_EQ(dialogs.Questions[0].Text, "Some project already opened.\r\nOpen other?");
     EXPECT_EQ(dialogs.Questions[0].Caption, "Confirmation");
@@ -323,7 +323,7 @@ TEST_F(ProjectModelTest, OpenAsksBeforeClosingAndLogsACancel) {
     EXPECT_TRUE(dialogs.FileRequests.empty());
 
     dialogs.ConfirmAnswers = {true};
-    model.MM_PrOpenClick(); // Yes, then the file dialog is cancelled
+    model.MM_PrOpenClick();  // Yes, then the file dialog is cancelled
     EXPECT_FALSE(model.ProjectOpen);
     EXPECT_TRUE(model.Items.empty());
     ASSERT_EQ(dialogs.FileRequests.size(), 1u);
@@ -353,7 +353,7 @@ TEST_F(ProjectModelTest, OpenAndSaveAsThroughTheDialogs) {
     EXPECT_EQ(model.ProjectFileName, copy);
     EXPECT_EQ(TScratchDir::Read(copy), TScratchDir::Read(file));
 
-    model.MM_PrSaveAsClick(); // cancelled: nothing changes
+    model.MM_PrSaveAsClick();  // cancelled: nothing changes
     EXPECT_EQ(model.ProjectFileName, copy);
     EXPECT_EQ(log.Messages.back().Text, "Saving project as ...Abort!");
 
@@ -363,5 +363,5 @@ TEST_F(ProjectModelTest, OpenAndSaveAsThroughTheDialogs) {
     EXPECT_EQ(dialogs.Questions.back().Text, "Some project already opened.\r\nClose current project?");
 }
 
-} // namespace
-} // namespace pm
+}  // namespace
+}  // namespace pm

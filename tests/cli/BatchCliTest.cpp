@@ -49,7 +49,7 @@ int Lines(const std::string& s) {
 }
 
 class BatchCliTest : public ::testing::Test {
-  protected:
+protected:
     BatchCliTest() : src(dir.MakeDir("src")), tgt(dir.MakeDir("tgt")), scenario(dir / "s.pms") {
         WriteScenario(scenario, {"Bitmap"});
     }
@@ -88,7 +88,7 @@ TEST_F(BatchCliTest, ScenarioNewWritesEveryTaskTypeAndCheckReadsIt) {
 
 TEST_F(BatchCliTest, ScenarioCheckOfBadFiles) {
     const struct {
-        const char* content; // nullptr: no file
+        const char* content;  // nullptr: no file
         const char* logged;
     } cases[] = {
         {nullptr, ""},
@@ -114,7 +114,7 @@ TEST_F(BatchCliTest, RunExitStatus) {
     const struct {
         std::vector<std::string> args;
         int status;
-        const char* err; // start of the one-line message, or empty for none
+        const char* err;  // start of the one-line message, or empty for none
     } cases[] = {
         {{"run", "--scenario", scenario, "--source", emptySrc, "--target", tgt}, kExitComplete, ""},
         {{"run", "--scenario", scenario, "--source", src, "--target", tgt},
@@ -161,12 +161,12 @@ TEST_F(BatchCliTest, RunExitStatus) {
 
 TEST_F(BatchCliTest, LogFileHasTimeStampsAndKindPrefixes) {
     dir.Write("src/junk.bmp", kJunk);
-    const std::string logFile = dir / "logs/run.log"; // the folder is made
+    const std::string logFile = dir / "logs/run.log";  // the folder is made
     const TCliRun r =
         Cli({"--log", logFile, "run", "--scenario", scenario, "--source", src, "--target", tgt});
     EXPECT_EQ(r.status, kExitErrors);
     const std::string text = TScratchDir::Read(logFile);
-    ASSERT_EQ(text.rfind("\r\n", 0), 0u) << text; // a fresh file starts with an empty line
+    ASSERT_EQ(text.rfind("\r\n", 0), 0u) << text;  // a fresh file starts with an empty line
     std::vector<std::string> lines;
     for (std::size_t pos = 2; pos < text.size();) {
         std::size_t end = text.find("\r\n", pos);
@@ -224,5 +224,5 @@ TEST(BatchCliBinary, ExitStatusAndStreams) {
     }
 }
 
-} // namespace
-} // namespace pm
+}  // namespace
+}  // namespace pm

@@ -114,5 +114,5 @@ TEST(CommandLine, VersionNamesTheProgramAndTheEngine) {
     EXPECT_NE(v.find("\nengine 0.6 ("), std::string::npos);
 }
 
-} // namespace
-} // namespace pm
+}  // namespace
+}  // namespace pm

@@ -10,7 +10,7 @@
 namespace pm::test {
 
 class TLogRecorder : public ILogConsole {
-  public:
+public:
     struct Message {
         int Kind;
         std::string Text;
@@ -49,7 +49,7 @@ class TLogRecorder : public ILogConsole {
 
     std::vector<Message> Messages;
 
-  private:
+private:
     static std::string Join(const TTextColorArray& segments) {
         std::string s;
         for (const TTextColor& t : segments) s += t.Text;
@@ -58,4 +58,4 @@ class TLogRecorder : public ILogConsole {
     ILogConsole* previous_;
 };
 
-} // namespace pm::test
+}  // namespace pm::test

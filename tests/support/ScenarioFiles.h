@@ -12,7 +12,7 @@
 namespace pm::test {
 
 struct TSaveOptions {
-    int Format = 0; // 0 JPEG, 1 BMP
+    int Format = 0;  // 0 JPEG, 1 BMP
     std::string Comment;
 };
 
@@ -30,4 +30,4 @@ inline bool WriteScenario(const std::string& file, const std::set<std::string>& 
     return TScenarioModel::SaveTaskList(ctx, list, file, -1);
 }
 
-} // namespace pm::test
+}  // namespace pm::test

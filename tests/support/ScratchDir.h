@@ -12,7 +12,7 @@
 namespace pm::test {
 
 class TScratchDir {
-  public:
+public:
     TScratchDir() {
         std::string pattern = (std::filesystem::temp_directory_path() / "pixmill-test-XXXXXX").string();
         std::vector<char> buf(pattern.begin(), pattern.end());
@@ -51,8 +51,8 @@ class TScratchDir {
         return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     }
 
-  private:
+private:
     std::filesystem::path root_;
 };
 
-} // namespace pm::test
+}  // namespace pm::test

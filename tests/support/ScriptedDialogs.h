@@ -10,7 +10,7 @@
 namespace pm::test {
 
 class TScriptedDialogs : public IDialogs {
-  public:
+public:
     struct Question {
         std::string Text, Caption;
         TMsgIcon Icon;
@@ -45,7 +45,7 @@ class TScriptedDialogs : public IDialogs {
     }
     void ShowMessage(const std::string&, const std::string&, TMsgIcon) override {}
 
-  private:
+private:
     std::optional<std::string> NextFile(FileRequest r) {
         FileRequests.push_back(std::move(r));
         if (FileAnswers.empty()) return std::nullopt;
@@ -55,4 +55,4 @@ class TScriptedDialogs : public IDialogs {
     }
 };
 
-} // namespace pm::test
+}  // namespace pm::test
