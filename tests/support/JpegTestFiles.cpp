@@ -75,7 +75,11 @@ std::vector<std::uint8_t> MakeJpeg(TJpegKind kind, int width, int height) {
     default:
         break;
     }
-    if (kind != TJpegKind::Subsampled)
+    const bool subsampled =
+        kind == TJpegKind::Subsampled || kind == TJpegKind::Restarts || kind == TJpegKind::Arithmetic;
+    if (kind == TJpegKind::Restarts) cinfo.restart_in_rows = 1;
+    if (kind == TJpegKind::Arithmetic) cinfo.arith_code = TRUE;
+    if (!subsampled)
         for (int i = 0; i < cinfo.num_components; ++i)
             cinfo.comp_info[i].h_samp_factor = cinfo.comp_info[i].v_samp_factor = 1;
     if (kind == TJpegKind::Progressive) jpeg_simple_progression(&cinfo);

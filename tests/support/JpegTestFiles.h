@@ -16,6 +16,8 @@ enum class TJpegKind {
     Cmyk,        // plain inks, no Adobe marker
     AdobeCmyk,   // inverted inks, Adobe marker
     AdobeYcck,   // inverted inks, Adobe marker, YCCK transform
+    Restarts,    // YCbCr, 4:2:0, a restart marker after every MCU row
+    Arithmetic,  // YCbCr, 4:2:0, arithmetic coding
 };
 
 // Pixel of picture line y (0 = top), column x, as red, green, blue. Smooth,
