@@ -1,10 +1,9 @@
 // Draws the sample images of the bundled example: a few gradients and
-// patterns as 24-bit and 8-bit BMP files and one PNG, some in a subfolder so
-// that the run shows the mirrored target tree.
+// patterns, saved as JPEG files, some in a subfolder so that the run shows
+// the mirrored target tree.
 //   pixmill-make-samples DIR
 #include "imaging/FastDIB.h"
-
-#include <png.h>
+#include "tasks/JPEGImage.h"
 
 #include <cmath>
 #include <cstdio>
@@ -21,14 +20,6 @@ using pm::TFastDIB;
 
 std::uint8_t Clamp(double v) {
     return static_cast<std::uint8_t>(v < 0 ? 0 : v > 255 ? 255 : std::lround(v));
-}
-
-bool WriteBmp(const TFastDIB& dib, const fs::path& file) {
-    std::vector<std::uint8_t> bytes;
-    dib.SaveToStream(bytes);
-    std::ofstream out(file, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    return static_cast<bool>(out);
 }
 
 // An evening sky from deep blue to orange with a low sun.
@@ -86,24 +77,36 @@ TFastDIB Rings() {
     return dib;
 }
 
-// Crossing waves, written as an RGB PNG.
-bool WavesPng(const fs::path& file) {
+// Crossing waves.
+TFastDIB Waves() {
     const int w = 240, h = 160;
-    std::vector<std::uint8_t> rgb(static_cast<std::size_t>(w) * h * 3);
-    for (int y = 0; y < h; ++y)
+    TFastDIB dib;
+    dib.SetSize(w, h, 24);
+    for (int y = 0; y < h; ++y) {
+        TColorTriple* row = dib.Row24(h - 1 - y);
         for (int x = 0; x < w; ++x) {
             const double v = std::sin(x / 11.0) + std::sin(y / 7.0) + std::sin((x + y) / 17.0);
-            std::uint8_t* p = &rgb[(static_cast<std::size_t>(y) * w + x) * 3];
-            p[0] = Clamp(128 + 40 * v);
-            p[1] = Clamp(90 + 50 * std::sin(v));
-            p[2] = Clamp(200 - 30 * v);
+            row[x] = {Clamp(200 - 30 * v), Clamp(90 + 50 * std::sin(v)), Clamp(128 + 40 * v)};
         }
-    png_image image{};
-    image.version = PNG_IMAGE_VERSION;
-    image.width = w;
-    image.height = h;
-    image.format = PNG_FORMAT_RGB;
-    return png_image_write_to_file(&image, file.c_str(), 0, rgb.data(), w * 3, nullptr) != 0;
+    }
+    return dib;
+}
+
+// Encoded with the program's own JPEG writer.
+bool WriteJpeg(const TFastDIB& dib, const fs::path& file) {
+    std::ofstream out(file, std::ios::binary | std::ios::trunc);
+    pm::TJPEGImage jpeg;
+    jpeg.CompressionQuality = 92;
+    std::string error;
+    const bool ok = jpeg.SaveToSink(
+        dib,
+        [&out](const std::uint8_t* data, std::size_t size) {
+            out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
+            return static_cast<bool>(out);
+        },
+        error);
+    out.close();
+    return ok && static_cast<bool>(out);
 }
 
 }  // namespace
@@ -120,10 +123,10 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "pixmill-make-samples: cannot create %s\n", (dir / "patterns").c_str());
         return 1;
     }
-    bool ok = WriteBmp(Sunset(), dir / "sunset.bmp");
-    ok = WriteBmp(Checker(), dir / "checker.bmp") && ok;
-    ok = WriteBmp(Rings(), dir / "patterns" / "rings.bmp") && ok;
-    ok = WavesPng(dir / "patterns" / "waves.png") && ok;
+    bool ok = WriteJpeg(Sunset(), dir / "sunset.jpg");
+    ok = WriteJpeg(Checker(), dir / "checker.jpg") && ok;
+    ok = WriteJpeg(Rings(), dir / "patterns" / "rings.jpg") && ok;
+    ok = WriteJpeg(Waves(), dir / "patterns" / "waves.jpg") && ok;
     if (!ok) {
         std::fprintf(stderr, "pixmill-make-samples: cannot write the samples into %s\n", dir.c_str());
         return 1;

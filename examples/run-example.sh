@@ -9,7 +9,9 @@ bin_dir="${1:?usage: examples/run-example.sh BIN_DIR}"
 bin_dir=$(cd "$bin_dir" && pwd)
 cd "$(dirname "$0")"
 
-# The project's paths are relative to this folder.
+# The project's paths are relative to this folder. The samples are drawn
+# afresh on every run, so they always match the generator.
+rm -rf samples
 "$bin_dir/pixmill-make-samples" samples
 mkdir -p output
 
