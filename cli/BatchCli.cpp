@@ -83,11 +83,10 @@ int FinishRun(TBatchRun& run, bool complete, std::FILE* err) {
     return kExitErrors;
 }
 
-int Execute(TBatchRun& run, TCliLog& log, bool quiet, std::FILE* err) {
-    if (!quiet)
-        run.OnProgress = [&log](int position, int maximum, const std::string& file) {
-            ShowProgress(log.Console(), position, maximum, file);
-        };
+int Execute(TBatchRun& run, TCliLog& log, std::FILE* err) {
+    run.OnProgress = [&log](int position, int maximum, const std::string& file) {
+        ShowProgress(log.Console(), position, maximum, file);
+    };
     const bool complete = run.Execute();
     log.Console().SetStatus({});
     return FinishRun(run, complete, err);
@@ -123,7 +122,7 @@ int RunProjectFile(const TCliOptions& o, TCliLog& log, std::FILE* err) {
         return kExitUsage;
     }
     TBatchRun run(project.Items);
-    const int status = Execute(run, log, o.Quiet, err);
+    const int status = Execute(run, log, err);
     // Items dropped while opening are lost work too, even when the rest ran well.
     if (project.SkippedItems > 0 && status == kExitComplete) {
         Complain(err, std::to_string(project.SkippedItems) + " item(s) of the project were skipped");
@@ -147,7 +146,7 @@ int RunOneItem(const TCliOptions& o, TCliLog& log, std::FILE* err) {
         return kExitUsage;
     }
     TBatchRun run({item});
-    return Execute(run, log, o.Quiet, err);
+    return Execute(run, log, err);
 }
 
 int ScenarioNew(const TCliOptions& o, std::FILE* err) {

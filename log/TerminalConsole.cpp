@@ -64,8 +64,12 @@ void TTerminalConsole::DrawStatus() {
 
 void TTerminalConsole::FlushPendingQuiet() {
     if (!pending_.empty() && pendingIsError_) {
+        // The error goes above the status line, which is drawn again below it.
+        ClearStatus();
         Emit(pending_);
         std::fputc('\n', out_);
+        DrawStatus();
+        std::fflush(out_);
     }
     pending_.clear();
     pendingIsError_ = false;
