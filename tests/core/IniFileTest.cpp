@@ -71,10 +71,14 @@ TEST(TIniFile, NameListsStopAtTheirBufferSize) {
     TTempDir dir;
     std::string text;
     for (int i = 0; i < 2000; ++i) text += "[Section" + std::to_string(10000 + i) + "]\n"; // 13 bytes each
+    text += "[S]\nk=v\n"; // would still fit, but the list is already cut
     TTempDir::Write(dir.Path("big.ini"), text);
-    std::vector<std::string> sections = TIniFile(dir.Path("big.ini")).ReadSections();
+    TIniFile ini(dir.Path("big.ini"));
+    std::vector<std::string> sections = ini.ReadSections();
     EXPECT_EQ(sections.size(), 16383u / 13u);
     EXPECT_EQ(sections.front(), "Section10000");
+    EXPECT_EQ(sections.back(), "Section11259");
+    EXPECT_EQ(ini.ReadString("S", "k", ""), "v"); // reading a value is not limited
 }
 
 TEST(TIniFile, WritesKeepOrderAndPlace) {
