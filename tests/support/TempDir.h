@@ -1,0 +1,59 @@
+#pragma once
+// A fresh directory per test, removed afterwards, with small file helpers.
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace pm::test {
+
+class TTempDir {
+  public:
+    TTempDir() {
+        const char* base = std::getenv("TMPDIR");
+        std::string pattern = std::string(base && *base ? base : "/tmp") + "/pixmill-test-XXXXXX";
+        if (!::mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
+        path_ = pattern;
+    }
+    ~TTempDir() {
+        std::error_code ec;
+        std::filesystem::remove_all(path_, ec);
+    }
+    TTempDir(const TTempDir&) = delete;
+    TTempDir& operator=(const TTempDir&) = delete;
+
+    // The directory with a trailing separator.
+    std::string Dir() const { return path_ + "/"; }
+    std::string Path(const std::string& name) const { return path_ + "/" + name; }
+
+    static std::string Read(const std::string& file) {
+        std::ifstream in(file, std::ios::binary);
+        std::stringstream ss;
+        ss << in.rdbuf();
+        return ss.str();
+    }
+    static void Write(const std::string& file, const std::string& bytes) {
+        std::ofstream out(file, std::ios::binary | std::ios::trunc);
+        out << bytes;
+    }
+    static bool Exists(const std::string& file) {
+        std::error_code ec;
+        return std::filesystem::exists(file, ec);
+    }
+    // Names of the directory's entries, sorted.
+    std::vector<std::string> List() const {
+        std::vector<std::string> names;
+        for (const auto& e : std::filesystem::directory_iterator(path_)) names.push_back(e.path().filename());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+  private:
+    std::string path_;
+};
+
+} // namespace pm::test
