@@ -286,6 +286,8 @@ bool TFastDIB::LoadDib(const std::uint8_t* data, std::size_t size, std::size_t i
         if (avail < needed) return fail("Pixel data truncated");
     }
     if (options.RequireAllPixels && rle && avail < 2) return fail("Pixel data truncated");
+    if (rle && !CompressedSizeAllowed(width * height, static_cast<std::int64_t>(avail)))
+        return fail("Run-length data too short for the image size");
 
     try {
         fresh.Allocate();

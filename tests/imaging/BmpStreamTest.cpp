@@ -320,6 +320,28 @@ TEST(BmpLoad, AbsurdFieldsThatDoNotMatterAreIgnored) {
     EXPECT_EQ(d.GetPixel(0, 0), (TColorTriple{0x0C, 0x0B, 0x0A}));
 }
 
+TEST(BmpRle, TinyDataForAHugePictureIsRefused) {
+    // Just an end-of-bitmap mark: fine for a small picture, refused for one
+    // of 16 million pixels, allowed again when the data could fill it.
+    struct Case {
+        int w, h;
+        std::size_t padding;
+        bool loads;
+    } cases[] = {{1024, 1024, 0, true}, {4096, 4096, 0, false}, {4096, 4096, 16384, true}};
+    for (const Case& c : cases) {
+        std::vector<std::uint8_t> data(c.padding, 0);
+        data.insert(data.begin(), {0, 1});
+        auto bytes = MakeBmp({.width = c.w, .height = c.h, .bpp = 8, .compression = 1, .pixels = data});
+        TFastDIB d;
+        std::string error;
+        EXPECT_EQ(d.LoadFromStream(bytes.data(), bytes.size(), {}, &error), c.loads)
+            << c.w << " " << c.padding;
+        if (!c.loads) {
+            EXPECT_EQ(error, "Run-length data too short for the image size");
+        }
+    }
+}
+
 // Run-length data for 8 (RLE8) and 4 bits (RLE4), each decoded into a
 // picture whose rows are written as index strings, bottom row first.
 struct RleCase {
