@@ -287,19 +287,5 @@ TEST(FastDIBTakeOver, MovesEverythingAndEmptiesTheSource) {
     EXPECT_EQ(a.Size(), 0u);
 }
 
-TEST(FastDIBCopyFrom, SameGeometryWithOrWithoutPixels) {
-    TFastDIB a = Make(3, 2, 8);
-    a.Colors()[1] = {1, 1, 1, 0};
-    std::memset(a.Bits(), 1, a.Size());
-    TFastDIB b;
-    b.CopyFrom(a, false);
-    EXPECT_EQ(b.Width(), 3);
-    EXPECT_EQ(b.Stride(), a.Stride());
-    EXPECT_EQ(b.Colors()[1].b, 1);
-    TFastDIB c;
-    c.CopyFrom(a, true);
-    EXPECT_EQ(std::memcmp(c.Bits(), a.Bits(), a.Size()), 0);
-}
-
 } // namespace
 } // namespace pm

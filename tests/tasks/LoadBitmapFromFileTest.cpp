@@ -137,18 +137,6 @@ TEST(LoadSourceImage, RecordsTheFileDepthAndBringsTheImageToTwentyFourBits) {
     }
 }
 
-TEST(LoadSourceImage, EightBitFileKeepsItsDepthInTheInfo) {
-    TRunContext ctx;
-    TLogCapture capture;
-    ASSERT_TRUE(LoadSourceImage(ctx, kSuite + "g/pal8.bmp"));
-    EXPECT_EQ(ctx.GeneralObject().BitmapsInfo.BitsPerPixel, 8);
-    EXPECT_EQ(ctx.GeneralObject().SrcBitmap.PixelFormat(), 24);
-    const TColorTriple bottomLeft = ctx.GeneralObject().SrcBitmap.Dib().GetPixel(0, 0);
-    TBitmap raw;
-    ASSERT_TRUE(LoadBitmapFromFile(kSuite + "g/pal8.bmp", raw));
-    EXPECT_EQ(bottomLeft, raw.Dib().GetPixel(0, 0));
-}
-
 TEST(LoadSourceImage, FailureLeavesTheGeneralObjectReset) {
     TRunContext ctx;
     TBaseClass& g = ctx.GeneralObject();
