@@ -1,6 +1,7 @@
 #pragma once
 // A fresh directory per test, removed afterwards, with small file helpers.
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -40,6 +41,13 @@ class TTempDir {
         std::ofstream out(file, std::ios::binary | std::ios::trunc);
         out << bytes;
     }
+    // Writes `bytes` to the named file inside the directory; returns its path.
+    std::string Write(const std::string& name, const std::vector<std::uint8_t>& bytes) const {
+        const std::string p = Path(name);
+        std::ofstream out(p, std::ios::binary);
+        out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+        return p;
+    }
     static bool Exists(const std::string& file) {
         std::error_code ec;
         return std::filesystem::exists(file, ec);
@@ -55,5 +63,7 @@ class TTempDir {
   private:
     std::string path_;
 };
+
+using TempDir = TTempDir;
 
 } // namespace pm::test
