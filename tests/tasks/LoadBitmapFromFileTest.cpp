@@ -68,7 +68,7 @@ TEST(LoadBitmapFromFile, FailuresLogOneErrorAfterTheLoadingMessage) {
     const std::string missing = dir.Path("missing.bmp");
     const std::string pal = dir.Write("colours.PAL", ReadAll(kSuite + "g/pal8.bmp"));
     const std::string damaged = dir.Write("short.bmp", ReadAll(kSuite + "b/shortfile.bmp"));
-    const std::string notBmp = dir.Write("text.bmp", {'h', 'e', 'l', 'l', 'o'});
+    const std::string notBmp = dir.Write("text.bmp", std::vector<std::uint8_t>{'h', 'e', 'l', 'l', 'o'});
     const std::string folder = dir.Path("folder.bmp");
     std::filesystem::create_directory(folder);
     struct Case {
