@@ -14,7 +14,7 @@ void LogSystemError(const std::string& what, const char* function) {
     LogNew(lmError, {{"System error: " + what, LogErrorColor},
                      {std::string(" Exception inside function \"") + function + "\"", LogErrorColor}});
 }
-} // namespace
+}  // namespace
 
 TBitmap::TBitmap(TFastDIB dib) : dib_(std::make_shared<TFastDIB>(std::move(dib))) {}
 
@@ -24,9 +24,7 @@ void TBitmap::SetSize(int width, int height) {
     dib_ = std::make_shared<TFastDIB>(std::move(dib));
 }
 
-const TFastDIB& TBitmap::Dib() const {
-    return dib_ ? *dib_ : EmptyDib();
-}
+const TFastDIB& TBitmap::Dib() const { return dib_ ? *dib_ : EmptyDib(); }
 
 TFastDIB& TBitmap::MutableDib() {
     if (!dib_)
@@ -36,13 +34,9 @@ TFastDIB& TBitmap::MutableDib() {
     return *dib_;
 }
 
-void TBitmap::SetDib(TFastDIB dib) {
-    dib_ = std::make_shared<TFastDIB>(std::move(dib));
-}
+void TBitmap::SetDib(TFastDIB dib) { dib_ = std::make_shared<TFastDIB>(std::move(dib)); }
 
-void TBitmap::SaveToStream(std::vector<std::uint8_t>& out) const {
-    Dib().SaveToStream(out);
-}
+void TBitmap::SaveToStream(std::vector<std::uint8_t>& out) const { Dib().SaveToStream(out); }
 
 bool TBitmap::LoadFromStream(const std::uint8_t* data, std::size_t size) {
     TFastDIB dib;
@@ -73,4 +67,4 @@ bool CopyFDtoBMP(const TFastDIB& dib, TBitmap& bmp) {
     }
 }
 
-} // namespace pm
+}  // namespace pm

@@ -11,17 +11,17 @@
 namespace pm {
 
 class TBitmap {
-  public:
+public:
     TBitmap() = default;
-    TBitmap(const TBitmap&) = default;            // shares pixels
-    TBitmap& operator=(const TBitmap&) = default; // shares pixels
+    TBitmap(const TBitmap&) = default;             // shares pixels
+    TBitmap& operator=(const TBitmap&) = default;  // shares pixels
     TBitmap(TBitmap&&) noexcept = default;
     TBitmap& operator=(TBitmap&&) noexcept = default;
     explicit TBitmap(TFastDIB dib);
 
     int Width() const { return dib_ ? dib_->Width() : 0; }
     int Height() const { return dib_ ? dib_->Height() : 0; }
-    int PixelFormat() const { return dib_ ? dib_->Bpp() : 0; } // bits per pixel, 0 when empty
+    int PixelFormat() const { return dib_ ? dib_->Bpp() : 0; }  // bits per pixel, 0 when empty
     bool Empty() const { return !dib_ || dib_->Empty(); }
 
     void Assign(const TBitmap& other) { *this = other; }
@@ -39,7 +39,7 @@ class TBitmap {
     void SaveToStream(std::vector<std::uint8_t>& out) const;
     bool LoadFromStream(const std::uint8_t* data, std::size_t size);
 
-  private:
+private:
     std::shared_ptr<TFastDIB> dib_;
 };
 
@@ -48,4 +48,4 @@ class TBitmap {
 bool CopyBMPtoFD(const TBitmap& bmp, TFastDIB& dib);
 bool CopyFDtoBMP(const TFastDIB& dib, TBitmap& bmp);
 
-} // namespace pm
+}  // namespace pm

@@ -10,12 +10,8 @@ namespace pm {
 
 namespace {
 
-std::uint32_t Rd32(const std::uint8_t* p) {
-    return p[0] | (p[1] << 8) | (p[2] << 16) | (std::uint32_t(p[3]) << 24);
-}
-std::uint16_t Rd16(const std::uint8_t* p) {
-    return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
-}
+std::uint32_t Rd32(const std::uint8_t* p) { return p[0] | (p[1] << 8) | (p[2] << 16) | (std::uint32_t(p[3]) << 24); }
+std::uint16_t Rd16(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | (p[1] << 8)); }
 void Wr32(std::vector<std::uint8_t>& o, std::uint32_t v) {
     for (int i = 0; i < 4; ++i) o.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
 }
@@ -42,24 +38,15 @@ int LowBit(std::uint32_t mask) {
 // Widening an n-bit channel to 8 bits by bit replication.
 std::uint8_t Widen(std::uint32_t v, int n) {
     switch (n) {
-    case 1:
-        return v ? 255 : 0;
-    case 2:
-        return static_cast<std::uint8_t>(v * 85);
-    case 3:
-        return static_cast<std::uint8_t>((v << 5) | (v << 2) | (v >> 1));
-    case 4:
-        return static_cast<std::uint8_t>((v << 4) | v);
-    case 5:
-        return static_cast<std::uint8_t>((v << 3) | (v >> 2));
-    case 6:
-        return static_cast<std::uint8_t>((v << 2) | (v >> 4));
-    case 7:
-        return static_cast<std::uint8_t>((v << 1) | (v >> 6));
-    case 8:
-        return static_cast<std::uint8_t>(v);
-    default:
-        return n > 8 ? static_cast<std::uint8_t>(v >> (n - 8)) : 0;
+    case 1: return v ? 255 : 0;
+    case 2: return static_cast<std::uint8_t>(v * 85);
+    case 3: return static_cast<std::uint8_t>((v << 5) | (v << 2) | (v >> 1));
+    case 4: return static_cast<std::uint8_t>((v << 4) | v);
+    case 5: return static_cast<std::uint8_t>((v << 3) | (v >> 2));
+    case 6: return static_cast<std::uint8_t>((v << 2) | (v >> 4));
+    case 7: return static_cast<std::uint8_t>((v << 1) | (v >> 6));
+    case 8: return static_cast<std::uint8_t>(v);
+    default: return n > 8 ? static_cast<std::uint8_t>(v >> (n - 8)) : 0;
     }
 }
 
@@ -70,7 +57,7 @@ std::uint8_t WidenConvert(std::uint32_t v, int n) {
     return static_cast<std::uint8_t>(((v + 1) << (8 - n)) - 1);
 }
 
-} // namespace
+}  // namespace
 
 void TFastDIB::SetupChannels(int r, int g, int b) {
     rBits_ = r;
@@ -116,9 +103,7 @@ void TFastDIB::CopyFrom(const TFastDIB& other, bool copyPixels) {
         pixels_.assign(other.pixels_.size(), 0);
 }
 
-void TFastDIB::Clear() {
-    *this = TFastDIB();
-}
+void TFastDIB::Clear() { *this = TFastDIB(); }
 
 int TFastDIB::NearestPaletteIndex(TColorTriple c) const {
     const int n = 1 << std::min<int>(info_.biBitCount, 8);
@@ -160,16 +145,14 @@ void TFastDIB::Fill(TColorTriple c) {
             for (int x = 0; x < w; ++x) SetPixel(y, x, c);
         break;
     }
-    default:
-        break;
+    default: break;
     }
 }
 
 TColorTriple TFastDIB::GetPixel(int row, int col) const {
     const std::uint8_t* p = Row(row);
     switch (Bpp()) {
-    case 24:
-        return reinterpret_cast<const TColorTriple*>(p)[col];
+    case 24: return reinterpret_cast<const TColorTriple*>(p)[col];
     case 32:
         if (info_.biCompression != 3) return {p[col * 4], p[col * 4 + 1], p[col * 4 + 2]};
         [[fallthrough]];
@@ -202,17 +185,14 @@ TColorTriple TFastDIB::GetPixel(int row, int col) const {
         const TRGBQuad& q = colors_[(byte >> (7 - (col & 7))) & 1];
         return {q.b, q.g, q.r};
     }
-    default:
-        return {};
+    default: return {};
     }
 }
 
 void TFastDIB::SetPixel(int row, int col, TColorTriple c) {
     std::uint8_t* p = Row(row);
     switch (Bpp()) {
-    case 24:
-        reinterpret_cast<TColorTriple*>(p)[col] = c;
-        break;
+    case 24: reinterpret_cast<TColorTriple*>(p)[col] = c; break;
     case 32:
         if (info_.biCompression != 3) {
             p[col * 4] = c.b;
@@ -243,9 +223,7 @@ void TFastDIB::SetPixel(int row, int col, TColorTriple c) {
         }
         break;
     }
-    case 8:
-        p[col] = static_cast<std::uint8_t>(NearestPaletteIndex(c));
-        break;
+    case 8: p[col] = static_cast<std::uint8_t>(NearestPaletteIndex(c)); break;
     case 4: {
         std::uint8_t idx = static_cast<std::uint8_t>(NearestPaletteIndex(c));
         std::uint8_t& byte = p[col / 2];
@@ -259,8 +237,7 @@ void TFastDIB::SetPixel(int row, int col, TColorTriple c) {
         byte = NearestPaletteIndex(c) ? (byte | bit) : (byte & ~bit);
         break;
     }
-    default:
-        break;
+    default: break;
     }
 }
 
@@ -329,24 +306,22 @@ void DecodeRle(TFastDIB& dib, const std::uint8_t* src, std::size_t n, bool rle4)
                 put(x, rle4 ? static_cast<std::uint8_t>((k & 1) ? (value & 0x0F) : (value >> 4)) : value);
             continue;
         }
-        if (value == 0) { // end of line
+        if (value == 0) {  // end of line
             x = 0;
             ++y;
-        } else if (value == 1) { // end of bitmap
+        } else if (value == 1) {  // end of bitmap
             break;
-        } else if (value == 2) { // delta
+        } else if (value == 2) {  // delta
             if (i + 1 >= n) break;
             x += src[i];
             y += src[i + 1];
             i += 2;
-        } else { // absolute run, padded to 16 bits
+        } else {  // absolute run, padded to 16 bits
             const int len = value;
-            const std::size_t bytes =
-                rle4 ? static_cast<std::size_t>((len + 1) / 2) : static_cast<std::size_t>(len);
+            const std::size_t bytes = rle4 ? static_cast<std::size_t>((len + 1) / 2) : static_cast<std::size_t>(len);
             if (i + bytes > n) break;
             for (int k = 0; k < len; ++k, ++x) {
-                std::uint8_t v = rle4 ? static_cast<std::uint8_t>((k & 1) ? (src[i + k / 2] & 0x0F)
-                                                                          : (src[i + k / 2] >> 4))
+                std::uint8_t v = rle4 ? static_cast<std::uint8_t>((k & 1) ? (src[i + k / 2] & 0x0F) : (src[i + k / 2] >> 4))
                                       : src[i + k];
                 put(x, v);
             }
@@ -355,7 +330,7 @@ void DecodeRle(TFastDIB& dib, const std::uint8_t* src, std::size_t n, bool rle4)
     }
 }
 
-} // namespace
+}  // namespace
 
 bool TFastDIB::LoadFromStream(const std::uint8_t* data, std::size_t size) {
     if (!data || size < 18) return false;
@@ -498,4 +473,4 @@ bool ConvertDepth(TFastDIB& bmp, int bpp) {
     return true;
 }
 
-} // namespace pm
+}  // namespace pm

@@ -33,7 +33,7 @@ struct TBitmapInfoHeader {
     std::int32_t biHeight = 0;
     std::uint16_t biPlanes = 1;
     std::uint16_t biBitCount = 0;
-    std::uint32_t biCompression = 0; // 0 RGB, 1 RLE8, 2 RLE4, 3 bit fields
+    std::uint32_t biCompression = 0;  // 0 RGB, 1 RLE8, 2 RLE4, 3 bit fields
     std::uint32_t biSizeImage = 0;
     std::int32_t biXPelsPerMeter = 0;
     std::int32_t biYPelsPerMeter = 0;
@@ -42,7 +42,7 @@ struct TBitmapInfoHeader {
 };
 
 class TFastDIB {
-  public:
+public:
     TFastDIB() = default;
     TFastDIB(const TFastDIB&) = default;
     TFastDIB& operator=(const TFastDIB&) = default;
@@ -52,8 +52,8 @@ class TFastDIB {
     int Width() const { return info_.biWidth; }
     int Height() const { return info_.biHeight; }
     int Bpp() const { return info_.biBitCount; }
-    int Stride() const { return stride_; } // bytes per stored row
-    int Gap() const { return gap_; }       // stride minus the bytes the pixels of a row use
+    int Stride() const { return stride_; }  // bytes per stored row
+    int Gap() const { return gap_; }        // stride minus the bytes the pixels of a row use
     std::size_t Size() const { return pixels_.size(); }
     bool Empty() const { return info_.biWidth == 0 || info_.biHeight == 0; }
 
@@ -75,9 +75,7 @@ class TFastDIB {
     const std::uint8_t* Bits() const { return pixels_.data(); }
     // Stored row index: 0 is the bottom line.
     std::uint8_t* Row(int row) { return pixels_.data() + static_cast<std::size_t>(row) * stride_; }
-    const std::uint8_t* Row(int row) const {
-        return pixels_.data() + static_cast<std::size_t>(row) * stride_;
-    }
+    const std::uint8_t* Row(int row) const { return pixels_.data() + static_cast<std::size_t>(row) * stride_; }
     TColorTriple* Row24(int row) { return reinterpret_cast<TColorTriple*>(Row(row)); }
     const TColorTriple* Row24(int row) const { return reinterpret_cast<const TColorTriple*>(Row(row)); }
 
@@ -102,13 +100,11 @@ class TFastDIB {
     // a short pixel area leaves the missing rows zero, corrupt runs are
     // clipped; nothing is read outside `data`.
     bool LoadFromStream(const std::uint8_t* data, std::size_t size);
-    bool LoadFromStream(const std::vector<std::uint8_t>& data) {
-        return LoadFromStream(data.data(), data.size());
-    }
+    bool LoadFromStream(const std::vector<std::uint8_t>& data) { return LoadFromStream(data.data(), data.size()); }
 
     int NearestPaletteIndex(TColorTriple c) const;
 
-  private:
+private:
     void Allocate();
     void SetupChannels(int r, int g, int b);
 
@@ -122,4 +118,4 @@ class TFastDIB {
 // Converts in place; only conversions to 24 bits are supported (false otherwise).
 bool ConvertDepth(TFastDIB& bmp, int bpp);
 
-} // namespace pm
+}  // namespace pm

@@ -14,4 +14,4 @@ inline bool ImageSizeAllowed(std::int64_t width, std::int64_t height) {
            width * height <= kMaxImagePixels;
 }
 
-} // namespace pm
+}  // namespace pm
