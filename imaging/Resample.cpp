@@ -136,11 +136,52 @@ std::uint8_t WeightedPixel(std::int32_t sum, std::int32_t total) {
     return ClampToByte(static_cast<std::int32_t>(static_cast<std::uint32_t>(sum) >> 8));
 }
 
+TWeightDivider::TWeightDivider(std::int32_t total) : total_(total) {
+    if (total >= 1 && total < 4096) {
+        fast_ = true;
+        limit_ = 256 * total - 1;
+        magic_ = ((std::uint64_t(1) << 32) + static_cast<std::uint64_t>(total) - 1) /
+                 static_cast<std::uint64_t>(total);
+    }
+}
+
 namespace {
 
+// Each column's list as a dense window of consecutive source pixels, the
+// weights of a pixel that occurs more than once (mirrored at an edge) added
+// up: the same integer sums, but an inner loop over plain consecutive
+// arrays that the compiler turns into vector multiply-adds.
+struct TWindows {
+    std::vector<std::int32_t> First, Length, Offset;
+    std::vector<std::int16_t> Weight;
+};
+
+TWindows DenseWindows(const TContributorTable& ct, int targetSize) {
+    TWindows w;
+    for (int i = 0; i < targetSize; ++i) {
+        const std::int32_t a = ct.Start[static_cast<std::size_t>(i)],
+                           b = ct.Start[static_cast<std::size_t>(i) + 1];
+        std::int32_t lo = 0, hi = -1;
+        for (std::int32_t k = a; k < b; ++k) {
+            const std::int32_t n = ct.Pixel[static_cast<std::size_t>(k)];
+            lo = k == a ? n : std::min(lo, n);
+            hi = k == a ? n : std::max(hi, n);
+        }
+        w.First.push_back(lo);
+        w.Length.push_back(hi - lo + 1);
+        w.Offset.push_back(static_cast<std::int32_t>(w.Weight.size()));
+        w.Weight.resize(w.Weight.size() + static_cast<std::size_t>(hi - lo + 1), 0);
+        for (std::int32_t k = a; k < b; ++k)
+            w.Weight[static_cast<std::size_t>(w.Offset.back() + ct.Pixel[static_cast<std::size_t>(k)] -
+                                              lo)] +=
+                static_cast<std::int16_t>(ct.Weight[static_cast<std::size_t>(k)]);
+    }
+    return w;
+}
+
 // One picture line into three plain channel arrays.
-void SplitLineChannels(const TColorTriple* line, int count, std::int32_t* red, std::int32_t* green,
-                       std::int32_t* blue) {
+void SplitLineChannels(const TColorTriple* line, int count, std::int16_t* red, std::int16_t* green,
+                       std::int16_t* blue) {
     for (int i = 0; i < count; ++i) {
         red[i] = line[i].r;
         green[i] = line[i].g;
@@ -148,30 +189,71 @@ void SplitLineChannels(const TColorTriple* line, int count, std::int32_t* red, s
     }
 }
 
-void HorizontalPass(const TContributorTable& ct, const TFastDIB& source, TFastDIB& mid) {
+std::int32_t Dot(const std::int16_t* w, const std::int16_t* v, std::int32_t n) {
+    std::int32_t s = 0;
+    for (std::int32_t k = 0; k < n; ++k)
+        s += static_cast<std::int32_t>(w[k]) * static_cast<std::int32_t>(v[k]);
+    return s;
+}
+
+void HorizontalPassDense(const TContributorTable& ct, const TWindows& win, const TFastDIB& source,
+                         TFastDIB& mid) {
     const int sw = source.Width(), tw = mid.Width();
-    std::vector<std::int32_t> channels(static_cast<std::size_t>(sw) * 3);
-    std::int32_t* red = channels.data();
-    std::int32_t* green = red + sw;
-    std::int32_t* blue = green + sw;
-    const std::int32_t* pixel = ct.Pixel.data();
-    const std::int32_t* weight = ct.Weight.data();
+    std::vector<std::int16_t> channels(static_cast<std::size_t>(sw) * 3);
+    std::int16_t* red = channels.data();
+    std::int16_t* green = red + sw;
+    std::int16_t* blue = green + sw;
+    const std::vector<TWeightDivider> divide(ct.Total.begin(), ct.Total.end());
     for (int row = 0; row < source.Height(); ++row) {
         SplitLineChannels(source.Row24(row), sw, red, green, blue);
         TColorTriple* out = mid.Row24(row);
         for (int i = 0; i < tw; ++i) {
-            std::int32_t sr = 0, sg = 0, sb = 0;
-            for (std::int32_t k = ct.Start[static_cast<std::size_t>(i)];
-                 k < ct.Start[static_cast<std::size_t>(i) + 1]; ++k) {
-                const std::int32_t n = pixel[k], w = weight[k];
-                sr += w * red[n];
-                sg += w * green[n];
-                sb += w * blue[n];
-            }
-            const std::int32_t total = ct.Total[static_cast<std::size_t>(i)];
-            out[i] = {WeightedPixel(sb, total), WeightedPixel(sg, total), WeightedPixel(sr, total)};
+            const std::size_t c = static_cast<std::size_t>(i);
+            const std::int16_t* w = win.Weight.data() + win.Offset[c];
+            const std::int32_t first = win.First[c], n = win.Length[c];
+            const TWeightDivider& d = divide[c];
+            out[i] = {d(Dot(w, blue + first, n)), d(Dot(w, green + first, n)), d(Dot(w, red + first, n))};
         }
     }
+}
+
+// Reads the interleaved bytes of the source line directly (byte offsets of
+// the contributors computed once); the sums are those of three separate
+// channel arrays.
+void HorizontalPassDirect(const TContributorTable& ct, const TFastDIB& source, TFastDIB& mid) {
+    const int tw = mid.Width();
+    std::vector<std::int32_t> offsets(ct.Pixel.size());
+    for (std::size_t k = 0; k < offsets.size(); ++k) offsets[k] = ct.Pixel[k] * 3;
+    const std::int32_t* offset = offsets.data();
+    const std::int32_t* weight = ct.Weight.data();
+    const std::int32_t* start = ct.Start.data();
+    const std::vector<TWeightDivider> divide(ct.Total.begin(), ct.Total.end());
+    for (int row = 0; row < source.Height(); ++row) {
+        const std::uint8_t* line = source.Row(row);
+        TColorTriple* out = mid.Row24(row);
+        for (int i = 0; i < tw; ++i) {
+            std::int32_t sr = 0, sg = 0, sb = 0;
+            for (std::int32_t k = start[i]; k < start[i + 1]; ++k) {
+                const std::uint8_t* p = line + offset[k];
+                const std::int32_t w = weight[k];
+                sb += w * p[0];
+                sg += w * p[1];
+                sr += w * p[2];
+            }
+            const TWeightDivider& d = divide[static_cast<std::size_t>(i)];
+            out[i] = {d(sb), d(sg), d(sr)};
+        }
+    }
+}
+
+// Long lists (strong reductions, wide filters) run faster as dense windows,
+// short ones as they are; both give the same sums.
+void HorizontalPass(const TContributorTable& ct, const TFastDIB& source, TFastDIB& mid) {
+    const TWindows win = DenseWindows(ct, mid.Width());
+    if (win.Weight.size() >= 10 * static_cast<std::size_t>(mid.Width()))
+        HorizontalPassDense(ct, win, source, mid);
+    else
+        HorizontalPassDirect(ct, source, mid);
 }
 
 // Each target line is the weighted sum of whole intermediate lines; the
@@ -180,18 +262,22 @@ void VerticalPass(const TContributorTable& ct, const TFastDIB& mid, TFastDIB& ta
     const int sh = mid.Height(), th = target.Height();
     const std::size_t bytes = static_cast<std::size_t>(target.Width()) * 3;
     std::vector<std::int32_t> acc(bytes);
+    std::int32_t* a = acc.data();
     for (int i = 0; i < th; ++i) {
-        std::fill(acc.begin(), acc.end(), 0);
-        std::int32_t* a = acc.data();
-        for (std::int32_t k = ct.Start[static_cast<std::size_t>(i)];
-             k < ct.Start[static_cast<std::size_t>(i) + 1]; ++k) {
+        const std::int32_t first = ct.Start[static_cast<std::size_t>(i)];
+        const std::int32_t last = ct.Start[static_cast<std::size_t>(i) + 1];
+        if (first == last) std::fill(acc.begin(), acc.end(), 0);
+        for (std::int32_t k = first; k < last; ++k) {
             const std::uint8_t* line = mid.Row(sh - 1 - ct.Pixel[static_cast<std::size_t>(k)]);
             const std::int32_t w = ct.Weight[static_cast<std::size_t>(k)];
-            for (std::size_t x = 0; x < bytes; ++x) a[x] += w * line[x];
+            if (k == first)
+                for (std::size_t x = 0; x < bytes; ++x) a[x] = w * line[x];
+            else
+                for (std::size_t x = 0; x < bytes; ++x) a[x] += w * line[x];
         }
-        const std::int32_t total = ct.Total[static_cast<std::size_t>(i)];
+        const TWeightDivider divide(ct.Total[static_cast<std::size_t>(i)]);
         std::uint8_t* out = target.Row(th - 1 - i);
-        for (std::size_t x = 0; x < bytes; ++x) out[x] = WeightedPixel(a[x], total);
+        for (std::size_t x = 0; x < bytes; ++x) out[x] = divide(a[x]);
     }
 }
 

@@ -63,6 +63,27 @@ TContributorTable BuildContributors(TFilterFunc filter, float radius, int source
 // right by 8 as an unsigned 32-bit number; clamped to 0 .. 255.
 std::uint8_t WeightedPixel(std::int32_t sum, std::int32_t total);
 
+// WeightedPixel for one fixed total, without a division per pixel: for
+// totals 1 .. 4095 the sum is clamped to 0 .. 256 * total - 1 and divided by
+// a multiplication with ceil(2^32 / total), which is exact in that range
+// (the error stays below 256 * total / 2^32 < 1 / total). Other totals take
+// the plain route.
+class TWeightDivider {
+  public:
+    explicit TWeightDivider(std::int32_t total = 1);
+    std::uint8_t operator()(std::int32_t sum) const {
+        if (!fast_) return WeightedPixel(sum, total_);
+        const std::int32_t n = sum < 0 ? 0 : sum > limit_ ? limit_ : sum;
+        return static_cast<std::uint8_t>((static_cast<std::uint64_t>(n) * magic_) >> 32);
+    }
+
+  private:
+    std::int32_t total_;
+    std::int32_t limit_ = 0;
+    std::uint64_t magic_ = 0;
+    bool fast_ = false;
+};
+
 // Resamples the 24-bit `source` into the 24-bit `target`, whose size is the
 // target size; horizontal pass first, lines counted from the top. Nothing
 // happens when either bitmap has a side of 0.

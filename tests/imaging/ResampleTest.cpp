@@ -211,5 +211,64 @@ TEST(ResampleBitmap, ConvertsToTwentyFourBitsAndHandlesEmptySides) {
     EXPECT_EQ(ReadRows(huge), (TRows{{1, 2}}));
 }
 
+// The spec-shaped routine, column by column, with the plain contributor lists
+// and WeightedPixel: the fast passes must give exactly its pixels.
+TFastDIB ReferenceTwoPass(int filter, const TFastDIB& src, int tw, int th) {
+    const TFilterInfo f = FilterInfo(filter);
+    const int sw = src.Width(), sh = src.Height();
+    const auto pick = [](const TColorTriple& c, int ch) { return ch == 0 ? c.b : ch == 1 ? c.g : c.r; };
+    const auto weighted = [&](const TContributorTable& t, int i, const std::vector<TColorTriple>& line) {
+        std::uint8_t out[3];
+        for (int ch = 0; ch < 3; ++ch) {
+            std::int32_t sum = 0;
+            for (int k = t.Start[i]; k < t.Start[i + 1]; ++k) sum += t.Weight[k] * pick(line[t.Pixel[k]], ch);
+            out[ch] = WeightedPixel(sum, t.Total[i]);
+        }
+        return TColorTriple{out[0], out[1], out[2]};
+    };
+    const TContributorTable h = BuildContributors(f.Func, f.Radius, sw, tw);
+    std::vector<std::vector<TColorTriple>> mid(sh); // picture lines, top first
+    for (int y = 0; y < sh; ++y) {
+        std::vector<TColorTriple> line(sw);
+        for (int x = 0; x < sw; ++x) line[x] = src.GetPixel(sh - 1 - y, x);
+        for (int i = 0; i < tw; ++i) mid[y].push_back(weighted(h, i, line));
+    }
+    const TContributorTable v = BuildContributors(f.Func, f.Radius, sh, th);
+    TFastDIB out;
+    out.SetSize(tw, th, 24);
+    for (int x = 0; x < tw; ++x) {
+        std::vector<TColorTriple> column(sh);
+        for (int y = 0; y < sh; ++y) column[y] = mid[y][x];
+        for (int i = 0; i < th; ++i) out.SetPixel(th - 1 - i, x, weighted(v, i, column));
+    }
+    return out;
+}
+
+TEST(ResampleTwoPass, SameAsTheColumnByColumnRoutine) {
+    std::uint32_t seed = 7;
+    const auto next = [&seed] { return (seed = seed * 1664525u + 1013904223u) >> 8; };
+    const int sizes[][4] = {{200, 3, 7, 2},   {64, 64, 5, 9}, {13, 17, 40, 33}, {1, 9, 6, 1},
+                            {150, 2, 149, 2}, {9, 150, 9, 4}, {3, 3, 2, 2},     {300, 4, 11, 4}};
+    for (int filter = 0; filter < kResampleFilterCount; ++filter)
+        for (const auto& sz : sizes) {
+            TFastDIB src;
+            src.SetSize(sz[0], sz[1], 24);
+            for (int y = 0; y < sz[1]; ++y)
+                for (int x = 0; x < sz[0]; ++x) src.SetPixel(y, x, TColorTriple::FromPacked(next()));
+            TFastDIB fast = src;
+            ResampleBitmap(sz[2], sz[3], filter, 0.0f, fast);
+            EXPECT_EQ(ReadRows(fast), ReadRows(ReferenceTwoPass(filter, src, sz[2], sz[3])))
+                << "filter " << filter << " " << sz[0] << "x" << sz[1] << " -> " << sz[2] << "x" << sz[3];
+        }
+}
+
+TEST(WeightDivider, MatchesWeightedPixel) {
+    for (std::int32_t total : {-300, -1, 0, 1, 2, 3, 7, 255, 256, 257, 300, 1000, 4095, 4096, 70000})
+        for (std::int32_t sum = -70000; sum <= 1100000; sum += (sum > -600 && sum < 70000) ? 1 : 997) {
+            const TWeightDivider d(total);
+            ASSERT_EQ(d(sum), WeightedPixel(sum, total)) << sum << " / " << total;
+        }
+}
+
 } // namespace
 } // namespace pm
