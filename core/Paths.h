@@ -20,4 +20,17 @@ bool DeleteFileIfExists(const std::string& path);  // true when gone afterwards
 // Directory of the running executable, with a trailing separator.
 std::string ProgramDirectory();
 
+// Creates `dir` and any missing parents. One trailing separator is dropped;
+// texts shorter than 3 characters (roots) and existing directories give
+// false. The parents' results are ignored: the answer is whether `dir`
+// itself was created.
+bool CreateDirectoryChain(const std::string& dir);
+// The characters of `name` before its last "."; `name` itself when it has none.
+std::string StripExtension(const std::string& name);
+// Whether the existing file `path` may be removed or replaced by us: its
+// folder lets us remove entries, and the file is not write-protected. A file
+// without write permission counts as protected even for root, as a
+// read-only file would on the desktop.
+bool FileDeletable(const std::string& path);
+
 }  // namespace pm

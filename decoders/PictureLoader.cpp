@@ -16,7 +16,7 @@ TDecoderFn DecoderForExtension(const std::string& extension) {
     // Readers that are not built yet are null: such files fail to load.
     static const Binding table[] = {
         {"BMP", nullptr},  {"RLE", nullptr},  {"DIB", nullptr},  {"ICO", nullptr},  {"WMF", nullptr},
-        {"EMF", nullptr},  {"JFIF", nullptr}, {"JPG", nullptr},  {"JPE", nullptr},  {"JPEG", nullptr},
+        {"EMF", nullptr},  {"JFIF", DecodeJpeg}, {"JPG", DecodeJpeg},  {"JPE", DecodeJpeg},  {"JPEG", DecodeJpeg},
         {"WIN", nullptr},  {"VST", nullptr},  {"VDA", nullptr},  {"TGA", nullptr},  {"ICB", nullptr},
         {"TIFF", nullptr}, {"TIF", nullptr},  {"FAX", nullptr},  {"EPS", nullptr},  {"PCX", nullptr},
         {"PCC", nullptr},  {"SCR", nullptr},  {"RPF", nullptr},  {"RLA", nullptr},  {"SGI", nullptr},

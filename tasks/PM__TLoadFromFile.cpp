@@ -1,6 +1,11 @@
 #include "tasks/PM__TLoadFromFile.h"
 
 #include "core/EditorPage.h"
+#include "core/Paths.h"
+#include "core/RunContext.h"
+#include "tasks/KX_LoadBitmapFromFile.h"
+
+#include <algorithm>
 
 namespace pm {
 
@@ -74,6 +79,27 @@ bool TLoadFromFile::SettingsChanged(IEditorPage& page) {
     return changed;
 }
 
+bool TLoadFromFile::Execute(TValueSlot) {
+    TRunContext* ctx = Context();
+    if (!ctx) return false;
+    if (!LoadSourceImage(*ctx, ctx->CurrentSourceFile)) return false;
+    try {
+        TBaseClass& general = ctx->GeneralObject();
+        DstBitmap = general.SrcBitmap;
+        // Without a project item (a test outside a run) there is no target
+        // directory, so there is no target: an empty name makes a saving task
+        // refuse instead of writing over the source file itself.
+        const PrItemRec* item = ctx->CurrentProjectItem;
+        general.BitmapsInfo.TargetFileName =
+            item ? MakeTargetFileName(general.BitmapsInfo.SourceFileName, item->SourceDirectory,
+                                      item->TargetDirectory)
+                 : std::string();
+    } catch (const std::exception&) {
+        return false;
+    }
+    return true;
+}
+
 void TLoadFromFile::BuildExtensionLists(TValueSlot slot) {
     AllExtensions.clear();
     EnabledExtensions.clear();
@@ -102,6 +128,16 @@ void TLoadFromFile::CheckListState(IEditorPage& page) {
     const int rows = page.RowCount(kListWidget);
     for (int i = 0; i < rows && !any; ++i) any = page.GetRowChecked(kListWidget, i);
     page.SetEnabled("btn1", any);
+}
+
+std::string MakeTargetFileName(const std::string& sourceFile, const std::string& sourceDirectory,
+                               const std::string& targetDirectory) {
+    std::string path = DirectoryPart(sourceFile);
+    // A file outside the source directory may have a shorter path: the
+    // folding stops at its end.
+    const std::size_t n = std::min(path.size(), sourceDirectory.empty() ? 0 : sourceDirectory.size() - 1);
+    std::replace(path.begin(), path.begin() + static_cast<std::ptrdiff_t>(n), kPathSeparator, '_');
+    return targetDirectory + path + FileNamePart(sourceFile);
 }
 
 }  // namespace pm

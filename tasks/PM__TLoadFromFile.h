@@ -33,6 +33,10 @@ public:
     void ShowSettings(IEditorPage& page, TValueSlot slot) override;
     void ReadSettings(IEditorPage& page, TValueSlot slot) override;
     bool SettingsChanged(IEditorPage& page) override;
+    // Loads the current source file into the general object, hands it on as
+    // DstBitmap and sets the general object's target file name. The slot is
+    // not used: the task has no settings that affect loading.
+    bool Execute(TValueSlot slot) override;
 
     void BuildExtensionLists(TValueSlot slot);
     // Editor actions of the format list: tag 1 ticks all rows, 2 unticks
@@ -45,5 +49,13 @@ public:
     std::vector<std::string> AllExtensions;
     std::vector<std::string> EnabledExtensions;
 };
+
+// The name a result is saved under: targetDirectory, then the source file's
+// directory with the separators of its first len(sourceDirectory) - 1
+// characters turned into "_" (so the source directory becomes one folder
+// name and the sub-directories below it are kept), then the file name.
+// Example: "/photos/", "/photos/2001/a.jpg", "/out/" -> "/out/_photos/2001/a.jpg".
+std::string MakeTargetFileName(const std::string& sourceFile, const std::string& sourceDirectory,
+                               const std::string& targetDirectory);
 
 }  // namespace pm

@@ -1,8 +1,62 @@
 #include "tasks/PM__TSaveToFile.h"
 
+#include "core/AtomicFile.h"
 #include "core/EditorPage.h"
+#include "core/Paths.h"
+#include "core/RunContext.h"
+#include "core/StringUtils.h"
+#include "log/WriteLog.h"
+#include "tasks/JPEGImage.h"
+
+#include <algorithm>
+#include <exception>
+#include <vector>
 
 namespace pm {
+
+namespace {
+
+constexpr int kFormatJPEG = 0;
+constexpr int kFormatBMP = 1;
+constexpr std::size_t kMaxCommentBytes = 65533;
+
+bool HasLineBreak(const std::string& text) {
+    return text.find_first_of("\r\n") != std::string::npos;
+}
+
+}  // namespace
+
+std::string EscapeComment(const std::string& text) {
+    std::string out;
+    out.reserve(text.size());
+    for (char c : text) {
+        if (c == '\\')
+            out += "\\\\";
+        else if (c == '\r')
+            out += "\\r";
+        else if (c == '\n')
+            out += "\\n";
+        else
+            out += c;
+    }
+    return out;
+}
+
+std::string UnescapeComment(const std::string& text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        char c = text[i];
+        char next = i + 1 < text.size() ? text[i + 1] : '\0';
+        if (c == '\\' && (next == '\\' || next == 'r' || next == 'n')) {
+            out += next == 'r' ? '\r' : next == 'n' ? '\n' : '\\';
+            ++i;
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
 
 TSaveToFile::TSaveToFile(TRunContext* context)
     : TBaseClass(context),
@@ -15,6 +69,33 @@ TSaveToFile::TSaveToFile(TRunContext* context)
     classInfo_ = {"TSaveToFile", "File: Save to file", "Save resulting graphical file", 10};
 }
 
+// A comment without line breaks is stored exactly as any other string, so
+// files stay as they always were and old comments with backslashes (paths)
+// read back untouched. Only a comment with line breaks is escaped, and the
+// extra key says so.
+TINIObject& TSaveToFile::SaveSettings(const std::string& taskName) {
+    TINIObject& ini = SettingsStore();
+    ini.ClearList();
+    ini.AddHeader(taskName, ClassName());
+    const std::string comment = JPEG_Comment.GetValue(vsCurrent);
+    for (const TSetting& s : Settings()) {
+        if (s.Value.get() == &JPEG_Comment && HasLineBreak(comment)) {
+            ini.AddRecord(JPEG_Comment.Name, Quoted(EscapeComment(comment)));
+            ini.AddRecord(kCommentEscapedKey, BoolToString(true));
+        } else {
+            s.Value->SaveTo(ini);
+        }
+    }
+    return ini;
+}
+
+void TSaveToFile::LoadSettings(const TINIObject& ini) {
+    TBaseClass::LoadSettings(ini);
+    const TINIRecord* escaped = ini.Find(kCommentEscapedKey);
+    if (escaped && StringToBool(escaped->Data) && ini.Find(JPEG_Comment.Name))
+        JPEG_Comment.SetValue(UnescapeComment(JPEG_Comment.GetValue(vsCurrent)), vsCurrent);
+}
+
 void TSaveToFile::PrepareEditor(IEditorPage& page) {
     page.SetItems("stfFormat", {"Standard JPEG image", "Standard Windows bitmap"});
 }
@@ -22,6 +103,118 @@ void TSaveToFile::PrepareEditor(IEditorPage& page) {
 void TSaveToFile::ShowSettings(IEditorPage& page, TValueSlot slot) {
     TBaseClass::ShowSettings(page, slot);
     page.SetPageIndex("stfOutputFormat", Out_Format.GetValue(slot));
+}
+
+bool TSaveToFile::Execute(TValueSlot slot) {
+    TRunContext* ctx = Context();
+    if (ctx == nullptr) {
+        LogError("Can't get target filename!");
+        return false;
+    }
+    const std::string target = ctx->GeneralObject().BitmapsInfo.TargetFileName;
+
+    LogNew(lmInfo, {{"Checking and preparing target directory ...", LogTextColor}});
+    const std::string dir = DirectoryPart(target);
+    if (dir.empty()) {
+        LogError("Empty target path name!");
+        return false;
+    }
+    // Another run may create the folder at the same moment; what counts is
+    // that it is there afterwards.
+    if (!DirectoryExists(dir) && !CreateDirectoryChain(dir) && !DirectoryExists(dir)) {
+        LogNew(lmError, {{"Can't create target directory \"", LogErrorColor},
+                         {dir, LogValueColor},
+                         {"\" !", LogErrorColor}});
+        return false;
+    }
+
+    LogNew(lmInfo, {{"Checking and preparing target filename ...", LogTextColor}});
+    const std::string name = FileNamePart(target);
+    if (name.empty()) {
+        LogError("Empty target filename!");
+        return false;
+    }
+    const int format = Out_Format.GetValue(slot);
+    std::string ext;
+    if (format == kFormatJPEG)
+        ext = Image_Extension_JPG.GetValue(slot);
+    else if (format == kFormatBMP)
+        ext = Image_Extension_BMP.GetValue(slot);
+    const std::string full = dir + StripExtension(name) + ext;
+
+    // The old file is replaced by a rename once the new one is complete, so
+    // here it is only checked; a failed write keeps it.
+    const bool knownFormat = format == kFormatJPEG || format == kFormatBMP;
+    if (knownFormat && FileExists(full) && !FileDeletable(full)) {
+        LogNew(lmError,
+               {{"Can't delete old file \"", LogErrorColor}, {full, LogValueColor}, {"\"!", LogErrorColor}});
+        return false;
+    }
+
+    TJPEGImage jpeg;
+    if (format == kFormatJPEG) {
+        const int quality = Compression_Quality.GetValue(slot);
+        jpeg.CompressionQuality = std::clamp(quality, 1, 100);
+        if (jpeg.CompressionQuality != quality)
+            LogNew(lmWarning, {{"JPEG quality ", LogTextColor},
+                               {std::to_string(quality), LogValueColor},
+                               {" is out of range 1..100, ", LogTextColor},
+                               {std::to_string(jpeg.CompressionQuality), LogValueColor},
+                               {" is used.", LogTextColor}});
+        jpeg.Comment = JPEG_Comment.GetValue(slot);
+        jpeg.ProgressiveEncoding = Progressive_JPEG.GetValue(slot);
+        if (jpeg.Comment.size() > kMaxCommentBytes)
+            LogNew(lmWarning, {{"JPEG comment is longer than ", LogTextColor},
+                               {std::to_string(kMaxCommentBytes), LogValueColor},
+                               {" bytes and is not written.", LogTextColor}});
+    }
+
+    LogNew(lmInfo,
+           {{"Saving result image \"", LogTextColor}, {full, LogValueColor}, {"\" ...", LogTextColor}});
+    std::string reason;
+    bool ok = false;
+    try {
+        const TFastDIB& dib = SrcBitmap.Dib();
+        if (!knownFormat) {
+            // Nothing can be written; calling that a success would hide a
+            // broken scenario until someone looks for the missing files.
+            reason = "Unknown output format " + std::to_string(format) + "!";
+        } else if (dib.Width() <= 0 || dib.Height() <= 0) {
+            // An empty picture would make an empty or broken file.
+            reason = "Image is empty, nothing to save!";
+        } else {
+            TAtomicFileWriter file(full);
+            if (!file.IsOpen()) {
+                reason = "Can't create file in \"" + dir + "\"!";
+            } else if (format == kFormatJPEG) {
+                ok = jpeg.SaveToSink(
+                    dib,
+                    [&file](const std::uint8_t* data, std::size_t size) { return file.Write(data, size); },
+                    reason);
+            } else {
+                std::vector<std::uint8_t> bmp;
+                dib.SaveToStream(bmp);
+                ok = file.Write(bmp.data(), bmp.size());
+                if (!ok) reason = "Can't write file \"" + full + "\"!";
+            }
+            if (ok && !file.Commit()) {
+                ok = false;
+                reason = "Can't write file \"" + full + "\"!";
+            }
+        }
+    } catch (const std::exception& e) {
+        ok = false;
+        reason = e.what();
+    } catch (...) {
+        ok = false;
+    }
+    if (ok) {
+        LogAppend(lmInfo, {{"Complete.", LogTextColor}});
+    } else {
+        LogAppend(lmError, {{"Failed!", LogErrorColor}});
+        if (!reason.empty()) LogError(reason);
+    }
+    return ok;
 }
 
 }  // namespace pm

@@ -8,8 +8,15 @@ namespace pm {
 class TSaveToFile : public TBaseClass {
 public:
     explicit TSaveToFile(TRunContext* context = nullptr);
+    // The comment may hold line breaks, which a settings file cannot keep on
+    // one line; see EscapeComment.
+    TINIObject& SaveSettings(const std::string& taskName) override;
+    void LoadSettings(const TINIObject& ini) override;
     void PrepareEditor(IEditorPage& page) override;
     void ShowSettings(IEditorPage& page, TValueSlot slot) override;
+    // Writes SrcBitmap to the target file of the general object as JPEG or
+    // BMP; DstBitmap is left alone.
+    bool Execute(TValueSlot slot) override;
 
     TKX_ItemIndex& Out_Format;
     TKX_String& Image_Extension_JPG;
@@ -17,6 +24,15 @@ public:
     TKX_Integer& Compression_Quality;
     TKX_String& JPEG_Comment;
     TKX_Boolean& Progressive_JPEG;
+
+    // Written beside "JPEG_Comment" (as "Yes") only when the comment holds a
+    // line break and was therefore stored escaped.
+    static constexpr const char* kCommentEscapedKey = "JPEG_Comment_Escaped";
 };
+
+// The one-line form of a comment: backslash, CR and LF become "\\", "\r"
+// and "\n". UnescapeComment undoes it and keeps any other backslash as it is.
+std::string EscapeComment(const std::string& text);
+std::string UnescapeComment(const std::string& text);
 
 }  // namespace pm

@@ -1,0 +1,211 @@
+#include "decoders/JpegDecoder.h"
+
+#include "decoders/Decoders.h"
+#include "decoders/KX_JPEG_Comment.h"
+
+#include <algorithm>
+#include <csetjmp>
+#include <cstdio>
+#include <cstring>
+#include <exception>
+
+// clang-format off
+#include <jpeglib.h>
+#include <jerror.h>
+// clang-format on
+
+namespace pm {
+
+namespace {
+
+// Rows handed to libjpeg per call: enough for any sampling factor, so each
+// call can return a whole iMCU row.
+constexpr int kChunkRows = 16;
+
+// libjpeg reports fatal errors through error_exit, which must not return. We
+// jump back to the frame that started the decode; everything that frame and
+// libjpeg own is released by jpeg_destroy_decompress, and everything of ours
+// lives outside the jump (in TJpegState or the caller's picture), so no C++
+// destructor is skipped.
+struct TJpegState {
+    jpeg_decompress_struct cinfo{};
+    jpeg_error_mgr err{};
+    jpeg_progress_mgr progress{};
+    std::jmp_buf jump{};
+    char message[JMSG_LENGTH_MAX] = {};
+    int maxScans = 0;
+    bool created = false;
+
+    ~TJpegState() {
+        if (created) jpeg_destroy_decompress(&cinfo);
+    }
+};
+
+TJpegState& StateOf(j_common_ptr cinfo) {
+    return *static_cast<TJpegState*>(cinfo->client_data);
+}
+
+[[noreturn]] void ErrorExit(j_common_ptr cinfo) {
+    TJpegState& s = StateOf(cinfo);
+    (*cinfo->err->format_message)(cinfo, s.message);
+    std::longjmp(s.jump, 1);
+}
+
+// Warnings that mean image data is missing end the decode; the others
+// (extraneous bytes between markers, unknown JFIF revisions ...) leave a
+// complete picture and pass silently. Trace messages are dropped.
+void EmitMessage(j_common_ptr cinfo, int level) {
+    if (level >= 0) return;
+    const int code = cinfo->err->msg_code;
+    if (code == JWRN_JPEG_EOF || code == JWRN_HIT_MARKER) ErrorExit(cinfo);
+    ++cinfo->err->num_warnings;
+}
+
+void OutputMessage(j_common_ptr) {}
+
+void ProgressMonitor(j_common_ptr cinfo) {
+    TJpegState& s = StateOf(cinfo);
+    if (reinterpret_cast<j_decompress_ptr>(cinfo)->input_scan_number > s.maxScans) {
+        std::snprintf(s.message, sizeof s.message, "Too many scans in JPEG file");
+        std::longjmp(s.jump, 1);
+    }
+}
+
+inline std::uint8_t Mul255(unsigned a, unsigned b) {
+    // a * b / 255 rounded to nearest, exact for 8-bit operands.
+    const unsigned t = a * b + 128;
+    return static_cast<std::uint8_t>((t + (t >> 8)) >> 8);
+}
+
+// CMYK samples to blue, green, red. Adobe applications store the inks
+// inverted (0 = full ink); others store them plainly.
+void CmykRowToBgr(const JSAMPLE* src, std::uint8_t* dst, int width, bool inverted) {
+    if (inverted) {
+        for (int x = 0; x < width; ++x, src += 4, dst += 3) {
+            const unsigned k = src[3];
+            dst[0] = Mul255(src[2], k);
+            dst[1] = Mul255(src[1], k);
+            dst[2] = Mul255(src[0], k);
+        }
+    } else {
+        for (int x = 0; x < width; ++x, src += 4, dst += 3) {
+            const unsigned k = 255u - src[3];
+            dst[0] = Mul255(255u - src[2], k);
+            dst[1] = Mul255(255u - src[1], k);
+            dst[2] = Mul255(255u - src[0], k);
+        }
+    }
+}
+
+// Runs libjpeg over the input into `image`. Only trivially destructible
+// locals live in this frame after setjmp.
+bool RunLibjpeg(TJpegState& s, const TDecodeInput& in, const TJpegLimits& limits, TFastDIB& image,
+                std::string& error) {
+    j_decompress_ptr cinfo = &s.cinfo;
+    cinfo->err = jpeg_std_error(&s.err);
+    s.err.error_exit = ErrorExit;
+    s.err.emit_message = EmitMessage;
+    s.err.output_message = OutputMessage;
+    s.maxScans = limits.MaxScans;
+
+    if (setjmp(s.jump)) {
+        error = s.message;
+        return false;
+    }
+    cinfo->client_data = &s; // kept by jpeg_create_decompress
+    jpeg_create_decompress(cinfo);
+    s.created = true;
+    s.progress.progress_monitor = ProgressMonitor;
+    cinfo->progress = &s.progress;
+    jpeg_mem_src(cinfo, in.Data, static_cast<unsigned long>(in.Size));
+    jpeg_read_header(cinfo, TRUE);
+
+    const std::int64_t width = cinfo->image_width, height = cinfo->image_height;
+    if (width <= 0 || height <= 0 || !ImageSizeAllowed(width, height) || width * height > limits.MaxPixels) {
+        error = "JPEG image size out of range";
+        return false;
+    }
+
+    int bpp = 24;
+    bool cmyk = false;
+    switch (cinfo->jpeg_color_space) {
+    case JCS_GRAYSCALE:
+        cinfo->out_color_space = JCS_GRAYSCALE;
+        bpp = 8;
+        break;
+    case JCS_YCbCr:
+    case JCS_RGB:
+        cinfo->out_color_space = JCS_EXT_BGR;
+        break;
+    case JCS_CMYK:
+    case JCS_YCCK:
+        cinfo->out_color_space = JCS_CMYK;
+        cmyk = true;
+        break;
+    default:
+        error = "Unsupported JPEG colour space";
+        return false;
+    }
+    const bool inverted = cmyk && cinfo->saw_Adobe_marker;
+
+    jpeg_start_decompress(cinfo);
+    const int expectComponents = bpp == 8 ? 1 : (cmyk ? 4 : 3);
+    if (std::int64_t(cinfo->output_width) != width || std::int64_t(cinfo->output_height) != height ||
+        cinfo->output_components != expectComponents) {
+        error = "Unexpected JPEG output geometry";
+        return false;
+    }
+
+    const int w = static_cast<int>(width), h = static_cast<int>(height);
+    image.SetSize(w, h, bpp);
+    if (bpp == 8)
+        for (int i = 0; i < 256; ++i) {
+            const auto v = static_cast<std::uint8_t>(i);
+            image.Colors()[static_cast<std::size_t>(i)] = {v, v, v, 0};
+        }
+
+    JSAMPARRAY cmykRows = nullptr;
+    if (cmyk)
+        cmykRows = (*cinfo->mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(cinfo), JPOOL_IMAGE,
+                                               static_cast<JDIMENSION>(w) * 4, kChunkRows);
+    JSAMPROW rows[kChunkRows];
+    while (cinfo->output_scanline < cinfo->output_height) {
+        const int first = static_cast<int>(cinfo->output_scanline);
+        const int count = std::min(kChunkRows, h - first);
+        if (!cmyk)
+            for (int i = 0; i < count; ++i) rows[i] = image.Row(h - 1 - (first + i));
+        const JDIMENSION got =
+            jpeg_read_scanlines(cinfo, cmyk ? cmykRows : rows, static_cast<JDIMENSION>(count));
+        if (got == 0) {
+            error = "JPEG decoder stalled";
+            return false;
+        }
+        if (cmyk)
+            for (JDIMENSION i = 0; i < got; ++i)
+                CmykRowToBgr(cmykRows[i], image.Row(h - 1 - (first + static_cast<int>(i))), w, inverted);
+    }
+    jpeg_finish_decompress(cinfo);
+    return true;
+}
+
+} // namespace
+
+bool DecodeJpegLimited(const TDecodeInput& in, TPicture& out, std::string& error, const TJpegLimits& limits) {
+    out.Kind = TPictureKind::Raster;
+    if (!ReadJPEGComment(in.Data, in.Size, out.Comment, error)) return false;
+    try {
+        TJpegState state;
+        if (RunLibjpeg(state, in, limits, out.Image, error)) return true;
+    } catch (const std::exception& e) {
+        error = e.what();
+    }
+    out.Image.Clear();
+    out.Comment.clear();
+    return false;
+}
+
+bool DecodeJpeg(const TDecodeInput& in, TPicture& out, std::string& error) {
+    return DecodeJpegLimited(in, out, error, TJpegLimits{});
+}
+
+} // namespace pm
