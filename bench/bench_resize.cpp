@@ -97,7 +97,7 @@ void FilterArgs(benchmark::internal::Benchmark* b) {
         for (int f = 0; f < kResampleFilterCount; ++f) b->Args({f, up});
 }
 
-} // namespace
+}  // namespace
 
 BENCHMARK(BM_ResampleTwoPass)->Apply(FilterArgs)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Bilinear)->ArgName("up")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);

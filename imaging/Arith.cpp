@@ -28,4 +28,4 @@ std::int32_t RoundHalfEven(double v) {
     return static_cast<std::int32_t>(r);
 }
 
-} // namespace pm
+}  // namespace pm

@@ -20,4 +20,4 @@ constexpr std::uint8_t ClampToByte(std::int32_t v) {
     return v < 0 ? std::uint8_t(0) : v > 255 ? std::uint8_t(255) : static_cast<std::uint8_t>(v);
 }
 
-} // namespace pm
+}  // namespace pm

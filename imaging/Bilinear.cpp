@@ -8,8 +8,8 @@ namespace pm {
 namespace {
 
 struct TColumnStep {
-    int X0, X1;       // the two source columns
-    std::uint32_t Fx; // fraction of the way from X0 to X1, 0 .. 65535
+    int X0, X1;        // the two source columns
+    std::uint32_t Fx;  // fraction of the way from X0 to X1, 0 .. 65535
 };
 
 struct TWeights {
@@ -38,7 +38,7 @@ template <typename Blend> void Walk(const TFastDIB& source, TFastDIB& target, Bl
         const std::uint32_t fy = static_cast<std::uint32_t>(y & 0xFFFF);
         const std::uint8_t* a = source.Row(y0);
         const std::uint8_t* b = y0 < sh - 1 ? source.Row(y0 + 1) : a;
-        const std::uint32_t wa = 65536 - fy, wb = fy + 1; // together 65537
+        const std::uint32_t wa = 65536 - fy, wb = fy + 1;  // together 65537
         std::uint8_t* out = target.Row(k);
         for (int c = 0; c < tw; ++c) {
             const TColumnStep& s = columns[static_cast<std::size_t>(c)];
@@ -54,7 +54,7 @@ inline std::uint32_t Mix(const TWeights& w, std::uint32_t a0, std::uint32_t a1, 
 }
 
 struct TChannelMasks {
-    std::uint32_t Mask[3]; // red, green, blue
+    std::uint32_t Mask[3];  // red, green, blue
     int Low[3];
 };
 
@@ -85,7 +85,7 @@ bool Usable(const TFastDIB& b) {
     return b.Width() > 0 && b.Height() > 0 && b.Size() != 0;
 }
 
-} // namespace
+}  // namespace
 
 void BilinearResize24(const TFastDIB& source, TFastDIB& target) {
     Walk(source, target,
@@ -142,7 +142,7 @@ bool BilinearResize(const TFastDIB& source, TFastDIB& target) {
     if (!Usable(source) || !Usable(target) || source.Bpp() != target.Bpp()) return false;
     switch (target.Bpp()) {
     case 8:
-        target.Colors() = source.Colors(); // the indices mean the same colours
+        target.Colors() = source.Colors();  // the indices mean the same colours
         BilinearResize8(source, target);
         return true;
     case 16:
@@ -159,4 +159,4 @@ bool BilinearResize(const TFastDIB& source, TFastDIB& target) {
     }
 }
 
-} // namespace pm
+}  // namespace pm

@@ -24,4 +24,4 @@ void BilinearResize32(const TFastDIB& source, TFastDIB& target);
 // bitmap is empty, the depths differ or the depth has no routine.
 bool BilinearResize(const TFastDIB& source, TFastDIB& target);
 
-} // namespace pm
+}  // namespace pm

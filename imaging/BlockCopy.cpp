@@ -27,13 +27,13 @@ int RowOf(const TFastDIB& b, long long y) {
     return b.Height() - 1 - static_cast<int>(y);
 }
 
-} // namespace
+}  // namespace
 
 bool BlockCopy(TFastDIB& dst, int dx, int dy, int width, int height, const TFastDIB& src, int sx, int sy) {
     if (width <= 0 || height <= 0) return true;
     if (!Usable(dst) || !Usable(src)) return false;
     if (&dst == &src) {
-        const TFastDIB copy = src; // overlapping blocks read the state before the copy
+        const TFastDIB copy = src;  // overlapping blocks read the state before the copy
         return BlockCopy(dst, dx, dy, width, height, copy, sx, sy);
     }
     // Offsets i (columns) and j (lines) of the block that fall inside both.
@@ -85,4 +85,4 @@ bool TileBitmap(TFastDIB& dst, const TFastDIB& tile) {
     return true;
 }
 
-} // namespace pm
+}  // namespace pm

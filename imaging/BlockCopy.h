@@ -19,4 +19,4 @@ bool BlockCopy(TFastDIB& dst, int dx, int dy, int width, int height, const TFast
 // Fails when the tile is empty or a copy would fail.
 bool TileBitmap(TFastDIB& dst, const TFastDIB& tile);
 
-} // namespace pm
+}  // namespace pm

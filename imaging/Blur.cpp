@@ -38,7 +38,7 @@ void Blur16(TFastDIB& bmp, int d) {
     }
 }
 
-} // namespace
+}  // namespace
 
 void SplitBlur(TFastDIB& bmp, int d) {
     if (bmp.Width() <= 0 || bmp.Height() <= 0 || bmp.Size() == 0) return;
@@ -60,4 +60,4 @@ void SplitBlur(TFastDIB& bmp, int d) {
     }
 }
 
-} // namespace pm
+}  // namespace pm

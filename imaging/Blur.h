@@ -15,4 +15,4 @@ namespace pm {
 // unchanged.
 void SplitBlur(TFastDIB& bmp, int d);
 
-} // namespace pm
+}  // namespace pm

@@ -34,4 +34,4 @@ inline bool SameColor(TColorTriple a, TColorTriple b) {
     return a.b == b.b && a.g == b.g && a.r == b.r;
 }
 
-} // namespace pm
+}  // namespace pm

@@ -34,7 +34,7 @@ bool InsideEllipse(long long m, Wide dy2, long long w, long long h) {
     return Wide(m) * Wide(m) * h2 + dy2 * w2 <= w2 * h2;
 }
 
-} // namespace
+}  // namespace
 
 void FillRect(TFastDIB& bmp, int left, int top, int right, int bottom, TColorTriple color) {
     if (right <= left || bottom <= top) return;
@@ -52,7 +52,7 @@ void FillFrame(TFastDIB& bmp, int left, int top, TColor color, int thickness, in
 
 TEllipseSpan EllipseRowSpan(long long w, long long h, long long row) {
     if (w <= 0 || h <= 0 || row < 0 || row >= h) return {};
-    const long long dy = 2 * row + 1 - h; // half pixels from the horizontal centre line
+    const long long dy = 2 * row + 1 - h;  // half pixels from the horizontal centre line
     const Wide dy2 = Wide(dy < 0 ? -dy : dy) * Wide(dy < 0 ? -dy : dy);
     // Floating-point guess of the largest half-pixel offset, then exact steps.
     const double hd = static_cast<double>(h), dd = static_cast<double>(dy);
@@ -143,4 +143,4 @@ void TDrawContext::Ellipse(int left, int top, int right, int bottom) {
     }
 }
 
-} // namespace pm
+}  // namespace pm

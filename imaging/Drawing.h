@@ -22,15 +22,15 @@ void FillRect(TFastDIB& bmp, int left, int top, int right, int bottom, TColorTri
 void FillFrame(TFastDIB& bmp, int left, int top, TColor color, int thickness, int bottom, int right);
 
 enum class TPenStyle {
-    Solid,       // the outline is centred on the ellipse's edge (width 1: the outermost pixels)
-    InsideFrame, // the whole outline, `width` pixels thick, lies inside the box
+    Solid,        // the outline is centred on the ellipse's edge (width 1: the outermost pixels)
+    InsideFrame,  // the whole outline, `width` pixels thick, lies inside the box
 };
 
 // The ellipse inscribed in the box (a pixel belongs to it when its centre
 // does), symmetric about both centre lines of the box. Pixel offsets are
 // counted from the box's top-left corner.
 struct TEllipseSpan {
-    int Lo = 0, Hi = -1; // inclusive column offsets; empty when Hi < Lo
+    int Lo = 0, Hi = -1;  // inclusive column offsets; empty when Hi < Lo
     bool Empty() const { return Hi < Lo; }
 };
 // The inside columns of row offset `row` (0 .. height - 1) of a width x height box.
@@ -39,7 +39,7 @@ TEllipseSpan EllipseRowSpan(long long width, long long height, long long row);
 // A drawing target with the selected brush and pen. A new context has
 // neither: fills and ellipses paint only with what has been selected.
 class TDrawContext {
-  public:
+public:
     explicit TDrawContext(TFastDIB& target) : target_(target) {}
 
     TFastDIB& Target() { return target_; }
@@ -63,7 +63,7 @@ class TDrawContext {
     // An empty or inverted box draws nothing.
     void Ellipse(int left, int top, int right, int bottom);
 
-  private:
+private:
     struct TPen {
         TPenStyle Style;
         int Width;
@@ -74,4 +74,4 @@ class TDrawContext {
     std::optional<TPen> pen_;
 };
 
-} // namespace pm
+}  // namespace pm

@@ -57,7 +57,7 @@ float Sinc(float t) {
     const float pt = std::numbers::pi_v<float> * t;
     return static_cast<float>(std::sin(static_cast<double>(pt))) / pt;
 }
-} // namespace
+}  // namespace
 
 float Lanczos3Filter(float x) {
     if (std::fabs(x) < 3.0f) return Sinc(x) * Sinc(x / 3.0f);
@@ -281,7 +281,7 @@ void VerticalPass(const TContributorTable& ct, const TFastDIB& mid, TFastDIB& ta
     }
 }
 
-} // namespace
+}  // namespace
 
 void ResampleTwoPass(TFilterFunc filter, float radius, const TFastDIB& source, TFastDIB& target) {
     const int sw = source.Width(), sh = source.Height(), tw = target.Width(), th = target.Height();
@@ -302,4 +302,4 @@ void ResampleBitmap(int newWidth, int newHeight, int filter, float radius, TFast
     bitmap.TakeOver(target);
 }
 
-} // namespace pm
+}  // namespace pm

@@ -24,17 +24,17 @@ constexpr int kResampleFilterCount = 7;
 
 using TFilterFunc = float (*)(float);
 
-float BoxFilter(float x);      // 1 for -0.5 < x <= 0.5
-float TriangleFilter(float x); // 1 - |x| for |x| < 1
-float HermiteFilter(float x);  // (2|x| - 3) x^2 + 1 for |x| < 1
-float BellFilter(float x);     // 0.75 - x^2 below 0.5; 0.5 (|x| - 1.5)^2 below 1.5
-float SplineFilter(float x);   // cubic B-spline, radius 2
-float Lanczos3Filter(float x); // sinc(x) sinc(x / 3) for |x| < 3
-float MitchellFilter(float x); // Mitchell-Netravali with B = C = 1/3, radius 2
+float BoxFilter(float x);       // 1 for -0.5 < x <= 0.5
+float TriangleFilter(float x);  // 1 - |x| for |x| < 1
+float HermiteFilter(float x);   // (2|x| - 3) x^2 + 1 for |x| < 1
+float BellFilter(float x);      // 0.75 - x^2 below 0.5; 0.5 (|x| - 1.5)^2 below 1.5
+float SplineFilter(float x);    // cubic B-spline, radius 2
+float Lanczos3Filter(float x);  // sinc(x) sinc(x / 3) for |x| < 3
+float MitchellFilter(float x);  // Mitchell-Netravali with B = C = 1/3, radius 2
 
 struct TFilterInfo {
     TFilterFunc Func;
-    float Radius; // default radius
+    float Radius;  // default radius
 };
 // Filter `filter` (0 .. 6); other values give the Box filter.
 TFilterInfo FilterInfo(int filter);
@@ -69,7 +69,7 @@ std::uint8_t WeightedPixel(std::int32_t sum, std::int32_t total);
 // (the error stays below 256 * total / 2^32 < 1 / total). Other totals take
 // the plain route.
 class TWeightDivider {
-  public:
+public:
     explicit TWeightDivider(std::int32_t total = 1);
     std::uint8_t operator()(std::int32_t sum) const {
         if (!fast_) return WeightedPixel(sum, total_);
@@ -77,7 +77,7 @@ class TWeightDivider {
         return static_cast<std::uint8_t>((static_cast<std::uint64_t>(n) * magic_) >> 32);
     }
 
-  private:
+private:
     std::int32_t total_;
     std::int32_t limit_ = 0;
     std::uint64_t magic_ = 0;
@@ -94,4 +94,4 @@ void ResampleTwoPass(TFilterFunc filter, float radius, const TFastDIB& source, T
 // std::length_error for sizes beyond the image limits.
 void ResampleBitmap(int newWidth, int newHeight, int filter, float radius, TFastDIB& bitmap);
 
-} // namespace pm
+}  // namespace pm

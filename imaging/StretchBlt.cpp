@@ -28,7 +28,7 @@ std::vector<TSpan> Spans(int s, int t) {
     return spans;
 }
 
-} // namespace
+}  // namespace
 
 bool StretchBlt(const TFastDIB& source, TFastDIB& target) {
     const int sw = source.Width(), sh = source.Height(), tw = target.Width(), th = target.Height();
@@ -77,4 +77,4 @@ bool StretchBlt(const TFastDIB& source, TFastDIB& target) {
     return true;
 }
 
-} // namespace pm
+}  // namespace pm

@@ -15,4 +15,4 @@ namespace pm {
 // empty or the target is not 24 bits.
 bool StretchBlt(const TFastDIB& source, TFastDIB& target);
 
-} // namespace pm
+}  // namespace pm

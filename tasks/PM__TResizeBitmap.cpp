@@ -124,7 +124,7 @@ bool TResizeBitmap::Resize(int method, int w, int h) {
     if (method >= 0 && method < kResampleFilterCount) {
         TFastDIB work = SrcBitmap.Dib();
         ResampleBitmap(w, h, method, 0.0f, work);
-        SrcBitmap.SetDib(std::move(work)); // resampled in place, as the input of this run
+        SrcBitmap.SetDib(std::move(work));  // resampled in place, as the input of this run
         DstBitmap = SrcBitmap;
         return true;
     }
@@ -133,4 +133,4 @@ bool TResizeBitmap::Resize(int method, int w, int h) {
     return true;
 }
 
-} // namespace pm
+}  // namespace pm

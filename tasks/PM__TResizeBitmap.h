@@ -5,7 +5,7 @@
 namespace pm {
 
 class TResizeBitmap : public TBaseClass {
-  public:
+public:
     // Values of "Method" beyond the filters 0 .. 6.
     static constexpr int kMethodBilinear = 7;
     static constexpr int kMethodStretchBlt = 8;
@@ -31,8 +31,8 @@ class TResizeBitmap : public TBaseClass {
     TKX_Boolean& Preserve_Aspect_Ratio;
     TKX_Boolean& Allow_Image_Enlargement;
 
-  private:
+private:
     bool Resize(int method, int width, int height);
 };
 
-} // namespace pm
+}  // namespace pm

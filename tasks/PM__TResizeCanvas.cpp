@@ -160,4 +160,4 @@ bool TResizeCanvas::Compose(TValueSlot slot, const TCanvasLayout& layout, const 
     return CopyFDtoBMP(canvas, DstBitmap);
 }
 
-} // namespace pm
+}  // namespace pm

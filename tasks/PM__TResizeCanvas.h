@@ -6,7 +6,7 @@
 namespace pm {
 
 class TResizeCanvas : public TBaseClass {
-  public:
+public:
     explicit TResizeCanvas(TRunContext* context = nullptr);
     void PrepareEditor(IEditorPage& page) override;
     void ShowSettings(IEditorPage& page, TValueSlot slot) override;
@@ -44,13 +44,13 @@ class TResizeCanvas : public TBaseClass {
     TKX_Integer& Height;
     TKX_Metric& Width_Metric;
     TKX_Metric& Height_Metric;
-    TKX_Integer& Archor_Position; // shown by the anchor buttons
+    TKX_Integer& Archor_Position;  // shown by the anchor buttons
     TKX_Color& BG_Color;
     TKX_String& BG_File;
 
-  private:
+private:
     bool Run(TValueSlot slot, const TBitmap* background);
     bool Compose(TValueSlot slot, const TCanvasLayout& layout, const TBitmap* background);
 };
 
-} // namespace pm
+}  // namespace pm

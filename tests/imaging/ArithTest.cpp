@@ -25,7 +25,7 @@ TEST(MulDiv, RoundsHalvesAwayFromZero) {
         {7, 3, 3, 7},
         {2, 1, 3, 1},
         {1, 1, 3, 0},
-        {100000, 100000, 100000, 100000}, // the product needs 64 bits
+        {100000, 100000, 100000, 100000},  // the product needs 64 bits
     };
     for (const Case& c : cases)
         EXPECT_EQ(MulDiv(c.a, c.b, c.c), c.expected) << c.a << " " << c.b << " " << c.c;
@@ -52,5 +52,5 @@ TEST(RoundHalfEven, OutOfRangeSaturates) {
     EXPECT_EQ(RoundHalfEven(std::nan("")), 0);
 }
 
-} // namespace
-} // namespace pm
+}  // namespace
+}  // namespace pm

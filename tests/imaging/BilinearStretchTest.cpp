@@ -60,7 +60,7 @@ TEST(Bilinear, OtherDepthsUseTheSameWeights) {
     t8.SetSize(3, 1, 8);
     ASSERT_TRUE(BilinearResize(s8, t8));
     EXPECT_EQ((std::vector<int>{t8.Row(0)[0], t8.Row(0)[1], t8.Row(0)[2]}), (std::vector<int>{0, 84, 169}));
-    EXPECT_EQ(t8.GetPixel(0, 1), (TColorTriple{1, 2, 3})); // the palette comes along
+    EXPECT_EQ(t8.GetPixel(0, 1), (TColorTriple{1, 2, 3}));  // the palette comes along
 
     TFastDIB s32, t32;
     s32.SetSize(2, 1, 32);
@@ -76,7 +76,7 @@ TEST(Bilinear, OtherDepthsUseTheSameWeights) {
     TFastDIB s16, t16;
     s16.SetSize(2, 1, 16);
     s16.Row(0)[0] = s16.Row(0)[1] = 0;
-    s16.Row(0)[2] = 0xFF, s16.Row(0)[3] = 0x7F; // 31, 31, 31
+    s16.Row(0)[2] = 0xFF, s16.Row(0)[3] = 0x7F;  // 31, 31, 31
     t16.SetSize(3, 1, 16);
     ASSERT_TRUE(BilinearResize(s16, t16));
     const int v = t16.Row(0)[2] | (t16.Row(0)[3] << 8);
@@ -128,5 +128,5 @@ TEST(StretchBlt, FailsWithoutPixels) {
     EXPECT_FALSE(StretchBlt(MakeDib({{1}}), none));
 }
 
-} // namespace
-} // namespace pm
+}  // namespace
+}  // namespace pm

@@ -10,7 +10,7 @@ using test::MakeDib;
 using test::ReadRows;
 using test::TRows;
 
-const TRows kSource = {{0x11, 0x12, 0x13}, {0x21, 0x22, 0x23}}; // 3 x 2, top line first
+const TRows kSource = {{0x11, 0x12, 0x13}, {0x21, 0x22, 0x23}};  // 3 x 2, top line first
 constexpr std::uint32_t Z = 0xFFFFFF;
 
 TEST(BlockCopy, ClipsOnBothSides) {
@@ -52,7 +52,7 @@ TEST(BlockCopy, ConvertsOtherDepthsAndFailsWithoutPixels) {
 
     const TFastDIB empty;
     EXPECT_FALSE(BlockCopy(dst, 0, 0, 1, 1, empty, 0, 0));
-    EXPECT_TRUE(BlockCopy(dst, 0, 0, 0, 0, empty, 0, 0)); // nothing asked, nothing wrong
+    EXPECT_TRUE(BlockCopy(dst, 0, 0, 0, 0, empty, 0, 0));  // nothing asked, nothing wrong
     TFastDIB noTarget;
     EXPECT_FALSE(BlockCopy(noTarget, 0, 0, 1, 1, MakeDib(kSource), 0, 0));
     EXPECT_EQ(ReadRows(dst), (TRows{{0x506070, 0x102030}}));
@@ -92,5 +92,5 @@ TEST(TileBitmap, EmptyTileFails) {
     EXPECT_FALSE(TileBitmap(canvas, flat));
 }
 
-} // namespace
-} // namespace pm
+}  // namespace
+}  // namespace pm

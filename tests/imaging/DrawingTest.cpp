@@ -24,7 +24,7 @@ TEST(Colors, FrameworkValuesBecomeTriples) {
     EXPECT_EQ(ColorToTriple(0x80000005).Packed(), 0xFFFFFFu);
     EXPECT_EQ(ColorToTriple(0x8000000D).Packed(), 0x000080u);
     EXPECT_EQ(ColorToTriple(0x80000018).Packed(), 0xFFFFE1u);
-    EXPECT_EQ(ResolveColor(0x800000FF), 0u); // outside the table
+    EXPECT_EQ(ResolveColor(0x800000FF), 0u);  // outside the table
     EXPECT_EQ(ResolveColor(0x00123456), 0x00123456u);
     // Without resolving, the stored low bytes are taken as they are.
     EXPECT_EQ(RawColorToTriple(0x8000000F).Packed(), 0x0F0000u);
@@ -39,9 +39,9 @@ TEST(FillRect, PaintsLeftTopInclusiveRightBottomExclusiveAndClips) {
     };
     const Case cases[] = {
         {0, 0, 4, 3, {"####", "####", "####"}},   {1, 1, 3, 2, {"....", ".##.", "...."}},
-        {2, 1, 2, 3, {"....", "....", "...."}},   // empty
-        {3, 2, 1, 1, {"....", "....", "...."}},   // inverted: nothing, like an empty one
-        {-5, -5, 1, 2, {"#...", "#...", "...."}}, // clipped
+        {2, 1, 2, 3, {"....", "....", "...."}},    // empty
+        {3, 2, 1, 1, {"....", "....", "...."}},    // inverted: nothing, like an empty one
+        {-5, -5, 1, 2, {"#...", "#...", "...."}},  // clipped
         {3, 2, 99, 99, {"....", "....", "...#"}},
     };
     for (const Case& c : cases) {
@@ -52,7 +52,7 @@ TEST(FillRect, PaintsLeftTopInclusiveRightBottomExclusiveAndClips) {
 }
 
 TEST(FillFrame, PaintsBandsInsideTheBox) {
-    const TColor ink = 0x563412; // kInk as a framework colour
+    const TColor ink = 0x563412;  // kInk as a framework colour
     struct Case {
         int l, t, thickness, b, r;
         std::vector<std::string> mask;
@@ -78,7 +78,7 @@ TEST(DrawContext, FillsOnlyWithASelectedBrush) {
     EXPECT_EQ(Mask(d, kWhite), (std::vector<std::string>{"##", "##"}));
     dc.SelectSolidBrush(0x8000000F);
     dc.FillRect(0, 0, 1, 2);
-    dc.SelectSolidBrush(0x0000FF); // replaces the silver brush
+    dc.SelectSolidBrush(0x0000FF);  // replaces the silver brush
     dc.FillRect(1, 0, 2, 1);
     dc.DeleteCurrentBrush();
     dc.FillRect(0, 0, 2, 2);
@@ -142,7 +142,7 @@ TEST(Ellipse, InscribedSymmetricWithRingOfThicknessT) {
     for (int w = 1; w <= 23; w += 2)
         for (int h = 1; h <= 24; h += 3)
             for (int t : {1, 2, 3, 5}) {
-                const int fw = w + 4, fh = h + 4; // a 2-pixel margin around the box
+                const int fw = w + 4, fh = h + 4;  // a 2-pixel margin around the box
                 const auto m = DrawEllipse(fw, fh, 2, 2, 2 + w, 2 + h, TPenStyle::InsideFrame, t);
                 SCOPED_TRACE(testing::Message() << w << "x" << h << " t=" << t);
                 const auto at = [&](int x, int y) {
@@ -169,7 +169,7 @@ TEST(Ellipse, InscribedSymmetricWithRingOfThicknessT) {
                     EXPECT_EQ(at(2 + k, cy), '#');
                     EXPECT_EQ(at(cx, 2 + k), '#');
                 }
-                if (w == h && w > 4 * t) { // a circle: exactly t thick
+                if (w == h && w > 4 * t) {  // a circle: exactly t thick
                     EXPECT_EQ(at(2 + t, cy), 'o');
                     EXPECT_EQ(at(cx, 2 + t), 'o');
                 }
@@ -249,5 +249,5 @@ TEST(SplitBlur, UniformAndSinglePixelBitmapsStayUnchanged) {
     }
 }
 
-} // namespace
-} // namespace pm
+}  // namespace
+}  // namespace pm

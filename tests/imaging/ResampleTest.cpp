@@ -30,7 +30,7 @@ TEST(ResampleFilters, SinglePrecisionValuesInWrittenOrder) {
     };
     const Case cases[] = {
         {BoxFilter, 0.5f, 1.0f},
-        {BoxFilter, -0.5f, 0.0f}, // the box is open on the left
+        {BoxFilter, -0.5f, 0.0f},  // the box is open on the left
         {TriangleFilter, -0.25f, 0.75f},
         {TriangleFilter, 1.0f, 0.0f},
         {HermiteFilter, 0.25f, 0.84375f},
@@ -102,12 +102,12 @@ TEST(ResampleContributors, ReachBeyondASmallSourceIsClamped) {
 
 TEST(WeightedPixel, TotalZeroShiftsTheSum) {
     EXPECT_EQ(WeightedPixel(1000, 4), 250);
-    EXPECT_EQ(WeightedPixel(-7, 3), 0);     // -2 clamped
-    EXPECT_EQ(WeightedPixel(2000, 4), 255); // 500 clamped
+    EXPECT_EQ(WeightedPixel(-7, 3), 0);      // -2 clamped
+    EXPECT_EQ(WeightedPixel(2000, 4), 255);  // 500 clamped
     EXPECT_EQ(WeightedPixel(-1000, -4), 250);
-    EXPECT_EQ(WeightedPixel(1000, 0), 3); // 1000 shr 8
-    EXPECT_EQ(WeightedPixel(0, 0), 0);    // an empty list
-    EXPECT_EQ(WeightedPixel(-5, 0), 255); // a negative sum as an unsigned number
+    EXPECT_EQ(WeightedPixel(1000, 0), 3);  // 1000 shr 8
+    EXPECT_EQ(WeightedPixel(0, 0), 0);     // an empty list
+    EXPECT_EQ(WeightedPixel(-5, 0), 255);  // a negative sum as an unsigned number
     EXPECT_EQ(WeightedPixel(70000, 0), 255);
 }
 
@@ -170,9 +170,9 @@ TEST(ResampleTwoPass, TiesChangeWholePixels) {
 TEST(ResampleTwoPass, NegativeLobesAreClamped) {
     // Lanczos3 3 -> 2, column 0 weights: pixel 0: 128 + 3, pixel 1: 78 + 78,
     // pixel 2: 3 - 17 - 17; total 256.
-    EXPECT_EQ(Resample({{0, 0, 0xFF}}, 2, 1, rfLanczos3)[0][0], 0u);       // -7905 / 256 -> 0
-    EXPECT_EQ(Resample({{0xFF, 0xFF, 0}}, 2, 1, rfLanczos3)[0][0], 0xFFu); // 285 -> 255
-    EXPECT_EQ(Resample({{0xFF, 0xFF, 0}}, 2, 1, rfLanczos3)[0][1], 46u);   // 255 * 47 / 256
+    EXPECT_EQ(Resample({{0, 0, 0xFF}}, 2, 1, rfLanczos3)[0][0], 0u);        // -7905 / 256 -> 0
+    EXPECT_EQ(Resample({{0xFF, 0xFF, 0}}, 2, 1, rfLanczos3)[0][0], 0xFFu);  // 285 -> 255
+    EXPECT_EQ(Resample({{0xFF, 0xFF, 0}}, 2, 1, rfLanczos3)[0][1], 46u);    // 255 * 47 / 256
 }
 
 TEST(ResampleTwoPass, OnePixelTargetsAndSources) {
@@ -227,7 +227,7 @@ TFastDIB ReferenceTwoPass(int filter, const TFastDIB& src, int tw, int th) {
         return TColorTriple{out[0], out[1], out[2]};
     };
     const TContributorTable h = BuildContributors(f.Func, f.Radius, sw, tw);
-    std::vector<std::vector<TColorTriple>> mid(sh); // picture lines, top first
+    std::vector<std::vector<TColorTriple>> mid(sh);  // picture lines, top first
     for (int y = 0; y < sh; ++y) {
         std::vector<TColorTriple> line(sw);
         for (int x = 0; x < sw; ++x) line[x] = src.GetPixel(sh - 1 - y, x);
@@ -270,5 +270,5 @@ TEST(WeightDivider, MatchesWeightedPixel) {
         }
 }
 
-} // namespace
-} // namespace pm
+}  // namespace
+}  // namespace pm

@@ -56,4 +56,4 @@ inline std::vector<std::string> Mask(const TFastDIB& dib, std::uint32_t ink) {
     return out;
 }
 
-} // namespace pm::test
+}  // namespace pm::test

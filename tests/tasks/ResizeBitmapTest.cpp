@@ -48,12 +48,12 @@ TEST(ResizeBitmapTargetSize, PixelsPercentAndAspectRatio) {
         {640, 480, {200, 200}, 200, 150},
         {480, 640, {200, 200}, 150, 200},
         {1000, 500, {50, 50, mPercent, mPercent}, 500, 250},
-        {10, 10, {25, 35, mPercent, mPercent, false}, 2, 4}, // Round(2.5) = 2, Round(3.5) = 4
-        {640, 480, {300, 100}, 133, 100},                    // the height limits: Round(100 * 4/3)
+        {10, 10, {25, 35, mPercent, mPercent, false}, 2, 4},  // Round(2.5) = 2, Round(3.5) = 4
+        {640, 480, {300, 100}, 133, 100},                     // the height limits: Round(100 * 4/3)
         {480, 640, {100, 300}, 100, 133},
         {300, 200, {100, 50, mPixel, mPixel, false}, 100, 50},
         {100, 100, {200, 50, mPixel, mPixel, false}, 200, 50},
-        {0, 100, {200, 50}, 0, 50}, // a zero-wide source: width Round(50 * 0)
+        {0, 100, {200, 50}, 0, 50},  // a zero-wide source: width Round(50 * 0)
     };
     for (const Case& c : cases) {
         TResizeBitmap t;
@@ -114,10 +114,10 @@ TEST(ResizeBitmapExecute, EnlargementRule) {
         int w, h;
     };
     const Case cases[] = {
-        {{200, 200}, false, 100, 100},                      // copied unchanged
-        {{200, 200}, true, 200, 200},                       // resampled
-        {{200, 50, mPixel, mPixel, false}, false, 200, 50}, // larger one way, smaller the other
-        {{100, 100}, false, 100, 100},                      // same size
+        {{200, 200}, false, 100, 100},                       // copied unchanged
+        {{200, 200}, true, 200, 200},                        // resampled
+        {{200, 50, mPixel, mPixel, false}, false, 200, 50},  // larger one way, smaller the other
+        {{100, 100}, false, 100, 100},                       // same size
         {{50, 50}, false, 50, 50},
     };
     for (const Case& c : cases)
@@ -152,9 +152,9 @@ TEST(ResizeBitmapExecute, EmptyOrOversizedResultFails) {
     };
     std::vector<Case> cases;
     for (int m = 0; m <= 9; ++m)
-        cases.push_back({{1, 100, mPercent, mPercent, false}, m, 10}); // 1% of 10 = 0
+        cases.push_back({{1, 100, mPercent, mPercent, false}, m, 10});  // 1% of 10 = 0
     for (int m = 0; m <= 8; ++m)
-        cases.push_back({{10000, 100, mPercent, mPercent, false}, m, 700}); // 70000 wide
+        cases.push_back({{10000, 100, mPercent, mPercent, false}, m, 700});  // 70000 wide
     for (const Case& c : cases) {
         TResizeBitmap t;
         Configure(t, c.target, c.method, true);
@@ -163,7 +163,7 @@ TEST(ResizeBitmapExecute, EmptyOrOversizedResultFails) {
         TLogCapture log;
         EXPECT_FALSE(t.Execute(vsCurrent)) << c.method;
         EXPECT_EQ(Texts(log.Take()), (std::vector<std::string>{"Cannot make Resize effect!"}));
-        EXPECT_EQ(ReadRows(t.DstBitmap), (TRows{{9}})); // kept what it held
+        EXPECT_EQ(ReadRows(t.DstBitmap), (TRows{{9}}));  // kept what it held
         EXPECT_EQ(t.SrcBitmap.Width(), c.sourceWidth);
     }
 }
@@ -184,5 +184,5 @@ TEST(ResizeBitmapEditor, MethodListAndSettingsRoundTrip) {
     EXPECT_EQ(t.Width.GetValue(vsEdited), 641);
 }
 
-} // namespace
-} // namespace pm
+}  // namespace
+}  // namespace pm

@@ -52,7 +52,7 @@ TEST(ResizeCanvasLayout, MarginsMode) {
         {640, 480, {-20, -20, 0, 0}, {620, 460, -20, -20}},
         {200, 100, {10, 10, 10, 10, mPercent}, {240, 120, 20, 10}},
         {200, 100, {0, -100, -100, 0}, {0, 100, -100, 0}},
-        {10, 10, {25, 35, 0, 0, mPercent}, {14, 12, 4, 2}}, // Round(2.5) = 2, Round(3.5) = 4
+        {10, 10, {25, 35, 0, 0, mPercent}, {14, 12, 4, 2}},  // Round(2.5) = 2, Round(3.5) = 4
     };
     for (const Case& c : cases) {
         TResizeCanvas t;
@@ -71,18 +71,18 @@ TEST(ResizeCanvasLayout, AnchorsWithSeparatelyRoundedHalves) {
     };
     const Case cases[] = {
         {640, 480, 800, 600, 5, mPixel, 80, 60},
-        {101, 10, 200, 10, 5, mPixel, 50, 0}, // 100 - Round(50.5) = 100 - 50
-        {103, 10, 200, 10, 2, mPixel, 48, 0}, // 100 - Round(51.5) = 100 - 52
+        {101, 10, 200, 10, 5, mPixel, 50, 0},  // 100 - Round(50.5) = 100 - 50
+        {103, 10, 200, 10, 2, mPixel, 48, 0},  // 100 - Round(51.5) = 100 - 52
         {200, 100, 50, 50, 5, mPercent, -50, -25},
         {3, 2, 8, 5, 1, mPixel, 0, 0},
-        {3, 2, 8, 5, 2, mPixel, 2, 0}, // 4 - Round(1.5)
+        {3, 2, 8, 5, 2, mPixel, 2, 0},  // 4 - Round(1.5)
         {3, 2, 8, 5, 3, mPixel, 5, 0},
-        {3, 2, 8, 5, 4, mPixel, 0, 1}, // Round(2.5) - 1
+        {3, 2, 8, 5, 4, mPixel, 0, 1},  // Round(2.5) - 1
         {3, 2, 8, 5, 6, mPixel, 5, 1},
         {3, 2, 8, 5, 7, mPixel, 0, 3},
         {3, 2, 8, 5, 8, mPixel, 2, 3},
         {3, 2, 8, 5, 9, mPixel, 5, 3},
-        {3, 2, 8, 5, 0, mPixel, 0, 0}, // hand-edited anchors behave like 1
+        {3, 2, 8, 5, 0, mPixel, 0, 0},  // hand-edited anchors behave like 1
         {3, 2, 8, 5, -3, mPixel, 0, 0},
         {3, 2, 8, 5, 10, mPixel, 0, 0},
         {300, 200, 100, 50, 9, mPixel, -200, -150},
@@ -171,7 +171,7 @@ TEST(ResizeCanvasExecute, OversizedCanvasFailsCleanly) {
 TEST(ResizeCanvasBackground, TilesFromTheTopLeftAndCutsAtTheEdges) {
     TResizeCanvas t;
     SetMargins(t, {1, 1, 2, 0});
-    t.BG_Color.SetValue(0x0000FF, vsCurrent); // not used with a background picture
+    t.BG_Color.SetValue(0x0000FF, vsCurrent);  // not used with a background picture
     t.SrcBitmap = MakeBitmap({{0x7, 0x8}});
     const TBitmap tile = MakeBitmap({{0xA1, 0xA2}, {0xB1, 0xB2}});
     ASSERT_TRUE(t.ExecuteWithBackground(vsCurrent, tile));
@@ -195,7 +195,7 @@ TEST(ResizeCanvasBackground, EmptyBackgroundIsAFailedLoad) {
 }
 
 class ResizeCanvasFiles : public testing::Test {
-  protected:
+protected:
     void SetUp() override {
         dir_ = std::filesystem::temp_directory_path() /
                ("pixmill_canvas_" + std::to_string(reinterpret_cast<std::uintptr_t>(this)));
@@ -280,5 +280,5 @@ TEST(ResizeCanvasEditor, AnchorButtonsAndSubPage) {
     EXPECT_EQ(t.Archor_Position.GetValue(vsEdited), 7);
 }
 
-} // namespace
-} // namespace pm
+}  // namespace
+}  // namespace pm
