@@ -1,10 +1,10 @@
 #include "imaging/Resample.h"
 
 #include "imaging/Arith.h"
-#include "imaging/Limits.h"
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <numbers>
 #include <stdexcept>
 
@@ -156,25 +156,30 @@ struct TWindows {
     std::vector<std::int16_t> Weight;
 };
 
+// Empty when a merged weight does not fit 16 bits (never with these filters).
 TWindows DenseWindows(const TContributorTable& ct, int targetSize) {
     TWindows w;
+    std::vector<std::int32_t> merged;
     for (int i = 0; i < targetSize; ++i) {
-        const std::int32_t a = ct.Start[static_cast<std::size_t>(i)],
-                           b = ct.Start[static_cast<std::size_t>(i) + 1];
+        const std::int32_t a = ct.Start[static_cast<std::size_t>(i)];
+        const std::int32_t b = ct.Start[static_cast<std::size_t>(i) + 1];
         std::int32_t lo = 0, hi = -1;
         for (std::int32_t k = a; k < b; ++k) {
             const std::int32_t n = ct.Pixel[static_cast<std::size_t>(k)];
             lo = k == a ? n : std::min(lo, n);
             hi = k == a ? n : std::max(hi, n);
         }
+        merged.assign(static_cast<std::size_t>(hi - lo + 1), 0);
+        for (std::int32_t k = a; k < b; ++k)
+            merged[static_cast<std::size_t>(ct.Pixel[static_cast<std::size_t>(k)] - lo)] +=
+                ct.Weight[static_cast<std::size_t>(k)];
         w.First.push_back(lo);
         w.Length.push_back(hi - lo + 1);
         w.Offset.push_back(static_cast<std::int32_t>(w.Weight.size()));
-        w.Weight.resize(w.Weight.size() + static_cast<std::size_t>(hi - lo + 1), 0);
-        for (std::int32_t k = a; k < b; ++k)
-            w.Weight[static_cast<std::size_t>(w.Offset.back() + ct.Pixel[static_cast<std::size_t>(k)] -
-                                              lo)] +=
-                static_cast<std::int16_t>(ct.Weight[static_cast<std::size_t>(k)]);
+        for (std::int32_t m : merged) {
+            if (m < INT16_MIN || m > INT16_MAX) return {};
+            w.Weight.push_back(static_cast<std::int16_t>(m));
+        }
     }
     return w;
 }
@@ -250,7 +255,7 @@ void HorizontalPassDirect(const TContributorTable& ct, const TFastDIB& source, T
 // short ones as they are; both give the same sums.
 void HorizontalPass(const TContributorTable& ct, const TFastDIB& source, TFastDIB& mid) {
     const TWindows win = DenseWindows(ct, mid.Width());
-    if (win.Weight.size() >= 10 * static_cast<std::size_t>(mid.Width()))
+    if (!win.First.empty() && win.Weight.size() >= 10 * static_cast<std::size_t>(mid.Width()))
         HorizontalPassDense(ct, win, source, mid);
     else
         HorizontalPassDirect(ct, source, mid);

@@ -10,6 +10,9 @@
 #include "tasks/KX_LoadBitmapFromFile.h"
 #include "tasks/PM__TLoadFromFile.h"
 
+#include <algorithm>
+#include <cstdint>
+
 namespace pm {
 
 TResizeCanvas::TResizeCanvas(TRunContext* context)

@@ -1,7 +1,9 @@
 #include "core/MemoryEditorPage.h"
 #include "core/RunContext.h"
 #include "log/WriteLog.h"
+#include "support/JpegTestFiles.h"
 #include "support/Pixels.h"
+#include "tasks/KX_LoadBitmapFromFile.h"
 #include "tasks/PM__TLoadFromFile.h"
 #include "tasks/PM__TResizeCanvas.h"
 
@@ -236,6 +238,27 @@ TEST_F(ResizeCanvasFiles, UndecodableFileFails) {
     EXPECT_EQ(last.Segments[1].Text, file);
     EXPECT_EQ(last.Segments[1].Color, LogValueColor);
     EXPECT_TRUE(t.DstBitmap.Empty());
+}
+
+TEST_F(ResizeCanvasFiles, BackgroundFileIsTiled) {
+    const std::string file = (dir_ / "tile.jpg").string();
+    const auto jpeg = test::MakeJpeg(test::TJpegKind::Baseline, 3, 2);
+    std::ofstream(file, std::ios::binary).write(reinterpret_cast<const char*>(jpeg.data()), jpeg.size());
+    TBitmap tile;
+    ASSERT_TRUE(LoadBitmapFromFile(file, tile));
+    const TRows t = ReadRows(tile);
+    TResizeCanvas c;
+    SetMargins(c, {1, 1, 4, 2});
+    c.BG_File.SetValue(file, vsCurrent);
+    c.SrcBitmap = MakeBitmap({{0x010203}});
+    ASSERT_TRUE(c.Execute(vsCurrent));
+    ASSERT_EQ(c.DstBitmap.Width(), 6);
+    ASSERT_EQ(c.DstBitmap.Height(), 4);
+    TRows expected(4, std::vector<std::uint32_t>(6));
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 6; ++x) expected[y][x] = t[y % 2][x % 3];
+    expected[1][1] = 0x010203;
+    EXPECT_EQ(ReadRows(c.DstBitmap), expected);
 }
 
 TEST(ResizeCanvasEditor, BackgroundChooserListsTheLoadingTaskExtensions) {
