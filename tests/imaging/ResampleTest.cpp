@@ -211,7 +211,7 @@ TEST(ResampleBitmap, ConvertsToTwentyFourBitsAndHandlesEmptySides) {
     EXPECT_EQ(ReadRows(huge), (TRows{{1, 2}}));
 }
 
-// The spec-shaped routine, column by column, with the plain contributor lists
+// The straightforward routine, column by column, with the plain contributor lists
 // and WeightedPixel: the fast passes must give exactly its pixels.
 TFastDIB ReferenceTwoPass(int filter, const TFastDIB& src, int tw, int th) {
     const TFilterInfo f = FilterInfo(filter);
