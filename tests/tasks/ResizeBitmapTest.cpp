@@ -1,4 +1,3 @@
-#include "core/MemoryEditorPage.h"
 #include "log/WriteLog.h"
 #include "support/Pixels.h"
 #include "tasks/PM__TResizeBitmap.h"
@@ -166,22 +165,6 @@ TEST(ResizeBitmapExecute, EmptyOrOversizedResultFails) {
         EXPECT_EQ(ReadRows(t.DstBitmap), (TRows{{9}}));  // kept what it held
         EXPECT_EQ(t.SrcBitmap.Width(), c.sourceWidth);
     }
-}
-
-TEST(ResizeBitmapEditor, MethodListAndSettingsRoundTrip) {
-    TResizeBitmap t;
-    TMemoryEditorPage page;
-    t.PrepareEditor(page);
-    EXPECT_EQ(page.items["RI_Method"],
-              (std::vector<std::string>{"Box", "Triangle", "Hermite", "Bell", "Spline", "Lanczos3",
-                                        "Mitchell", "Bilinear", "StretchBlt"}));
-    Configure(t, {640, 50, mPixel, mPercent, false}, 4, true);
-    t.ShowSettings(page, vsCurrent);
-    EXPECT_EQ(page.itemIndex["RI_Method"], 4);
-    EXPECT_FALSE(t.SettingsChanged(page));
-    page.ints["RI_Width"] = 641;
-    EXPECT_TRUE(t.SettingsChanged(page));
-    EXPECT_EQ(t.Width.GetValue(vsEdited), 641);
 }
 
 }  // namespace

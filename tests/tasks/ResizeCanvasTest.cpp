@@ -289,19 +289,5 @@ TEST(ResizeCanvasEditor, BackgroundChooserListsTheLoadingTaskExtensions) {
     EXPECT_EQ(page.choosers["RC_BG_File"].filter.rfind("All avialable formats|;*.CEL;*.PIC;*.GIF", 0), 0u);
 }
 
-TEST(ResizeCanvasEditor, AnchorButtonsAndSubPage) {
-    TResizeCanvas t;
-    TMemoryEditorPage page;
-    SetNewSize(t, 10, 10, 3);
-    t.ShowSettings(page, vsCurrent);
-    EXPECT_TRUE(page.checks["RC_Anchor_SB3"]);
-    EXPECT_FALSE(page.checks["RC_Anchor_SB5"]);
-    EXPECT_EQ(page.pageIndex["RC_NB"], 1);
-    page.checks["RC_Anchor_SB3"] = false;
-    page.checks["RC_Anchor_SB7"] = true;
-    EXPECT_TRUE(t.SettingsChanged(page));
-    EXPECT_EQ(t.Archor_Position.GetValue(vsEdited), 7);
-}
-
 }  // namespace
 }  // namespace pm
