@@ -3,14 +3,24 @@
 #include "core/AtomicFile.h"
 #include "core/StringUtils.h"
 
+#include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <system_error>
 
 namespace pm {
 
 TIniFile::TIniFile(std::string fileName) : fileName_(std::move(fileName)) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    if (!fs::exists(fileName_, ec)) return;  // a missing file reads as empty
+    // An unreadable file must not pass for an empty one: a save would then
+    // replace it with nothing but the new sections.
+    if (fs::is_directory(fileName_, ec)) throw EIniFileError("Unable to read " + fileName_);
+    const std::uintmax_t size = fs::file_size(fileName_, ec);
+    if (!ec && size > MaxFileSize) throw EIniFileError("Unable to read " + fileName_ + " (file too large)");
     std::ifstream in(fileName_, std::ios::binary);
-    if (!in) return;  // a missing file reads as empty
+    if (!in) throw EIniFileError("Unable to read " + fileName_);
     std::stringstream ss;
     ss << in.rdbuf();
     if (in.bad()) throw EIniFileError("Unable to read " + fileName_);
@@ -59,11 +69,13 @@ std::size_t TIniFile::SectionEnd(std::size_t headerIndex) const {
 }
 
 // Names are handed out as the platform does: as many as fit in a buffer of
-// NameListBytes, each counted with its terminating zero.
-static void AppendLimited(std::vector<std::string>& out, std::size_t& used, const std::string& name) {
-    if (used + name.size() + 1 >= TIniFile::NameListBytes) return;
+// NameListBytes, each counted with its terminating zero, plus the zero that
+// ends the list. The list stops at the first name that does not fit.
+static bool AppendLimited(std::vector<std::string>& out, std::size_t& used, const std::string& name) {
+    if (used + name.size() + 1 >= TIniFile::NameListBytes) return false;
     used += name.size() + 1;
     out.push_back(name);
+    return true;
 }
 
 std::vector<std::string> TIniFile::ReadSections() const {
@@ -73,7 +85,7 @@ std::vector<std::string> TIniFile::ReadSections() const {
         if (l.kind == Kind::Section) {
             bool dup = false;
             for (const std::string& s : out) dup = dup || SameText(s, l.name);
-            if (!dup) AppendLimited(out, used, l.name);
+            if (!dup && !AppendLimited(out, used, l.name)) break;
         }
     return out;
 }
@@ -84,7 +96,7 @@ std::vector<std::string> TIniFile::ReadSection(const std::string& section) const
     if (h < 0) return out;
     std::size_t used = 0;
     for (std::size_t i = h + 1, e = SectionEnd(h); i < e; ++i)
-        if (lines_[i].kind == Kind::Entry) AppendLimited(out, used, lines_[i].name);
+        if (lines_[i].kind == Kind::Entry && !AppendLimited(out, used, lines_[i].name)) break;
     return out;
 }
 

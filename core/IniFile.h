@@ -5,6 +5,7 @@
 // place. Changes stay in memory until UpdateFile(), which replaces the file
 // atomically (temporary file + rename), so a failed save never leaves a
 // half-written file.
+#include <cstdint>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -20,9 +21,11 @@ class TIniFile {
 public:
     static constexpr std::size_t MaxValueLength = 2047;
     static constexpr std::size_t NameListBytes = 16384;
+    // Settings files are small; anything larger is not one of ours.
+    static constexpr std::uintmax_t MaxFileSize = 64u << 20;
 
     // Reads the file when it exists (LF or CR LF lines). A file that exists
-    // but cannot be read raises EIniFileError.
+    // but cannot be read (or is larger than MaxFileSize) raises EIniFileError.
     explicit TIniFile(std::string fileName);
 
     const std::string& FileName() const { return fileName_; }

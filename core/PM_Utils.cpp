@@ -131,6 +131,10 @@ bool ReadScenario(TRunContext& ctx, const std::string& fileName, TTaskList& list
 
 double RunTask(TRunContext& ctx, TValueSlot slot) {
     using clock = std::chrono::steady_clock;
+    if (!ctx.CurrentTask) {
+        LogError("Can't get valid \"BaseClass\"!");
+        return -1;
+    }
     const auto start = clock::now();
     const bool ok = ctx.CurrentTask->Execute(slot);
     if (!ok) return -1;
@@ -139,8 +143,10 @@ double RunTask(TRunContext& ctx, TValueSlot slot) {
 
 double RunScenario(TRunContext& ctx, int first, int last, const TTaskList* list) {
     LogNew(lmInfo, {{"Processing source image ... ", LogTextColor}});
-    if (!list || first > last || first < 0 || first >= static_cast<int>(list->size()) ||
-        last >= static_cast<int>(list->size())) {
+    // A negative index is not refused here: GetTaskRecord reports it and the
+    // run fails like any other missing entry.
+    const int lastIndex = list ? static_cast<int>(list->size()) - 1 : -1;
+    if (!list || first > last || first > lastIndex || last > lastIndex) {
         LogError("Failed! Cannot get pointer to scenario.");
         return -1;
     }

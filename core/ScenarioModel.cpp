@@ -103,13 +103,13 @@ void TScenarioModel::ChangeTask(const std::string& typeName, const std::string& 
     try {
         if (!GetTaskRecord(ctx_, &Entries, Selected)) throw std::runtime_error("no entry");
         TaskRec& rec = *ctx_.CurrentTaskRec;
-        rec.Task.reset();
-        ctx_.CurrentTask = nullptr;
-        rec.Name = name;
+        // The new task is complete before the old one goes, so a failure
+        // leaves the entry as it was instead of without a task.
         std::unique_ptr<TBaseClass> task = MakeTask(typeName, &ctx_);
-        ctx_.CurrentTask = task.get();
         task->ReadSettings(editor_, vsCurrent);
         rec.Task = std::move(task);
+        rec.Name = name;
+        ctx_.CurrentTask = rec.Task.get();
         view_.TaskListChanged();
     } catch (const std::exception&) {
         LogNew(lmError, {{"Can't change the task \"", LogErrorColor},
@@ -161,6 +161,13 @@ void TScenarioModel::MM_ScOpenClick() {
             }
         }
     }
+    // The reader made its tasks current; those that were not taken over are
+    // freed with `list`, so the references must not outlive them.
+    for (const auto& rec : list)
+        if (rec && ctx_.CurrentTaskRec == rec.get()) {
+            ctx_.CurrentTaskRec = nullptr;
+            ctx_.CurrentTask = nullptr;
+        }
     view_.UpdateMenus();
 }
 
@@ -208,7 +215,9 @@ bool TScenarioModel::SaveTaskList(TRunContext& ctx, TTaskList& list, const std::
     bool ok = false;
     try {
         TIniFile ini(fileName);
-        for (const std::string& s : ini.ReadSections()) ini.EraseSection(s);
+        // The section list is capped; repeat until no old section is left.
+        for (auto sections = ini.ReadSections(); !sections.empty(); sections = ini.ReadSections())
+            for (const std::string& s : sections) ini.EraseSection(s);
         for (int i = 0; i < static_cast<int>(list.size()); ++i) {
             try {
                 if (!GetTaskRecord(ctx, &list, i) || !GetBaseClass(ctx)) {

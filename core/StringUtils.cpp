@@ -46,7 +46,10 @@ std::optional<std::int32_t> StrToIntStrict(std::string_view s) {
     if (s.empty()) return std::nullopt;
     if (s[0] == '$') {
         std::string_view h = s.substr(1);
-        if (h.empty() || h.size() > 8) return std::nullopt;
+        if (h.empty()) return std::nullopt;
+        // Leading zeros do not count towards the 32 bits.
+        const std::size_t firstSignificant = h.find_first_not_of('0');
+        if (firstSignificant != std::string_view::npos && h.size() - firstSignificant > 8) return std::nullopt;
         std::uint32_t v = 0;
         for (char c : h) {
             int d;

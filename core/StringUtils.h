@@ -14,7 +14,8 @@ std::string Trim(std::string_view s);                   // blanks and tabs
 std::string TrimLeft(std::string_view s);
 
 // Integer text as the settings files use it: an optional sign and decimal
-// digits, or "$" and up to 8 hexadecimal digits (taken as a 32-bit pattern).
+// digits, or "$" and hexadecimal digits (at most 8 after leading zeros,
+// taken as a 32-bit pattern).
 // Anything else, or a decimal value outside 32 bits, gives nullopt.
 std::optional<std::int32_t> StrToIntStrict(std::string_view s);
 

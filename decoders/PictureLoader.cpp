@@ -15,7 +15,7 @@ TDecoderFn DecoderForExtension(const std::string& extension) {
     };
     // Readers that are not built yet are null: such files fail to load.
     static const Binding table[] = {
-        {"BMP", nullptr},  {"RLE", nullptr},  {"DIB", nullptr},  {"ICO", nullptr},  {"WMF", nullptr},
+        {"BMP", DecodeBmp}, {"RLE", DecodeBmp}, {"DIB", DecodeBmp},  {"ICO", nullptr},  {"WMF", nullptr},
         {"EMF", nullptr},  {"JFIF", DecodeJpeg}, {"JPG", DecodeJpeg},  {"JPE", DecodeJpeg},  {"JPEG", DecodeJpeg},
         {"WIN", nullptr},  {"VST", nullptr},  {"VDA", nullptr},  {"TGA", nullptr},  {"ICB", nullptr},
         {"TIFF", nullptr}, {"TIF", nullptr},  {"FAX", nullptr},  {"EPS", nullptr},  {"PCX", nullptr},

@@ -45,11 +45,12 @@ bool TBitmap::LoadFromStream(const std::uint8_t* data, std::size_t size) {
     return true;
 }
 
-// A direct transfer of the picture gives exactly what the BMP stream route
-// would: the same header, colour table and pixel rows.
+// Both transfers go straight from bitmap to bitmap but give exactly what
+// writing a BMP stream and reading it back would: same header, colour table
+// and pixel rows, gaps included.
 bool CopyBMPtoFD(const TBitmap& bmp, TFastDIB& dib) {
     try {
-        dib = bmp.Dib();
+        dib.AssignStreamImage(bmp.Dib());
         return dib.Width() != 0 && dib.Height() != 0;
     } catch (const std::exception& e) {
         LogSystemError(e.what(), "CopyBMPtoFD");
@@ -59,7 +60,9 @@ bool CopyBMPtoFD(const TBitmap& bmp, TFastDIB& dib) {
 
 bool CopyFDtoBMP(const TFastDIB& dib, TBitmap& bmp) {
     try {
-        bmp.SetDib(dib);
+        TFastDIB copy;
+        copy.AssignStreamImage(dib);
+        bmp.SetDib(std::move(copy));
         return true;
     } catch (const std::exception& e) {
         LogSystemError(e.what(), "CopyFDtoBMP");

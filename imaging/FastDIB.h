@@ -6,6 +6,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 namespace pm {
@@ -41,6 +42,14 @@ struct TBitmapInfoHeader {
     std::uint32_t biClrImportant = 0;
 };
 
+// How strictly LoadFromStream treats a pixel area that ends early.
+struct TBmpReadOptions {
+    // False: missing rows stay zero (what the bitmap transfer needs). True:
+    // a pixel area that ends before the last row is an error, so a damaged
+    // file fails instead of loading as a partly black picture.
+    bool RequireAllPixels = false;
+};
+
 class TFastDIB {
 public:
     TFastDIB() = default;
@@ -70,6 +79,11 @@ public:
     int BShr() const { return 8 - (bBits_ < 8 ? bBits_ : 8); }
     int GPos() const { return bBits_; }
     int RPos() const { return bBits_ + gBits_; }
+    // The channel masks pixels are read and written with: the bit-field masks
+    // as loaded (compression 3), otherwise the packed layout of the bit counts.
+    std::uint32_t RMask() const { return rMask_; }
+    std::uint32_t GMask() const { return gMask_; }
+    std::uint32_t BMask() const { return bMask_; }
 
     std::uint8_t* Bits() { return pixels_.data(); }
     const std::uint8_t* Bits() const { return pixels_.data(); }
@@ -80,7 +94,8 @@ public:
     const TColorTriple* Row24(int row) const { return reinterpret_cast<const TColorTriple*>(Row(row)); }
 
     // (Re)allocates pixel memory; unchanged geometry keeps the pixels.
-    // Throws std::length_error for sizes beyond the limits of Limits.h.
+    // Throws std::length_error for sizes beyond the limits of Limits.h and
+    // std::invalid_argument for a depth other than 1, 4, 8, 16, 24 or 32.
     void SetSize(int width, int height, int bpp);
     // Header and colour table of `other`, same geometry; pixels when asked.
     void CopyFrom(const TFastDIB& other, bool copyPixels);
@@ -95,22 +110,41 @@ public:
 
     // The BMP file image (file header, info header, colour table, pixels).
     void SaveToStream(std::vector<std::uint8_t>& out) const;
-    // Reads a BMP file image (40-byte and 12-byte headers, RLE4/RLE8, bit
-    // fields). Defensive: absurd or inconsistent sizes are rejected (false),
-    // a short pixel area leaves the missing rows zero, corrupt runs are
-    // clipped; nothing is read outside `data`.
+    // Reads a BMP file image: 12-byte OS/2 headers, 16- to 64-byte OS/2 2.x
+    // headers, 40-byte Windows headers and their 52/56/108/124-byte
+    // successors; RLE4/RLE8, bit fields, top-down rows (stored bottom-up
+    // here). Defensive: absurd or inconsistent sizes are rejected (false),
+    // corrupt runs are clipped, nothing is read outside `data` and nothing is
+    // allocated beyond Limits.h. A short pixel area leaves the missing rows
+    // zero unless `options` says otherwise. On failure the bitmap is
+    // unchanged and `error` (when given) holds a short reason.
     bool LoadFromStream(const std::uint8_t* data, std::size_t size);
     bool LoadFromStream(const std::vector<std::uint8_t>& data) { return LoadFromStream(data.data(), data.size()); }
+    bool LoadFromStream(const std::uint8_t* data, std::size_t size, const TBmpReadOptions& options,
+                        std::string* error);
+    // The same for a packed DIB: the information header, colour table and
+    // pixels without the 14-byte file header (the pixels follow the table).
+    bool LoadFromPackedDIB(const std::uint8_t* data, std::size_t size, const TBmpReadOptions& options,
+                           std::string* error);
+    // Becomes exactly what SaveToStream of `other` read back with
+    // LoadFromStream gives, without the stream.
+    void AssignStreamImage(const TFastDIB& other);
 
     int NearestPaletteIndex(TColorTriple c) const;
 
 private:
+    bool LoadDib(const std::uint8_t* data, std::size_t size, std::size_t infoAt, bool hasFileHeader,
+                 const TBmpReadOptions& options, std::string* error);
     void Allocate();
     void SetupChannels(int r, int g, int b);
+    void SetupMasks(std::uint32_t r, std::uint32_t g, std::uint32_t b);
+    // The number of colour-table bytes SaveToStream writes.
+    std::size_t StreamTableSize() const;
 
     TBitmapInfoHeader info_;
     std::array<TRGBQuad, 256> colors_{};
     int rBits_ = 0, gBits_ = 0, bBits_ = 0;
+    std::uint32_t rMask_ = 0, gMask_ = 0, bMask_ = 0;
     int stride_ = 0, gap_ = 0;
     std::vector<std::uint8_t> pixels_;
 };

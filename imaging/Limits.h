@@ -14,4 +14,16 @@ inline bool ImageSizeAllowed(std::int64_t width, std::int64_t height) {
            width * height <= kMaxImagePixels;
 }
 
+// Compressed pixel data may expand to at most this many pixels per byte
+// (run-length encoders reach about 128); beyond a small picture, a file whose
+// compressed data claims more is taken as damaged or hostile rather than
+// allocated.
+constexpr std::int64_t kMaxPixelsPerCompressedByte = 1024;
+constexpr std::int64_t kFreeCompressedPixels = std::int64_t(1) << 20;
+
+inline bool CompressedSizeAllowed(std::int64_t pixels, std::int64_t compressedBytes) {
+    return pixels <= kFreeCompressedPixels ||
+           (compressedBytes >= 0 && pixels / kMaxPixelsPerCompressedByte <= compressedBytes);
+}
+
 }  // namespace pm

@@ -1,12 +1,18 @@
 #include "tasks/PM__TResizeBitmap.h"
 
 #include "core/EditorPage.h"
+#include "imaging/Arith.h"
+#include "imaging/Bilinear.h"
+#include "imaging/Resample.h"
+#include "imaging/StretchBlt.h"
+#include "log/WriteLog.h"
+
+#include <cmath>
 
 namespace pm {
 
 TResizeBitmap::TResizeBitmap(TRunContext* context)
-    : TBaseClass(context),
-      Width(Declare<TKX_Integer>("RI_Width", "Width", 200)),
+    : TBaseClass(context), Width(Declare<TKX_Integer>("RI_Width", "Width", 200)),
       Height(Declare<TKX_Integer>("RI_Height", "Height", 200)),
       Width_Metric(Declare<TKX_Metric>("RI_Width_Metric", "Width_Metric", mPixel)),
       Height_Metric(Declare<TKX_Metric>("RI_Height_Metric", "Height_Metric", mPixel)),
@@ -18,11 +24,113 @@ TResizeBitmap::TResizeBitmap(TRunContext* context)
 }
 
 const std::vector<std::string>& TResizeBitmap::MethodNames() {
-    static const std::vector<std::string> names = {"Box",    "Triangle", "Hermite",  "Bell",      "Spline",
+    static const std::vector<std::string> names = {"Box",      "Triangle", "Hermite",  "Bell",      "Spline",
                                                    "Lanczos3", "Mitchell", "Bilinear", "StretchBlt"};
     return names;
 }
 
-void TResizeBitmap::PrepareEditor(IEditorPage& page) { page.SetItems("RI_Method", MethodNames()); }
+void TResizeBitmap::PrepareEditor(IEditorPage& page) {
+    page.SetItems("RI_Method", MethodNames());
+}
+
+bool TResizeBitmap::ComputeTargetSize(TValueSlot slot, int sw, int sh, int& width, int& height) const {
+    const int tw = MetricToPixels(Width.GetValue(slot), Width_Metric.GetValue(slot), sw);
+    const int th = MetricToPixels(Height.GetValue(slot), Height_Metric.GetValue(slot), sh);
+    if (!Preserve_Aspect_Ratio.GetValue(slot)) {
+        width = tw;
+        height = th;
+        return true;
+    }
+    // A division by a zero side or ratio is the arithmetic error of this step.
+    bool ok = true;
+    const auto divide = [&ok](double a, double b) {
+        const double q = a / b;
+        if (!std::isfinite(q)) ok = false;
+        return RoundHalfEven(q);
+    };
+    const double r = sh == 0 ? 0.0 : static_cast<double>(sw) / static_cast<double>(sh);
+    if (sh == 0) ok = false;
+    int w = 0, h = 0;
+    if (ok && r > 1) {
+        w = tw;
+        h = divide(w, r);
+        if (h > th) {
+            h = th;
+            w = RoundHalfEven(h * r);
+        }
+    } else if (ok) {
+        h = th;
+        w = RoundHalfEven(h * r);
+        if (w > tw) {
+            w = tw;
+            h = divide(w, r);
+        }
+    }
+    if (!ok) {
+        LogError("Cannot calculate the size of destination bitmap !");
+        return false;
+    }
+    width = w;
+    height = h;
+    return true;
+}
+
+bool TResizeBitmap::Execute(TValueSlot slot) {
+    const int sw = SrcBitmap.Width(), sh = SrcBitmap.Height();
+    int w = 0, h = 0;
+    if (!ComputeTargetSize(slot, sw, sh, w, h)) return false;
+    try {
+        if (sw == w && sh == h) {
+            DstBitmap = SrcBitmap;
+            return true;
+        }
+        if (sw <= w && sh <= h && !Allow_Image_Enlargement.GetValue(slot)) {
+            DstBitmap = SrcBitmap;
+            return true;
+        }
+        // An empty result would reach the saving task as an empty file.
+        if (w < 1 || h < 1 || SrcBitmap.Empty()) {
+            LogError("Cannot make Resize effect!");
+            return false;
+        }
+        if (Resize(Method.GetValue(slot), w, h)) return true;
+    } catch (...) {
+        LogError("Cannot make Resize effect!");
+    }
+    return false;
+}
+
+bool TResizeBitmap::Resize(int method, int w, int h) {
+    if (method == kMethodStretchBlt) {
+        TFastDIB target;
+        target.SetSize(w, h, 24);
+        if (!StretchBlt(SrcBitmap.Dib(), target)) {
+            LogError("StretchBlt failed!");
+            return false;
+        }
+        DstBitmap.SetDib(std::move(target));
+        return true;
+    }
+    if (method == kMethodBilinear) {
+        TFastDIB source, target;
+        CopyBMPtoFD(SrcBitmap, source);
+        target.SetSize(w, h, source.Bpp());
+        if (!BilinearResize(source, target)) {
+            LogError("Cannot make Resize effect!");
+            return false;
+        }
+        return CopyFDtoBMP(target, DstBitmap);
+    }
+    if (method >= 0 && method < kResampleFilterCount) {
+        TFastDIB work = SrcBitmap.Dib();
+        ResampleBitmap(w, h, method, 0.0f, work);
+        SrcBitmap.SetDib(std::move(work));  // resampled in place, as the input of this run
+        DstBitmap = SrcBitmap;
+        return true;
+    }
+    // An unknown method (a hand-edited file) leaves the picture as it is.
+    DstBitmap = SrcBitmap;
+    return true;
+}
 
 }  // namespace pm

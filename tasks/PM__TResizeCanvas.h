@@ -11,9 +11,25 @@ public:
     void PrepareEditor(IEditorPage& page) override;
     void ShowSettings(IEditorPage& page, TValueSlot slot) override;
     void ReadSettings(IEditorPage& page, TValueSlot slot) override;
+    bool Execute(TValueSlot slot) override;
 
     // Name of anchor button n (1..9).
     static std::string AnchorButton(int n) { return "RC_Anchor_SB" + std::to_string(n); }
+
+    // The new canvas size and where the source's top-left corner lies on it
+    // (canvas coordinates, y downward; negative values crop the image).
+    struct TCanvasLayout {
+        int Width = 0, Height = 0, X = 0, Y = 0;
+    };
+    TCanvasLayout ComputeLayout(TValueSlot slot, int sw, int sh) const;
+
+    // The background-file chooser's filter: "All avialable formats|" and
+    // ";*.EXT" for each extension the scenario's loading task accepts.
+    static std::string BackgroundFilter(const std::vector<std::string>& extensions);
+
+    // Execute with a background picture already at hand instead of
+    // "BG_File": it is tiled (an empty picture fails as a failed load).
+    bool ExecuteWithBackground(TValueSlot slot, const TBitmap& background);
 
     TKX_ItemIndex& Resize_Method;
     TKX_Integer& Top;
@@ -31,6 +47,10 @@ public:
     TKX_Integer& Archor_Position;  // shown by the anchor buttons
     TKX_Color& BG_Color;
     TKX_String& BG_File;
+
+private:
+    bool Run(TValueSlot slot, const TBitmap* background);
+    bool Compose(TValueSlot slot, const TCanvasLayout& layout, const TBitmap* background);
 };
 
 }  // namespace pm

@@ -1,10 +1,10 @@
 #include "batch/BatchRun.h"
 #include "batch/ProjectModel.h"
 
-#include "support/LogRecorder.h"
+#include "support/RecordingConsole.h"
 #include "support/ScenarioFiles.h"
-#include "support/ScratchDir.h"
 #include "support/ScriptedDialogs.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -15,7 +15,7 @@ namespace pm {
 namespace {
 
 using test::TLogRecorder;
-using test::TScratchDir;
+using test::TTempDir;
 using test::WriteScenario;
 
 struct TProgressCall {
@@ -44,7 +44,7 @@ protected:
         return out;
     }
 
-    TScratchDir dir;
+    TTempDir dir;
     TLogRecorder log;
     std::string tgt;
     bool complete = false;
@@ -52,8 +52,8 @@ protected:
 
 TEST_F(BatchRunTest, OneFileGivesMaximumZeroAndTheFailedFileIsAProjectError) {
     const std::string src = dir.MakeDir("src");
-    const std::string bad = dir.Write("src/bad.bmp", kJunk);
-    const std::string scenario = dir / "s.pms";
+    const std::string bad = dir.Put("src/bad.bmp", kJunk);
+    const std::string scenario = dir.Path("s.pms");
     ASSERT_TRUE(WriteScenario(scenario, {"Bitmap"}));
     TBatchRun run({{src, true, tgt, scenario}});
     const auto calls = Run(run);
@@ -66,21 +66,21 @@ TEST_F(BatchRunTest, OneFileGivesMaximumZeroAndTheFailedFileIsAProjectError) {
     EXPECT_EQ(run.FilesFailed(), 1);
     EXPECT_EQ(run.ItemsFailed(), 0);
     EXPECT_TRUE(log.Has("Scenario processing failed!"));
-    EXPECT_EQ(log.Messages.back().Text, "Project error(s)!");
+    EXPECT_EQ(log.Messages.back().Text(), "Project error(s)!");
     EXPECT_EQ(log.Messages.back().Kind, lmInfo);
     EXPECT_EQ(run.Context().CurrentSourceFile, bad);
 }
 
 TEST_F(BatchRunTest, EmptyOrMissingSourceIsNotAFailure) {
-    const std::string scenario = dir / "s.pms";
+    const std::string scenario = dir.Path("s.pms");
     ASSERT_TRUE(WriteScenario(scenario, {"JPEG"}));
-    dir.Write("src/only.txt", "x");
-    TBatchRun run({{dir.Path() + "src/", true, tgt, scenario}, {dir / "missing/", true, tgt, scenario}});
+    dir.Put("src/only.txt", "x");
+    TBatchRun run({{dir.Dir() + "src/", true, tgt, scenario}, {dir.Path("missing/"), true, tgt, scenario}});
     const auto calls = Run(run);
     EXPECT_TRUE(complete);
     EXPECT_TRUE(Files(calls).empty());
     EXPECT_EQ(run.ProgressMaximum(), -1);
-    EXPECT_EQ(log.Messages.back().Text, "Project complete.");
+    EXPECT_EQ(log.Messages.back().Text(), "Project complete.");
     EXPECT_EQ(log.Count("Processing source image ... "), 0);
 }
 
@@ -88,10 +88,10 @@ TEST_F(BatchRunTest, ItemsRunInOrderEachWithItsOwnScenario) {
     // One folder, two items: the first scenario takes bitmaps only, the
     // second PNG only.
     const std::string src = dir.MakeDir("src");
-    const std::string a = dir.Write("src/a.bmp", kJunk), b = dir.Write("src/b.png", kJunk);
-    const std::string c = dir.Write("src/sub/c.BMP", kJunk);
-    dir.Write("src/d.jpg", kJunk);
-    const std::string bmpOnly = dir / "bmp.pms", pngOnly = dir / "png.pms";
+    const std::string a = dir.Put("src/a.bmp", kJunk), b = dir.Put("src/b.png", kJunk);
+    const std::string c = dir.Put("src/sub/c.BMP", kJunk);
+    dir.Put("src/d.jpg", kJunk);
+    const std::string bmpOnly = dir.Path("bmp.pms"), pngOnly = dir.Path("png.pms");
     ASSERT_TRUE(WriteScenario(bmpOnly, {"Bitmap"}));
     ASSERT_TRUE(WriteScenario(pngOnly, {"PNG"}));
     TBatchRun run({{src, true, tgt, bmpOnly}, {src, false, tgt, pngOnly}});
@@ -101,7 +101,7 @@ TEST_F(BatchRunTest, ItemsRunInOrderEachWithItsOwnScenario) {
     EXPECT_EQ(calls[3], (TProgressCall{0, 0, b}));
     std::vector<std::string> scenarios;
     for (const auto& m : log.Messages)
-        if (m.Text.rfind("Loading scenario file", 0) == 0) scenarios.push_back(m.Text);
+        if (m.Text().rfind("Loading scenario file", 0) == 0) scenarios.push_back(m.Text());
     EXPECT_EQ(scenarios,
               (std::vector<std::string>{"Loading scenario file \"" + bmpOnly + "\" ... Complete",
                                         "Loading scenario file \"" + pngOnly + "\" ... Complete"}));
@@ -110,14 +110,14 @@ TEST_F(BatchRunTest, ItemsRunInOrderEachWithItsOwnScenario) {
 
 TEST_F(BatchRunTest, AnItemThatCannotRunFailsAndTheOthersStillRun) {
     const std::string src = dir.MakeDir("src");
-    const std::string f1 = dir.Write("src/1.bmp", kJunk), f2 = dir.Write("src/2.bmp", kJunk);
-    const std::string good = dir / "good.pms", deleted = dir / "deleted.pms";
+    const std::string f1 = dir.Put("src/1.bmp", kJunk), f2 = dir.Put("src/2.bmp", kJunk);
+    const std::string good = dir.Path("good.pms"), deleted = dir.Path("deleted.pms");
     ASSERT_TRUE(WriteScenario(good, {"Bitmap"}));
     ASSERT_TRUE(WriteScenario(deleted, {"Bitmap"}));
     std::filesystem::remove(deleted);
-    const std::string noTasks = dir.Write("notasks.pms", "[Task2]\nTaskName=\"x\"\n");
+    const std::string noTasks = dir.Put("notasks.pms", "[Task2]\nTaskName=\"x\"\n");
     const std::string badFirst =
-        dir.Write("badfirst.pms", "[Task1]\nTaskName=\"x\"\nTaskType=\"TSaveToFile\"\n");
+        dir.Put("badfirst.pms", "[Task1]\nTaskName=\"x\"\nTaskType=\"TSaveToFile\"\n");
     TBatchRun run({{src, true, tgt, deleted},
                    {src, true, tgt, noTasks},
                    {src, true, tgt, badFirst},
@@ -129,7 +129,7 @@ TEST_F(BatchRunTest, AnItemThatCannotRunFailsAndTheOthersStillRun) {
     EXPECT_EQ(log.Count("Can't found valid data inside file!"), 1);
     EXPECT_TRUE(log.Has("Can't get valid \"TaskRecord\" for task index =0")) << log.Dump();
     EXPECT_TRUE(log.Has("Invalid type of first task!"));
-    EXPECT_EQ(log.Messages.back().Text, "Project error(s)!");
+    EXPECT_EQ(log.Messages.back().Text(), "Project error(s)!");
 }
 
 // The window stays usable between files: closing the project meanwhile
@@ -153,9 +153,9 @@ public:
 
 TEST_F(BatchRunTest, ModelRunWorksOnItsOwnCopies) {
     const std::string s1 = dir.MakeDir("s1"), s2 = dir.MakeDir("s2");
-    const std::string f1 = dir.Write("s1/a.bmp", kJunk), f2 = dir.Write("s1/b.bmp", kJunk);
-    const std::string f3 = dir.Write("s2/c.bmp", kJunk);
-    const std::string scenario = dir / "s.pms";
+    const std::string f1 = dir.Put("s1/a.bmp", kJunk), f2 = dir.Put("s1/b.bmp", kJunk);
+    const std::string f3 = dir.Put("s2/c.bmp", kJunk);
+    const std::string scenario = dir.Path("s.pms");
     ASSERT_TRUE(WriteScenario(scenario, {"Bitmap"}));
     test::TScriptedDialogs dialogs;
     RunningView view;

@@ -1,8 +1,8 @@
 #include "batch/ProjectModel.h"
 
-#include "support/LogRecorder.h"
-#include "support/ScratchDir.h"
+#include "support/RecordingConsole.h"
 #include "support/ScriptedDialogs.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -12,14 +12,14 @@ namespace pm {
 namespace {
 
 using test::TLogRecorder;
-using test::TScratchDir;
 using test::TScriptedDialogs;
+using test::TTempDir;
 
 class ProjectModelTest : public ::testing::Test {
 protected:
     ProjectModelTest()
         : src1(dir.MakeDir("src1")), src2(dir.MakeDir("src2")), src3(dir.MakeDir("src3")),
-          tgt(dir.MakeDir("tgt")), scenario(dir.Write("s.pms", "[Task1]\n")), model(dialogs, view) {}
+          tgt(dir.MakeDir("tgt")), scenario(dir.Put("s.pms", "[Task1]\n")), model(dialogs, view) {}
 
     PrItemRec Item(const std::string& src, bool scan = true) const { return {src, scan, tgt, scenario}; }
     void SetEditor(const PrItemRec& item) {
@@ -40,7 +40,7 @@ protected:
                "\nTargetDirectory=\"" + target + "\"\nScenarioFileName=\"" + scenario + "\"\n";
     }
 
-    TScratchDir dir;
+    TTempDir dir;
     std::string src1, src2, src3, tgt, scenario;
     TLogRecorder log;
     TScriptedDialogs dialogs;
@@ -55,13 +55,13 @@ bool operator==(const PrItemRec& a, const PrItemRec& b) {
 
 TEST_F(ProjectModelTest, SaveWritesKeysInOrderQuotedAndReopensTheSameItems) {
     model.Items = {Item(src1, true), Item(src2, false)};
-    model.ProjectFileName = dir / "p.pmp";
+    model.ProjectFileName = dir.Path("p.pmp");
     model.PR_Save();
-    EXPECT_EQ(TScratchDir::Read(model.ProjectFileName),
+    EXPECT_EQ(TTempDir::Read(model.ProjectFileName),
               ItemSection(1, src1, "Yes", tgt) + ItemSection(2, src2, "No", tgt));
     EXPECT_FALSE(std::filesystem::exists(model.ProjectFileName + ".bak"));
     EXPECT_TRUE(log.Has("Saving project file \"" + model.ProjectFileName + "\" ...Complete.")) << log.Dump();
-    EXPECT_EQ(model.InitialDir, dir.Path());
+    EXPECT_EQ(model.InitialDir, dir.Dir());
 
     TProjectModel reopened(dialogs, view);
     ASSERT_TRUE(reopened.LoadProjectFile(model.ProjectFileName));
@@ -75,11 +75,11 @@ TEST_F(ProjectModelTest, SaveWritesKeysInOrderQuotedAndReopensTheSameItems) {
 }
 
 TEST_F(ProjectModelTest, SaveOverAnOldFileReplacesItsSections) {
-    const std::string file = dir.Write("p.pmp", "[Item1]\nSourceDirectory=\"old\"\n[Item7]\nX=1\n");
+    const std::string file = dir.Put("p.pmp", "[Item1]\nSourceDirectory=\"old\"\n[Item7]\nX=1\n");
     model.Items = {Item(src3)};
     model.ProjectFileName = file;
     model.PR_Save();
-    EXPECT_EQ(TScratchDir::Read(file), ItemSection(1, src3, "Yes", tgt));
+    EXPECT_EQ(TTempDir::Read(file), ItemSection(1, src3, "Yes", tgt));
     EXPECT_FALSE(std::filesystem::exists(file + ".bak"));
 }
 
@@ -97,9 +97,9 @@ TEST_F(ProjectModelTest, ScanFlagIsTrueForMissingKeyAndExactlyYes) {
                  {"SourceScanSubDir=1\n", false},
                  {"SourceScanSubDir=y\n", false}};
     for (const auto& c : cases) {
-        const std::string file = dir.Write("flag.pmp", "[Item1]\nSourceDirectory=\"" + src1 + "\"\n" +
-                                                           c.line + "TargetDirectory=\"" + tgt +
-                                                           "\"\nScenarioFileName=\"" + scenario + "\"\n");
+        const std::string file = dir.Put("flag.pmp", "[Item1]\nSourceDirectory=\"" + src1 + "\"\n" + c.line +
+                                                         "TargetDirectory=\"" + tgt +
+                                                         "\"\nScenarioFileName=\"" + scenario + "\"\n");
         TProjectModel m(dialogs, view);
         ASSERT_TRUE(m.LoadProjectFile(file)) << c.line;
         ASSERT_EQ(m.Items.size(), 1u);
@@ -110,8 +110,8 @@ TEST_F(ProjectModelTest, ScanFlagIsTrueForMissingKeyAndExactlyYes) {
 TEST_F(ProjectModelTest, ItemWithDeletedTargetIsSkippedWithMessages) {
     const std::string gone = dir.MakeDir("gone");
     const std::string file =
-        dir.Write("p.pmp", ItemSection(1, src1, "Yes", tgt) + ItemSection(2, src2, "Yes", gone) +
-                               ItemSection(3, src3, "No", tgt));
+        dir.Put("p.pmp", ItemSection(1, src1, "Yes", tgt) + ItemSection(2, src2, "Yes", gone) +
+                             ItemSection(3, src3, "No", tgt));
     std::filesystem::remove(gone);
     ASSERT_TRUE(model.LoadProjectFile(file));
     EXPECT_EQ(Sources(), (std::vector<std::string>{src1, src3}));
@@ -124,7 +124,7 @@ TEST_F(ProjectModelTest, ItemWithDeletedTargetIsSkippedWithMessages) {
 }
 
 TEST_F(ProjectModelTest, ValidateRecordReportsEveryMissingPath) {
-    PrItemRec item{dir / "nosrc/", true, dir / "notgt/", dir / "no.pms"};
+    PrItemRec item{dir.Path("nosrc/"), true, dir.Path("notgt/"), dir.Path("no.pms")};
     EXPECT_FALSE(TProjectModel::PR_ValidateRecord(&item));
     EXPECT_FALSE(TProjectModel::PR_ValidateRecord(nullptr));
     EXPECT_TRUE(log.Has("Invalid value of key \"SourceDirectory\". Specified directory \"" +
@@ -142,16 +142,16 @@ TEST_F(ProjectModelTest, ValidateRecordReportsEveryMissingPath) {
 TEST_F(ProjectModelTest, SectionNumbersFollowTheSectionCount) {
     // Two sections: Item1 and Item2 are read; Item3 never is, even when valid.
     const std::string file =
-        dir.Write("p.pmp", ItemSection(1, src1, "Yes", tgt) + ItemSection(3, src3, "Yes", tgt));
+        dir.Put("p.pmp", ItemSection(1, src1, "Yes", tgt) + ItemSection(3, src3, "Yes", tgt));
     ASSERT_TRUE(model.LoadProjectFile(file));
     EXPECT_EQ(Sources(), (std::vector<std::string>{src1}));
     EXPECT_EQ(log.CountContaining("Can't found item 2 Skipped."), 1) << log.Dump();
 }
 
 TEST_F(ProjectModelTest, FileWithoutSectionsOpensNothing) {
-    const std::string file = dir.Write("empty.pmp", "; nothing here\nKey=1\n");
+    const std::string file = dir.Put("empty.pmp", "; nothing here\nKey=1\n");
     EXPECT_FALSE(model.LoadProjectFile(file));
-    EXPECT_FALSE(model.LoadProjectFile(dir / "missing.pmp"));
+    EXPECT_FALSE(model.LoadProjectFile(dir.Path("missing.pmp")));
     EXPECT_EQ(log.Count("Can't found valid data inside file!"), 2);
     EXPECT_FALSE(model.ProjectOpen);
 }
@@ -160,7 +160,7 @@ TEST_F(ProjectModelTest, HandEditedDirectoriesGetTheirSeparator) {
     std::string s1 = src1, t = tgt;
     s1.pop_back();
     t.pop_back();
-    const std::string file = dir.Write("p.pmp", ItemSection(1, s1, "Yes", t));
+    const std::string file = dir.Put("p.pmp", ItemSection(1, s1, "Yes", t));
     ASSERT_TRUE(model.LoadProjectFile(file));
     ASSERT_EQ(model.Items.size(), 1u);
     EXPECT_EQ(model.Items[0].SourceDirectory, src1);
@@ -168,27 +168,27 @@ TEST_F(ProjectModelTest, HandEditedDirectoriesGetTheirSeparator) {
 }
 
 TEST_F(ProjectModelTest, NothingToSaveLeavesTheFileAlone) {
-    const std::string file = dir.Write("p.pmp", "[Item1]\nSourceDirectory=\"keep\"\n");
+    const std::string file = dir.Put("p.pmp", "[Item1]\nSourceDirectory=\"keep\"\n");
     model.ProjectFileName = file;
     model.PR_Save();
     EXPECT_TRUE(log.Has("No items for saving."));
-    EXPECT_EQ(TScratchDir::Read(file), "[Item1]\nSourceDirectory=\"keep\"\n");
+    EXPECT_EQ(TTempDir::Read(file), "[Item1]\nSourceDirectory=\"keep\"\n");
     EXPECT_FALSE(std::filesystem::exists(file + ".bak"));
 }
 
 TEST_F(ProjectModelTest, BackupThatCannotBeDeletedStopsTheSave) {
-    const std::string file = dir.Write("p.pmp", "old");
-    dir.Write("p.pmp.bak/blocker", "x");  // a non-empty directory cannot be deleted as a file
+    const std::string file = dir.Put("p.pmp", "old");
+    dir.Put("p.pmp.bak/blocker", "x");  // a non-empty directory cannot be deleted as a file
     model.Items = {Item(src1)};
     model.ProjectFileName = file;
     model.PR_Save();
     EXPECT_TRUE(log.Has("Can't delete old backup copy!"));
-    EXPECT_EQ(TScratchDir::Read(file), "old");
+    EXPECT_EQ(TTempDir::Read(file), "old");
 }
 
 TEST_F(ProjectModelTest, WriteErrorIsReported) {
     model.Items = {Item(src1)};
-    model.ProjectFileName = dir / "no/such/folder/p.pmp";
+    model.ProjectFileName = dir.Path("no/such/folder/p.pmp");
     model.PR_Save();
     EXPECT_EQ(log.CountContaining(" Can't save project!"), 1) << log.Dump();
     EXPECT_FALSE(std::filesystem::exists(model.ProjectFileName));
@@ -241,7 +241,7 @@ TEST_F(ProjectModelTest, AddInsertsBelowTheSelectionUnlessItIsTheLast) {
     }
     model.Items.clear();
     model.Selected = -1;
-    SetEditor({extra, true, tgt, dir / "missing.pms"});  // no scenario: "Add item" is disabled
+    SetEditor({extra, true, tgt, dir.Path("missing.pms")});  // no scenario: "Add item" is disabled
     EXPECT_FALSE(model.Buttons.Add);
     model.PR_AddClick();
     EXPECT_TRUE(model.Items.empty());
@@ -299,7 +299,7 @@ TEST_F(ProjectModelTest, ButtonStates) {
 }
 
 TEST_F(ProjectModelTest, ItemListClickShowsOnlyPathsThatExist) {
-    model.Items = {{dir / "gone/", false, tgt, dir / "gone.pms"}};
+    model.Items = {{dir.Path("gone/"), false, tgt, dir.Path("gone.pms")}};
     model.Selected = 0;
     model.PR_ItemListClick();
     EXPECT_EQ(model.EditorSourceDirectory, "");
@@ -313,7 +313,8 @@ TEST_F(ProjectModelTest, OpenAsksBeforeClosingAndLogsACancel) {
     EXPECT_TRUE(model.ProjectOpen);
     model.Items = {Item(src1)};
 
-    model.MM_PrOpenClick();  // the scripted answer is No
+    dialogs.No();
+    model.MM_PrOpenClick();
     ASSERT_EQ(dialogs.Questions.size(), 1u);
     EXPECT_EQ(dialogs.Questions[0].Text, "Some project already opened.\r\nOpen other?");
     EXPECT_EQ(dialogs.Questions[0].Caption, "Confirmation");
@@ -322,8 +323,8 @@ TEST_F(ProjectModelTest, OpenAsksBeforeClosingAndLogsACancel) {
     EXPECT_EQ(model.Items.size(), 1u);
     EXPECT_TRUE(dialogs.FileRequests.empty());
 
-    dialogs.ConfirmAnswers = {true};
-    model.MM_PrOpenClick();  // Yes, then the file dialog is cancelled
+    dialogs.Yes().Cancel();
+    model.MM_PrOpenClick();
     EXPECT_FALSE(model.ProjectOpen);
     EXPECT_TRUE(model.Items.empty());
     ASSERT_EQ(dialogs.FileRequests.size(), 1u);
@@ -331,33 +332,34 @@ TEST_F(ProjectModelTest, OpenAsksBeforeClosingAndLogsACancel) {
     EXPECT_EQ(dialogs.FileRequests[0].Filter, "PM project files (*.pmp)|*.pmp");
     EXPECT_EQ(dialogs.FileRequests[0].DefaultExt, ".pmp");
     ASSERT_FALSE(log.Messages.empty());
-    EXPECT_EQ(log.Messages.back().Text, "Opening project ...Abort!");
+    EXPECT_EQ(log.Messages.back().Text(), "Opening project ...Abort!");
 }
 
 TEST_F(ProjectModelTest, OpenAndSaveAsThroughTheDialogs) {
-    const std::string file = dir.Write("p.pmp", ItemSection(1, src1, "No", tgt));
-    dialogs.FileAnswers = {file};
+    const std::string file = dir.Put("p.pmp", ItemSection(1, src1, "No", tgt));
+    dialogs.File(file);
     model.InitialDir = "/somewhere/";
     model.MM_PrOpenClick();
     EXPECT_EQ(dialogs.FileRequests.at(0).InitialDir, "/somewhere/");
     ASSERT_TRUE(model.ProjectOpen);
     EXPECT_EQ(model.ProjectFileName, file);
-    EXPECT_EQ(model.InitialDir, dir.Path());
+    EXPECT_EQ(model.InitialDir, dir.Dir());
 
-    const std::string copy = dir / "copy.pmp";
-    dialogs.FileAnswers = {copy};
+    const std::string copy = dir.Path("copy.pmp");
+    dialogs.File(copy);
     model.ProgramDir = "/program/";
     model.MM_PrSaveAsClick();
     EXPECT_EQ(dialogs.FileRequests.at(1).Title, "Enter project filename ...");
     EXPECT_EQ(dialogs.FileRequests.at(1).InitialDir, "/program/");
     EXPECT_EQ(model.ProjectFileName, copy);
-    EXPECT_EQ(TScratchDir::Read(copy), TScratchDir::Read(file));
+    EXPECT_EQ(TTempDir::Read(copy), TTempDir::Read(file));
 
-    model.MM_PrSaveAsClick();  // cancelled: nothing changes
+    dialogs.Cancel();
+    model.MM_PrSaveAsClick();  // nothing changes
     EXPECT_EQ(model.ProjectFileName, copy);
-    EXPECT_EQ(log.Messages.back().Text, "Saving project as ...Abort!");
+    EXPECT_EQ(log.Messages.back().Text(), "Saving project as ...Abort!");
 
-    dialogs.ConfirmAnswers = {true};
+    dialogs.Yes();
     model.MM_PrCloseClick();
     EXPECT_FALSE(model.ProjectOpen);
     EXPECT_EQ(dialogs.Questions.back().Text, "Some project already opened.\r\nClose current project?");

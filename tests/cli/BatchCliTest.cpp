@@ -1,7 +1,7 @@
 #include "cli/BatchCli.h"
 
 #include "support/ScenarioFiles.h"
-#include "support/ScratchDir.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -13,7 +13,7 @@
 namespace pm {
 namespace {
 
-using test::TScratchDir;
+using test::TTempDir;
 using test::WriteScenario;
 
 constexpr const char* kJunk = "not an image";
@@ -50,24 +50,24 @@ int Lines(const std::string& s) {
 
 class BatchCliTest : public ::testing::Test {
 protected:
-    BatchCliTest() : src(dir.MakeDir("src")), tgt(dir.MakeDir("tgt")), scenario(dir / "s.pms") {
+    BatchCliTest() : src(dir.MakeDir("src")), tgt(dir.MakeDir("tgt")), scenario(dir.Path("s.pms")) {
         WriteScenario(scenario, {"Bitmap"});
     }
-    std::string Project(const std::string& name, const std::string& body) { return dir.Write(name, body); }
+    std::string Project(const std::string& name, const std::string& body) { return dir.Put(name, body); }
     std::string ItemSection(int n, const std::string& source, const std::string& target) const {
         return "[Item" + std::to_string(n) + "]\nSourceDirectory=\"" + source + "\"\nTargetDirectory=\"" +
                target + "\"\nScenarioFileName=\"" + scenario + "\"\n";
     }
 
-    TScratchDir dir;
+    TTempDir dir;
     std::string src, tgt, scenario;
 };
 
 TEST_F(BatchCliTest, ScenarioNewWritesEveryTaskTypeAndCheckReadsIt) {
-    const std::string file = dir / "new.pms";
+    const std::string file = dir.Path("new.pms");
     TCliRun r = Cli({"scenario", "new", file});
     ASSERT_EQ(r.status, kExitComplete) << r.err;
-    const std::string text = TScratchDir::Read(file);
+    const std::string text = TTempDir::Read(file);
     for (int n = 1; n <= 11; ++n)
         EXPECT_NE(text.find("[Task" + std::to_string(n) + "]\n"), std::string::npos) << n;
     EXPECT_EQ(text.find("[Task12]"), std::string::npos);
@@ -83,7 +83,7 @@ TEST_F(BatchCliTest, ScenarioNewWritesEveryTaskTypeAndCheckReadsIt) {
     r = Cli({"scenario", "new", file});
     EXPECT_EQ(r.status, kExitUsage);
     EXPECT_EQ(r.err, "pixmill-batch: " + file + " already exists; not overwritten\n");
-    EXPECT_EQ(TScratchDir::Read(file), text);
+    EXPECT_EQ(TTempDir::Read(file), text);
 }
 
 TEST_F(BatchCliTest, ScenarioCheckOfBadFiles) {
@@ -97,9 +97,9 @@ TEST_F(BatchCliTest, ScenarioCheckOfBadFiles) {
         {"[Task1]\nTaskName=\"x\"\nTaskType=\"TLoadFromFile\"\n", "Invalid type of last task!"},
     };
     for (const auto& c : cases) {
-        const std::string file = dir / "bad.pms";
+        const std::string file = dir.Path("bad.pms");
         std::filesystem::remove(file);
-        if (c.content) dir.Write("bad.pms", c.content);
+        if (c.content) dir.Put("bad.pms", c.content);
         const TCliRun r = Cli({"scenario", "check", file});
         EXPECT_EQ(r.status, kExitUsage) << c.logged;
         EXPECT_EQ(Lines(r.err), 1) << r.err;
@@ -109,8 +109,8 @@ TEST_F(BatchCliTest, ScenarioCheckOfBadFiles) {
 
 TEST_F(BatchCliTest, RunExitStatus) {
     const std::string emptySrc = dir.MakeDir("empty");
-    dir.Write("src/junk.bmp", kJunk);
-    const std::string gone = dir / "gone/";
+    dir.Put("src/junk.bmp", kJunk);
+    const std::string gone = dir.Path("gone/");
     const struct {
         std::vector<std::string> args;
         int status;
@@ -123,15 +123,15 @@ TEST_F(BatchCliTest, RunExitStatus) {
         {{"run", "--scenario", scenario, "--source", gone, "--target", tgt},
          kExitUsage,
          "pixmill-batch: source, target or scenario not found"},
-        {{"run", "--scenario", dir / "none.pms", "--source", src, "--target", tgt},
+        {{"run", "--scenario", dir.Path("none.pms"), "--source", src, "--target", tgt},
          kExitUsage,
          "pixmill-batch: source, target or scenario not found"},
-        {{"run", "--scenario", dir.Write("x.pms", "[Task1]\nTaskName=\"\"\n"), "--source", src, "--target",
+        {{"run", "--scenario", dir.Put("x.pms", "[Task1]\nTaskName=\"\"\n"), "--source", src, "--target",
           tgt},
          kExitUsage,
          "pixmill-batch: cannot use scenario file"},
-        {{"run", dir / "none.pmp"}, kExitUsage, "pixmill-batch: project file not found"},
-        {{"run", dir.Write("e.pmp", "")}, kExitUsage, "pixmill-batch: cannot read project file"},
+        {{"run", dir.Path("none.pmp")}, kExitUsage, "pixmill-batch: project file not found"},
+        {{"run", dir.Put("e.pmp", "")}, kExitUsage, "pixmill-batch: cannot read project file"},
         {{"run", Project("empty.pmp", ItemSection(1, emptySrc, tgt))}, kExitComplete, ""},
         {{"run", Project("junk.pmp", ItemSection(1, src, tgt))}, kExitErrors, "pixmill-batch: the run ended"},
         {{"run", Project("gone.pmp", ItemSection(1, gone, tgt))},
@@ -142,7 +142,7 @@ TEST_F(BatchCliTest, RunExitStatus) {
          kExitErrors,
          "pixmill-batch: 1 item(s) of the project were skipped"},
         {{"run"}, kExitUsage, "pixmill-batch: run: no project file given (see pixmill-batch --help)"},
-        {{"run", "x", "--log", dir.Write("file", "") + "/log.txt"},
+        {{"run", "x", "--log", dir.Put("file", "") + "/log.txt"},
          kExitUsage,
          "pixmill-batch: cannot open log file"},
     };
@@ -160,12 +160,12 @@ TEST_F(BatchCliTest, RunExitStatus) {
 }
 
 TEST_F(BatchCliTest, LogFileHasTimeStampsAndKindPrefixes) {
-    dir.Write("src/junk.bmp", kJunk);
-    const std::string logFile = dir / "logs/run.log";  // the folder is made
+    dir.Put("src/junk.bmp", kJunk);
+    const std::string logFile = dir.Path("logs/run.log");  // the folder is made
     const TCliRun r =
         Cli({"--log", logFile, "run", "--scenario", scenario, "--source", src, "--target", tgt});
     EXPECT_EQ(r.status, kExitErrors);
-    const std::string text = TScratchDir::Read(logFile);
+    const std::string text = TTempDir::Read(logFile);
     ASSERT_EQ(text.rfind("\r\n", 0), 0u) << text;  // a fresh file starts with an empty line
     std::vector<std::string> lines;
     for (std::size_t pos = 2; pos < text.size();) {
@@ -187,7 +187,7 @@ TEST_F(BatchCliTest, LogFileHasTimeStampsAndKindPrefixes) {
 }
 
 TEST_F(BatchCliTest, QuietPrintsErrorsOnly) {
-    dir.Write("src/junk.bmp", kJunk);
+    dir.Put("src/junk.bmp", kJunk);
     const TCliRun r = Cli({"run", "-q", "--scenario", scenario, "--source", src, "--target", tgt});
     EXPECT_EQ(r.status, kExitErrors);
     EXPECT_EQ(r.out.find("Loading scenario file"), std::string::npos) << r.out;

@@ -4,7 +4,7 @@
 #include "decoders/PictureLoader.h"
 
 #include "support/ScenarioFiles.h"
-#include "support/ScratchDir.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -18,7 +18,7 @@ namespace pm {
 namespace {
 
 namespace fs = std::filesystem;
-using test::TScratchDir;
+using test::TTempDir;
 using test::WriteScenario;
 
 const std::string kData = PIXMILL_TESTDATA_DIR;
@@ -37,7 +37,7 @@ struct TJpegError {
 // Decodes a whole JPEG file with libjpeg; ok only when every line decodes.
 TJpegInfo DecodeJpeg(const std::string& file) {
     TJpegInfo info;
-    const std::string bytes = TScratchDir::Read(file);
+    const std::string bytes = TTempDir::Read(file);
     if (bytes.empty()) return info;
     jpeg_decompress_struct cinfo;
     TJpegError err;
@@ -114,21 +114,21 @@ protected:
         Copy("pillow/hopper.jpg", "photos/hopper.jpg");               // 128 x 128 colour photo
         Copy("pillow/hopper_gray.jpg", "photos/2001/May/gray.JPG");   // greyscale
         Copy("pillow/pil_sample_cmyk.jpg", "photos/2001/cmyk.jpeg");  // CMYK
-        dir.Write("photos/.hidden.jpg", "never read");
-        dir.Write("photos/.cache/x.jpg", "never read");
-        dir.Write("photos/notes.txt", "not an image");
+        dir.Put("photos/.hidden.jpg", "never read");
+        dir.Put("photos/.cache/x.jpg", "never read");
+        dir.Put("photos/notes.txt", "not an image");
     }
     void Copy(const std::string& from, const std::string& to) {
-        fs::create_directories(fs::path(dir / to).parent_path());
-        fs::copy_file(kData + "/" + from, dir / to);
+        fs::create_directories(fs::path(dir.Path(to)).parent_path());
+        fs::copy_file(kData + "/" + from, dir.Path(to));
     }
 
-    TScratchDir dir;
+    TTempDir dir;
     std::string src, tgt;
 };
 
 TEST_F(EndToEndTest, SourceTreeBecomesAMirroredTreeOfJpegs) {
-    const std::string scenario = dir / "web.pms";
+    const std::string scenario = dir.Path("web.pms");
     ASSERT_TRUE(WriteScenario(scenario, {"JPEG"}, {0, "Made by Pixmill"}));
     const TCliRun r = Cli({"run", "--scenario", scenario, "--source", src, "--target", tgt});
     ASSERT_EQ(r.status, kExitComplete) << r.out << r.err;
@@ -155,7 +155,7 @@ TEST_F(EndToEndTest, PngAndBmpSourcesBecomeJpegs) {
     Copy("pillow/hopper.png", "photos/png/hopper.png");
     Copy("pngsuite/basn6a08.png", "photos/png/alpha.png");  // 32 x 32 RGBA
     Copy("bmpsuite/g/pal8.bmp", "photos/pal8.BMP");         // 127 x 64 palette
-    const std::string scenario = dir / "web.pms";
+    const std::string scenario = dir.Path("web.pms");
     ASSERT_TRUE(WriteScenario(scenario, {"PNG", "Bitmap"}, {0, "Made by Pixmill"}));
     const TCliRun r = Cli({"run", "--scenario", scenario, "--source", src, "--target", tgt});
     ASSERT_EQ(r.status, kExitComplete) << r.out << r.err;
@@ -174,8 +174,8 @@ TEST_F(EndToEndTest, PngAndBmpSourcesBecomeJpegs) {
 }
 
 TEST_F(EndToEndTest, TwoItemsEachWithItsOwnScenarioAndFailuresDoNotStopTheRun) {
-    dir.Write("photos/2001/broken.jpg", "\xFF\xD8 this is not a JPEG");
-    const std::string toJpeg = dir / "jpeg.pms", toBmp = dir / "bmp.pms";
+    dir.Put("photos/2001/broken.jpg", "\xFF\xD8 this is not a JPEG");
+    const std::string toJpeg = dir.Path("jpeg.pms"), toBmp = dir.Path("bmp.pms");
     ASSERT_TRUE(WriteScenario(toJpeg, {"JPEG"}, {0, "from JPEG"}));
     ASSERT_TRUE(WriteScenario(toBmp, {"JPEG"}, {1, ""}));
     const std::string out1 = dir.MakeDir("out1"), out2 = dir.MakeDir("out2");
@@ -183,8 +183,8 @@ TEST_F(EndToEndTest, TwoItemsEachWithItsOwnScenarioAndFailuresDoNotStopTheRun) {
         return "[Item" + std::to_string(n) + "]\nSourceDirectory=\"" + src + "\"\nSourceScanSubDir=" + scan +
                "\nTargetDirectory=\"" + target + "\"\nScenarioFileName=\"" + scenario + "\"\n";
     };
-    const std::string project = dir.Write("p.pmp", item(1, "Yes", out1, toJpeg) + item(2, "No", out2, toBmp));
-    const std::string logFile = dir / "run.log";
+    const std::string project = dir.Put("p.pmp", item(1, "Yes", out1, toJpeg) + item(2, "No", out2, toBmp));
+    const std::string logFile = dir.Path("run.log");
     const TCliRun r = Cli({"run", project, "--log", logFile});
     EXPECT_EQ(r.status, kExitErrors) << r.out;
     EXPECT_EQ(r.err, "pixmill-batch: the run ended with \"Project error(s)!\": 1 of 5 files failed\n");
@@ -198,12 +198,12 @@ TEST_F(EndToEndTest, TwoItemsEachWithItsOwnScenarioAndFailuresDoNotStopTheRun) {
         EXPECT_TRUE(info.ok) << f;
         EXPECT_EQ(info.comments, std::vector<std::string>{"from JPEG"}) << f;
     }
-    const std::string bmp = TScratchDir::Read(out2 + m + "hopper.bmp");
+    const std::string bmp = TTempDir::Read(out2 + m + "hopper.bmp");
     EXPECT_EQ(bmp.substr(0, 2), "BM");
     EXPECT_EQ(bmp.size(), 54u + 128u * 128u * 3u);
 
     // Every file of the first item comes before the second item's scenario.
-    const std::string log = TScratchDir::Read(logFile);
+    const std::string log = TTempDir::Read(logFile);
     const std::size_t lastOfFirst = log.rfind("2001/May/gray.JPG"), second = log.find(toBmp);
     ASSERT_NE(lastOfFirst, std::string::npos);
     ASSERT_NE(second, std::string::npos);

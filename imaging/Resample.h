@@ -1,0 +1,97 @@
+#pragma once
+// Filtered two-pass resampling of 24-bit pictures. Every filter value, scale
+// factor, centre and width is a single-precision number computed in the
+// written order (the build forbids fused multiply-add), and the weights are
+// integers scaled by 256, so the output is the same bits everywhere.
+#include "imaging/FastDIB.h"
+
+#include <cstdint>
+#include <vector>
+
+namespace pm {
+
+// The filters of the resizing methods 0 .. 6, in that order.
+enum TResampleFilter : int {
+    rfBox = 0,
+    rfTriangle = 1,
+    rfHermite = 2,
+    rfBell = 3,
+    rfSpline = 4,
+    rfLanczos3 = 5,
+    rfMitchell = 6,
+};
+constexpr int kResampleFilterCount = 7;
+
+using TFilterFunc = float (*)(float);
+
+float BoxFilter(float x);       // 1 for -0.5 < x <= 0.5
+float TriangleFilter(float x);  // 1 - |x| for |x| < 1
+float HermiteFilter(float x);   // (2|x| - 3) x^2 + 1 for |x| < 1
+float BellFilter(float x);      // 0.75 - x^2 below 0.5; 0.5 (|x| - 1.5)^2 below 1.5
+float SplineFilter(float x);    // cubic B-spline, radius 2
+float Lanczos3Filter(float x);  // sinc(x) sinc(x / 3) for |x| < 3
+float MitchellFilter(float x);  // Mitchell-Netravali with B = C = 1/3, radius 2
+
+struct TFilterInfo {
+    TFilterFunc Func;
+    float Radius;  // default radius
+};
+// Filter `filter` (0 .. 6); other values give the Box filter.
+TFilterInfo FilterInfo(int filter);
+
+// Scale factor of one direction: (target - 1) / (source - 1), or
+// target / source when either size is 1 (a 1-pixel target would otherwise
+// put every centre at a division by zero).
+float ResampleScale(int sourceSize, int targetSize);
+
+// The contributor lists of all target positions of one direction: for
+// target position i the source pixels Pixel[k] with weights Weight[k] for
+// Start[i] <= k < Start[i + 1], in increasing source position, zero weights
+// dropped; Total[i] is the sum of the weights. Source positions outside the
+// line are mirrored (at the first pixel on the left or top, half a pixel
+// beyond the last one on the right or bottom) and then clamped into it.
+struct TContributorTable {
+    std::vector<std::int32_t> Pixel;
+    std::vector<std::int32_t> Weight;
+    std::vector<std::int32_t> Start;
+    std::vector<std::int32_t> Total;
+};
+TContributorTable BuildContributors(TFilterFunc filter, float radius, int sourceSize, int targetSize);
+
+// One channel of a weighted pixel from sum = sum of weight x value and the
+// total weight: sum div total when total is not 0, else the sum shifted
+// right by 8 as an unsigned 32-bit number; clamped to 0 .. 255.
+std::uint8_t WeightedPixel(std::int32_t sum, std::int32_t total);
+
+// WeightedPixel for one fixed total, without a division per pixel: for
+// totals 1 .. 4095 the sum is clamped to 0 .. 256 * total - 1 and divided by
+// a multiplication with ceil(2^32 / total), which is exact in that range
+// (the error stays below 256 * total / 2^32 < 1 / total). Other totals take
+// the plain route.
+class TWeightDivider {
+public:
+    explicit TWeightDivider(std::int32_t total = 1);
+    std::uint8_t operator()(std::int32_t sum) const {
+        if (!fast_) return WeightedPixel(sum, total_);
+        const std::int32_t n = sum < 0 ? 0 : sum > limit_ ? limit_ : sum;
+        return static_cast<std::uint8_t>((static_cast<std::uint64_t>(n) * magic_) >> 32);
+    }
+
+private:
+    std::int32_t total_;
+    std::int32_t limit_ = 0;
+    std::uint64_t magic_ = 0;
+    bool fast_ = false;
+};
+
+// Resamples the 24-bit `source` into the 24-bit `target`, whose size is the
+// target size; horizontal pass first, lines counted from the top. Nothing
+// happens when either bitmap has a side of 0.
+void ResampleTwoPass(TFilterFunc filter, float radius, const TFastDIB& source, TFastDIB& target);
+
+// Resamples `bitmap` in place to newWidth x newHeight (24 bits) with filter
+// `filter`; radius 0 means the filter's default radius. Throws
+// std::length_error for sizes beyond the image limits.
+void ResampleBitmap(int newWidth, int newHeight, int filter, float radius, TFastDIB& bitmap);
+
+}  // namespace pm

@@ -1,0 +1,134 @@
+#include "core/ClassRegistry.h"
+
+#include "core/RunContext.h"
+#include "log/KX_LogFile.h"
+#include "support/RecordingConsole.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+namespace pm {
+namespace {
+
+using test::TLogRecorder;
+
+TEST(TClassRegistry, HoldsTheTwelveClassesInOrder) {
+    EXPECT_EQ(
+        TClassRegistry::Instance().Names(),
+        (std::vector<std::string>{"TBaseClass", "TLoadFromFile", "TResizeBitmap", "TResizeCanvas", "TShadow",
+                                  "TRectangleBevel", "TFadeRectangleBevel", "TFadeEllipseBevel",
+                                  "TFadeShadow", "TFilm", "TStamp", "TSaveToFile"}));
+}
+
+TEST(TClassRegistry, LookUpIgnoresCaseAndFailsForUnknownNames) {
+    EXPECT_EQ(MakeTask("tresizecanvas", nullptr)->ClassName(), "TResizeCanvas");
+    EXPECT_EQ(MakeTask("TSAVETOFILE", nullptr)->ClassName(), "TSaveToFile");
+    try {
+        MakeTask("TBitmap", nullptr);
+        FAIL() << "no error";
+    } catch (const EClassNotFound& e) {
+        EXPECT_EQ(std::string(e.what()), "Class TBitmap not found");
+    }
+    // TBaseClass can be made but is no task type.
+    EXPECT_NE(MakeTask("TBaseClass", nullptr), nullptr);
+    EXPECT_FALSE(IsTaskType("TBaseClass"));
+    EXPECT_TRUE(IsTaskType("tshadow"));
+    EXPECT_FALSE(IsTaskType("TBitmap"));
+}
+
+TEST(TTaskInfoList, RegistersTheElevenTypesAndLogsToTheConsoleOnly) {
+    test::TTempDir dir;
+    TLogRecorder log;
+    SetLogFile(std::make_unique<TKX_LogFile>(nullptr, false, true, dir.Path("l.log")));
+    TRunContext ctx;
+    TTaskInfoList list;
+    list.RegisterAll(&ctx);
+    SetLogFile(nullptr);
+
+    struct Row {
+        const char *className, *caption, *description;
+        int page;
+    };
+    const Row expected[] = {
+        {"TLoadFromFile", "File: Load from file", "Load source graphical file", 0},
+        {"TResizeBitmap", "Transform: Change image size", "Make \"ResizeImage\"", 1},
+        {"TResizeCanvas", "Transform: Change canvas size", "Make \"ResizeCanvas\"", 2},
+        {"TShadow", "Border: \"Shadow\"", "Make border \"Shadow\"", 3},
+        {"TFadeShadow", "Border: \"FadeShadow\"", "Make border \"FadeShadow\"", 7},
+        {"TRectangleBevel", "Border: \"RectangleBevel\"", "Make border \"RectangleBevel\"", 4},
+        {"TFadeRectangleBevel", "Border: \"FadeRectangleBevel\"", "Make border \"FadeRectangleBevel\"", 5},
+        {"TFadeEllipseBevel", "Border: \"FadeEllipseBevel\"", "Make border \"FadeEllipseBevel\"", 6},
+        {"TFilm", "Border: \"Film\"", "Make border \"Film\"", 8},
+        {"TStamp", "Border: \"Stamp\"", "Make border \"Stamp\"", 9},
+        {"TSaveToFile", "File: Save to file", "Save resulting graphical file", 10},
+    };
+    ASSERT_EQ(list.Count(), 11);
+    ASSERT_EQ(log.Messages.size(), 11u);
+    for (int i = 0; i < 11; ++i) {
+        const Row& r = expected[i];
+        EXPECT_EQ(list[i].Caption, r.caption);
+        EXPECT_EQ(list[i].Info.ClassName, r.className);
+        EXPECT_EQ(list[i].Info.Caption, r.caption);
+        EXPECT_EQ(list[i].Info.Description, r.description);
+        EXPECT_EQ(list[i].Info.PageIndex, r.page);
+        EXPECT_EQ(list.IndexOf(r.caption), i);
+        const auto& m = log.Messages[static_cast<std::size_t>(i)];
+        EXPECT_EQ(m.Kind, lmInfo);
+        EXPECT_EQ(m.Text(), std::string("    - initialize task \"") + r.className + "\" ... Complete");
+        EXPECT_EQ(m.Segments[1].Color, LogValueColor);
+        EXPECT_EQ(m.Segments[3].Color, LogDoneColor);
+    }
+    EXPECT_EQ(list.IndexOf("border: \"film\""), 8);
+    EXPECT_EQ(test::TTempDir::Read(dir.Path("l.log")), ""); // start-up lines stay off the file
+
+    std::vector<TTaskInfoList::Entry> middle = list.EditorTypes(true);
+    ASSERT_EQ(middle.size(), 9u);
+    EXPECT_EQ(middle.front().Caption, "Transform: Change image size");
+    EXPECT_EQ(middle.back().Caption, "Border: \"Stamp\"");
+    EXPECT_EQ(list.EditorTypes(false).size(), 11u);
+}
+
+TEST(TTaskInfoList, UnknownTypeIsSkipped) {
+    TLogRecorder log;
+    TTaskInfoList list;
+    list.RegisterType("TNoSuchTask", nullptr);
+    EXPECT_EQ(list.Count(), 0);
+    ASSERT_EQ(log.Messages.size(), 1u);
+    EXPECT_EQ(log.Messages[0].Text(), "    - initialize task \"TNoSuchTask\" ... Failed! Skipped.");
+    EXPECT_EQ(log.Messages[0].Segments.back().Color, LogErrorColor);
+}
+
+TEST(TBaseClass, SaveSettingsHoldsOnlyTheLastCall) {
+    auto task = MakeTask("TFilm", nullptr);
+    task->SaveSettings("first");
+    const TINIObject& ini = task->SaveSettings("second");
+    ASSERT_EQ(ini.Count(), 6);
+    EXPECT_EQ(ini[0].Name, "TaskName");
+    EXPECT_EQ(ini[0].Data, "\"second\"");
+    EXPECT_EQ(ini[1].Data, "\"TFilm\"");
+    EXPECT_EQ(&ini, &task->SettingsStore());
+}
+
+TEST(TBaseClass, LoadSettingsReadsEveryKeyAndSkipsBadOnes) {
+    TLogRecorder log;
+    auto task = MakeTask("TRectangleBevel", nullptr);
+    TINIObject ini;
+    ini.AddRecord("bevel_thickness", "12");
+    ini.AddRecord("Top_Amount", "x");
+    ini.AddRecord("Solid_Border", "Yes");
+    task->LoadSettings(ini);
+    const TINIObject& saved = task->SaveSettings("n");
+    std::vector<std::string> data;
+    for (const TINIRecord& r : saved.Records()) data.push_back(r.Name + "=" + r.Data);
+    EXPECT_EQ(data,
+              (std::vector<std::string>{"TaskName=\"n\"", "TaskType=\"TRectangleBevel\"",
+                                        "Bevel_Thickness=12", "Top_Amount=130", "Left_Amount=100",
+                                        "Right_Amount=-100", "Bottom_Amount=-130", "Solid_Border=Yes"}));
+    EXPECT_EQ(log.Texts(), (std::vector<std::string>{"Could't read variable \"Top_Amount\"",
+                                                     "Could't read variable \"Left_Amount\"",
+                                                     "Could't read variable \"Right_Amount\"",
+                                                     "Could't read variable \"Bottom_Amount\""}));
+}
+
+} // namespace
+} // namespace pm
