@@ -1,6 +1,6 @@
 // Draws the sample images of the bundled example: a few gradients and
-// patterns, saved as JPEG files, some in a subfolder so that the run shows
-// the mirrored target tree.
+// patterns, saved as JPEG files and one 8-bit BMP, some in a subfolder so
+// that the run shows the mirrored target tree.
 //   pixmill-make-samples DIR
 #include "imaging/FastDIB.h"
 #include "tasks/JPEGImage.h"
@@ -92,6 +92,15 @@ TFastDIB Waves() {
     return dib;
 }
 
+// The BMP file image of the program's own bitmap.
+bool WriteBmp(const TFastDIB& dib, const fs::path& file) {
+    std::vector<std::uint8_t> bytes;
+    dib.SaveToStream(bytes);
+    std::ofstream out(file, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    return static_cast<bool>(out);
+}
+
 // Encoded with the program's own JPEG writer.
 bool WriteJpeg(const TFastDIB& dib, const fs::path& file) {
     std::ofstream out(file, std::ios::binary | std::ios::trunc);
@@ -125,7 +134,7 @@ int main(int argc, char** argv) {
     }
     bool ok = WriteJpeg(Sunset(), dir / "sunset.jpg");
     ok = WriteJpeg(Checker(), dir / "checker.jpg") && ok;
-    ok = WriteJpeg(Rings(), dir / "patterns" / "rings.jpg") && ok;
+    ok = WriteBmp(Rings(), dir / "patterns" / "rings.bmp") && ok;  // 8-bit palette
     ok = WriteJpeg(Waves(), dir / "patterns" / "waves.jpg") && ok;
     if (!ok) {
         std::fprintf(stderr, "pixmill-make-samples: cannot write the samples into %s\n", dir.c_str());

@@ -13,6 +13,8 @@ cd "$(dirname "$0")"
 # afresh on every run, so they always match the generator.
 rm -rf samples
 "$bin_dir/pixmill-make-samples" samples
+# Results of an earlier run would hide a missing one.
+rm -rf output/samples output/example.log
 mkdir -p output
 
 status=0
