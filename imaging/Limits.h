@@ -14,4 +14,8 @@ inline bool ImageSizeAllowed(std::int64_t width, std::int64_t height) {
            width * height <= kMaxImagePixels;
 }
 
+// A scaled copy made only for showing a picture (the zoom of an image frame)
+// is refused beyond this many pixels (192 MiB at 24 bits per pixel).
+constexpr std::int64_t kMaxDisplayPixels = std::int64_t(1) << 26;
+
 }  // namespace pm
