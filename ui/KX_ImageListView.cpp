@@ -56,7 +56,9 @@ TKX_ImageListView::TKX_ImageListView(QWidget* parent)
                                QStringLiteral("Task(s) time")});
     const std::array<int, kColumnCount> widths = {120, 60, 50, 50, 40, 65};
     for (int c = 0; c < kColumnCount; ++c) {
-        setColumnWidth(c, ScaledPx(this, widths[c]));
+        // Wide enough for the caption in the desktop font.
+        const int caption = fontMetrics().horizontalAdvance(horizontalHeaderItem(c)->text()) + ScaledPx(this, 12);
+        setColumnWidth(c, std::max(ScaledPx(this, widths[c]), caption));
         if (c > 0) horizontalHeaderItem(c)->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
     }
     horizontalHeaderItem(colName)->setTextAlignment(Qt::AlignLeft | Qt::AlignVCenter);
