@@ -23,36 +23,57 @@ class TLogConsoleModel : public QAbstractListModel {
 public:
     using QAbstractListModel::QAbstractListModel;
 
-    std::deque<TLogMessage> Messages;
+    struct TEntry {
+        TLogMessage Message;
+        std::vector<QString> Texts;  // the segments' texts, converted once
+        // The layout for the width and settings it was made with.
+        int LayoutWidth = -1;
+        unsigned LayoutGeneration = 0;
+        TLogLayout Layout;
+    };
+    std::deque<TEntry> Entries;
+
+    static std::vector<QString> TextsOf(const TLogMessage& message) {
+        std::vector<QString> texts;
+        for (const TTextColor& s : message.Segments) texts.push_back(QString::fromStdString(s.Text));
+        return texts;
+    }
 
     int rowCount(const QModelIndex& parent) const override {
-        return parent.isValid() ? 0 : int(Messages.size());
+        return parent.isValid() ? 0 : int(Entries.size());
     }
 
     QVariant data(const QModelIndex& index, int role) const override {
-        if (role != Qt::DisplayRole || !index.isValid() || index.row() >= int(Messages.size())) return {};
+        if (role != Qt::DisplayRole || !index.isValid() || index.row() >= int(Entries.size())) return {};
         QString text;
-        for (const TTextColor& s : Messages[index.row()].Segments) text += QString::fromStdString(s.Text);
+        for (const QString& t : Entries[index.row()].Texts) text += t;
         return text;
     }
 
     void Append(TLogMessage message) {
-        const int n = int(Messages.size());
+        const int n = int(Entries.size());
         beginInsertRows(QModelIndex(), n, n);
-        Messages.push_back(std::move(message));
+        TEntry entry;
+        entry.Texts = TextsOf(message);
+        entry.Message = std::move(message);
+        Entries.push_back(std::move(entry));
         endInsertRows();
+    }
+
+    void AppendSegments(int row, const TTextColorArray& segments) {
+        TEntry& entry = Entries[row];
+        entry.Message.Segments.insert(entry.Message.Segments.end(), segments.begin(), segments.end());
+        entry.Texts = TextsOf(entry.Message);
+        entry.LayoutWidth = -1;
+        const QModelIndex i = index(row);
+        emit dataChanged(i, i);
     }
 
     void Remove(int first, int count) {
         if (count <= 0) return;
         beginRemoveRows(QModelIndex(), first, first + count - 1);
-        Messages.erase(Messages.begin() + first, Messages.begin() + first + count);
+        Entries.erase(Entries.begin() + first, Entries.begin() + first + count);
         endRemoveRows();
-    }
-
-    void Changed(int row) {
-        const QModelIndex i = index(row);
-        emit dataChanged(i, i);
     }
 };
 
@@ -168,10 +189,10 @@ void TKX_LogConsole::DoAppendToMessage(int index, const TTextColorArray& segment
     if (segments.empty()) return InternalError(QStringLiteral("Very small input parameters"));
     if (index < 0 || index >= Count())
         return InternalError(QStringLiteral("Can't get pointer to the item object %1").arg(index));
-    TTextColorArray& target = model_->Messages[index].Segments;
-    target.insert(target.end(), segments.begin(), segments.end());
-    model_->Changed(index);
-    Relayout();
+    model_->AppendSegments(index, segments);
+    // Only this item's height can change; the others keep their layouts.
+    scheduleDelayedItemsLayout();
+    viewport()->update();
     if (index == Count() - 1) scrollToBottom();
 }
 
@@ -196,11 +217,11 @@ void TKX_LogConsole::Trim() {
 }
 
 int TKX_LogConsole::Count() const {
-    return int(model_->Messages.size());
+    return int(model_->Entries.size());
 }
 
 const TLogMessage& TKX_LogConsole::Message(int index) const {
-    return model_->Messages.at(index);
+    return model_->Entries.at(index).Message;
 }
 
 QString TKX_LogConsole::MessageText(int index) const {
@@ -212,6 +233,7 @@ void TKX_LogConsole::InternalError(const QString& text) {
 }
 
 void TKX_LogConsole::Relayout() {
+    ++layoutGeneration_;
     scheduleDelayedItemsLayout();
     viewport()->update();
 }
@@ -323,17 +345,21 @@ void TKX_LogConsole::keyPressEvent(QKeyEvent* event) {
 
 TLogLayout TKX_LogConsole::LayoutMessage(int index) const {
     if (index < 0 || index >= Count()) return {};
-    const QFontMetrics fm(font());
-    std::vector<QString> texts;
-    for (const TTextColor& s : model_->Messages[index].Segments)
-        texts.push_back(QString::fromStdString(s.Text));
-    return LayoutLogSegments(texts, TextOrigin(), viewport()->width(),
-                             [&fm](const QString& t) { return fm.horizontalAdvance(t); });
+    TLogConsoleModel::TEntry& entry = model_->Entries[index];
+    const int width = viewport()->width();
+    if (entry.LayoutWidth != width || entry.LayoutGeneration != layoutGeneration_) {
+        const QFontMetrics fm(font());
+        entry.Layout = LayoutLogSegments(entry.Texts, TextOrigin(), width,
+                                         [&fm](const QString& t) { return fm.horizontalAdvance(t); });
+        entry.LayoutWidth = width;
+        entry.LayoutGeneration = layoutGeneration_;
+    }
+    return entry.Layout;
 }
 
 void TKX_LogConsole::PaintMessage(QPainter& painter, const QRect& itemRect, int index) const {
     if (index < 0 || index >= Count()) return;
-    const TLogMessage& message = model_->Messages[index];
+    const TLogMessage& message = model_->Entries[index].Message;
     const TLogLayout layout = LayoutMessage(index);
     const QRect rect(itemRect.left(), itemRect.top(), viewport()->width() - itemRect.left(),
                      lineHeight_ * layout.Lines);

@@ -112,6 +112,7 @@ private:
     int frozenIndex_ = -1;
     int lineHeight_ = 16;
     bool selectingNewest_ = false;
+    unsigned layoutGeneration_ = 1;
 
     std::mutex pendingMutex_;
     std::vector<TPendingOp> pending_;

@@ -164,6 +164,11 @@ private slots:
         console.AddMessage(lmInfo, Text(std::string(400, 'w')));
         QCOMPARE(console.LayoutMessage(0).Lines, 1);
         QCOMPARE(console.LayoutMessage(1).Lines, 3);
+        console.AppendToMessage(0, Text("\r\nmore"));
+        QCOMPARE(console.LayoutMessage(0).Lines, 2);
+        console.SetTxtLeftMargin(100);
+        QCOMPARE(console.LayoutMessage(0).Runs[0].X, console.TextOrigin());
+        console.SetTxtLeftMargin(3);
         QVERIFY(console.LayoutMessage(2).Lines > 3);
         for (const TLogRun& run : console.LayoutMessage(2).Runs) {
             QCOMPARE(run.X, console.TextOrigin());
