@@ -249,20 +249,6 @@ private slots:
         QCOMPARE(frame.cursor().shape(), Qt::OpenHandCursor);
     }
 
-    void nothingToPanAtZoomOne() {
-        TKX_ImageFrame frame;
-        frame.resize(120, 120);
-        frame.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&frame));
-        frame.AssignImage(Pattern(100, 100));
-        QTest::mouseMove(&frame, QPoint(50, 50));
-        QCOMPARE(frame.cursor().shape(), Qt::ArrowCursor);
-        QTest::mousePress(&frame, Qt::LeftButton, {}, QPoint(50, 50));
-        QTest::mouseMove(&frame, QPoint(10, 10));
-        QTest::mouseRelease(&frame, Qt::LeftButton, {}, QPoint(10, 10));
-        QCOMPARE(QPoint(frame.BitmapFrameX(), frame.BitmapFrameY()), QPoint(0, 0));
-    }
-
     void synchronisation_data() {
         QTest::addColumn<QSize>("partnerImage");
         QTest::addColumn<bool>("doSynchronize");

@@ -261,15 +261,6 @@ private slots:
         QCOMPARE(w.edit->text(), QString("50"));
     }
 
-    void focusColours() {
-        TEditWindow w(0, 100);
-        QCOMPARE(w.edit->palette().color(QPalette::Active, QPalette::Text), QColor(0, 0, 255));
-        w.edit->setText("5");
-        w.after->setFocus(Qt::TabFocusReason);
-        QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(w.after));
-        QCOMPARE(w.edit->palette().color(QPalette::Active, QPalette::Text), w.edit->ColorOnNotFocus());
-    }
-
     void buttonHoverColour() {
         TKX_Button button("Browse");
         const QColor simple = button.SimpleColor();
@@ -359,17 +350,6 @@ private slots:
         QCOMPARE(combo.ColorValue(), RGBColor(0, 0, 255));
         QVERIFY(dialogs.Asked.isEmpty());
         QCOMPARE(changes.count(), 1);
-    }
-
-    void metricCombo() {
-        TKX_MetricCombo combo;
-        QCOMPARE(combo.count(), 2);
-        QCOMPARE(combo.currentText(), QString("pix"));
-        QCOMPARE(combo.Metric(), mPixel);
-        combo.SetMetric(mPercent);
-        QCOMPARE(combo.currentText(), QString("%"));
-        combo.setCurrentIndex(0);
-        QCOMPARE(combo.Metric(), mPixel);
     }
 
     void folderHistory() {
