@@ -34,6 +34,7 @@ public:
     void AppendToLast(const TTextColorArray& segments) override;
     void SelectLast() override;
 
+    // The operations below belong to the console's own (GUI) thread.
     void AppendToMessage(int index, const TTextColorArray& segments);
     void DeleteMessage(int index);
     int Count() const;
