@@ -2,6 +2,7 @@
 
 #include "core/AtomicFile.h"
 #include "imaging/Limits.h"
+#include "imaging/Resample.h"
 #include "ui/ControlDialogs.h"
 #include "ui/DibImage.h"
 #include "ui/UiColors.h"
@@ -29,22 +30,13 @@ void SetZoomResampler(TZoomResampler resampler) {
 }
 
 TZoomResampler ZoomResampler() {
-    return g_resampler ? g_resampler : &NearestNeighbourResample;
+    return g_resampler ? g_resampler : &BoxResample;
 }
 
-void NearestNeighbourResample(int newWidth, int newHeight, TFastDIB& bitmap) {
-    if (bitmap.Empty() || newWidth <= 0 || newHeight <= 0 || bitmap.Bpp() != 24) return;
-    TFastDIB out;
-    out.SetSize(newWidth, newHeight, 24);
-    const std::int64_t w = bitmap.Width(), h = bitmap.Height();
-    std::vector<int> columns(newWidth);
-    for (int x = 0; x < newWidth; ++x) columns[x] = int(x * w / newWidth);
-    for (int row = 0; row < newHeight; ++row) {
-        const TColorTriple* src = bitmap.Row24(int(row * h / newHeight));
-        TColorTriple* dst = out.Row24(row);
-        for (int x = 0; x < newWidth; ++x) dst[x] = src[columns[x]];
-    }
-    bitmap.TakeOver(out);
+// The zoomed picture is resampled with the "Box" filter.
+void BoxResample(int newWidth, int newHeight, TFastDIB& bitmap) {
+    if (bitmap.Empty() || newWidth <= 0 || newHeight <= 0) return;
+    ResampleBitmap(newWidth, newHeight, 0, 0, bitmap);
 }
 
 TKX_ImageFramePopupMenu::TKX_ImageFramePopupMenu(QWidget* parent) : QMenu(parent) {

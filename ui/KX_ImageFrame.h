@@ -11,12 +11,12 @@
 
 namespace pm {
 
-// Scales a 24-bit picture in place to the given size. The frame uses the
-// "Box" resampler once the engine offers one; until then nearest neighbour.
+// Scales a 24-bit picture in place to the given size; the frame uses the
+// "Box" resampler unless another one is set (tests).
 using TZoomResampler = void (*)(int newWidth, int newHeight, TFastDIB& bitmap);
-void SetZoomResampler(TZoomResampler resampler);  // nullptr: nearest neighbour
+void SetZoomResampler(TZoomResampler resampler);  // nullptr: the "Box" resampler
 TZoomResampler ZoomResampler();
-void NearestNeighbourResample(int newWidth, int newHeight, TFastDIB& bitmap);
+void BoxResample(int newWidth, int newHeight, TFastDIB& bitmap);
 
 class TKX_ImageFramePopupMenu : public QMenu {
     Q_OBJECT
