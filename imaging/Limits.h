@@ -26,4 +26,8 @@ inline bool CompressedSizeAllowed(std::int64_t pixels, std::int64_t compressedBy
            (compressedBytes >= 0 && pixels / kMaxPixelsPerCompressedByte <= compressedBytes);
 }
 
+// A scaled copy made only for showing a picture (the zoom of an image frame)
+// is refused beyond this many pixels (192 MiB at 24 bits per pixel).
+constexpr std::int64_t kMaxDisplayPixels = std::int64_t(1) << 26;
+
 }  // namespace pm
