@@ -1,23 +1,224 @@
 #include "batch/BatchRun.h"
 
+#include "batch/CloneScenario.h"
 #include "batch/FindFiles.h"
+#include "batch/ReadAhead.h"
 #include "core/PM_Utils.h"
 #include "log/WriteLog.h"
 #include "tasks/PM__TLoadFromFile.h"
 
+#include <algorithm>
+#include <condition_variable>
+#include <mutex>
+#include <system_error>
+#include <thread>
+
 namespace pm {
+
+struct TBatchRun::TItemFiles {
+    int Item = 0;
+    const PrItemRec* Rec = nullptr;
+    TTaskList* Entries = nullptr;
+    std::vector<std::string> Found;
+};
+
+namespace {
+
+// A task keeps its last input and output until its next run; between files
+// nothing needs them, and freeing them keeps one image per worker in memory.
+void ReleaseTaskBitmaps(TTaskList& entries) {
+    for (auto& rec : entries)
+        if (rec && rec->Task) rec->Task->ResetBitmaps();
+}
+
+struct TWorker {
+    TRunContext Ctx;
+    TTaskList Entries;
+    int LastIndex = -1;
+};
+
+// What a worker hands back for one file.
+struct TFileResult {
+    std::vector<TLogCapture::Entry> Log;
+    bool Done = false;
+    bool Ok = false;
+    bool Raised = false;  // a task raised an error: the item fails
+};
+
+}  // namespace
 
 TBatchRun::TBatchRun(std::vector<PrItemRec> items)
     : items_(std::move(items)), ctx_(std::make_unique<TRunContext>()) {}
 
 TBatchRun::~TBatchRun() = default;
 
+int TBatchRun::ResolveJobs(int jobs) {
+    if (jobs > 0) return jobs;
+    const unsigned cores = std::thread::hardware_concurrency();
+    return cores == 0 ? 1 : static_cast<int>(cores);
+}
+
 void TBatchRun::Progress(int position, const std::string& file) {
     position_ = position;
     if (OnProgress) OnProgress(position_, maximum_, file);
 }
 
-bool TBatchRun::RunItem(const PrItemRec& item) {
+void TBatchRun::FileDone(const TItemFiles& files, int index, bool ok) {
+    ++filesDone_;
+    if (!ok) ++filesFailed_;
+    if (OnFileDone)
+        OnFileDone({files.Item, index, static_cast<int>(files.Found.size()),
+                    files.Found[static_cast<std::size_t>(index)], ok});
+}
+
+// One file after the other on this thread, logging straight to the sinks.
+bool TBatchRun::RunSequential(TItemFiles& files) {
+    TRunContext& ctx = *ctx_;
+    const int n = static_cast<int>(files.Found.size());
+    const int last = static_cast<int>(files.Entries->size()) - 1;
+    for (int j = 0; j < n; ++j) {
+        const std::string& file = files.Found[static_cast<std::size_t>(j)];
+        if (!StopRequested()) {
+            Progress(j, file);
+            if (OnProcessMessages) OnProcessMessages();
+        }
+        if (StopRequested()) {
+            filesSkipped_ += n - j;
+            return true;
+        }
+        ctx.CurrentSourceFile = file;
+        // The runner has already logged why; the file still counts, so a run
+        // with lost files does not end as complete.
+        const bool ok = RunScenario(ctx, 0, last, files.Entries) != -1;
+        ReleaseTaskBitmaps(*files.Entries);
+        FileDone(files, j, ok);
+    }
+    return true;
+}
+
+// Workers take the files in list order; each file's messages are kept on
+// its worker and logged here once every earlier file has been logged.
+bool TBatchRun::RunParallel(TItemFiles& files, int workerCount) {
+    std::vector<std::unique_ptr<TWorker>> workers;
+    for (int w = 0; w < workerCount; ++w) {
+        auto worker = std::make_unique<TWorker>();
+        worker->Ctx.CurrentProjectItem = files.Rec;
+        // A task whose settings do not copy faithfully would make different
+        // pictures on another worker: such an item runs on one.
+        if (!CloneScenario(*files.Entries, worker->Ctx, worker->Entries)) return RunSequential(files);
+        workers.push_back(std::move(worker));
+    }
+
+    const int n = static_cast<int>(files.Found.size());
+    const int last = static_cast<int>(files.Entries->size()) - 1;
+    std::vector<TFileResult> results(static_cast<std::size_t>(n));
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::atomic<int> next{0};
+    std::atomic<bool> abandon{false};
+    int running = 0;
+
+    const auto work = [&](TWorker& worker) {
+        while (!StopRequested() && !abandon.load(std::memory_order_relaxed)) {
+            const int j = next.fetch_add(1);
+            if (j >= n) break;
+            if (j + workerCount < n) HintReadAhead(files.Found[static_cast<std::size_t>(j + workerCount)]);
+            TFileResult result;
+            {
+                TLogCapture capture;
+                worker.Ctx.CurrentSourceFile = files.Found[static_cast<std::size_t>(j)];
+                try {
+                    result.Ok = RunScenario(worker.Ctx, 0, last, &worker.Entries) != -1;
+                } catch (const std::exception& e) {
+                    LogError(e.what());
+                    result.Raised = true;
+                } catch (...) {
+                    result.Raised = true;
+                }
+                result.Log = capture.Take();
+            }
+            ReleaseTaskBitmaps(worker.Entries);
+            worker.LastIndex = j;
+            if (result.Raised) abandon = true;
+            result.Done = true;
+            {
+                std::lock_guard lock(mutex);
+                results[static_cast<std::size_t>(j)] = std::move(result);
+            }
+            changed.notify_all();
+        }
+        {
+            std::lock_guard lock(mutex);
+            --running;
+        }
+        changed.notify_all();
+    };
+
+    std::vector<std::thread> threads;
+    for (auto& worker : workers) {
+        {
+            std::lock_guard lock(mutex);
+            ++running;
+        }
+        try {
+            threads.emplace_back(work, std::ref(*worker));
+        } catch (const std::system_error&) {
+            std::lock_guard lock(mutex);
+            --running;
+            break;
+        }
+    }
+    if (threads.empty()) {
+        workers.clear();
+        return RunSequential(files);
+    }
+
+    bool raised = false;
+    int released = 0;
+    {
+        std::unique_lock lock(mutex);
+        while (released < n) {
+            changed.wait(lock,
+                         [&] { return results[static_cast<std::size_t>(released)].Done || running == 0; });
+            if (!results[static_cast<std::size_t>(released)].Done) break;
+            TFileResult result = std::move(results[static_cast<std::size_t>(released)]);
+            lock.unlock();
+            TLogCapture::Replay(result.Log);
+            Progress(released, files.Found[static_cast<std::size_t>(released)]);
+            if (result.Raised)
+                raised = true;
+            else
+                FileDone(files, released, result.Ok);
+            if (OnProcessMessages) OnProcessMessages();
+            ++released;
+            lock.lock();
+        }
+    }
+    for (std::thread& t : threads) t.join();
+    if (!raised) filesSkipped_ += n - released;
+
+    // Leave the context as one worker would: the last file processed, with
+    // its image in the general object.
+    int lastIndex = -1;
+    TWorker* lastWorker = nullptr;
+    for (auto& worker : workers)
+        if (worker->LastIndex > lastIndex) {
+            lastIndex = worker->LastIndex;
+            lastWorker = worker.get();
+        }
+    if (lastWorker) {
+        TBaseClass& from = lastWorker->Ctx.GeneralObject();
+        TBaseClass& to = ctx_->GeneralObject();
+        to.SrcBitmap = std::move(from.SrcBitmap);
+        to.DstBitmap = std::move(from.DstBitmap);
+        to.BitmapsInfo = from.BitmapsInfo;
+        ctx_->CurrentSourceFile = files.Found[static_cast<std::size_t>(lastIndex)];
+    }
+    return !raised;
+}
+
+bool TBatchRun::RunItem(int itemIndex) {
+    const PrItemRec& item = items_[static_cast<std::size_t>(itemIndex)];
     TRunContext& ctx = *ctx_;
     ctx.CurrentProjectItem = &item;
     TTaskList entries;
@@ -31,20 +232,16 @@ bool TBatchRun::RunItem(const PrItemRec& item) {
             ok = false;
         } else {
             load->BuildExtensionLists(vsCurrent);
-            std::vector<std::string> found;
-            FindFiles(item.SourceDirectory, load->EnabledExtensions, found, item.SourceScanSubDir);
-            filesFound_ += static_cast<int>(found.size());
-            maximum_ = static_cast<int>(found.size()) - 1;
-            const int last = static_cast<int>(entries.size()) - 1;
-            for (int j = 0; j < static_cast<int>(found.size()); ++j) {
-                const std::string& file = found[static_cast<std::size_t>(j)];
-                Progress(j, file);
-                if (OnProcessMessages) OnProcessMessages();
-                ctx.CurrentSourceFile = file;
-                // The runner has already logged why; the file still counts,
-                // so a run with lost files does not end as complete.
-                if (RunScenario(ctx, 0, last, &entries) == -1) ++filesFailed_;
-            }
+            TItemFiles files;
+            files.Item = itemIndex;
+            files.Rec = &item;
+            files.Entries = &entries;
+            FindFiles(item.SourceDirectory, load->EnabledExtensions, files.Found, item.SourceScanSubDir);
+            KeepShard(files.Found, item.SourceDirectory, Shard);
+            filesFound_ += static_cast<int>(files.Found.size());
+            maximum_ = static_cast<int>(files.Found.size()) - 1;
+            const int workers = std::min(ResolveJobs(Jobs), static_cast<int>(files.Found.size()));
+            ok = workers > 1 ? RunParallel(files, workers) : RunSequential(files);
         }
     } catch (const std::exception& e) {
         LogError(e.what());
@@ -61,13 +258,33 @@ bool TBatchRun::RunItem(const PrItemRec& item) {
 bool TBatchRun::Execute() {
     Progress(0, {});
     bool error = false;
-    for (const PrItemRec& item : items_) {
+    for (int i = 0; i < static_cast<int>(items_.size()); ++i) {
+        if (StopRequested()) {
+            itemsSkipped_ = static_cast<int>(items_.size()) - i;
+            break;
+        }
         const int failedBefore = filesFailed_;
-        if (!RunItem(item)) {
+        if (!RunItem(i)) {
             ++itemsFailed_;
             error = true;
         }
         if (filesFailed_ != failedBefore) error = true;
+    }
+    stopped_ = filesSkipped_ > 0 || itemsSkipped_ > 0;
+    if (stopped_) {
+        error = true;
+        TTextColorArray text = {{"Run stopped: ", LogTextColor},
+                                {std::to_string(filesDone_), LogValueColor},
+                                {" file(s) done, ", LogTextColor},
+                                {std::to_string(filesSkipped_), LogValueColor},
+                                {" file(s) skipped", LogTextColor}};
+        if (itemsSkipped_ > 0) {
+            text.push_back({", ", LogTextColor});
+            text.push_back({std::to_string(itemsSkipped_), LogValueColor});
+            text.push_back({" item(s) not started", LogTextColor});
+        }
+        text.push_back({".", LogTextColor});
+        LogNew(lmWarning, text);
     }
     if (error)
         LogNew(lmInfo, {{"Project error(s)!", LogErrorColor}});

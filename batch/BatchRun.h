@@ -1,8 +1,10 @@
 #pragma once
 // One run of a project: every item in order, every found file of an item
-// through the item's own scenario.
+// through the item's own scenario, on one or several worker threads.
+#include "batch/Shard.h"
 #include "core/RunContext.h"
 
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <string>
@@ -20,39 +22,89 @@ public:
     TBatchRun(const TBatchRun&) = delete;
     TBatchRun& operator=(const TBatchRun&) = delete;
 
-    // Progress of the current item: `position` is the index of the file about
-    // to be processed, `maximum` the number of found files minus one. At the
-    // start and at the end the position is 0 and the file empty.
+    // Worker threads per item, set before Execute. 1 (the default) processes
+    // one file after the other on the calling thread; 0 means one worker per
+    // core. With several workers every worker has its own context and its
+    // own copy of the item's tasks; the result files and the log are the
+    // same as with one worker: each file's messages are kept together and
+    // come out in the order of the file list.
+    int Jobs = 1;
+    // Only this part of each item's files is processed (see Shard.h).
+    TShard Shard;
+
+    // Progress of the current item: `position` is the index of a file in
+    // the item's list, `maximum` the number of files minus one. With one
+    // worker it is called just before the file is processed, with several
+    // when the file's messages are logged; the sequence of calls is the
+    // same. At the start and at the end the position is 0 and the file empty.
     std::function<void(int position, int maximum, const std::string& file)> OnProgress;
-    // Called before each file so that the caller can let pending work run.
+    // Called before each file (one worker) or after each file's messages
+    // (several) so that the caller can let pending work run.
     std::function<void()> OnProcessMessages;
 
+    // One file finished; told after its messages are logged, in the order of
+    // the file list.
+    struct TFileDone {
+        int Item = 0;   // index into Items()
+        int Index = 0;  // index of the file in the item's list
+        int Count = 0;  // files in the item's list
+        std::string File;
+        bool Ok = false;  // the scenario ran through
+    };
+    std::function<void(const TFileDone&)> OnFileDone;
+
+    // All callbacks run on the thread that called Execute.
+
     // Runs every item and logs "Project complete." or "Project error(s)!";
-    // true for the first. A file whose scenario run fails counts as an error.
+    // true for the first. A file whose scenario run fails counts as an error,
+    // and so does a stopped run.
     bool Execute();
+
+    // Asks the run to stop: files being processed are finished, no new file
+    // and no further item is started. Safe from any thread and from a signal
+    // handler; may be called before Execute.
+    void Stop() noexcept { stop_.store(true, std::memory_order_relaxed); }
+    bool StopRequested() const noexcept { return stop_.load(std::memory_order_relaxed); }
+    // The run ended before its last file because of Stop.
+    bool Stopped() const { return stopped_; }
 
     // After the run the context keeps the last item, the last file and the
     // general object with the last image.
     TRunContext& Context() { return *ctx_; }
     const std::vector<PrItemRec>& Items() const { return items_; }
 
+    // The worker count `jobs` stands for (0: the number of cores, at least 1).
+    static int ResolveJobs(int jobs);
+
     int ProgressPosition() const { return position_; }
     int ProgressMaximum() const { return maximum_; }
     int FilesFound() const { return filesFound_; }
     int FilesFailed() const { return filesFailed_; }
+    int FilesDone() const { return filesDone_; }        // processed, well or not
+    int FilesSkipped() const { return filesSkipped_; }  // found, not started because of Stop
     int ItemsFailed() const { return itemsFailed_; }
+    int ItemsSkipped() const { return itemsSkipped_; }  // not started because of Stop
 
 private:
-    bool RunItem(const PrItemRec& item);
+    struct TItemFiles;
+    bool RunItem(int itemIndex);
+    bool RunSequential(TItemFiles& files);
+    bool RunParallel(TItemFiles& files, int workers);
     void Progress(int position, const std::string& file);
+    void FileDone(const TItemFiles& files, int index, bool ok);
 
     std::vector<PrItemRec> items_;
     std::unique_ptr<TRunContext> ctx_;
+    std::atomic<bool> stop_{false};
+    bool stopped_ = false;
     int position_ = 0;
     int maximum_ = 0;
     int filesFound_ = 0;
     int filesFailed_ = 0;
+    int filesDone_ = 0;
+    int filesSkipped_ = 0;
     int itemsFailed_ = 0;
+    int itemsSkipped_ = 0;
 };
 
 }  // namespace pm

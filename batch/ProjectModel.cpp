@@ -354,13 +354,27 @@ void TProjectModel::UpdateProjectButtons() {
     view_.UpdateProjectButtons();
 }
 
-bool TProjectModel::RunProjectClick() {
+std::unique_ptr<TBatchRun> TProjectModel::BeginRun() {
     UpdateProjectButtons();
-    if (!Buttons.RunProject) return false;
+    if (!Buttons.RunProject) return nullptr;
     Running = true;
     ProgressPosition = 0;
     UpdateProjectButtons();
     auto run = std::make_unique<TBatchRun>(Items);
+    run->Jobs = Jobs;
+    return run;
+}
+
+void TProjectModel::EndRun(std::unique_ptr<TBatchRun> run) {
+    LastRun = std::move(run);
+    Running = false;
+    UpdateProjectButtons();
+    ProgressPosition = 0;
+}
+
+bool TProjectModel::RunProjectClick() {
+    auto run = BeginRun();
+    if (!run) return false;
     run->OnProgress = [this](int position, int maximum, const std::string& file) {
         ProgressPosition = position;
         ProgressMaximum = maximum;
@@ -368,10 +382,7 @@ bool TProjectModel::RunProjectClick() {
     };
     run->OnProcessMessages = [this] { view_.ProcessMessages(); };
     const bool complete = run->Execute();
-    LastRun = std::move(run);
-    Running = false;
-    UpdateProjectButtons();
-    ProgressPosition = 0;
+    EndRun(std::move(run));
     return complete;
 }
 

@@ -104,6 +104,17 @@ public:
     // run ended "Project complete.".
     bool RunProjectClick();
 
+    // Worker threads of a run (TBatchRun::Jobs): 0 one per core, 1 one file
+    // after the other.
+    int Jobs = 1;
+    // A run off the interface thread: BeginRun disables "Run project" and
+    // gives the run (null when none can start); the caller sets its
+    // callbacks, executes it on another thread and, back on the interface
+    // thread, hands it to EndRun, which keeps it as LastRun and enables the
+    // button again.
+    std::unique_ptr<TBatchRun> BeginRun();
+    void EndRun(std::unique_ptr<TBatchRun> run);
+
 private:
     PrItemRec EditorItem() const;
     // Reads section "Item<n>"; false only when reading raised an error.

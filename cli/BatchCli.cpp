@@ -12,9 +12,12 @@
 #include "log/WriteLog.h"
 #include "tasks/PM__TLoadFromFile.h"
 
+#include <atomic>
+#include <csignal>
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <unistd.h>
 
 namespace pm {
 
@@ -71,8 +74,48 @@ void ShowProgress(TTerminalConsole& console, int position, int maximum, const st
     console.SetStatus("[" + std::to_string(position) + "/" + std::to_string(maximum + 1) + "] " + file);
 }
 
+// Ctrl+C and SIGTERM ask the run in progress to stop; the handlers reset
+// themselves, so a second signal ends the program the usual way.
+std::atomic<TBatchRun*> g_signalledRun{nullptr};
+
+extern "C" void OnStopSignal(int) {
+    if (TBatchRun* run = g_signalledRun.load()) run->Stop();
+    static const char note[] =
+        "\npixmill-batch: stopping after the files in progress (press Ctrl+C again to quit at once)\n";
+    [[maybe_unused]] const ssize_t n = ::write(STDERR_FILENO, note, sizeof note - 1);
+}
+
+class TStopSignals {
+public:
+    explicit TStopSignals(TBatchRun& run) {
+        g_signalledRun = &run;
+        struct sigaction sa {};
+        sa.sa_handler = OnStopSignal;
+        sigemptyset(&sa.sa_mask);
+        sa.sa_flags = SA_RESETHAND;
+        ::sigaction(SIGINT, &sa, &oldInt_);
+        ::sigaction(SIGTERM, &sa, &oldTerm_);
+    }
+    ~TStopSignals() {
+        ::sigaction(SIGINT, &oldInt_, nullptr);
+        ::sigaction(SIGTERM, &oldTerm_, nullptr);
+        g_signalledRun = nullptr;
+    }
+    TStopSignals(const TStopSignals&) = delete;
+    TStopSignals& operator=(const TStopSignals&) = delete;
+
+private:
+    struct sigaction oldInt_ {};
+    struct sigaction oldTerm_ {};
+};
+
 int FinishRun(TBatchRun& run, bool complete, std::FILE* err) {
     if (complete) return kExitComplete;
+    if (run.Stopped()) {
+        Complain(err, "the run was stopped: " + std::to_string(run.FilesDone()) + " file(s) done, " +
+                          std::to_string(run.FilesSkipped()) + " skipped");
+        return kExitStopped;
+    }
     std::string why = "the run ended with \"Project error(s)!\"";
     if (run.FilesFailed() > 0)
         why += ": " + std::to_string(run.FilesFailed()) + " of " + std::to_string(run.FilesFound()) +
@@ -83,11 +126,17 @@ int FinishRun(TBatchRun& run, bool complete, std::FILE* err) {
     return kExitErrors;
 }
 
-int Execute(TBatchRun& run, TCliLog& log, std::FILE* err) {
+int Execute(TBatchRun& run, const TCliOptions& o, TCliLog& log, std::FILE* err) {
+    run.Jobs = o.Jobs;
+    run.Shard = {o.ShardIndex, o.ShardCount};
     run.OnProgress = [&log](int position, int maximum, const std::string& file) {
         ShowProgress(log.Console(), position, maximum, file);
     };
-    const bool complete = run.Execute();
+    bool complete = false;
+    {
+        TStopSignals signals(run);
+        complete = run.Execute();
+    }
     log.Console().SetStatus({});
     return FinishRun(run, complete, err);
 }
@@ -122,7 +171,7 @@ int RunProjectFile(const TCliOptions& o, TCliLog& log, std::FILE* err) {
         return kExitUsage;
     }
     TBatchRun run(project.Items);
-    const int status = Execute(run, log, err);
+    const int status = Execute(run, o, log, err);
     // Items dropped while opening are lost work too, even when the rest ran well.
     if (project.SkippedItems > 0 && status == kExitComplete) {
         Complain(err, std::to_string(project.SkippedItems) + " item(s) of the project were skipped");
@@ -146,7 +195,7 @@ int RunOneItem(const TCliOptions& o, TCliLog& log, std::FILE* err) {
         return kExitUsage;
     }
     TBatchRun run({item});
-    return Execute(run, log, err);
+    return Execute(run, o, log, err);
 }
 
 int ScenarioNew(const TCliOptions& o, std::FILE* err) {

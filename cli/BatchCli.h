@@ -10,6 +10,7 @@ enum TCliExit : int {
     kExitComplete = 0,  // the run ended "Project complete." (or the command succeeded)
     kExitErrors = 1,    // the run ended "Project error(s)!" (or the command failed)
     kExitUsage = 2,     // usage error, unreadable project or scenario file
+    kExitStopped = 3,   // the run was stopped (Ctrl+C, SIGTERM) before its end
 };
 
 // Runs one command. The log goes to `out` (a terminal gets colours and a

@@ -18,6 +18,22 @@ bool SplitInline(const std::string& arg, std::string& name, std::string& value) 
     return true;
 }
 
+// A whole decimal number from `min` to `max`, nothing else.
+bool ParseNumber(const std::string& text, int min, int max, int& out) {
+    if (text.empty() || text.size() > 9) return false;
+    int v = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9') return false;
+        v = v * 10 + (c - '0');
+    }
+    if (v < min || v > max) return false;
+    out = v;
+    return true;
+}
+
+constexpr int kMaxJobs = 1024;
+constexpr int kMaxShards = 1000000;
+
 TCliParseResult Fail(std::string error) {
     TCliParseResult r;
     r.Error = std::move(error);
@@ -30,8 +46,9 @@ TCliParseResult ParseCommandLine(const std::vector<std::string>& args) {
     TCliOptions o;
     std::vector<std::string> positional;
     bool help = false, version = false, noSubdirs = false, optionsEnded = false;
-    std::string scenario, source, target, log;
-    bool haveScenario = false, haveSource = false, haveTarget = false, haveLog = false;
+    std::string scenario, source, target, log, jobs, shard;
+    bool haveScenario = false, haveSource = false, haveTarget = false, haveLog = false, haveJobs = false,
+         haveShard = false;
 
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
@@ -69,7 +86,9 @@ TCliParseResult ParseCommandLine(const std::vector<std::string>& args) {
         const Valued valued[] = {{"--scenario", &scenario, &haveScenario},
                                  {"--source", &source, &haveSource},
                                  {"--target", &target, &haveTarget},
-                                 {"--log", &log, &haveLog}};
+                                 {"--log", &log, &haveLog},
+                                 {"--jobs", &jobs, &haveJobs},
+                                 {"--shard", &shard, &haveShard}};
         const Valued* match = nullptr;
         for (const Valued& v : valued)
             if (name == v.name) match = &v;
@@ -85,6 +104,15 @@ TCliParseResult ParseCommandLine(const std::vector<std::string>& args) {
     }
 
     o.LogFile = log;
+    if (haveJobs && !ParseNumber(jobs, 0, kMaxJobs, o.Jobs))
+        return Fail("option --jobs needs a number from 0 (one per core) to " + std::to_string(kMaxJobs));
+    if (haveShard) {
+        const std::size_t slash = shard.find('/');
+        const bool parsed = slash != std::string::npos &&
+                            ParseNumber(shard.substr(slash + 1), 1, kMaxShards, o.ShardCount) &&
+                            ParseNumber(shard.substr(0, slash), 1, o.ShardCount, o.ShardIndex);
+        if (!parsed) return Fail("option --shard needs K/N with 1 <= K <= N, for example --shard 2/4");
+    }
     if (help) {
         o.Command = TCliCommand::Help;
         return {true, o, {}};
@@ -119,6 +147,7 @@ TCliParseResult ParseCommandLine(const std::vector<std::string>& args) {
         return {true, o, {}};
     }
     if (command == "scenario") {
+        if (haveJobs || haveShard) return Fail("scenario: --jobs and --shard belong to run");
         if (itemOptions || noSubdirs)
             return Fail("scenario: --scenario, --source, --target and --no-subdirs belong to run");
         if (positional.size() < 2) return Fail("scenario: say new or check");
@@ -135,8 +164,9 @@ TCliParseResult ParseCommandLine(const std::vector<std::string>& args) {
 
 std::string UsageText() {
     return "Usage:\n"
-           "  pixmill-batch run PROJECT.pmp\n"
+           "  pixmill-batch run PROJECT.pmp [--jobs N] [--shard K/N]\n"
            "  pixmill-batch run --scenario FILE.pms --source DIR --target DIR [--no-subdirs]\n"
+           "                    [--jobs N] [--shard K/N]\n"
            "  pixmill-batch scenario new FILE.pms\n"
            "  pixmill-batch scenario check FILE.pms\n"
            "  pixmill-batch --help | --version\n"
@@ -150,6 +180,11 @@ std::string UsageText() {
            "  --source DIR      folder with the source images\n"
            "  --target DIR      folder below which the results are written\n"
            "  --no-subdirs      do not scan the subfolders of the source folder\n"
+           "  --jobs N          worker threads (default 0: one per core); 1 processes the files\n"
+           "                    one after the other\n"
+           "  --shard K/N       process only part K of N (1 <= K <= N) of every item's files, to\n"
+           "                    spread one project over several processes or machines; the parts\n"
+           "                    are disjoint and together hold every file\n"
            "  --log FILE        also write the log to FILE (with date and time)\n"
            "  -q, --quiet       print errors only\n"
            "  -h, --help        show this text\n"
@@ -158,9 +193,13 @@ std::string UsageText() {
            "scenario new writes a scenario with one task of every type and default settings;\n"
            "scenario check reads a scenario file and reports what it finds.\n"
            "\n"
+           "Ctrl+C (or SIGTERM) stops a run: the files in progress are finished, no new one is\n"
+           "started, and the log tells how many files were done and skipped; a second Ctrl+C ends\n"
+           "the program at once. A result file is either complete or not there.\n"
+           "\n"
            "Exit status: 0 when the run ends \"Project complete.\", 1 when it ends \"Project error(s)!\"\n"
            "(or items of the project file had to be skipped), 2 for a usage error or an unreadable\n"
-           "project or scenario file.\n";
+           "project or scenario file, 3 when the run was stopped before its end.\n";
 }
 
 std::string VersionText() {

@@ -16,6 +16,9 @@ struct TCliOptions {
     bool ScanSubDirs = true;
     std::string LogFile;  // empty: no log file
     bool Quiet = false;
+    int Jobs = 0;        // worker threads; 0: one per core
+    int ShardIndex = 1;  // --shard K/N: this run does part K (1 .. N) of N
+    int ShardCount = 1;
 };
 
 struct TCliParseResult {

@@ -33,7 +33,9 @@ void WriteLog(int kind, const TTextColorArray& segments, bool toFile, bool toCon
     SendToSinks(kind, segments, toFile, toConsole, newMessage);
 }
 
-void LogError(const std::string& text) { LogNew(lmError, {{text, LogErrorColor}}); }
+void LogError(const std::string& text) {
+    LogNew(lmError, {{text, LogErrorColor}});
+}
 
 void SetLogConsole(ILogConsole* console) {
     std::lock_guard lock(g_mutex);
@@ -62,7 +64,9 @@ void CloseLogFile() {
     g_file.reset();
 }
 
-TLogCapture::TLogCapture() : previous_(t_capture) { t_capture = this; }
+TLogCapture::TLogCapture() : previous_(t_capture) {
+    t_capture = this;
+}
 
 TLogCapture::~TLogCapture() {
     if (t_capture == this) t_capture = previous_;
@@ -75,6 +79,12 @@ std::vector<TLogCapture::Entry> TLogCapture::Take() {
 }
 
 void TLogCapture::Replay(const std::vector<Entry>& entries) {
+    // Replayed under a capture of its own, the block is kept like any other
+    // message of this thread.
+    if (TLogCapture* capture = t_capture; capture && capture->active_) {
+        capture->entries_.insert(capture->entries_.end(), entries.begin(), entries.end());
+        return;
+    }
     std::lock_guard lock(g_mutex);
     for (const Entry& e : entries) SendToSinks(e.Kind, e.Segments, e.ToFile, e.ToConsole, e.NewMessage);
 }

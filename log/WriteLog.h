@@ -13,8 +13,12 @@ void WriteLog(int kind, const TTextColorArray& segments, bool toFile, bool toCon
 
 // Convenience forms used throughout: a new message, or a continuation of the
 // newest one, to both sinks.
-inline void LogNew(int kind, const TTextColorArray& segments) { WriteLog(kind, segments, true, true, true); }
-inline void LogAppend(int kind, const TTextColorArray& segments) { WriteLog(kind, segments, true, true, false); }
+inline void LogNew(int kind, const TTextColorArray& segments) {
+    WriteLog(kind, segments, true, true, true);
+}
+inline void LogAppend(int kind, const TTextColorArray& segments) {
+    WriteLog(kind, segments, true, true, false);
+}
 // A single-segment lmError message in LogErrorColor, the usual failure report.
 void LogError(const std::string& text);
 
@@ -44,6 +48,8 @@ public:
     };
     // Stop capturing (if still capturing) and hand out what was kept.
     std::vector<Entry> Take();
+    // Sends `entries` to the sinks as one block (no other thread's message
+    // comes in between), or to this thread's own capture when one is active.
     static void Replay(const std::vector<Entry>& entries);
 
 private:
