@@ -1,6 +1,7 @@
 #include "batch/CloneScenario.h"
 
 #include "core/ClassRegistry.h"
+#include "core/IniFile.h"
 #include "log/WriteLog.h"
 
 #include <exception>
@@ -30,8 +31,9 @@ bool CloneScenario(const TTaskList& from, TRunContext& context, TTaskList& to) {
             auto copy = std::make_unique<TaskRec>();
             copy->Name = rec->Name;
             copy->Task = MakeTask(original.ClassName(), &context);
+            // The values as a scenario file would hand them back.
             TINIObject ini;
-            for (const TINIRecord& r : settings) ini.AddRecord(r.Name, r.Data);
+            for (const TINIRecord& r : settings) ini.AddRecord(r.Name, TIniFile::CleanValue(r.Data));
             copy->Task->LoadSettings(ini);
             if (!SameRecords(settings, copy->Task->SaveSettings(rec->Name).Records())) return false;
             to.push_back(std::move(copy));

@@ -1,7 +1,8 @@
 #pragma once
 // A second, independent copy of a scenario's tasks for another worker: each
 // task is made anew from its type and given the settings of the original
-// (through SaveSettings and LoadSettings), so no worker shares a task, its
+// (through SaveSettings and LoadSettings, as if written to a scenario file
+// and read back), so no worker shares a task, its
 // bitmaps or its context with another.
 #include "core/RunContext.h"
 

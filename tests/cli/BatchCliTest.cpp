@@ -1,14 +1,18 @@
 #include "cli/BatchCli.h"
 
+#include "imaging/FastDIB.h"
 #include "support/ScenarioFiles.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <regex>
+#include <set>
 #include <sys/wait.h>
+#include <unistd.h>
 
 namespace pm {
 namespace {
@@ -222,6 +226,104 @@ TEST(BatchCliBinary, ExitStatusAndStreams) {
         EXPECT_EQ(WEXITSTATUS(raw), c.status) << c.args;
         EXPECT_EQ(out.substr(0, out.find('\n')), c.firstLine) << c.args;
     }
+}
+
+// The parts of --shard together make the files of the whole run, each once.
+TEST_F(BatchCliTest, ShardsOfARunAreDisjointAndComplete) {
+    std::vector<std::string> names;
+    for (int i = 0; i < 12; ++i) {
+        const std::string name = (i % 3 ? "sub/" : "") + std::string("f") + std::to_string(i) + ".bmp";
+        TFastDIB dib;
+        dib.SetSize(4 + i, 3, 24);
+        dib.Fill({std::uint8_t(i), 2, 3});
+        std::vector<std::uint8_t> bytes;
+        dib.SaveToStream(bytes);
+        dir.Put("src/" + name, std::string(bytes.begin(), bytes.end()));
+    }
+    const auto results = [&](const std::string& target) {
+        std::set<std::string> files;
+        for (const auto& e : std::filesystem::recursive_directory_iterator(target))
+            if (e.is_regular_file()) files.insert(std::filesystem::relative(e.path(), target).string());
+        return files;
+    };
+    TCliRun r = Cli({"run", "--scenario", scenario, "--source", src, "--target", tgt, "--jobs", "2"});
+    ASSERT_EQ(r.status, kExitComplete) << r.err;
+    const std::set<std::string> whole = results(tgt);
+    ASSERT_EQ(whole.size(), 12u);
+    std::set<std::string> together;
+    for (int k = 1; k <= 3; ++k) {
+        const std::string part = dir.MakeDir("part" + std::to_string(k));
+        r = Cli({"run", "--scenario", scenario, "--source", src, "--target", part, "--shard",
+                 std::to_string(k) + "/3"});
+        ASSERT_EQ(r.status, kExitComplete) << r.err;
+        for (const std::string& f : results(part)) EXPECT_TRUE(together.insert(f).second) << f;
+    }
+    EXPECT_EQ(together, whole);
+}
+
+// Ctrl+C in the middle of a run: the program finishes the file at hand,
+// says how far it got and ends with its own status.
+TEST_F(BatchCliTest, InterruptStopsTheRunAfterTheFileAtHand) {
+    TFastDIB dib;
+    dib.SetSize(300, 200, 24);
+    dib.Fill({10, 20, 30});
+    std::vector<std::uint8_t> bytes;
+    dib.SaveToStream(bytes);
+    for (int i = 0; i < 400; ++i)
+        dir.Put("src/" + std::to_string(1000 + i) + ".bmp", std::string(bytes.begin(), bytes.end()));
+    const std::string bin = std::string(PIXMILL_BIN_DIR) + "/pixmill-batch";
+    int out[2];
+    ASSERT_EQ(::pipe(out), 0);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        ::dup2(out[1], 1);
+        ::dup2(out[1], 2);
+        ::close(out[0]);
+        ::close(out[1]);
+        ::execl(bin.c_str(), bin.c_str(), "run", "--scenario", scenario.c_str(), "--source", src.c_str(),
+                "--target", tgt.c_str(), "--jobs", "2", "--log", dir.Path("run.log").c_str(),
+                static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    ::close(out[1]);
+    std::string text;
+    char buf[4096];
+    bool signalled = false;
+    for (;;) {
+        const ssize_t n = ::read(out[0], buf, sizeof buf);
+        if (n <= 0) break;
+        text.append(buf, static_cast<std::size_t>(n));
+        if (!signalled && text.find("Scenario complete.") != std::string::npos) {
+            ::kill(child, SIGINT);
+            signalled = true;
+        }
+    }
+    ::close(out[0]);
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(signalled) << text;
+    ASSERT_TRUE(WIFEXITED(status)) << text;
+    EXPECT_EQ(WEXITSTATUS(status), kExitStopped) << text;
+    std::smatch m;
+    ASSERT_TRUE(std::regex_search(
+        text, m, std::regex(R"(Run stopped: (\d+) file\(s\) done, (\d+) file\(s\) skipped\.\n)")))
+        << text;
+    const int done = std::stoi(m[1]), skipped = std::stoi(m[2]);
+    EXPECT_EQ(done + skipped, 400);
+    EXPECT_GT(skipped, 0);
+    EXPECT_NE(text.find("Project error(s)!"), std::string::npos);
+    EXPECT_NE(text.find("pixmill-batch: stopping after the files in progress"), std::string::npos);
+    EXPECT_NE(TTempDir::Read(dir.Path("run.log")).find("Run stopped: " + std::string(m[1]) + " file(s) done"),
+              std::string::npos);
+    // Only whole results, one for every file done, and no temporary file.
+    int results = 0;
+    for (const auto& e : std::filesystem::recursive_directory_iterator(tgt))
+        if (e.is_regular_file()) {
+            ++results;
+            EXPECT_NE(e.path().filename().string()[0], '.') << e.path();
+        }
+    EXPECT_EQ(results, done);
 }
 
 }  // namespace

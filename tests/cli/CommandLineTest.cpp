@@ -93,11 +93,50 @@ TEST(CommandLine, UsageErrors) {
         {{"scenario", "edit", "x"}, "scenario: unknown action edit"},
         {{"scenario", "new", "a", "--source", "x"},
          "scenario: --scenario, --source, --target and --no-subdirs belong to run"},
+        {{"run", "p", "--jobs", "two"}, "option --jobs needs a number from 0 (one per core) to 1024"},
+        {{"run", "p", "--jobs", "-1"}, "option --jobs needs a number from 0 (one per core) to 1024"},
+        {{"run", "p", "--jobs=1025"}, "option --jobs needs a number from 0 (one per core) to 1024"},
+        {{"run", "p", "--jobs", "2", "--jobs", "3"}, "option --jobs given twice"},
+        {{"run", "p", "--jobs"}, "option --jobs needs a value"},
+        {{"run", "p", "--shard", "0/3"},
+         "option --shard needs K/N with 1 <= K <= N, for example --shard 2/4"},
+        {{"run", "p", "--shard", "4/3"},
+         "option --shard needs K/N with 1 <= K <= N, for example --shard 2/4"},
+        {{"run", "p", "--shard", "1/0"},
+         "option --shard needs K/N with 1 <= K <= N, for example --shard 2/4"},
+        {{"run", "p", "--shard", "2"}, "option --shard needs K/N with 1 <= K <= N, for example --shard 2/4"},
+        {{"run", "p", "--shard", "1/2/3"},
+         "option --shard needs K/N with 1 <= K <= N, for example --shard 2/4"},
+        {{"run", "p", "--shard", " 1/2"},
+         "option --shard needs K/N with 1 <= K <= N, for example --shard 2/4"},
+        {{"scenario", "check", "x", "--jobs", "2"}, "scenario: --jobs and --shard belong to run"},
     };
     for (const auto& c : cases) {
         const TCliParseResult r = ParseCommandLine(c.args);
         EXPECT_FALSE(r.Ok) << ::testing::PrintToString(c.args);
         EXPECT_EQ(r.Error, c.error) << ::testing::PrintToString(c.args);
+    }
+}
+
+TEST(CommandLine, JobsAndShard) {
+    const struct {
+        Args args;
+        int jobs, index, count;
+    } cases[] = {
+        {{"run", "p.pmp"}, 0, 1, 1},
+        {{"run", "p.pmp", "--jobs", "1"}, 1, 1, 1},
+        {{"run", "--jobs=0", "p.pmp", "--shard=3/3"}, 0, 3, 3},
+        {{"run", "--scenario", "s", "--source", "i", "--target", "o", "--shard", "1/1000000", "--jobs", "16"},
+         16,
+         1,
+         1000000},
+    };
+    for (const auto& c : cases) {
+        const TCliParseResult r = ParseCommandLine(c.args);
+        ASSERT_TRUE(r.Ok) << r.Error;
+        EXPECT_EQ(r.Options.Jobs, c.jobs);
+        EXPECT_EQ(r.Options.ShardIndex, c.index);
+        EXPECT_EQ(r.Options.ShardCount, c.count);
     }
 }
 
