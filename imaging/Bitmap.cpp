@@ -24,7 +24,9 @@ void TBitmap::SetSize(int width, int height) {
     dib_ = std::make_shared<TFastDIB>(std::move(dib));
 }
 
-const TFastDIB& TBitmap::Dib() const { return dib_ ? *dib_ : EmptyDib(); }
+const TFastDIB& TBitmap::Dib() const {
+    return dib_ ? *dib_ : EmptyDib();
+}
 
 TFastDIB& TBitmap::MutableDib() {
     if (!dib_)
@@ -34,9 +36,13 @@ TFastDIB& TBitmap::MutableDib() {
     return *dib_;
 }
 
-void TBitmap::SetDib(TFastDIB dib) { dib_ = std::make_shared<TFastDIB>(std::move(dib)); }
+void TBitmap::SetDib(TFastDIB dib) {
+    dib_ = std::make_shared<TFastDIB>(std::move(dib));
+}
 
-void TBitmap::SaveToStream(std::vector<std::uint8_t>& out) const { Dib().SaveToStream(out); }
+void TBitmap::SaveToStream(std::vector<std::uint8_t>& out) const {
+    Dib().SaveToStream(out);
+}
 
 bool TBitmap::LoadFromStream(const std::uint8_t* data, std::size_t size) {
     TFastDIB dib;
@@ -63,6 +69,17 @@ bool CopyFDtoBMP(const TFastDIB& dib, TBitmap& bmp) {
         TFastDIB copy;
         copy.AssignStreamImage(dib);
         bmp.SetDib(std::move(copy));
+        return true;
+    } catch (const std::exception& e) {
+        LogSystemError(e.what(), "CopyFDtoBMP");
+        return false;
+    }
+}
+
+bool CopyFDtoBMP(TFastDIB&& dib, TBitmap& bmp) {
+    try {
+        dib.MakeStreamImage();
+        bmp.SetDib(std::move(dib));
         return true;
     } catch (const std::exception& e) {
         LogSystemError(e.what(), "CopyFDtoBMP");

@@ -47,5 +47,8 @@ private:
 // true when the result is not empty; both log and return false on errors.
 bool CopyBMPtoFD(const TBitmap& bmp, TFastDIB& dib);
 bool CopyFDtoBMP(const TFastDIB& dib, TBitmap& bmp);
+// The same for a TFastDIB that is no longer needed: its pixels move into
+// the bitmap instead of being copied (the result is the same).
+bool CopyFDtoBMP(TFastDIB&& dib, TBitmap& bmp);
 
 }  // namespace pm

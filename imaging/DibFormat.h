@@ -71,4 +71,4 @@ inline std::uint8_t WidenScale(std::uint32_t v, int n) {
 // palette depths, 0 above 8 bits (no palette is kept there).
 std::uint32_t NormalizedColorsUsed(int bpp, std::uint32_t colorsUsed);
 
-} // namespace pm
+}  // namespace pm

@@ -21,7 +21,7 @@ void Put32(std::uint8_t* p, std::uint32_t v) {
     for (int i = 0; i < 4; ++i) p[i] = static_cast<std::uint8_t>(v >> (8 * i));
 }
 
-} // namespace
+}  // namespace
 
 std::uint32_t NormalizedColorsUsed(int bpp, std::uint32_t colorsUsed) {
     if (bpp > 8 || bpp <= 0) return 0;
@@ -126,7 +126,7 @@ std::uint32_t PackChannel(std::uint8_t c, std::uint32_t mask, int bits) {
     return (v << LowBit(mask)) & mask;
 }
 
-} // namespace
+}  // namespace
 
 void TFastDIB::Fill(TColorTriple c) {
     if (pixels_.empty()) return;
@@ -289,4 +289,4 @@ bool ConvertDepth(TFastDIB& bmp, int bpp) {
     return true;
 }
 
-} // namespace pm
+}  // namespace pm

@@ -89,7 +89,9 @@ public:
     const std::uint8_t* Bits() const { return pixels_.data(); }
     // Stored row index: 0 is the bottom line.
     std::uint8_t* Row(int row) { return pixels_.data() + static_cast<std::size_t>(row) * stride_; }
-    const std::uint8_t* Row(int row) const { return pixels_.data() + static_cast<std::size_t>(row) * stride_; }
+    const std::uint8_t* Row(int row) const {
+        return pixels_.data() + static_cast<std::size_t>(row) * stride_;
+    }
     TColorTriple* Row24(int row) { return reinterpret_cast<TColorTriple*>(Row(row)); }
     const TColorTriple* Row24(int row) const { return reinterpret_cast<const TColorTriple*>(Row(row)); }
 
@@ -119,7 +121,9 @@ public:
     // zero unless `options` says otherwise. On failure the bitmap is
     // unchanged and `error` (when given) holds a short reason.
     bool LoadFromStream(const std::uint8_t* data, std::size_t size);
-    bool LoadFromStream(const std::vector<std::uint8_t>& data) { return LoadFromStream(data.data(), data.size()); }
+    bool LoadFromStream(const std::vector<std::uint8_t>& data) {
+        return LoadFromStream(data.data(), data.size());
+    }
     bool LoadFromStream(const std::uint8_t* data, std::size_t size, const TBmpReadOptions& options,
                         std::string* error);
     // The same for a packed DIB: the information header, colour table and
@@ -129,6 +133,9 @@ public:
     // Becomes exactly what SaveToStream of `other` read back with
     // LoadFromStream gives, without the stream.
     void AssignStreamImage(const TFastDIB& other);
+    // Becomes in place what AssignStreamImage of itself would give, without
+    // copying the pixels.
+    void MakeStreamImage();
 
     int NearestPaletteIndex(TColorTriple c) const;
 

@@ -58,22 +58,22 @@ bool DecodeRle(TFastDIB& dib, const std::uint8_t* src, std::size_t n, bool rle4)
         if (i + 2 > n) return false;
         const std::uint8_t count = src[i], value = src[i + 1];
         i += 2;
-        if (count > 0) { // encoded run
+        if (count > 0) {  // encoded run
             for (int k = 0; k < count && x < w; ++k, ++x)
                 put(x, rle4 ? static_cast<std::uint8_t>((k & 1) ? (value & 0x0F) : (value >> 4)) : value);
             continue;
         }
-        if (value == 0) { // end of line
+        if (value == 0) {  // end of line
             x = 0;
             ++y;
-        } else if (value == 1) { // end of bitmap
+        } else if (value == 1) {  // end of bitmap
             return true;
-        } else if (value == 2) { // delta: move right and up
+        } else if (value == 2) {  // delta: move right and up
             if (i + 2 > n) return false;
             x = std::min(x + src[i], w);
             y += src[i + 1];
             i += 2;
-        } else { // absolute run, padded to 16 bits
+        } else {  // absolute run, padded to 16 bits
             const int len = value;
             const std::size_t bytes =
                 rle4 ? static_cast<std::size_t>((len + 1) / 2) : static_cast<std::size_t>(len);
@@ -90,7 +90,7 @@ bool DecodeRle(TFastDIB& dib, const std::uint8_t* src, std::size_t n, bool rle4)
     return true;
 }
 
-} // namespace
+}  // namespace
 
 std::size_t TFastDIB::StreamTableSize() const {
     if (info_.biClrUsed != 0) return 4 * std::min<std::size_t>(info_.biClrUsed, 256);
@@ -127,31 +127,35 @@ void TFastDIB::SaveToStream(std::vector<std::uint8_t>& out) const {
 }
 
 void TFastDIB::AssignStreamImage(const TFastDIB& other) {
-    if (other.Empty() || !SupportedDepth(other.Bpp()) || other.pixels_.empty()) {
+    TFastDIB copy(other);
+    copy.MakeStreamImage();
+    *this = std::move(copy);
+}
+
+void TFastDIB::MakeStreamImage() {
+    if (Empty() || !SupportedDepth(Bpp()) || pixels_.empty()) {
         // The stream of an empty bitmap does not read back.
         Clear();
         return;
     }
-    TFastDIB copy(other);
-    copy.info_.biSize = 40;
-    copy.info_.biPlanes = 1;
-    copy.info_.biSizeImage = static_cast<std::uint32_t>(copy.pixels_.size());
-    const int bpp = copy.Bpp();
+    info_.biSize = 40;
+    info_.biPlanes = 1;
+    info_.biSizeImage = static_cast<std::uint32_t>(pixels_.size());
+    const int bpp = Bpp();
     // The reader keeps only the colour-table part that means something for
     // the depth: the palette entries, or the three masks.
     std::size_t keep = 0;
     if (bpp <= 8) {
-        const std::uint32_t used = NormalizedColorsUsed(bpp, copy.info_.biClrUsed);
-        copy.info_.biClrUsed = used;
+        const std::uint32_t used = NormalizedColorsUsed(bpp, info_.biClrUsed);
+        info_.biClrUsed = used;
         keep = used ? used : (1u << bpp);
     } else {
-        copy.info_.biClrUsed = 0;
-        if (copy.info_.biCompression == 3) keep = 3;
+        info_.biClrUsed = 0;
+        if (info_.biCompression == 3) keep = 3;
     }
-    std::fill(copy.colors_.begin() + static_cast<std::ptrdiff_t>(keep), copy.colors_.end(), TRGBQuad{});
-    if (bpp > 8 && copy.info_.biCompression == 3)
-        copy.SetupMasks(Rd32(&copy.colors_[0].b), Rd32(&copy.colors_[1].b), Rd32(&copy.colors_[2].b));
-    *this = std::move(copy);
+    std::fill(colors_.begin() + static_cast<std::ptrdiff_t>(keep), colors_.end(), TRGBQuad{});
+    if (bpp > 8 && info_.biCompression == 3)
+        SetupMasks(Rd32(&colors_[0].b), Rd32(&colors_[1].b), Rd32(&colors_[2].b));
 }
 
 bool TFastDIB::LoadFromStream(const std::uint8_t* data, std::size_t size) {
@@ -319,4 +323,4 @@ bool TFastDIB::LoadDib(const std::uint8_t* data, std::size_t size, std::size_t i
     return true;
 }
 
-} // namespace pm
+}  // namespace pm

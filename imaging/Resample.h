@@ -93,5 +93,9 @@ void ResampleTwoPass(TFilterFunc filter, float radius, const TFastDIB& source, T
 // `filter`; radius 0 means the filter's default radius. Throws
 // std::length_error for sizes beyond the image limits.
 void ResampleBitmap(int newWidth, int newHeight, int filter, float radius, TFastDIB& bitmap);
+// The same from `source` into `target` (which may be `source`), leaving the
+// source as it is: no copy of a 24-bit source is made.
+void ResampleBitmap(int newWidth, int newHeight, int filter, float radius, const TFastDIB& source,
+                    TFastDIB& target);
 
 }  // namespace pm

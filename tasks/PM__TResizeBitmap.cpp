@@ -112,18 +112,23 @@ bool TResizeBitmap::Resize(int method, int w, int h) {
         return true;
     }
     if (method == kMethodBilinear) {
-        TFastDIB source, target;
-        CopyBMPtoFD(SrcBitmap, source);
+        // A 24-bit input is read where it is; other depths go through the
+        // bitmap transfer, which settles their palette and masks.
+        TFastDIB converted;
+        if (SrcBitmap.PixelFormat() != 24) CopyBMPtoFD(SrcBitmap, converted);
+        const TFastDIB& source = SrcBitmap.PixelFormat() == 24 ? SrcBitmap.Dib() : converted;
+        TFastDIB target;
         target.SetSize(w, h, source.Bpp());
         if (!BilinearResize(source, target)) {
             LogError("Cannot make Resize effect!");
             return false;
         }
-        return CopyFDtoBMP(target, DstBitmap);
+        return CopyFDtoBMP(std::move(target), DstBitmap);
     }
     if (method >= 0 && method < kResampleFilterCount) {
-        TFastDIB work = SrcBitmap.Dib();
-        ResampleBitmap(w, h, method, 0.0f, work);
+        // Straight from the shared input: no copy of the picture.
+        TFastDIB work;
+        ResampleBitmap(w, h, method, 0.0f, SrcBitmap.Dib(), work);
         SrcBitmap.SetDib(std::move(work));  // resampled in place, as the input of this run
         DstBitmap = SrcBitmap;
         return true;

@@ -247,8 +247,9 @@ TFastDIB ReferenceTwoPass(int filter, const TFastDIB& src, int tw, int th) {
 TEST(ResampleTwoPass, SameAsTheColumnByColumnRoutine) {
     std::uint32_t seed = 7;
     const auto next = [&seed] { return (seed = seed * 1664525u + 1013904223u) >> 8; };
-    const int sizes[][4] = {{200, 3, 7, 2},   {64, 64, 5, 9}, {13, 17, 40, 33}, {1, 9, 6, 1},
-                            {150, 2, 149, 2}, {9, 150, 9, 4}, {3, 3, 2, 2},     {300, 4, 11, 4}};
+    const int sizes[][4] = {{200, 3, 7, 2},    {64, 64, 5, 9},    {13, 17, 40, 33}, {1, 9, 6, 1},
+                            {150, 2, 149, 2},  {9, 150, 9, 4},    {3, 3, 2, 2},     {300, 4, 11, 4},
+                            {1500, 3, 400, 2}, {257, 41, 31, 11}, {3000, 2, 800, 1}};
     for (int filter = 0; filter < kResampleFilterCount; ++filter)
         for (const auto& sz : sizes) {
             TFastDIB src;
