@@ -3,6 +3,7 @@
 #include "batch/CloneScenario.h"
 #include "batch/FindFiles.h"
 #include "batch/ReadAhead.h"
+#include "core/AtomicFile.h"
 #include "core/PM_Utils.h"
 #include "log/WriteLog.h"
 #include "tasks/PM__TLoadFromFile.h"
@@ -31,6 +32,13 @@ void ReleaseTaskBitmaps(TTaskList& entries) {
         if (rec && rec->Task) rec->Task->ResetBitmaps();
 }
 
+// The runner hands the general object's picture to the loading task, which
+// does not use it; dropped first, the previous file's picture is not held
+// while the next one is decoded. Loading replaces it anyway.
+void DropPreviousPicture(TRunContext& ctx) {
+    ctx.GeneralObject().ResetBitmaps();
+}
+
 struct TWorker {
     TRunContext Ctx;
     TTaskList Entries;
@@ -48,7 +56,9 @@ struct TFileResult {
 }  // namespace
 
 TBatchRun::TBatchRun(std::vector<PrItemRec> items)
-    : items_(std::move(items)), ctx_(std::make_unique<TRunContext>()) {}
+    : items_(std::move(items)), ctx_(std::make_unique<TRunContext>()) {
+    ctx_->DeferResultSync = true;
+}
 
 TBatchRun::~TBatchRun() = default;
 
@@ -87,6 +97,7 @@ bool TBatchRun::RunSequential(TItemFiles& files) {
             return true;
         }
         ctx.CurrentSourceFile = file;
+        DropPreviousPicture(ctx);
         // The runner has already logged why; the file still counts, so a run
         // with lost files does not end as complete.
         const bool ok = RunScenario(ctx, 0, last, files.Entries) != -1;
@@ -103,6 +114,7 @@ bool TBatchRun::RunParallel(TItemFiles& files, int workerCount) {
     for (int w = 0; w < workerCount; ++w) {
         auto worker = std::make_unique<TWorker>();
         worker->Ctx.CurrentProjectItem = files.Rec;
+        worker->Ctx.DeferResultSync = true;
         // A task whose settings do not copy faithfully would make different
         // pictures on another worker: such an item runs on one.
         if (!CloneScenario(*files.Entries, worker->Ctx, worker->Entries)) return RunSequential(files);
@@ -127,6 +139,7 @@ bool TBatchRun::RunParallel(TItemFiles& files, int workerCount) {
             {
                 TLogCapture capture;
                 worker.Ctx.CurrentSourceFile = files.Found[static_cast<std::size_t>(j)];
+                DropPreviousPicture(worker.Ctx);
                 try {
                     result.Ok = RunScenario(worker.Ctx, 0, last, &worker.Entries) != -1;
                 } catch (const std::exception& e) {
@@ -241,7 +254,15 @@ bool TBatchRun::RunItem(int itemIndex) {
             filesFound_ += static_cast<int>(files.Found.size());
             maximum_ = static_cast<int>(files.Found.size()) - 1;
             const int workers = std::min(ResolveJobs(Jobs), static_cast<int>(files.Found.size()));
+            const int doneBefore = filesDone_;
             ok = workers > 1 ? RunParallel(files, workers) : RunSequential(files);
+            // One flush for all results of the item (see DeferResultSync).
+            if (filesDone_ > doneBefore && !SyncFileSystemOf(item.TargetDirectory)) {
+                LogNew(lmError, {{"Can't write the results to disk below \"", LogErrorColor},
+                                 {item.TargetDirectory, LogValueColor},
+                                 {"\"!", LogErrorColor}});
+                ok = false;
+            }
         }
     } catch (const std::exception& e) {
         LogError(e.what());

@@ -9,7 +9,8 @@
 
 namespace pm {
 
-TAtomicFileWriter::TAtomicFileWriter(const std::string& target) : target_(target) {
+TAtomicFileWriter::TAtomicFileWriter(const std::string& target, bool durable)
+    : target_(target), durable_(durable) {
     std::string dir = ".";
     std::size_t slash = target.find_last_of('/');
     if (slash != std::string::npos) dir = target.substr(0, slash + 1);
@@ -49,13 +50,21 @@ bool TAtomicFileWriter::Write(const void* data, std::size_t size) {
 
 bool TAtomicFileWriter::Commit() {
     if (fd_ < 0 || failed_) return false;
-    bool ok = ::fsync(fd_) == 0;
+    bool ok = !durable_ || ::fsync(fd_) == 0;
     ok = ::close(fd_) == 0 && ok;
     fd_ = -1;
     if (!ok) return false;
     if (::rename(temp_.c_str(), target_.c_str()) != 0) return false;
     temp_.clear();
     return true;
+}
+
+bool SyncFileSystemOf(const std::string& path) {
+    const int fd = ::open(path.empty() ? "." : path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    const bool ok = ::syncfs(fd) == 0;
+    ::close(fd);
+    return ok;
 }
 
 bool WriteFileAtomically(const std::string& fileName, std::string_view data) {

@@ -11,10 +11,14 @@ namespace pm {
 bool WriteFileAtomically(const std::string& fileName, std::string_view data);
 
 // A temporary file beside `target`; Commit() renames it over the target,
-// otherwise the destructor removes it.
+// otherwise the destructor removes it. The rename alone already means that
+// the target is never seen half-written by any program; the flush to disk
+// before it (`durable`) also keeps a system crash from leaving an empty or
+// partial file under the target name. A caller that writes many files may
+// leave it out and flush them all at once with SyncFileSystemOf.
 class TAtomicFileWriter {
 public:
-    explicit TAtomicFileWriter(const std::string& target);
+    explicit TAtomicFileWriter(const std::string& target, bool durable = true);
     ~TAtomicFileWriter();
     TAtomicFileWriter(const TAtomicFileWriter&) = delete;
     TAtomicFileWriter& operator=(const TAtomicFileWriter&) = delete;
@@ -29,6 +33,11 @@ private:
     std::string temp_;
     int fd_ = -1;
     bool failed_ = false;
+    bool durable_ = true;
 };
+
+// Writes everything the file system holding `path` has in memory to disk;
+// false when that fails.
+bool SyncFileSystemOf(const std::string& path);
 
 }  // namespace pm

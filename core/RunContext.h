@@ -47,6 +47,10 @@ public:
     const PrItemRec* CurrentProjectItem = nullptr;
     // The scenario being edited, for editor pages that need its first task.
     const TTaskList* EditedScenario = nullptr;
+    // Set by a batch run, which flushes its result files to disk once per
+    // item instead of one by one: a saving task then only renames each
+    // complete file into place.
+    bool DeferResultSync = false;
 
 private:
     std::unique_ptr<TBaseClass> generalObject_;

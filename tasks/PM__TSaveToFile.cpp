@@ -59,10 +59,11 @@ std::string UnescapeComment(const std::string& text) {
 }
 
 TSaveToFile::TSaveToFile(TRunContext* context)
-    : TBaseClass(context),
-      Out_Format(Declare<TKX_ItemIndex>("stfFormat", "Out_Format", 0)),
-      Image_Extension_JPG(Declare<TKX_String>("stfImage_Extension_JPG", "Image_Extension_JPG", std::string(".jpg"))),
-      Image_Extension_BMP(Declare<TKX_String>("stfImage_Extension_BMP", "Image_Extension_BMP", std::string(".bmp"))),
+    : TBaseClass(context), Out_Format(Declare<TKX_ItemIndex>("stfFormat", "Out_Format", 0)),
+      Image_Extension_JPG(
+          Declare<TKX_String>("stfImage_Extension_JPG", "Image_Extension_JPG", std::string(".jpg"))),
+      Image_Extension_BMP(
+          Declare<TKX_String>("stfImage_Extension_BMP", "Image_Extension_BMP", std::string(".bmp"))),
       Compression_Quality(Declare<TKX_Integer>("stfC_Quality", "Compression_Quality", 70)),
       JPEG_Comment(Declare<TKX_String>("stfJPEG_Comment", "JPEG_Comment", std::string())),
       Progressive_JPEG(Declare<TKX_Boolean>("stfProgressive_JPEG", "Progressive_JPEG", false)) {
@@ -183,7 +184,7 @@ bool TSaveToFile::Execute(TValueSlot slot) {
             // An empty picture would make an empty or broken file.
             reason = "Image is empty, nothing to save!";
         } else {
-            TAtomicFileWriter file(full);
+            TAtomicFileWriter file(full, !ctx->DeferResultSync);
             if (!file.IsOpen()) {
                 reason = "Can't create file in \"" + dir + "\"!";
             } else if (format == kFormatJPEG) {
