@@ -4,4 +4,5 @@
 set_source_files_properties(
     ${CMAKE_SOURCE_DIR}/imaging/Resample.cpp
     ${CMAKE_SOURCE_DIR}/imaging/Bilinear.cpp
+    ${CMAKE_SOURCE_DIR}/imaging/Blur.cpp
     PROPERTIES COMPILE_OPTIONS "-O3")

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <cmath>
 
 namespace pm {
@@ -206,6 +208,37 @@ TEST(SplitBlur, InPlaceOrderOn24Bits) {
         EXPECT_EQ(d.GetPixel(1, x),
                   (TColorTriple{std::uint8_t(bb[x]), std::uint8_t(eb[x]), std::uint8_t(eb[x])}));
     }
+}
+
+// The fast inner runs must give exactly the pixel-by-pixel, in-place result.
+TEST(SplitBlur, SameAsPixelByPixel) {
+    std::uint32_t seed = 99;
+    for (int bpp : {8, 24, 32})
+        for (int d : {0, 1, 2, 3, 9, 20})
+            for (const auto& [w, h] : {std::pair{40, 30}, std::pair{7, 5}, std::pair{3, 50}}) {
+                TFastDIB bmp;
+                bmp.SetSize(w, h, bpp);
+                for (int y = 0; y < h; ++y)
+                    for (int i = 0; i < bmp.Stride(); ++i)
+                        bmp.Row(y)[i] =
+                            static_cast<std::uint8_t>((seed = seed * 1664525u + 1013904223u) >> 24);
+                TFastDIB expected = bmp;
+                const int step = bpp / 8, channels = bpp == 8 ? 1 : 3;
+                for (int y = 0; y < h; ++y)
+                    for (int x = 0; x < w; ++x) {
+                        const std::uint8_t* p = expected.Row(std::clamp(y - d, 0, h - 1));
+                        const std::uint8_t* q = expected.Row(std::clamp(y + d, 0, h - 1));
+                        const int l = std::clamp(x - d, 0, w - 1) * step,
+                                  r = std::clamp(x + d, 0, w - 1) * step;
+                        for (int c = 0; c < channels; ++c)
+                            expected.Row(y)[x * step + c] =
+                                static_cast<std::uint8_t>((p[l + c] + p[r + c] + q[l + c] + q[r + c]) / 4);
+                    }
+                SplitBlur(bmp, d);
+                for (int y = 0; y < h; ++y)
+                    ASSERT_TRUE(std::equal(bmp.Row(y), bmp.Row(y) + bmp.Stride(), expected.Row(y)))
+                        << bpp << " bits, d " << d << ", " << w << " x " << h << ", row " << y;
+            }
 }
 
 TEST(SplitBlur, OtherDepths) {
