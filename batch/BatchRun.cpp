@@ -130,7 +130,7 @@ bool TBatchRun::RunParallel(TItemFiles& files, int workerCount) {
     std::atomic<bool> abandon{false};
     int running = 0;
 
-    const auto work = [&](TWorker& worker) {
+    const auto processFiles = [&](TWorker& worker) {
         while (!StopRequested() && !abandon.load(std::memory_order_relaxed)) {
             const int j = next.fetch_add(1);
             if (j >= n) break;
@@ -159,6 +159,15 @@ bool TBatchRun::RunParallel(TItemFiles& files, int workerCount) {
                 results[static_cast<std::size_t>(j)] = std::move(result);
             }
             changed.notify_all();
+        }
+    };
+    const auto work = [&](TWorker& worker) {
+        try {
+            processFiles(worker);
+        } catch (...) {
+            // Out of memory outside a task: no further file is started, and
+            // the file at hand counts as not done.
+            abandon = true;
         }
         {
             std::lock_guard lock(mutex);
@@ -208,6 +217,9 @@ bool TBatchRun::RunParallel(TItemFiles& files, int workerCount) {
         }
     }
     for (std::thread& t : threads) t.join();
+    // A worker that gave up outside a task (out of memory) fails the item
+    // like a task error; only a stop skips files.
+    if (abandon.load() && !raised) raised = true;
     if (!raised) filesSkipped_ += n - released;
 
     // Leave the context as one worker would: the last file processed, with

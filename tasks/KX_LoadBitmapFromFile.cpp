@@ -53,7 +53,7 @@ bool LoadSourceImage(TRunContext& ctx, const std::string& fileName) {
     TFastDIB dib;
     if (!CopyBMPtoFD(g.SrcBitmap, dib)) return false;
     ConvertDepth(dib, 24);
-    return CopyFDtoBMP(dib, g.SrcBitmap);
+    return CopyFDtoBMP(std::move(dib), g.SrcBitmap);
 }
 
 }  // namespace pm
