@@ -17,12 +17,12 @@ TDecoderFn DecoderForExtension(const std::string& extension) {
     static const Binding table[] = {
         {"BMP", nullptr},  {"RLE", nullptr},  {"DIB", nullptr},  {"ICO", nullptr},  {"WMF", nullptr},
         {"EMF", nullptr},  {"JFIF", nullptr}, {"JPG", nullptr},  {"JPE", nullptr},  {"JPEG", nullptr},
-        {"WIN", nullptr},  {"VST", nullptr},  {"VDA", nullptr},  {"TGA", nullptr},  {"ICB", nullptr},
-        {"TIFF", nullptr}, {"TIF", nullptr},  {"FAX", nullptr},  {"EPS", nullptr},  {"PCX", nullptr},
-        {"PCC", nullptr},  {"SCR", nullptr},  {"RPF", nullptr},  {"RLA", nullptr},  {"SGI", nullptr},
-        {"RGBA", nullptr}, {"RGB", nullptr},  {"BW", nullptr},   {"PSD", nullptr},  {"PDD", nullptr},
-        {"PPM", nullptr},  {"PGM", nullptr},  {"PBM", nullptr},  {"CEL", nullptr},  {"PIC", nullptr},
-        {"PCD", nullptr},  {"GIF", nullptr},  {"CUT", nullptr},  {"PSP", nullptr},  {"PNG", nullptr},
+        {"WIN", DecodeTarga},  {"VST", DecodeTarga},  {"VDA", DecodeTarga},  {"TGA", DecodeTarga},  {"ICB", DecodeTarga},
+        {"TIFF", nullptr}, {"TIF", nullptr},  {"FAX", nullptr},  {"EPS", nullptr},  {"PCX", DecodePcx},
+        {"PCC", DecodePcx},  {"SCR", DecodePcx},  {"RPF", DecodeRla},  {"RLA", DecodeRla},  {"SGI", DecodeSgi},
+        {"RGBA", DecodeSgi}, {"RGB", DecodeSgi},  {"BW", DecodeSgi},   {"PSD", DecodePsd},  {"PDD", DecodePsd},
+        {"PPM", DecodePnm},  {"PGM", DecodePnm},  {"PBM", DecodePnm},  {"CEL", DecodeAutodesk},  {"PIC", DecodeAutodesk},
+        {"PCD", DecodePcd},  {"GIF", nullptr},  {"CUT", DecodeCut},  {"PSP", DecodePsp},  {"PNG", nullptr},
     };
     const std::string up = UpperCase(extension);
     for (const Binding& b : table)
