@@ -200,7 +200,7 @@ class TFlicFrame {
 
 bool DecodeFlic(const TDecodeInput& in, TPicture& out, std::string& error) {
     TByteReader r(in.Data, in.Size);
-    r.Skip(6);
+    r.Skip(8);  // file size, magic, frame count
     const std::uint16_t width = r.U16LE(), height = r.U16LE(), depth = r.U16LE();
     r.Seek(80);
     const std::uint32_t frame1 = r.U32LE();
@@ -237,7 +237,9 @@ bool DecodeFlic(const TDecodeInput& in, TPicture& out, std::string& error) {
         const std::uint32_t size = r.U32LE();
         const std::uint16_t type = r.U16LE();
         if (size < 6 || size > frameEnd - pos) return Fail(error, "Corrupt Animator Pro chunk");
-        if (!frame.Apply(type, in.Data + pos + 6, size - 6)) return Fail(error, "Corrupt Animator Pro chunk");
+        // Some writers state chunk sizes a little short, so a chunk may read on
+        // to the end of its frame.
+        if (!frame.Apply(type, in.Data + pos + 6, frameEnd - pos - 6)) return Fail(error, "Corrupt Animator Pro chunk");
         pos += size;
     }
 
