@@ -35,7 +35,7 @@ std::vector<std::uint8_t> HaloPalette(int entries) {
 }
 
 class CutFolder : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         dir_ = std::filesystem::temp_directory_path() /
                ("pixmill_cut_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "_" +
@@ -46,7 +46,8 @@ protected:
     void TearDown() override { std::filesystem::remove_all(dir_); }
     std::string Write(const std::string& name, const std::vector<std::uint8_t>& bytes) {
         const std::filesystem::path p = dir_ / name;
-        std::ofstream(p, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+        std::ofstream(p, std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
         return p.string();
     }
     std::filesystem::path dir_;
@@ -59,8 +60,8 @@ TEST_F(CutFolder, WithoutPaletteIndicesShowAsGreyUpToTheHighestUsed) {
     const TFastDIB& img = r.picture.Image;
     ASSERT_EQ(img.Width(), 4);
     ASSERT_EQ(img.Height(), 2);
-    EXPECT_EQ(Rgb(img, 0, 0), 0x6D6D6Du);  // 3 of 7
-    EXPECT_EQ(Rgb(img, 0, 1), 0x242424u);  // 1 of 7
+    EXPECT_EQ(Rgb(img, 0, 0), 0x6D6D6Du); // 3 of 7
+    EXPECT_EQ(Rgb(img, 0, 1), 0x242424u); // 1 of 7
     EXPECT_EQ(Rgb(img, 3, 1), 0xFFFFFFu);
 }
 
@@ -75,8 +76,8 @@ TEST_F(CutFolder, PaletteFileOfTheSameNameGivesTheColours) {
         TPicture picture;
         std::string error;
         ASSERT_TRUE(LoadPicture(file, picture, error)) << error;
-        EXPECT_EQ(Rgb(picture.Image, 0, 0), 0x0C06FCu);  // index 3: red 3 of 63
-        EXPECT_EQ(Rgb(picture.Image, 2, 1), 0x1C0EF8u);  // index 7
+        EXPECT_EQ(Rgb(picture.Image, 0, 0), 0x0C06FCu); // index 3: red 3 of 63
+        EXPECT_EQ(Rgb(picture.Image, 2, 1), 0x1C0EF8u); // index 7
     }
 }
 
@@ -94,7 +95,7 @@ TEST(HaloPalette, EntriesSkipTheEndsOfFiveHundredTwelveByteBlocks) {
     std::array<TRGBQuad, 256> pal;
     ASSERT_TRUE(ReadHaloPalette(bytes.data(), bytes.size(), pal));
     // Entry 78 is the first one placed after a block boundary.
-    EXPECT_EQ(pal[78].r, 57);  // 14 of 63
+    EXPECT_EQ(pal[78].r, 57); // 14 of 63
     EXPECT_EQ(pal[78].g, 156);
     EXPECT_EQ(pal[78].b, 177);
     EXPECT_EQ(pal[255].r, 255);
@@ -102,7 +103,7 @@ TEST(HaloPalette, EntriesSkipTheEndsOfFiveHundredTwelveByteBlocks) {
     EXPECT_EQ(pal[255].b, 0);
     EXPECT_FALSE(ReadHaloPalette(bytes.data(), 10, pal));
     auto hardware = bytes;
-    hardware[7] = 1;  // a hardware-specific palette
+    hardware[7] = 1; // a hardware-specific palette
     EXPECT_FALSE(ReadHaloPalette(hardware.data(), hardware.size(), pal));
 }
 
@@ -115,10 +116,14 @@ TEST(CutReader, DamagedFilesFailCleanly) {
     cases.push_back({"empty", {}});
     cases.push_back({"zero height", TBytes().U16LE(4).U16LE(0).U16LE(0).Zeros(8).Bytes()});
     cases.push_back({"line missing", TBytes().U16LE(2).U16LE(2).U16LE(0).U16LE(3).Raw({0x82, 1, 0}).Bytes()});
-    cases.push_back({"line length past the end", TBytes().U16LE(2).U16LE(1).U16LE(0).U16LE(30).Raw({0x82, 1, 0}).Bytes()});
-    cases.push_back({"run past the width", TBytes().U16LE(2).U16LE(1).U16LE(0).U16LE(3).Raw({0x83, 1, 0}).Bytes()});
-    cases.push_back({"literal past its line", TBytes().U16LE(4).U16LE(1).U16LE(0).U16LE(3).Raw({0x04, 1, 2}).Bytes()});
-    cases.push_back({"huge and nearly empty", TBytes().U16LE(65535).U16LE(65535).U16LE(0).Zeros(200).Bytes()});
+    cases.push_back({"line length past the end",
+                     TBytes().U16LE(2).U16LE(1).U16LE(0).U16LE(30).Raw({0x82, 1, 0}).Bytes()});
+    cases.push_back(
+        {"run past the width", TBytes().U16LE(2).U16LE(1).U16LE(0).U16LE(3).Raw({0x83, 1, 0}).Bytes()});
+    cases.push_back(
+        {"literal past its line", TBytes().U16LE(4).U16LE(1).U16LE(0).U16LE(3).Raw({0x04, 1, 2}).Bytes()});
+    cases.push_back(
+        {"huge and nearly empty", TBytes().U16LE(65535).U16LE(65535).U16LE(0).Zeros(200).Bytes()});
     cases.push_back({"a PNG", ReadFileBytes(TestDataPath("pillow/hopper.png"))});
     for (const Bad& c : cases) {
         SCOPED_TRACE(c.name);
@@ -128,5 +133,5 @@ TEST(CutReader, DamagedFilesFailCleanly) {
     }
 }
 
-}  // namespace
-}  // namespace pm::test
+} // namespace
+} // namespace pm::test

@@ -16,18 +16,42 @@ struct PnmCase {
 
 TEST(PnmReader, BuiltFilesGiveTheirPixels) {
     std::vector<PnmCase> cases;
-    cases.push_back({"plain bitmap, digits run together", TBytes().Text("P1\n# note\n3 2\n010\n1 1 0").Bytes(), 3, 2, 1,
+    cases.push_back({"plain bitmap, digits run together",
+                     TBytes().Text("P1\n# note\n3 2\n010\n1 1 0").Bytes(),
+                     3,
+                     2,
+                     1,
                      {0xFFFFFF, 0, 0xFFFFFF, 0, 0, 0xFFFFFF}});
-    cases.push_back({"plain greymap, maxval 1000", TBytes().Text("P2 3 1 1000\n0 500 1000").Bytes(), 3, 1, 8,
+    cases.push_back({"plain greymap, maxval 1000",
+                     TBytes().Text("P2 3 1 1000\n0 500 1000").Bytes(),
+                     3,
+                     1,
+                     8,
                      {0, 0x808080, 0xFFFFFF}});
-    cases.push_back({"plain pixmap", TBytes().Text("P3\n2 1\n255\n255 0 0  1 2 3\n").Bytes(), 2, 1, 24,
+    cases.push_back({"plain pixmap",
+                     TBytes().Text("P3\n2 1\n255\n255 0 0  1 2 3\n").Bytes(),
+                     2,
+                     1,
+                     24,
                      {0xFF0000, 0x010203}});
-    cases.push_back({"raw bitmap, padded rows", TBytes().Text("P4\n9 2\n").Raw({0x80, 0x80, 0x7F, 0x00}).Bytes(), 9, 2, 1,
-                     {0, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF, 0,
-                      0xFFFFFF, 0, 0, 0, 0, 0, 0, 0, 0xFFFFFF}});
-    cases.push_back({"raw greymap, 16 bits", TBytes().Text("P5 2 1 65535\n").U16BE(0x8000).U16BE(0xFFFF).Bytes(), 2, 1, 8,
+    cases.push_back({"raw bitmap, padded rows",
+                     TBytes().Text("P4\n9 2\n").Raw({0x80, 0x80, 0x7F, 0x00}).Bytes(),
+                     9,
+                     2,
+                     1,
+                     {0, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF, 0, 0xFFFFFF, 0,
+                      0, 0, 0, 0, 0, 0, 0xFFFFFF}});
+    cases.push_back({"raw greymap, 16 bits",
+                     TBytes().Text("P5 2 1 65535\n").U16BE(0x8000).U16BE(0xFFFF).Bytes(),
+                     2,
+                     1,
+                     8,
                      {0x808080, 0xFFFFFF}});
-    cases.push_back({"raw pixmap, maxval 15", TBytes().Text("P6\n1 1\n15\r").Raw({15, 0, 5}).Bytes(), 1, 1, 24,
+    cases.push_back({"raw pixmap, maxval 15",
+                     TBytes().Text("P6\n1 1\n15\r").Raw({15, 0, 5}).Bytes(),
+                     1,
+                     1,
+                     24,
                      {0xFF0055}});
     for (const PnmCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -38,7 +62,8 @@ TEST(PnmReader, BuiltFilesGiveTheirPixels) {
         ASSERT_EQ(img.Height(), c.height);
         EXPECT_EQ(img.Bpp(), c.bpp);
         for (int i = 0; i < c.width * c.height; ++i)
-            EXPECT_EQ(Rgb(img, i % c.width, i / c.width), c.pixels[static_cast<std::size_t>(i)]) << "pixel " << i;
+            EXPECT_EQ(Rgb(img, i % c.width, i / c.width), c.pixels[static_cast<std::size_t>(i)])
+                << "pixel " << i;
     }
 }
 
@@ -77,9 +102,19 @@ TEST(PnmReader, PixmapMatchesThePngOfTheSamePicture) {
 
 TEST(PnmReader, DamagedFilesFailCleanly) {
     const char* texts[] = {
-        "",           "P7\n1 1\n255\n",   "P6\n",        "P6 1 1 0\n\1\1\1", "P5 1 1 65536\n\1\1",
-        "P6 0 5 255\n", "P5 2 2 255\n\1\2\3", "P2 2 1 255\n1 x", "P3 1 1 255\n1 2", "P6 99999 99999 255\n\0",
-        "P1 2 1\n1 2",  "P4 8 2\n\1",        "P2 1 1 255 99999999999",
+        "",
+        "P7\n1 1\n255\n",
+        "P6\n",
+        "P6 1 1 0\n\1\1\1",
+        "P5 1 1 65536\n\1\1",
+        "P6 0 5 255\n",
+        "P5 2 2 255\n\1\2\3",
+        "P2 2 1 255\n1 x",
+        "P3 1 1 255\n1 2",
+        "P6 99999 99999 255\n\0",
+        "P1 2 1\n1 2",
+        "P4 8 2\n\1",
+        "P2 1 1 255 99999999999",
     };
     for (const char* t : texts) {
         SCOPED_TRACE(t);
@@ -91,5 +126,5 @@ TEST(PnmReader, DamagedFilesFailCleanly) {
     EXPECT_FALSE(neg.ok);
 }
 
-}  // namespace
-}  // namespace pm::test
+} // namespace
+} // namespace pm::test

@@ -8,10 +8,11 @@ namespace pm::test {
 namespace {
 
 // Header, empty resources and layers, then the compression word.
-TBytes PsdStart(int channels, int height, int width, int depth, int mode, const std::vector<std::uint8_t>& modeData,
-                int compression, int version = 1) {
+TBytes PsdStart(int channels, int height, int width, int depth, int mode,
+                const std::vector<std::uint8_t>& modeData, int compression, int version = 1) {
     TBytes b;
-    b.Text("8BPS").U16BE(version).Zeros(6).U16BE(channels).U32BE(height).U32BE(width).U16BE(depth).U16BE(mode);
+    b.Text("8BPS").U16BE(version).Zeros(6).U16BE(channels).U32BE(height).U32BE(width).U16BE(depth).U16BE(
+        mode);
     b.U32BE(static_cast<std::uint32_t>(modeData.size())).Append(modeData).U32BE(0);
     if (version == 2)
         b.U32BE(0).U32BE(0);
@@ -65,10 +66,10 @@ TEST(PsdReader, RunLengthAndLayeredFilesAgree) {
 }
 
 TEST(PsdReader, BuiltFilesGiveTheirPixels) {
-    {  // RGB PackBits: a repeat run and a literal run per row.
+    { // RGB PackBits: a repeat run and a literal run per row.
         TBytes b = PsdStart(3, 2, 2, 8, 3, {}, 1);
-        const std::vector<std::vector<std::uint8_t>> rows = {{0xFF, 10}, {0x01, 11, 12}, {0xFF, 20},
-                                                             {0x01, 21, 22}, {0xFF, 30}, {0x01, 31, 32}};
+        const std::vector<std::vector<std::uint8_t>> rows = {{0xFF, 10},     {0x01, 11, 12}, {0xFF, 20},
+                                                             {0x01, 21, 22}, {0xFF, 30},     {0x01, 31, 32}};
         for (const auto& r : rows) b.U16BE(static_cast<unsigned>(r.size()));
         for (const auto& r : rows) b.Append(r);
         const TDecodeResult r = DecodeBytes(DecodePsd, b.Bytes());
@@ -77,14 +78,14 @@ TEST(PsdReader, BuiltFilesGiveTheirPixels) {
         EXPECT_EQ(Rgb(r.picture.Image, 0, 1), 0x0B151Fu);
         EXPECT_EQ(Rgb(r.picture.Image, 1, 1), 0x0C1620u);
     }
-    {  // Large-document variant: four-byte row counts.
+    { // Large-document variant: four-byte row counts.
         TBytes b = PsdStart(1, 1, 3, 8, 1, {}, 1, 2);
         b.U32BE(2).Raw({0xFE, 99});
         const TDecodeResult r = DecodeBytes(DecodePsd, b.Bytes());
         ASSERT_TRUE(r.ok) << r.error;
         EXPECT_EQ(Rgb(r.picture.Image, 2, 0), 0x636363u);
     }
-    {  // 16-bit CMYK, stored inverted: full cyan ink over half black.
+    { // 16-bit CMYK, stored inverted: full cyan ink over half black.
         TBytes b = PsdStart(4, 1, 1, 16, 4, {}, 0);
         b.U16BE(0).U16BE(0xFFFF).U16BE(0xFFFF).U16BE(0x8080);
         const TDecodeResult r = DecodeBytes(DecodePsd, b.Bytes());
@@ -92,7 +93,7 @@ TEST(PsdReader, BuiltFilesGiveTheirPixels) {
         EXPECT_EQ(r.picture.Image.Bpp(), 24);
         EXPECT_EQ(Rgb(r.picture.Image, 0, 0), 0x008080u);
     }
-    {  // Indexed with its palette as three planes.
+    { // Indexed with its palette as three planes.
         std::vector<std::uint8_t> palette(768);
         for (int i = 0; i < 256; ++i) {
             palette[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(i);
@@ -106,7 +107,7 @@ TEST(PsdReader, BuiltFilesGiveTheirPixels) {
         EXPECT_EQ(Rgb(r.picture.Image, 0, 0), 0x0300FCu);
         EXPECT_EQ(Rgb(r.picture.Image, 1, 0), 0xC80037u);
     }
-    {  // Bitmap mode: a set bit is black.
+    { // Bitmap mode: a set bit is black.
         TBytes b = PsdStart(1, 1, 9, 1, 0, {}, 0);
         b.Raw({0x80, 0x80});
         const TDecodeResult r = DecodeBytes(DecodePsd, b.Bytes());
@@ -135,10 +136,12 @@ TEST(PsdReader, DamagedFilesFailCleanly) {
     cases.push_back({"indexed without palette", PsdStart(1, 1, 1, 8, 2, {}, 0).Zeros(4).Bytes()});
     cases.push_back({"truncated raw data", PsdStart(3, 2, 2, 8, 3, {}, 0).Zeros(11).Bytes()});
     cases.push_back({"run past the row", PsdStart(1, 1, 2, 8, 1, {}, 1).U16BE(2).Raw({0xFD, 1}).Bytes()});
-    cases.push_back({"row count past the end", PsdStart(1, 1, 2, 8, 1, {}, 1).U16BE(200).Raw({0xFF, 1}).Bytes()});
+    cases.push_back(
+        {"row count past the end", PsdStart(1, 1, 2, 8, 1, {}, 1).U16BE(200).Raw({0xFF, 1}).Bytes()});
     cases.push_back({"merged image missing", PsdStart(1, 1, 2, 8, 1, {}, 0).Bytes()});
     cases.back().bytes.resize(cases.back().bytes.size() - 2);
-    cases.push_back({"combined_larger_than_size.psd", ReadFileBytes(TestDataPath("pillow/combined_larger_than_size.psd"))});
+    cases.push_back({"combined_larger_than_size.psd",
+                     ReadFileBytes(TestDataPath("pillow/combined_larger_than_size.psd"))});
     for (const Bad& c : cases) {
         SCOPED_TRACE(c.name);
         const TDecodeResult r = DecodeBytes(DecodePsd, c.bytes);
@@ -147,5 +150,5 @@ TEST(PsdReader, DamagedFilesFailCleanly) {
     }
 }
 
-}  // namespace
-}  // namespace pm::test
+} // namespace
+} // namespace pm::test

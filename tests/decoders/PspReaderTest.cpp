@@ -21,20 +21,37 @@ std::vector<std::uint8_t> Block(int major, int id, const std::vector<std::uint8_
 std::vector<std::uint8_t> Attributes(int major, int w, int h, int compression, int depth) {
     TBytes b;
     if (major >= 4) b.U32LE(46);
-    b.U32LE(w).U32LE(h).Zeros(8).U8(1).U16LE(compression).U16LE(depth).U16LE(1).U32LE(256).U8(0).U32LE(0).U32LE(0).U16LE(1);
+    b.U32LE(w)
+        .U32LE(h)
+        .Zeros(8)
+        .U8(1)
+        .U16LE(compression)
+        .U16LE(depth)
+        .U16LE(1)
+        .U32LE(256)
+        .U8(0)
+        .U32LE(0)
+        .U32LE(0)
+        .U16LE(1);
     if (major >= 4) b.U32LE(1);
     return Block(major, 0, b.Bytes());
 }
 
-std::vector<std::uint8_t> Channel(int major, const std::vector<std::uint8_t>& data, int channelType, int bitmapType = 0) {
+std::vector<std::uint8_t> Channel(int major, const std::vector<std::uint8_t>& data, int channelType,
+                                  int bitmapType = 0) {
     TBytes b;
     if (major >= 4) b.U32LE(16);
-    b.U32LE(static_cast<std::uint32_t>(data.size())).U32LE(0).U16LE(bitmapType).U16LE(channelType).Append(data);
+    b.U32LE(static_cast<std::uint32_t>(data.size()))
+        .U32LE(0)
+        .U16LE(bitmapType)
+        .U16LE(channelType)
+        .Append(data);
     return Block(major, 5, b.Bytes());
 }
 
 // A layer bank with one raster layer whose saved rectangle is (l, t, r, b).
-std::vector<std::uint8_t> LayerBank(int major, int l, int t, int r, int bt, const std::vector<std::vector<std::uint8_t>>& channels,
+std::vector<std::uint8_t> LayerBank(int major, int l, int t, int r, int bt,
+                                    const std::vector<std::vector<std::uint8_t>>& channels,
                                     bool extensionBlock = false) {
     TBytes rects;
     rects.U32LE(l).U32LE(t).U32LE(r).U32LE(bt).U32LE(l).U32LE(t).U32LE(r).U32LE(bt);
@@ -45,7 +62,10 @@ std::vector<std::uint8_t> LayerBank(int major, int l, int t, int r, int bt, cons
         layer.Text("Layer").PadTo(256).U8(0).Append(rects.Bytes()).Append(rest.Bytes());
         layer.U16LE(1).U16LE(static_cast<unsigned>(channels.size()));
     } else {
-        layer.U32LE(static_cast<std::uint32_t>(4 + 2 + 5 + 1 + 32 + rest.Size())).U16LE(5).Text("Layer").U8(1);
+        layer.U32LE(static_cast<std::uint32_t>(4 + 2 + 5 + 1 + 32 + rest.Size()))
+            .U16LE(5)
+            .Text("Layer")
+            .U8(1);
         layer.Append(rects.Bytes()).Append(rest.Bytes());
         if (extensionBlock) layer.Append(Block(major, 0x21, std::vector<std::uint8_t>(12, 7)));
         layer.U32LE(8).U16LE(1).U16LE(static_cast<unsigned>(channels.size()));
@@ -79,20 +99,22 @@ TEST(PspReader, PublicFileGivesItsRasterLayer) {
 }
 
 TEST(PspReader, BuiltFilesGiveTheirPixels) {
-    {  // Old layout, uncompressed rows padded to four bytes.
+    { // Old layout, uncompressed rows padded to four bytes.
         std::vector<std::vector<std::uint8_t>> ch;
-        for (int c = 1; c <= 3; ++c) ch.push_back(Channel(3, {std::uint8_t(c), 2, 3, 0, 4, 5, std::uint8_t(6 * c), 0}, c));
+        for (int c = 1; c <= 3; ++c)
+            ch.push_back(Channel(3, {std::uint8_t(c), 2, 3, 0, 4, 5, std::uint8_t(6 * c), 0}, c));
         const auto bytes = PspFile(3, {Attributes(3, 3, 2, 0, 24), LayerBank(3, 0, 0, 3, 2, ch)});
         const TDecodeResult r = DecodeBytes(DecodePsp, bytes);
         ASSERT_TRUE(r.ok) << r.error;
         EXPECT_EQ(Rgb(r.picture.Image, 0, 0), 0x010203u);
         EXPECT_EQ(Rgb(r.picture.Image, 2, 1), 0x060C12u);
     }
-    {  // Run-length palette image with a layer extension block before the bitmap chunk.
+    { // Run-length palette image with a layer extension block before the bitmap chunk.
         TBytes pal;
         pal.U32LE(8).U32LE(3).Raw({0, 0, 255, 0, 0, 255, 0, 0, 255, 0, 0, 0});
-        const auto bytes = PspFile(10, {Attributes(10, 4, 2, 1, 8), Block(10, 2, pal.Bytes()),
-                                        LayerBank(10, 0, 0, 4, 2, {Channel(10, {0x84, 1, 4, 2, 0, 1, 2}, 0)}, true)});
+        const auto bytes =
+            PspFile(10, {Attributes(10, 4, 2, 1, 8), Block(10, 2, pal.Bytes()),
+                         LayerBank(10, 0, 0, 4, 2, {Channel(10, {0x84, 1, 4, 2, 0, 1, 2}, 0)}, true)});
         const TDecodeResult r = DecodeBytes(DecodePsp, bytes);
         ASSERT_TRUE(r.ok) << r.error;
         EXPECT_EQ(r.picture.Image.Bpp(), 8);
@@ -101,10 +123,10 @@ TEST(PspReader, BuiltFilesGiveTheirPixels) {
         EXPECT_EQ(Rgb(r.picture.Image, 1, 1), 0xFF0000u);
         EXPECT_EQ(Rgb(r.picture.Image, 3, 1), 0x0000FFu);
     }
-    {  // Deflated channels of a layer smaller than the canvas: the rest is white.
+    { // Deflated channels of a layer smaller than the canvas: the rest is white.
         std::vector<std::vector<std::uint8_t>> ch;
         for (int c = 1; c <= 3; ++c) ch.push_back(Channel(6, Deflate({std::uint8_t(10 * c)}), c));
-        ch.push_back(Channel(6, Deflate({0}), 0, 1));  // a transparency mask: not part of the picture
+        ch.push_back(Channel(6, Deflate({0}), 0, 1)); // a transparency mask: not part of the picture
         const auto bytes = PspFile(6, {Attributes(6, 3, 2, 2, 24), LayerBank(6, 1, 1, 2, 2, ch)});
         const TDecodeResult r = DecodeBytes(DecodePsp, bytes);
         ASSERT_TRUE(r.ok) << r.error;
@@ -112,7 +134,7 @@ TEST(PspReader, BuiltFilesGiveTheirPixels) {
         EXPECT_EQ(Rgb(r.picture.Image, 0, 0), 0xFFFFFFu);
         EXPECT_EQ(Rgb(r.picture.Image, 2, 1), 0xFFFFFFu);
     }
-    {  // A full-size composite in the composite bank wins over the layer.
+    { // A full-size composite in the composite bank wins over the layer.
         TBytes attrs;
         attrs.U32LE(24).U32LE(1).U32LE(1).U16LE(24).U16LE(0).U16LE(1).U32LE(0).U16LE(0);
         TBytes image;
@@ -122,7 +144,8 @@ TEST(PspReader, BuiltFilesGiveTheirPixels) {
         bank.U32LE(8).U32LE(1).Append(Block(6, 17, attrs.Bytes())).Append(Block(6, 9, image.Bytes()));
         std::vector<std::vector<std::uint8_t>> layer;
         for (int c = 1; c <= 3; ++c) layer.push_back(Channel(6, {99, 0, 0, 0}, c));
-        const auto bytes = PspFile(6, {Attributes(6, 1, 1, 0, 24), Block(6, 16, bank.Bytes()), LayerBank(6, 0, 0, 1, 1, layer)});
+        const auto bytes = PspFile(
+            6, {Attributes(6, 1, 1, 0, 24), Block(6, 16, bank.Bytes()), LayerBank(6, 0, 0, 1, 1, layer)});
         const TDecodeResult r = DecodeBytes(DecodePsp, bytes);
         ASSERT_TRUE(r.ok) << r.error;
         EXPECT_EQ(Rgb(r.picture.Image, 0, 0), 0x010203u);
@@ -136,7 +159,8 @@ TEST(PspReader, DamagedFilesFailCleanly) {
     };
     std::vector<Bad> cases;
     const auto good = [](int compression, const std::vector<std::uint8_t>& data) {
-        return PspFile(6, {Attributes(6, 2, 1, compression, 8), LayerBank(6, 0, 0, 2, 1, {Channel(6, data, 0)})});
+        return PspFile(
+            6, {Attributes(6, 2, 1, compression, 8), LayerBank(6, 0, 0, 2, 1, {Channel(6, data, 0)})});
     };
     cases.push_back({"not PSP", TBytes().Text("Paint Shop Pro Image Filx").Zeros(40).Bytes()});
     cases.push_back({"no attributes", PspFile(6, {})});
@@ -150,7 +174,7 @@ TEST(PspReader, DamagedFilesFailCleanly) {
     cases.push_back({"corrupt deflate", good(2, {0x78, 0x9C, 0xFF, 0xFF, 0xFF})});
     {
         auto bytes = good(0, {1, 2});
-        bytes.resize(bytes.size() - 1);  // the channel block runs past the end
+        bytes.resize(bytes.size() - 1); // the channel block runs past the end
         cases.push_back({"truncated block", bytes});
     }
     for (const Bad& c : cases) {
@@ -159,8 +183,9 @@ TEST(PspReader, DamagedFilesFailCleanly) {
         EXPECT_FALSE(r.ok);
         EXPECT_FALSE(r.error.empty());
     }
-    EXPECT_TRUE(DecodeBytes(DecodePsp, good(0, {1, 2})).ok);  // the damaged ones above differ from this only as named
+    EXPECT_TRUE(
+        DecodeBytes(DecodePsp, good(0, {1, 2})).ok); // the damaged ones above differ from this only as named
 }
 
-}  // namespace
-}  // namespace pm::test
+} // namespace
+} // namespace pm::test

@@ -15,7 +15,8 @@ TBytes SgiHeader(int storage, int bpc, int dimension, int x, int y, int z, int c
 }
 
 // A run-length file whose rows are given per channel, bottom row first.
-std::vector<std::uint8_t> SgiRle(int bpc, int x, int y, int z, const std::vector<std::vector<std::uint8_t>>& rows) {
+std::vector<std::uint8_t> SgiRle(int bpc, int x, int y, int z,
+                                 const std::vector<std::vector<std::uint8_t>>& rows) {
     TBytes b = SgiHeader(1, bpc, 3, x, y, z);
     std::uint32_t offset = 512 + static_cast<std::uint32_t>(rows.size()) * 8;
     for (const auto& r : rows) {
@@ -39,7 +40,8 @@ TEST(SgiReader, PublicFilesMatchThePortablePixmapOfTheSamePicture) {
         ASSERT_EQ(r.picture.Image.Height(), 128);
         long differing = 0;
         for (int y = 0; y < 128; ++y)
-            for (int x = 0; x < 128; ++x) differing += Rgb(r.picture.Image, x, y) != Rgb(ppm.picture.Image, x, y);
+            for (int x = 0; x < 128; ++x)
+                differing += Rgb(r.picture.Image, x, y) != Rgb(ppm.picture.Image, x, y);
         EXPECT_EQ(differing, 0);
     }
 }
@@ -52,16 +54,21 @@ TEST(SgiReader, SixteenBitChannelsScaleToEightBits) {
     for (int y = 0; y < 128; ++y)
         for (int x = 0; x < 128; ++x) {
             const std::uint32_t a = Rgb(r8.picture.Image, x, y), b = Rgb(r16.picture.Image, x, y);
-            for (int s = 0; s < 24; s += 8) worst = std::max(worst, std::abs(int((a >> s) & 255) - int((b >> s) & 255)));
+            for (int s = 0; s < 24; s += 8)
+                worst = std::max(worst, std::abs(int((a >> s) & 255) - int((b >> s) & 255)));
         }
     EXPECT_LE(worst, 1);
 }
 
 TEST(SgiReader, BuiltFilesGiveTheirPixels) {
-    {  // RLE RGB, two rows, the first stored row is the bottom line.
+    { // RLE RGB, two rows, the first stored row is the bottom line.
         const auto bytes = SgiRle(1, 2, 2, 3,
-                                  {{0x02, 10, 0}, {0x81, 11, 0x81, 12, 0}, {0x02, 20, 0}, {0x02, 21, 0},
-                                   {0x02, 30, 0}, {0x82, 31, 32, 0}});
+                                  {{0x02, 10, 0},
+                                   {0x81, 11, 0x81, 12, 0},
+                                   {0x02, 20, 0},
+                                   {0x02, 21, 0},
+                                   {0x02, 30, 0},
+                                   {0x82, 31, 32, 0}});
         const TDecodeResult r = DecodeBytes(DecodeSgi, bytes);
         ASSERT_TRUE(r.ok) << r.error;
         EXPECT_EQ(r.picture.Image.Bpp(), 24);
@@ -69,7 +76,7 @@ TEST(SgiReader, BuiltFilesGiveTheirPixels) {
         EXPECT_EQ(Rgb(r.picture.Image, 0, 0), 0x0B151Fu);
         EXPECT_EQ(Rgb(r.picture.Image, 1, 0), 0x0C1520u);
     }
-    {  // Verbatim 16-bit grey.
+    { // Verbatim 16-bit grey.
         TBytes b = SgiHeader(0, 2, 2, 3, 1, 1);
         b.U16BE(0).U16BE(0xFFFF).U16BE(0x8080);
         const TDecodeResult r = DecodeBytes(DecodeSgi, b.Bytes());
@@ -79,7 +86,7 @@ TEST(SgiReader, BuiltFilesGiveTheirPixels) {
         EXPECT_EQ(Rgb(r.picture.Image, 1, 0), 0xFFFFFFu);
         EXPECT_EQ(Rgb(r.picture.Image, 2, 0), 0x808080u);
     }
-    {  // Four verbatim channels keep alpha as the fourth byte.
+    { // Four verbatim channels keep alpha as the fourth byte.
         TBytes b = SgiHeader(0, 1, 3, 1, 1, 4);
         b.Raw({1, 2, 3, 4});
         const TDecodeResult r = DecodeBytes(DecodeSgi, b.Bytes());
@@ -91,7 +98,7 @@ TEST(SgiReader, BuiltFilesGiveTheirPixels) {
         EXPECT_EQ(p[2], 1);
         EXPECT_EQ(p[3], 4);
     }
-    {  // 16-bit run-length words.
+    { // 16-bit run-length words.
         const auto bytes = SgiRle(2, 2, 1, 1, {{0x00, 0x82, 0x12, 0x34, 0xFF, 0xFF, 0, 0}});
         const TDecodeResult r = DecodeBytes(DecodeSgi, bytes);
         ASSERT_TRUE(r.ok) << r.error;
@@ -118,7 +125,7 @@ TEST(SgiReader, DamagedFilesFailCleanly) {
     cases.push_back({"row runs off its data", SgiRle(1, 3, 1, 1, {{0x83, 7}})});
     {
         auto bytes = SgiRle(1, 2, 1, 1, {{0x02, 7, 0}});
-        bytes[515] = 0xFF;  // offset far behind the end
+        bytes[515] = 0xFF; // offset far behind the end
         cases.push_back({"row outside the file", bytes});
     }
     cases.push_back({"huge with tiny tables", SgiHeader(1, 1, 3, 65535, 65535, 3).Zeros(64).Bytes()});
@@ -134,5 +141,5 @@ TEST(SgiReader, DamagedFilesFailCleanly) {
     }
 }
 
-}  // namespace
-}  // namespace pm::test
+} // namespace
+} // namespace pm::test

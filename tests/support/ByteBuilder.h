@@ -8,7 +8,7 @@
 namespace pm::test {
 
 class TBytes {
-public:
+  public:
     TBytes& U8(unsigned v) {
         bytes_.push_back(static_cast<std::uint8_t>(v));
         return *this;
@@ -41,8 +41,8 @@ public:
     std::vector<std::uint8_t>& Bytes() { return bytes_; }
     const std::vector<std::uint8_t>& Bytes() const { return bytes_; }
 
-private:
+  private:
     std::vector<std::uint8_t> bytes_;
 };
 
-}  // namespace pm::test
+} // namespace pm::test

@@ -7,14 +7,17 @@
 
 namespace pm::test {
 
-std::string TestDataPath(const std::string& relative) { return std::string(PIXMILL_TESTDATA_DIR) + "/" + relative; }
+std::string TestDataPath(const std::string& relative) {
+    return std::string(PIXMILL_TESTDATA_DIR) + "/" + relative;
+}
 
 std::vector<std::uint8_t> ReadFileBytes(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return std::vector<std::uint8_t>((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
 
-TDecodeResult DecodeBytes(TDecoderFn reader, const std::vector<std::uint8_t>& bytes, const std::string& fileName) {
+TDecodeResult DecodeBytes(TDecoderFn reader, const std::vector<std::uint8_t>& bytes,
+                          const std::string& fileName) {
     TDecodeResult r;
     TDecodeInput in{bytes.data(), bytes.size(), fileName};
     r.ok = reader(in, r.picture, r.error);
@@ -71,4 +74,4 @@ long CountRgbDifferences(const TFastDIB& image, const TRgbaImage& reference, boo
     return differing;
 }
 
-}  // namespace pm::test
+} // namespace pm::test

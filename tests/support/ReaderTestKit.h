@@ -36,4 +36,4 @@ bool ReadPngReference(const std::string& path, TRgbaImage& out);
 // `compareTransparent`); -1 when the sizes differ.
 long CountRgbDifferences(const TFastDIB& image, const TRgbaImage& reference, bool compareTransparent = true);
 
-}  // namespace pm::test
+} // namespace pm::test
