@@ -422,7 +422,11 @@ bool TPspReader::Decode() {
     out_.Image.Fill({255, 255, 255});
 
     bool found = false;
-    if (haveComposite && !TryComposite(composite, found)) return false;
+    // A damaged composite bank still leaves the layers to fall back on.
+    if (haveComposite && !TryComposite(composite, found)) {
+        found = false;
+        out_.Image.Fill({255, 255, 255});
+    }
     if (!found && haveLayers && !TryLayers(bank, found)) return false;
     if (!found) return Fail("Paintshop Pro file without a raster image");
     if (depth_ <= 8 && !palette_.empty()) { // a composite may bring its own palette
