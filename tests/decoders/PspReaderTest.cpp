@@ -152,6 +152,18 @@ TEST(PspReader, BuiltFilesGiveTheirPixels) {
     }
 }
 
+TEST(PspReader, DamagedCompositeBankFallsBackToTheLayer) {
+    TBytes bank;
+    bank.U32LE(8).U32LE(1).Append(Block(6, 17, {1, 2, 3})); // attributes cut short
+    std::vector<std::vector<std::uint8_t>> layer;
+    for (int c = 1; c <= 3; ++c) layer.push_back(Channel(6, {std::uint8_t(40 * c), 0, 0, 0}, c));
+    const auto bytes =
+        PspFile(6, {Attributes(6, 1, 1, 0, 24), Block(6, 16, bank.Bytes()), LayerBank(6, 0, 0, 1, 1, layer)});
+    const TDecodeResult r = DecodeBytes(DecodePsp, bytes);
+    ASSERT_TRUE(r.ok) << r.error;
+    EXPECT_EQ(Rgb(r.picture.Image, 0, 0), 0x285078u);
+}
+
 TEST(PspReader, DamagedFilesFailCleanly) {
     struct Bad {
         const char* name;
