@@ -1,5 +1,7 @@
 #include "imaging/MaskMix.h"
 
+#include <algorithm>
+#include <cstring>
 #include <stdexcept>
 
 namespace pm {
@@ -22,6 +24,13 @@ TFastDIB MakeGreyPlane(int width, int height, std::uint8_t level) {
     }
     plane.Fill({level, level, level});
     return plane;
+}
+
+void PaintMaskRun(TFastDIB& mask, int row, int x0, int x1, std::uint8_t level) {
+    if (row < 0 || row >= mask.Height()) return;
+    x0 = std::max(x0, 0);
+    x1 = std::min(x1, mask.Width() - 1);
+    if (x0 <= x1) std::memset(mask.Row(row) + x0, level, static_cast<std::size_t>(x1 - x0 + 1));
 }
 
 void MixThroughMask(TFastDIB& image, const TFastDIB& mask, TColorTriple shadow) {

@@ -12,6 +12,10 @@ namespace pm {
 // A width x height mask with every pixel at `level`.
 TFastDIB MakeGreyPlane(int width, int height, std::uint8_t level);
 
+// Sets columns x0 .. x1 (inclusive) of stored row `row` (row 0 is the bottom
+// line) to `level`; what lies outside the mask is skipped.
+void PaintMaskRun(TFastDIB& mask, int row, int x0, int x1, std::uint8_t level);
+
 // For every pixel, with m the mask's level: each channel of the 24-bit
 // `image` becomes (m * image + (255 - m) * shadow) div 255. Mask and image
 // must have the same size (std::invalid_argument otherwise).

@@ -9,7 +9,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 
 namespace pm {
 
@@ -39,8 +38,8 @@ public:
 
     // Columns x0 .. x1 of the rows cy - y and cy + y.
     void Span(int y, int x0, int x1, std::uint8_t level) {
-        Run(cy_ - y, x0, x1, level);
-        Run(cy_ + y, x0, x1, level);
+        PaintMaskRun(mask_, cy_ - y, x0, x1, level);
+        PaintMaskRun(mask_, cy_ + y, x0, x1, level);
     }
 
 private:
@@ -50,21 +49,17 @@ private:
     void Set(int x, int row, std::uint8_t g) {
         if (Inside(x, row)) mask_.Row(row)[x] = g;
     }
-    void Run(int row, int x0, int x1, std::uint8_t level) {
-        if (row < 0 || row >= mask_.Height()) return;
-        x0 = std::max(x0, 0);
-        x1 = std::min(x1, mask_.Width() - 1);
-        if (x0 <= x1) std::memset(mask_.Row(row) + x0, level, static_cast<std::size_t>(x1 - x0 + 1));
-    }
 
     TFastDIB& mask_;
     int cx_, cy_;
 };
 
-// round(sqrt((1 - t² / T²) × U²)), halves to even.
-int EllipseOffset(int t, int big, int other) {
-    const double ratio = static_cast<double>(t) * t / (static_cast<double>(big) * big);
-    return RoundHalfEven(std::sqrt((1.0 - ratio) * (static_cast<double>(other) * other)));
+// The other coordinate of the ellipse point at `along` on a half axis of
+// `axis`, the other half axis being `across`: round(sqrt((1 - along² / axis²)
+// × across²)), halves to even.
+int EllipseOffset(int along, int axis, int across) {
+    const double ratio = static_cast<double>(along) * along / (static_cast<double>(axis) * axis);
+    return RoundHalfEven(std::sqrt((1.0 - ratio) * (static_cast<double>(across) * across)));
 }
 
 }  // namespace

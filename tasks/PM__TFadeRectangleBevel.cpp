@@ -6,21 +6,12 @@
 #include "log/WriteLog.h"
 
 #include <algorithm>
-#include <cstring>
 
 namespace pm {
 
 namespace {
 
 constexpr const char* kFailure = "Cannot make \"FadeRectangleBevel\" effect!";
-
-// Stored row `row`, columns x0 .. x1, clipped to the mask.
-void PaintRun(TFastDIB& mask, int row, int x0, int x1, std::uint8_t level) {
-    if (row < 0 || row >= mask.Height()) return;
-    x0 = std::max(x0, 0);
-    x1 = std::min(x1, mask.Width() - 1);
-    if (x0 <= x1) std::memset(mask.Row(row) + x0, level, static_cast<std::size_t>(x1 - x0 + 1));
-}
 
 // Column x, stored rows r0 .. r1, clipped to the mask.
 void PaintColumn(TFastDIB& mask, int x, int r0, int r1, std::uint8_t level) {
@@ -62,10 +53,10 @@ bool TFadeRectangleBevel::Execute(TValueSlot slot) {
         // stored row h - 1 - y, so the bottom line is row i and the top h - 1 - i.
         for (int i = 0; i <= lastRing; ++i) {
             const std::uint8_t g = ramp[solid ? 0 : i];
-            PaintRun(mask, i, i + 1, w - i - 2, g);
+            PaintMaskRun(mask, i, i + 1, w - i - 2, g);
             PaintColumn(mask, i, i, h - 1 - i, g);
             PaintColumn(mask, w - 1 - i, i, h - 1 - i, g);
-            PaintRun(mask, h - 1 - i, i + 1, w - i - 2, g);
+            PaintMaskRun(mask, h - 1 - i, i + 1, w - i - 2, g);
         }
         MixThroughMask(image, mask, ColorToTriple(Shadow_Color.GetValue(slot)));
         return CopyFDtoBMP(image, DstBitmap);

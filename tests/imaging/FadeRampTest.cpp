@@ -61,6 +61,16 @@ TEST(MaskMix, MixesEachChannelByTheMaskLevel) {
     EXPECT_THROW(MixThroughMask(image, other, {}), std::invalid_argument);
 }
 
+TEST(MaskMix, RunsAreClippedToTheMask) {
+    TFastDIB mask = MakeGreyPlane(5, 2, 0);
+    PaintMaskRun(mask, 0, -3, 1, 9);  // bottom line
+    PaintMaskRun(mask, 1, 4, 99, 7);  // top line
+    PaintMaskRun(mask, 2, 0, 4, 5);   // no such row
+    PaintMaskRun(mask, -1, 0, 4, 5);  // nor this
+    PaintMaskRun(mask, 1, 3, 2, 5);   // empty
+    EXPECT_EQ(test::ReadRows(mask), (test::TRows{{0, 0, 0, 0, 0x070707}, {0x090909, 0x090909, 0, 0, 0}}));
+}
+
 // The fading borders blur an 8-bit mask where a grey 24-bit picture would be
 // blurred; both must give the same levels, in-place order included.
 TEST(MaskMix, BlurOfAGreyPlaneMatchesTheGreyPicture) {
