@@ -57,7 +57,7 @@ TPM_ConfigForm::TPM_ConfigForm(QWidget* parent)
 
     // 478 x 189 outside at the reference font: about 470 x 162 inside.
     const QSize wanted(ScaledPx(this, 470), ScaledPx(this, 162));
-    setFixedSize(wanted.expandedTo(sizeHint()));
+    setFixedSize(wanted.expandedTo(minimumSizeHint()));
 }
 
 void TPM_ConfigForm::ShowValues(const TConfig& config) {

@@ -11,6 +11,7 @@
 #include "ui/UiScale.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -20,6 +21,7 @@
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QKeyEvent>
+#include <QKeySequence>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenuBar>
@@ -168,9 +170,17 @@ void TPM_MainForm::CreateMenus() {
     MM_wScenario = windows->addAction(QStringLiteral("Scenario"), this, &TPM_MainForm::MM_wScenarioClick);
     MM_wProject->setCheckable(true);
     MM_wScenario->setCheckable(true);
+    // One radio group; UpdateMenus may leave both unchecked.
+    auto* pages = new QActionGroup(this);
+    pages->setExclusionPolicy(QActionGroup::ExclusionPolicy::ExclusiveOptional);
+    pages->addAction(MM_wProject);
+    pages->addAction(MM_wScenario);
 
     // "E&xit" sits at the right end of the menu bar.
     MM_Quit = new QAction(QStringLiteral("E&xit"), this);
+    // A tool button shows the caption without its mnemonic; Alt+X still works.
+    MM_Quit->setShortcut(QKeySequence(Qt::ALT | Qt::Key_X));
+    addAction(MM_Quit);
     connect(MM_Quit, &QAction::triggered, this, &QWidget::close);
     MM_QuitButton = new QToolButton(bar);
     MM_QuitButton->setDefaultAction(MM_Quit);
@@ -253,6 +263,8 @@ QWidget* TPM_MainForm::CreateProjectPage() {
     layout->addLayout(bottom);
 
     connect(PR_ItemList, &QListWidget::currentRowChanged, this, &TPM_MainForm::ItemListRowChanged);
+    // Clicking the selected item again puts it back into the item editor.
+    connect(PR_ItemList, &QListWidget::itemClicked, this, [this] { project_.PR_ItemListClick(); });
     connect(PR_Add, &QPushButton::clicked, this, [this] { project_.PR_AddClick(); });
     connect(PR_Replace, &QPushButton::clicked, this, [this] { project_.PR_ReplaceClick(); });
     connect(PR_Up, &QPushButton::clicked, this, [this] { project_.PR_UpClick(); });
@@ -334,7 +346,7 @@ void TPM_MainForm::FitWindow() {
     QSize wanted(ScaledPx(this, 282), ScaledPx(this, 274));
     const bool hidden = NoteBook->isHidden();
     NoteBook->show();
-    wanted = wanted.expandedTo(sizeHint());
+    wanted = wanted.expandedTo(minimumSizeHint());
     // The menu bar must hold its titles and "E&xit" on one line.
     wanted.setWidth(std::max(wanted.width(), menuBar()->sizeHint().width()));
     if (hidden) NoteBook->hide();
@@ -570,6 +582,11 @@ void TPM_MainForm::MM_ScCloseClick() {
 
 void TPM_MainForm::MM_ConfigClick() {
     configForm_->ShowValues(config_);
+    if (QScreen* s = screen()) {
+        QRect frame = configForm_->frameGeometry();
+        frame.moveCenter(s->geometry().center());
+        configForm_->move(frame.topLeft());
+    }
     configForm_->exec();
 }
 
@@ -616,25 +633,35 @@ void TPM_MainForm::UpdateMenus() {
 }
 
 void TPM_MainForm::MM_wProjectClick() {
-    if (!NoteBook->isHidden() && NoteBook->currentIndex() == 0) return;
-    taskWindows_->HideEditor();
-    taskWindows_->ShowTestWindow(false);
-    NoteBook->setCurrentIndex(0);
-    NoteBook->show();
+    ShowPage(0, true);
+    // Choosing the checked item again must not leave it unchecked.
     UpdateMenus();
-    PR_ItemList->setFocus();
-    LogNew(lmInfo, {{"Activation \"project\". ", LogTextColor}});
 }
 
 void TPM_MainForm::MM_wScenarioClick() {
-    if (!NoteBook->isHidden() && NoteBook->currentIndex() == 1) return;
-    NoteBook->setCurrentIndex(1);
-    NoteBook->show();
+    ShowPage(1, true);
     UpdateMenus();
-    scenario_.LastSelected = -1;
-    TaskListClick();
-    TaskList->setFocus();
-    LogNew(lmInfo, {{"Activation \"scenario\".", LogTextColor}});
+}
+
+void TPM_MainForm::ShowPage(int page, bool logActivation) {
+    if (!NoteBook->isHidden() && NoteBook->currentIndex() == page) return;
+    if (page == 0) {
+        taskWindows_->HideEditor();
+        taskWindows_->ShowTestWindow(false);
+        NoteBook->setCurrentIndex(0);
+        NoteBook->show();
+        UpdateMenus();
+        PR_ItemList->setFocus();
+        if (logActivation) LogNew(lmInfo, {{"Activation \"project\". ", LogTextColor}});
+    } else {
+        NoteBook->setCurrentIndex(1);
+        NoteBook->show();
+        UpdateMenus();
+        scenario_.LastSelected = -1;
+        TaskListClick();
+        TaskList->setFocus();
+        if (logActivation) LogNew(lmInfo, {{"Activation \"scenario\".", LogTextColor}});
+    }
 }
 
 void TPM_MainForm::HidePageArea() {

@@ -138,8 +138,10 @@ public:
 
     // IMainView
     void UpdateMenus() override;
-    void ShowProjectPage() override { MM_wProjectClick(); }
-    void ShowScenarioPage() override { MM_wScenarioClick(); }
+    // Opening or creating a document shows its page without the menu's
+    // "Activation" message, which would take the document's "Complete".
+    void ShowProjectPage() override { ShowPage(0, false); }
+    void ShowScenarioPage() override { ShowPage(1, false); }
     void HidePageArea() override;
     void FocusTaskList() override;
     void HideTaskEditor() override { taskWindows_->HideEditor(); }
@@ -192,6 +194,7 @@ private:
     QWidget* CreateProjectPage();
     QWidget* CreateScenarioPage();
     void FitWindow();
+    void ShowPage(int page, bool logActivation);
     void InitializeMainWindow();
     void InitializeConfigForm();
     // Both models remember the last directory; the configuration keeps it.

@@ -1,7 +1,11 @@
 #pragma once
 // The task editor and the task test window as the main window drives them.
 // Every operation does nothing by default, so the main window works (and is
-// tested) without them; the real windows override what they offer.
+// tested) without them; the real windows override what they offer. They
+// reach the main window's state (scenario, run context, configuration,
+// editor mode, test mode) and its operations (UpdateTaskButtons,
+// UpdateTestWindow, TaskListClick, FullTestClick) through TPM_MainForm and
+// are installed with TPM_MainForm::SetTaskWindows before Startup.
 #include "core/Config.h"
 
 class QWidget;

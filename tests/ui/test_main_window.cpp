@@ -215,6 +215,10 @@ private slots:
         rig.form.MM_wProjectClick();
         QCOMPARE(rig.form.NoteBook->currentIndex(), 0);
         QVERIFY(rig.log.Has("Activation \"project\". "));
+        // Choosing the shown page again keeps its radio item checked.
+        rig.form.MM_wProject->trigger();
+        QVERIFY(rig.form.MM_wProject->isChecked());
+        QVERIFY(!rig.form.MM_wScenario->isChecked());
         QVERIFY(rig.windows.Calls.contains("ShowTestWindow 0"));
     }
 
@@ -413,6 +417,7 @@ private slots:
         rig.dialogs.File(projectFile);
         rig.form.MM_PrOpenClick();
         QCOMPARE(rig.dialogs.FileRequests.back().Title, std::string("Select project filename ..."));
+        QVERIFY(rig.log.Has("Loading project file \"" + projectFile + "\" ... Complete"));
         QCOMPARE(rig.form.PR_ItemList->count(), 1);
         QCOMPARE(rig.form.PR_ItemList->currentRow(), 0);
         QCOMPARE(rig.form.PR_Source->ObjectCurrentPath().toStdString(), source);
