@@ -15,14 +15,14 @@ TDecoderFn DecoderForExtension(const std::string& extension) {
     };
     // Readers that are not built yet are null: such files fail to load.
     static const Binding table[] = {
-        {"BMP", nullptr},  {"RLE", nullptr},  {"DIB", nullptr},  {"ICO", nullptr},  {"WMF", nullptr},
-        {"EMF", nullptr},  {"JFIF", nullptr}, {"JPG", nullptr},  {"JPE", nullptr},  {"JPEG", nullptr},
+        {"BMP", nullptr},  {"RLE", nullptr},  {"DIB", nullptr},  {"ICO", DecodeIcon},  {"WMF", DecodeMetafile},
+        {"EMF", DecodeMetafile},  {"JFIF", nullptr}, {"JPG", nullptr},  {"JPE", nullptr},  {"JPEG", nullptr},
         {"WIN", nullptr},  {"VST", nullptr},  {"VDA", nullptr},  {"TGA", nullptr},  {"ICB", nullptr},
-        {"TIFF", nullptr}, {"TIF", nullptr},  {"FAX", nullptr},  {"EPS", nullptr},  {"PCX", nullptr},
+        {"TIFF", DecodeTiff}, {"TIF", DecodeTiff},  {"FAX", DecodeTiff},  {"EPS", DecodeEps},  {"PCX", nullptr},
         {"PCC", nullptr},  {"SCR", nullptr},  {"RPF", nullptr},  {"RLA", nullptr},  {"SGI", nullptr},
         {"RGBA", nullptr}, {"RGB", nullptr},  {"BW", nullptr},   {"PSD", nullptr},  {"PDD", nullptr},
         {"PPM", nullptr},  {"PGM", nullptr},  {"PBM", nullptr},  {"CEL", nullptr},  {"PIC", nullptr},
-        {"PCD", nullptr},  {"GIF", nullptr},  {"CUT", nullptr},  {"PSP", nullptr},  {"PNG", nullptr},
+        {"PCD", nullptr},  {"GIF", DecodeGif},  {"CUT", nullptr},  {"PSP", nullptr},  {"PNG", DecodePng},
     };
     const std::string up = UpperCase(extension);
     for (const Binding& b : table)
