@@ -162,10 +162,16 @@ std::optional<int> RunProgram(const std::string& program, const std::vector<std:
     posix_spawnattr_init(&attr);
     posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETPGROUP);
     posix_spawnattr_setpgroup(&attr, 0);
+    // Our environment without GS_OPTIONS and friends, which could loosen the
+    // options given here.
+    std::vector<char*> env;
+    for (char** e = environ; e && *e; ++e)
+        if (std::strncmp(*e, "GS_", 3) != 0) env.push_back(*e);
+    env.push_back(nullptr);
     pid_t pid = -1;
     const int rc = program.find('/') == std::string::npos
-                       ? posix_spawnp(&pid, program.c_str(), &actions, &attr, argv.data(), environ)
-                       : posix_spawn(&pid, program.c_str(), &actions, &attr, argv.data(), environ);
+                       ? posix_spawnp(&pid, program.c_str(), &actions, &attr, argv.data(), env.data())
+                       : posix_spawn(&pid, program.c_str(), &actions, &attr, argv.data(), env.data());
     posix_spawn_file_actions_destroy(&actions);
     posix_spawnattr_destroy(&attr);
     if (rc != 0) {

@@ -3,7 +3,6 @@
 // and damaged files.
 #include "LibImageBuilders.h"
 #include "decoders/Decoders.h"
-#include "decoders/PictureLoader.h"
 
 #include <gtest/gtest.h>
 #include <tiffio.h>
@@ -268,11 +267,6 @@ TEST(TiffDamaged, FailsCleanly) {
         ASSERT_TRUE(found);
         EXPECT_FALSE(Decode(DecodeTiff, patched).ok) << width;
     }
-}
-
-TEST(TiffLoader, FaxAndTifExtensionsUseTheTiffReader) {
-    for (const char* ext : {"tif", "TIFF", "fax", "Fax"})
-        EXPECT_EQ(DecoderForExtension(ext), &DecodeTiff) << ext;
 }
 
 } // namespace
