@@ -171,10 +171,10 @@ void TMetafileCanvas::DrawBitmap(const TFastDIB& src, TPointD topLeft, TPointD t
             const double px = x + 0.5 - topLeft.x, py = y + 0.5 - topLeft.y;
             const double u = (px * by - py * bx) / det, v = (ax * py - ay * px) / det;
             if (u < 0 || u >= 1 || v < 0 || v >= 1) continue;
-            const int cx = sx + static_cast<int>(std::floor(u * sw));
-            const int cy = sy + static_cast<int>(std::floor(v * sh));
+            const std::int64_t cx = sx + static_cast<std::int64_t>(std::floor(u * sw));
+            const std::int64_t cy = sy + static_cast<std::int64_t>(std::floor(v * sh));
             if (cx < 0 || cy < 0 || cx >= src.Width() || cy >= src.Height()) continue;
-            row[x] = src.GetPixel(src.Height() - 1 - cy, cx);
+            row[x] = src.GetPixel(src.Height() - 1 - static_cast<int>(cy), static_cast<int>(cx));
         }
     }
 }

@@ -7,6 +7,7 @@
 #include "imaging/Limits.h"
 
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 
@@ -191,7 +192,11 @@ void DrawBits(TMetafilePlayer& player, const TRecord& r, std::size_t offBmiAt, d
     if (offBmi > r.size || cbBmi > r.size - offBmi || offBits > r.size || cbBits > r.size - offBits) return;
     TFastDIB dib;
     if (!ReadEmbeddedDib(r.p + offBmi, cbBmi, r.p + offBits, cbBits, dib)) return;
-    if (bottomUpSource) sy = dib.Height() - (sy + sh);
+    if (bottomUpSource) {
+        const std::int64_t top = std::int64_t(dib.Height()) - sy - sh;
+        if (top < INT32_MIN || top > INT32_MAX) return;
+        sy = static_cast<int>(top);
+    }
     player.Bitmap(dib, x, y, w, h, sx, sy, sw, sh);
 }
 

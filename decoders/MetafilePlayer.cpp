@@ -14,10 +14,12 @@ constexpr std::size_t kMaxSavedStates = 1024;
 constexpr std::size_t kMaxPathPoints = std::size_t(1) << 22;
 } // namespace
 
+// Enough to cover every pixel 32 times over, and at most about a second's
+// work whatever the picture's size.
 std::uint64_t MetafileBudget(int width, int height) {
     const std::uint64_t area = static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height);
-    return std::min<std::uint64_t>(std::uint64_t(1) << 31,
-                                   std::max<std::uint64_t>(std::uint64_t(1) << 24, 64 * area));
+    return std::min<std::uint64_t>(std::uint64_t(1) << 30,
+                                   std::max<std::uint64_t>(std::uint64_t(1) << 24, 32 * area));
 }
 
 TMetafilePlayer::TMetafilePlayer(TFastDIB& dib, double pixelsPerMmX, double pixelsPerMmY, double scaleX,
@@ -210,7 +212,7 @@ void TMetafilePlayer::Ellipse(double l, double t, double r, double b) {
     const double cx = (l + r) / 2, cy = (t + b) / 2, rx = (r - l) / 2, ry = (b - t) / 2;
     const TPointD c = Map(cx, cy), ex = Map(cx + rx, cy), ey = Map(cx, cy + ry);
     const double size = std::hypot(ex.x - c.x, ex.y - c.y) + std::hypot(ey.x - c.x, ey.y - c.y);
-    const int sides = std::isfinite(size) ? std::clamp(static_cast<int>(size * 2), 16, 2048) : 16;
+    const int sides = std::isfinite(size) ? static_cast<int>(std::clamp(size * 2, 16.0, 2048.0)) : 16;
     std::vector<TPointD> points;
     points.reserve(static_cast<std::size_t>(sides));
     for (int k = 0; k < sides; ++k) {

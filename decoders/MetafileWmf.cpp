@@ -7,6 +7,7 @@
 #include "imaging/Limits.h"
 
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 
 namespace pm {
@@ -86,7 +87,11 @@ void DrawDib(TMetafilePlayer& player, const TParams& r, std::size_t dibWord, dou
     TFastDIB dib;
     if (!ReadPackedDib(r.p + 2 * dibWord, 2 * (r.words - dibWord), dib)) return;
     // Source rectangles of the DIB functions count lines from the bottom.
-    if (bottomUpSource) sy = dib.Height() - (sy + sh);
+    if (bottomUpSource) {
+        const std::int64_t top = std::int64_t(dib.Height()) - sy - sh;
+        if (top < INT32_MIN || top > INT32_MAX) return;
+        sy = static_cast<int>(top);
+    }
     player.Bitmap(dib, x, y, w, h, sx, sy, sw, sh);
 }
 

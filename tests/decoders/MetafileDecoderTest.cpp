@@ -208,6 +208,27 @@ TEST(MetafileDamaged, FailsCleanly) {
     EXPECT_FALSE(Decode(DecodeMetafile, ReadFileBytes(TestData("pngsuite/basn0g01.png"))).ok);
 }
 
+TEST(MetafileDamaged, ExtremeCoordinatesAreClipped) {
+    // Coordinates and transforms far outside the picture must neither crash
+    // nor overflow; what lies inside is still drawn.
+    const Bytes dib = MakePackedDib24(1, 1, [](int, int) { return kBlue; });
+    const std::int32_t big = 0x7FFFFFF0, small = -0x7FFFFFF0;
+    TEmfBuilder e;
+    e.Record(39, {1, 0, 0x0000FF, 0});
+    e.Record(37, {1});
+    e.Record(43, {small, small, big, big}); // covers everything: red
+    e.Record(42, {small, 0, big, 10});
+    e.Record(4, {0, 0, 0, 0, 2, small, small, big, big});
+    e.Record(81, {0, 0, 0, 0, big, big, big, big, 1, 1, 80, 40, 120, 4, 0, 0x00CC0020, big, big}, dib);
+    e.Record(81, {0, 0, 0, 0, small, small, small, big, 1, 1, 80, 40, 120, 4, 0, 0x00CC0020, big, big}, dib);
+    e.Record(35, {0x7F000000, 0, 0, 0x7F000000, 0, 0}); // world scale 1.7e38
+    e.Record(42, {-5, -5, 5, 5});
+    e.Record(43, {0, 0, 1, 1});
+    TDecoded d = Decode(DecodeMetafile, e.Finish(95, 47, 2540, 1270, 2));
+    ASSERT_TRUE(d.ok) << d.error;
+    EXPECT_EQ(PixelAt(d.picture.Image, 50, 30), kRed);
+}
+
 TEST(MetafileDamaged, HostileDrawingStopsAtTheWorkBudget) {
     // Thousands of polygons covering a large picture: the player gives up
     // instead of running for minutes.
