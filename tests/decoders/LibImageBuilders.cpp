@@ -206,6 +206,9 @@ Bytes MakeGif(int screenW, int screenH, const std::vector<std::uint8_t>& globalP
             EGifPutLine(gif, line.data(), f.width);
         }
         GifFreeMapObject(local);
+        // giflib's encoder never frees its copy of a frame's local colour map.
+        GifFreeMapObject(gif->Image.ColorMap);
+        gif->Image.ColorMap = nullptr;
     }
     EGifCloseFile(gif, &err);
     GifFreeMapObject(global);
