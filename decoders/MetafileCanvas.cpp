@@ -86,6 +86,8 @@ void TMetafileCanvas::FillPolygons(const std::vector<std::vector<TPointD>>& poly
 }
 
 void TMetafileCanvas::Line1(TPointD a, TPointD b, TColorTriple colour) {
+    a = {Clamp(a.x), Clamp(a.y)};
+    b = {Clamp(b.x), Clamp(b.y)};
     // Clip to the picture (plus a margin) first, so that far-away points cost
     // nothing (Liang-Barsky).
     const double lo[2] = {-2, -2}, hi[2] = {dib_.Width() + 2.0, dib_.Height() + 2.0};
@@ -102,7 +104,9 @@ void TMetafileCanvas::Line1(TPointD a, TPointD b, TColorTriple colour) {
         t1 = std::min(t1, tb);
         if (t0 > t1) return;
     }
-    const TPointD s{a.x + d[0] * t0, a.y + d[1] * t0}, e{a.x + d[0] * t1, a.y + d[1] * t1};
+    // Rounding may leave the ends a hair outside the clip box: pin them.
+    const TPointD s{std::clamp(a.x + d[0] * t0, lo[0], hi[0]), std::clamp(a.y + d[1] * t0, lo[1], hi[1])};
+    const TPointD e{std::clamp(a.x + d[0] * t1, lo[0], hi[0]), std::clamp(a.y + d[1] * t1, lo[1], hi[1])};
     const double steps = std::ceil(std::max(std::fabs(e.x - s.x), std::fabs(e.y - s.y)));
     const int n = static_cast<int>(steps);
     if (!Spend(static_cast<std::uint64_t>(n) + 1)) return;

@@ -224,6 +224,7 @@ TEST(MetafileDamaged, ExtremeCoordinatesAreClipped) {
     e.Record(35, {0x7F000000, 0, 0, 0x7F000000, 0, 0}); // world scale 1.7e38
     e.Record(42, {-5, -5, 5, 5});
     e.Record(43, {0, 0, 1, 1});
+    e.Record(4, {0, 0, 0, 0, 2, -1, -1, 1, 2});
     TDecoded d = Decode(DecodeMetafile, e.Finish(95, 47, 2540, 1270, 2));
     ASSERT_TRUE(d.ok) << d.error;
     EXPECT_EQ(PixelAt(d.picture.Image, 50, 30), kRed);
