@@ -9,6 +9,8 @@ class TFadeRectangleBevel : public TBaseClass {
 public:
     explicit TFadeRectangleBevel(TRunContext* context = nullptr);
 
+    bool Execute(TValueSlot slot) override;
+
     TKX_Integer& Bevel_Thickness;
     TKX_Color& Shadow_Color;
     TKX_Boolean& Solid_Border;

@@ -7,6 +7,7 @@ namespace pm {
 class TFilm : public TBaseClass {
 public:
     explicit TFilm(TRunContext* context = nullptr);
+    bool Execute(TValueSlot slot) override;
 
     TKX_Color& BG_Color;
     TKX_Color& FG_Color;

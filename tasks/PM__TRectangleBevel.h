@@ -3,11 +3,22 @@
 // darkened by its own amount.
 #include "core/BaseClass.h"
 
+#include <array>
+#include <cstdint>
+
 namespace pm {
 
 class TRectangleBevel : public TBaseClass {
 public:
     explicit TRectangleBevel(TRunContext* context = nullptr);
+
+    bool Execute(TValueSlot slot) override;
+
+    // One output level per input level: a >= 0 lightens, v + a * (255 - v)
+    // div 256; a < 0 darkens, v - |a| * v div 256. Amounts beyond -255..255
+    // (a hand-edited file) act as the strongest, -255 or 255.
+    using TLevelTable = std::array<std::uint8_t, 256>;
+    static TLevelTable BuildLevelTable(int amount);
 
     TKX_Integer& Bevel_Thickness;
     TKX_Integer& Top_Amount;

@@ -7,6 +7,7 @@ namespace pm {
 class TShadow : public TBaseClass {
 public:
     explicit TShadow(TRunContext* context = nullptr);
+    bool Execute(TValueSlot slot) override;
 
     TKX_Integer& Shadow_Y;
     TKX_Integer& Shadow_X;

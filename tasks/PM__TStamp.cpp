@@ -1,12 +1,19 @@
 #include "tasks/PM__TStamp.h"
 
 #include "core/EditorPage.h"
+#include "imaging/Bitmap.h"
+#include "imaging/BlockCopy.h"
+#include "imaging/Blur.h"
+#include "imaging/Colors.h"
+#include "imaging/Drawing.h"
+#include "log/WriteLog.h"
+
+#include <algorithm>
 
 namespace pm {
 
 TStamp::TStamp(TRunContext* context)
-    : TBaseClass(context),
-      Radius(Declare<TKX_Integer>("FX8_Radius", "Radius", 10)),
+    : TBaseClass(context), Radius(Declare<TKX_Integer>("FX8_Radius", "Radius", 10)),
       Border(Declare<TKX_Integer>("FX8_Border", "Border", 10)),
       BG_Color(Declare<TKX_Color>("FX8_BG_Color", "BG_Color", 0xFFFFFFu)),
       FG_Color(Declare<TKX_Color>("FX8_FG_Color", "FG_Color", 0x00FF00u)),
@@ -16,6 +23,59 @@ TStamp::TStamp(TRunContext* context)
     classInfo_ = {"TStamp", "Border: \"Stamp\"", "Make border \"Stamp\"", 9};
 }
 
-void TStamp::PrepareEditor(IEditorPage& page) { page.SetItems("FX8_Mode", {"Normal", "Smoothed"}); }
+void TStamp::PrepareEditor(IEditorPage& page) {
+    page.SetItems("FX8_Mode", {"Normal", "Smoothed"});
+}
+
+bool TStamp::Execute(TValueSlot slot) {
+    // A radius below 1 (only from a hand-edited file) means notches of no
+    // size: none are drawn, and the notch rows would never advance. A
+    // negative margin counts as none.
+    const int r = std::max(Radius.GetValue(slot), 0);
+    const int B = std::max(Border.GetValue(slot), 0);
+    const long long W = SrcBitmap.Width(), H = SrcBitmap.Height();
+    const long long q = 2 * (static_cast<long long>(r) + B + 2);
+    if (W <= q || H <= q) {
+        LogError("Geometric error: very small image for current parameters!");
+        return false;
+    }
+    // From here r + B + 2 < W / 2, so no coordinate below leaves the int range.
+    const int w = static_cast<int>(W), h = static_cast<int>(H);
+    try {
+        TFastDIB k;
+        k.SetSize(w, h, 24);
+        FillRect(k, 1, 1, w - 1, h - 1, ColorToTriple(FG_Color.GetValue(slot)));
+        FillFrame(k, 0, 0, Line1_Color.GetValue(slot), 1, h, w);
+
+        if (r > 0) {
+            TDrawContext dc(k);
+            dc.SelectSolidBrush(BG_Color.GetValue(slot));
+            dc.SelectPen(TPenStyle::Solid, 1, Line1_Color.GetValue(slot));
+            for (int m = r; m < w - 4 * r; m += 3 * r) {
+                dc.Ellipse(m + r, 1 - r, m + 3 * r, r + 1);
+                dc.Ellipse(m + r, h - r - 1, m + 3 * r, h + r - 1);
+            }
+            for (int n = 1 - 2 * r; n < h; n += 3 * r) {
+                dc.Ellipse(1 - r, n + r, r + 1, n + 3 * r);
+                dc.Ellipse(w - r - 1, n + r, w + r - 1, n + 3 * r);
+            }
+            dc.DeleteCurrentBrush();
+            dc.DeleteCurrentPen();
+        }
+        if (DrawMode.GetValue(slot) == 1) SplitBlur(k, 1);
+
+        const int in = r + B + 1;
+        FillFrame(k, in, in, Line2_Color.GetValue(slot), 1, h - in, w - in);
+        if (!BlockCopy(k, in + 1, in + 1, static_cast<int>(W - q), static_cast<int>(H - q), SrcBitmap.Dib(),
+                       in + 1, in + 1)) {
+            LogError("Can't copy source bitmap to target canvas!");
+            return false;
+        }
+        return CopyFDtoBMP(k, DstBitmap);
+    } catch (...) {
+        LogError("Cannot make \"Stamp\" effect!");
+        return false;
+    }
+}
 
 }  // namespace pm

@@ -7,6 +7,7 @@ namespace pm {
 class TStamp : public TBaseClass {
 public:
     explicit TStamp(TRunContext* context = nullptr);
+    bool Execute(TValueSlot slot) override;
     void PrepareEditor(IEditorPage& page) override;
 
     TKX_Integer& Radius;

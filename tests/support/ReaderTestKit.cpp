@@ -1,0 +1,77 @@
+#include "support/ReaderTestKit.h"
+
+#include <png.h>
+
+#include <fstream>
+#include <iterator>
+
+namespace pm::test {
+
+std::string TestDataPath(const std::string& relative) {
+    return std::string(PIXMILL_TESTDATA_DIR) + "/" + relative;
+}
+
+std::vector<std::uint8_t> ReadFileBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::vector<std::uint8_t>((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+TDecodeResult DecodeBytes(TDecoderFn reader, const std::vector<std::uint8_t>& bytes,
+                          const std::string& fileName) {
+    TDecodeResult r;
+    TDecodeInput in{bytes.data(), bytes.size(), fileName};
+    r.ok = reader(in, r.picture, r.error);
+    return r;
+}
+
+TDecodeResult DecodeTestFile(TDecoderFn reader, const std::string& relative) {
+    const std::string path = TestDataPath(relative);
+    return DecodeBytes(reader, ReadFileBytes(path), path);
+}
+
+std::uint32_t Rgb(const TFastDIB& image, int x, int y) {
+    return image.GetPixel(image.Height() - 1 - y, x).Packed();
+}
+
+bool ReadPngReference(const std::string& path, TRgbaImage& out) {
+    png_image im{};
+    im.version = PNG_IMAGE_VERSION;
+    if (!png_image_begin_read_from_file(&im, path.c_str())) return false;
+    im.format &= ~PNG_FORMAT_FLAG_COLORMAP;
+    const unsigned channels = PNG_IMAGE_SAMPLE_CHANNELS(im.format);
+    const bool alpha = (im.format & PNG_FORMAT_FLAG_ALPHA) != 0;
+    std::vector<std::uint8_t> native(PNG_IMAGE_SIZE(im));
+    if (!png_image_finish_read(&im, nullptr, native.data(), 0, nullptr)) return false;
+    out.width = static_cast<int>(im.width);
+    out.height = static_cast<int>(im.height);
+    const std::size_t n = std::size_t(out.width) * out.height;
+    out.rgba.assign(n * 4, 255);
+    for (std::size_t i = 0; i < n; ++i) {
+        const std::uint8_t* s = &native[i * channels];
+        std::uint8_t* d = &out.rgba[i * 4];
+        if (channels < 3) {
+            d[0] = d[1] = d[2] = s[0];
+        } else {
+            d[0] = s[0];
+            d[1] = s[1];
+            d[2] = s[2];
+        }
+        if (alpha) d[3] = s[channels - 1];
+    }
+    return true;
+}
+
+long CountRgbDifferences(const TFastDIB& image, const TRgbaImage& reference, bool compareTransparent) {
+    if (image.Width() != reference.width || image.Height() != reference.height) return -1;
+    long differing = 0;
+    for (int y = 0; y < reference.height; ++y)
+        for (int x = 0; x < reference.width; ++x) {
+            const std::uint8_t* p = &reference.rgba[(std::size_t(y) * reference.width + x) * 4];
+            if (!compareTransparent && p[3] == 0) continue;
+            const std::uint32_t want = (std::uint32_t(p[0]) << 16) | (p[1] << 8) | p[2];
+            if (Rgb(image, x, y) != want) ++differing;
+        }
+    return differing;
+}
+
+} // namespace pm::test
