@@ -1,5 +1,7 @@
 #include "imaging/MaskMix.h"
 
+#include "imaging/SimdClones.h"
+
 #include <algorithm>
 #include <cstring>
 #include <stdexcept>
@@ -33,32 +35,43 @@ void PaintMaskRun(TFastDIB& mask, int row, int x0, int x1, std::uint8_t level) {
     if (x0 <= x1) std::memset(mask.Row(row) + x0, level, static_cast<std::size_t>(x1 - x0 + 1));
 }
 
+namespace {
+
+// One row; m = 255 gives the pixel itself, so no pixel needs a branch.
+PM_SIMD_CLONES void MixRow(std::uint8_t* __restrict p, const std::uint8_t* __restrict m, int w,
+                           TColorTriple shadow) {
+    for (int x = 0; x < w; ++x) {
+        const std::uint16_t k = m[x], rest = static_cast<std::uint16_t>(255 - k);
+        p[3 * x] =
+            static_cast<std::uint8_t>(static_cast<std::uint16_t>(k * p[3 * x] + rest * shadow.b) / 255);
+        p[3 * x + 1] =
+            static_cast<std::uint8_t>(static_cast<std::uint16_t>(k * p[3 * x + 1] + rest * shadow.g) / 255);
+        p[3 * x + 2] =
+            static_cast<std::uint8_t>(static_cast<std::uint16_t>(k * p[3 * x + 2] + rest * shadow.r) / 255);
+    }
+}
+
+// One row; the pixels outside the mask are written back as they are.
+PM_SIMD_CLONES void PaintZeroRow(std::uint8_t* __restrict p, const std::uint8_t* __restrict m, int w,
+                                 TColorTriple color) {
+    for (int x = 0; x < w; ++x) {
+        const bool paint = m[x] == 0;
+        p[3 * x] = paint ? color.b : p[3 * x];
+        p[3 * x + 1] = paint ? color.g : p[3 * x + 1];
+        p[3 * x + 2] = paint ? color.r : p[3 * x + 2];
+    }
+}
+
+}  // namespace
+
 void MixThroughMask(TFastDIB& image, const TFastDIB& mask, TColorTriple shadow) {
     CheckPair(image, mask);
-    const int w = image.Width(), h = image.Height();
-    for (int y = 0; y < h; ++y) {
-        const std::uint8_t* m = mask.Row(y);
-        TColorTriple* p = image.Row24(y);
-        for (int x = 0; x < w; ++x) {
-            const unsigned k = m[x];
-            if (k == 255) continue;  // m * v div 255 with m = 255 is v itself
-            const unsigned rest = 255 - k;
-            p[x].b = static_cast<std::uint8_t>((k * p[x].b + rest * shadow.b) / 255);
-            p[x].g = static_cast<std::uint8_t>((k * p[x].g + rest * shadow.g) / 255);
-            p[x].r = static_cast<std::uint8_t>((k * p[x].r + rest * shadow.r) / 255);
-        }
-    }
+    for (int y = 0; y < image.Height(); ++y) MixRow(image.Row(y), mask.Row(y), image.Width(), shadow);
 }
 
 void PaintWhereMaskZero(TFastDIB& image, const TFastDIB& mask, TColorTriple color) {
     CheckPair(image, mask);
-    const int w = image.Width(), h = image.Height();
-    for (int y = 0; y < h; ++y) {
-        const std::uint8_t* m = mask.Row(y);
-        TColorTriple* p = image.Row24(y);
-        for (int x = 0; x < w; ++x)
-            if (m[x] == 0) p[x] = color;
-    }
+    for (int y = 0; y < image.Height(); ++y) PaintZeroRow(image.Row(y), mask.Row(y), image.Width(), color);
 }
 
 }  // namespace pm

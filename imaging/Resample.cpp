@@ -1,6 +1,7 @@
 #include "imaging/Resample.h"
 
 #include "imaging/Arith.h"
+#include "imaging/SimdClones.h"
 
 #include <algorithm>
 #include <cmath>
@@ -10,16 +11,6 @@
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
-#endif
-
-// The pixel loops are plain integer arithmetic, so every instruction set
-// gives the same bits. Where the platform picks a function version at load
-// time, the loops that the baseline cannot vectorise well (a three-way
-// byte split, 32-bit multiplies) also get an AVX2 version.
-#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__) && !defined(__SANITIZE_ADDRESS__)
-#define PM_SIMD_CLONES __attribute__((target_clones("avx2", "default")))
-#else
-#define PM_SIMD_CLONES
 #endif
 
 namespace pm {

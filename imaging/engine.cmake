@@ -1,8 +1,9 @@
-# The resampling loops are plain integer arithmetic over arrays; the
+# The resampling, blur and mask loops are plain integer arithmetic over arrays; the
 # vectoriser of -O3 speeds them up without changing a result (no fast-math,
 # no contraction of floating-point operations).
 set_source_files_properties(
     ${CMAKE_SOURCE_DIR}/imaging/Resample.cpp
     ${CMAKE_SOURCE_DIR}/imaging/Bilinear.cpp
     ${CMAKE_SOURCE_DIR}/imaging/Blur.cpp
+    ${CMAKE_SOURCE_DIR}/imaging/MaskMix.cpp
     PROPERTIES COMPILE_OPTIONS "-O3")

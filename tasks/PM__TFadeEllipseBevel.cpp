@@ -120,7 +120,7 @@ bool TFadeEllipseBevel::Execute(TValueSlot slot) {
 
         MixThroughMask(image, fade, ColorToTriple(Shadow_Color.GetValue(slot)));
         PaintWhereMaskZero(image, inside, ColorToTriple(BG_Color.GetValue(slot)));
-        return CopyFDtoBMP(image, DstBitmap);
+        return CopyFDtoBMP(std::move(image), DstBitmap);
     } catch (...) {
         LogError(kFailure);
         return false;

@@ -59,7 +59,7 @@ bool TFadeRectangleBevel::Execute(TValueSlot slot) {
             PaintMaskRun(mask, h - 1 - i, i + 1, w - i - 2, g);
         }
         MixThroughMask(image, mask, ColorToTriple(Shadow_Color.GetValue(slot)));
-        return CopyFDtoBMP(image, DstBitmap);
+        return CopyFDtoBMP(std::move(image), DstBitmap);
     } catch (...) {
         LogError(kFailure);
         return false;

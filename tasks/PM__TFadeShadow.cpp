@@ -156,7 +156,7 @@ bool TFadeShadow::Execute(TValueSlot slot) {
             LogError("BitBlt failed!");
             return false;
         }
-        return CopyFDtoBMP(k, DstBitmap);
+        return CopyFDtoBMP(std::move(k), DstBitmap);
     } catch (...) {
         LogError("Cannot make \"FadeShadow\" effect!");
         return false;

@@ -49,7 +49,7 @@ bool TFilm::Execute(TValueSlot slot) {
             FillRect(img, x, yb, x + hw, yb + hh, hole);
             if (step < 1) break;
         }
-        return CopyFDtoBMP(img, DstBitmap);
+        return CopyFDtoBMP(std::move(img), DstBitmap);
     } catch (...) {
         LogError("Cannot make \"Film\" effect!");
         return false;

@@ -82,7 +82,7 @@ bool TRectangleBevel::Execute(TValueSlot slot) {
         const TLevelTable bottom = BuildLevelTable(Bottom_Amount.GetValue(slot));
         for (int k = 0; k < t; ++k) ShadeLine(image, h - 1 - k, k + 1, w - k - 2, {bottom, solid});
 
-        return CopyFDtoBMP(image, DstBitmap);
+        return CopyFDtoBMP(std::move(image), DstBitmap);
     } catch (...) {
         LogError(kFailure);
         return false;

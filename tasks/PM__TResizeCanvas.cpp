@@ -160,7 +160,7 @@ bool TResizeCanvas::Compose(TValueSlot slot, const TCanvasLayout& layout, const 
         LogError("Can't copy source bitmap to target canvas!");
         return false;
     }
-    return CopyFDtoBMP(canvas, DstBitmap);
+    return CopyFDtoBMP(std::move(canvas), DstBitmap);
 }
 
 }  // namespace pm

@@ -150,7 +150,7 @@ bool TShadow::Execute(TValueSlot slot) {
             for (int x = 0; x < w; ++x)
                 if (m[x].b | m[x].g | m[x].r) out[x] = in[x];
         }
-        return CopyFDtoBMP(canvas, DstBitmap);
+        return CopyFDtoBMP(std::move(canvas), DstBitmap);
     } catch (...) {
         LogError("Cannot make \"Shadow\" effect!");
         return false;

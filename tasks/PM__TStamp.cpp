@@ -71,7 +71,7 @@ bool TStamp::Execute(TValueSlot slot) {
             LogError("Can't copy source bitmap to target canvas!");
             return false;
         }
-        return CopyFDtoBMP(k, DstBitmap);
+        return CopyFDtoBMP(std::move(k), DstBitmap);
     } catch (...) {
         LogError("Cannot make \"Stamp\" effect!");
         return false;

@@ -54,30 +54,27 @@ TEST(CloneScenario, CopiesEveryTaskTypeWithItsSettings) {
     }
 }
 
-// A task whose settings do not come back as they went out cannot be copied.
-class TForgetful : public TBaseClass {
+// A copy whose settings do not come back as the original's is refused:
+// here the original claims a type whose tasks keep other settings.
+class TImpostor : public TBaseClass {
 public:
-    explicit TForgetful(TRunContext* ctx) : TBaseClass(ctx) { classInfo_ = {"TForgetful", "", "", 0}; }
+    explicit TImpostor(TRunContext* ctx) : TBaseClass(ctx) { classInfo_ = {"TFilm", "", "", 0}; }
     TINIObject& SaveSettings(const std::string& name) override {
         TINIObject& ini = SettingsStore();
         ini.ClearList();
         ini.AddHeader(name, ClassName());
-        ini.AddRecord("Loaded", loaded_ ? "Yes" : "No");
+        ini.AddRecord("Frames", "7");
         return ini;
     }
-    void LoadSettings(const TINIObject&) override { loaded_ = true; }
-
-private:
-    bool loaded_ = false;
 };
 
-TEST(CloneScenario, RefusesASettingThatDoesNotCopy) {
-    TClassRegistry::Instance().Register("TForgetful",
-                                        [](TRunContext* c) { return std::make_unique<TForgetful>(c); });
+TEST(CloneScenario, RefusesACopyWhoseSettingsDiffer) {
+    test::TLogRecorder log;
     TRunContext ctx, other;
     TTaskList list, copy;
-    list.push_back(std::make_unique<TaskRec>(TaskRec{"F", std::make_unique<TForgetful>(&ctx)}));
+    list.push_back(std::make_unique<TaskRec>(TaskRec{"F", std::make_unique<TImpostor>(&ctx)}));
     EXPECT_FALSE(CloneScenario(list, other, copy));
+    EXPECT_TRUE(log.Messages.empty());  // the caller decides what to do
 }
 
 }  // namespace
