@@ -197,7 +197,7 @@ bool TBatchRun::RunParallel(TItemFiles& files, int workerCount) {
 
     bool raised = false;
     int released = 0;
-    {
+    try {
         std::unique_lock lock(mutex);
         while (released < n) {
             changed.wait(lock,
@@ -215,6 +215,12 @@ bool TBatchRun::RunParallel(TItemFiles& files, int workerCount) {
             ++released;
             lock.lock();
         }
+    } catch (...) {
+        // A callback raised an error: the workers finish the files at hand
+        // and stop before the error goes on to fail the item.
+        abandon = true;
+        for (std::thread& t : threads) t.join();
+        throw;
     }
     for (std::thread& t : threads) t.join();
     // A worker that gave up outside a task (out of memory) fails the item

@@ -17,6 +17,7 @@
 #include <filesystem>
 #include <map>
 #include <set>
+#include <stdexcept>
 
 namespace pm {
 namespace {
@@ -278,6 +279,26 @@ TEST_F(ParallelRunTest, TheLastFileStaysInTheContextAsWithOneWorker) {
         EXPECT_EQ(ctx.GeneralObject().BitmapsInfo.SourceFileName, src + "sub/deeper/d.jpg") << jobs;
         EXPECT_EQ(ctx.GeneralObject().SrcBitmap.Width(), 142) << jobs;
         EXPECT_EQ(ctx.CurrentTask, nullptr);
+    }
+}
+
+// An error raised by the caller's callback fails the item like an error
+// raised by a task, and with several workers nothing is left running.
+TEST_F(ParallelRunTest, AnErrorInACallbackFailsTheItem) {
+    for (int jobs : {1, 3}) {
+        TLogRecorder log;
+        TBatchRun run({{src, true, tgt, scenario}, {src, false, tgt, scenario}});
+        run.Jobs = jobs;
+        run.OnFileDone = [](const TBatchRun::TFileDone& d) {
+            if (d.Item == 0 && d.Index == 1) throw std::runtime_error("the caller failed");
+        };
+        EXPECT_FALSE(run.Execute());
+        EXPECT_EQ(run.ItemsFailed(), 1) << jobs;
+        EXPECT_EQ(log.Count("the caller failed"), 1) << jobs;
+        EXPECT_EQ(run.FilesFound(), 13 + 7) << jobs;  // the second item still runs
+        EXPECT_EQ(log.Messages.back().Text(), "Project error(s)!");
+        fs::remove_all(tgt);
+        fs::create_directories(tgt);
     }
 }
 
