@@ -14,6 +14,7 @@
 #include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace pm {
 
@@ -24,7 +25,9 @@ TPM_TaskTestForm::TPM_TaskTestForm(QWidget* parent)
     setAttribute(Qt::WA_ShowWithoutActivating);
     BuildLayout();
     move(20, 340);
-    setFixedSize(ScaledPx(this, kClientWidth), std::max(ScaledPx(this, kClientHeight), sizeHint().height()));
+    // The frames keep their 120 pixels; the rest grows with the font.
+    setFixedSize(ScaledPx(this, kClientWidth),
+                 std::max(ScaledPx(this, kClientHeight), kFrameSize + ShowBeforeCB->sizeHint().height() + 12));
 }
 
 void TPM_TaskTestForm::BuildLayout() {
