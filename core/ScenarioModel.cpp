@@ -10,7 +10,7 @@ namespace pm {
 
 TScenarioModel::TScenarioModel(TRunContext& ctx, const TTaskInfoList& taskInfos, IDialogs& dialogs,
                                IMainView& view, IEditorPage& editor)
-    : ctx_(ctx), taskInfos_(taskInfos), dialogs_(dialogs), view_(view), editor_(editor) {}
+    : ctx_(ctx), taskInfos_(taskInfos), dialogs_(dialogs), view_(view), editor_(&editor) {}
 
 bool TScenarioModel::SC_CreateNewAllowed(const std::string& question) {
     if (!ScenarioOpen) return true;
@@ -89,9 +89,9 @@ void TScenarioModel::AddTask(const std::string& typeName, const std::string& nam
         ctx_.CurrentTaskRec = Entries[static_cast<std::size_t>(pos)].get();
         view_.TaskListChanged();
         TBaseClass& t = *ctx_.CurrentTask;
-        t.PrepareEditor(editor_);
-        t.ShowSettings(editor_, vsDefault);
-        t.ReadSettings(editor_, vsCurrent);
+        t.PrepareEditor(*editor_);
+        t.ShowSettings(*editor_, vsDefault);
+        t.ReadSettings(*editor_, vsCurrent);
     } catch (const std::exception&) {
         LogNew(lmError, {{"Can't add new task \"", LogErrorColor},
                          {typeName, LogValueColor},
@@ -106,7 +106,7 @@ void TScenarioModel::ChangeTask(const std::string& typeName, const std::string& 
         // The new task is complete before the old one goes, so a failure
         // leaves the entry as it was instead of without a task.
         std::unique_ptr<TBaseClass> task = MakeTask(typeName, &ctx_);
-        task->ReadSettings(editor_, vsCurrent);
+        task->ReadSettings(*editor_, vsCurrent);
         rec.Task = std::move(task);
         rec.Name = name;
         ctx_.CurrentTask = rec.Task.get();
@@ -147,16 +147,18 @@ void TScenarioModel::MM_ScOpenClick() {
                     allTaken = false;
                     break;
                 }
-                ctx_.CurrentTask->PrepareEditor(editor_);
+                ctx_.CurrentTask->PrepareEditor(*editor_);
             }
             if (allTaken) {
                 ScenarioFileName = *file;
                 InitialDir = DirectoryPart(*file);
                 Selected = 0;
+                // Open before the page is shown: showing it selects the first
+                // task and sets the buttons, which depend on an open scenario.
+                ScenarioOpen = true;
                 view_.TaskListChanged();
                 view_.UpdateTaskButtons();
                 view_.ShowScenarioPage();
-                ScenarioOpen = true;
                 LogAppend(lmInfo, {{"Complete.", LogDoneColor}});
             }
         }
@@ -194,10 +196,10 @@ void TScenarioModel::SC_Save() {
     if (SaveTaskList(ctx_, Entries, ScenarioFileName, Selected)) InitialDir = DirectoryPart(ScenarioFileName);
 }
 
-bool TScenarioModel::SaveTaskList(TRunContext& ctx, TTaskList& list, const std::string& fileName, int reselect) {
-    LogNew(lmInfo, {{"Saving scenario file \"", LogTextColor},
-                    {fileName, LogValueColor},
-                    {"\" ... ", LogTextColor}});
+bool TScenarioModel::SaveTaskList(TRunContext& ctx, TTaskList& list, const std::string& fileName,
+                                  int reselect) {
+    LogNew(lmInfo,
+           {{"Saving scenario file \"", LogTextColor}, {fileName, LogValueColor}, {"\" ... ", LogTextColor}});
     if (list.empty()) {
         LogNew(lmWarning, {{"No items for saving!", LogTextColor}});
         return false;

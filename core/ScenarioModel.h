@@ -46,6 +46,9 @@ public:
     // Exchanges two lines (move up / down).
     void Exchange(int a, int b);
 
+    // The editor widgets new and changed tasks are read from (not owned).
+    void SetEditorPage(IEditorPage& editor) { editor_ = &editor; }
+
     // Writes `list` to a scenario file (sections Task1..TaskN) through the
     // backup copy; logs like SC_Save. Shared with the command line.
     static bool SaveTaskList(TRunContext& ctx, TTaskList& list, const std::string& fileName, int reselect);
@@ -55,7 +58,7 @@ private:
     const TTaskInfoList& taskInfos_;
     IDialogs& dialogs_;
     IMainView& view_;
-    IEditorPage& editor_;
+    IEditorPage* editor_;
 };
 
 }  // namespace pm

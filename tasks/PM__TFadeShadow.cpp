@@ -7,6 +7,7 @@
 #include "imaging/Blur.h"
 #include "imaging/Colors.h"
 #include "imaging/Drawing.h"
+#include "imaging/FadeRamp.h"
 #include "imaging/Limits.h"
 #include "log/WriteLog.h"
 
@@ -64,17 +65,7 @@ void PaintCorners(TFastDIB& k, const TFadeShadow::TLayout& l, int s, const std::
 std::vector<TColorTriple> FadeRamp(TColor shadowColor, TColor backgroundColor, int thickness) {
     const int s = std::max(thickness, 0);
     if (s > kMaxImageSide) throw std::length_error("Shadow too wide");
-    const TColorTriple sc = ColorToTriple(shadowColor), bc = ColorToTriple(backgroundColor);
-    std::vector<TColorTriple> ramp(static_cast<std::size_t>(s) + 1);
-    const auto step = [](std::uint8_t from, std::uint8_t to, int n) {
-        return static_cast<std::uint8_t>(from + MulDiv(n, to - from, 255));
-    };
-    for (int n = 0; n < 256; ++n) {
-        const TColorTriple c = {step(sc.b, bc.b, n), step(sc.g, bc.g, n), step(sc.r, bc.r, n)};
-        const int lo = MulDiv(n, s, 256), hi = MulDiv(n + 1, s, 256);
-        std::fill(ramp.begin() + lo, ramp.begin() + hi + 1, c);
-    }
-    return ramp;
+    return FadeRamp(ColorToTriple(shadowColor), ColorToTriple(backgroundColor), s, s + 1);
 }
 
 TFadeShadow::TFadeShadow(TRunContext* context)

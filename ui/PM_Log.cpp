@@ -3,6 +3,7 @@
 #include "log/WriteLog.h"
 #include "ui/UiColors.h"
 
+#include <QCloseEvent>
 #include <QVBoxLayout>
 
 namespace pm {
@@ -36,6 +37,11 @@ void TPM_LogForm::ShowLogWindow(bool visible) {
     const QString caption = MenuCaption(visible);
     if (OnShowChanged) OnShowChanged(visible, caption);
     emit LogWindowShown(visible, caption);
+}
+
+void TPM_LogForm::closeEvent(QCloseEvent* event) {
+    event->ignore();
+    ShowLogWindow(false);
 }
 
 void TPM_LogForm::ApplyGeometry(const TConfig& config) {

@@ -33,6 +33,11 @@ public:
 signals:
     void LogWindowShown(bool shown, const QString& menuCaption);
 
+protected:
+    // The window has no close box; a close request from the desktop hides it
+    // the way the menu does, so the menu caption stays right.
+    void closeEvent(QCloseEvent* event) override;
+
 private:
     TKX_LogConsole* console_;
     TConfig* config_ = nullptr;

@@ -44,9 +44,9 @@ void Scramble(TFastDIB& d, unsigned seed) {
         q = {std::uint8_t(rng()), std::uint8_t(rng()), std::uint8_t(rng()), std::uint8_t(rng())};
 }
 
-TFastDIB FromBytes(const test::BmpSpec& spec) {
+TFastDIB FromBytes(const test::BmpLayout& layout) {
     TFastDIB d;
-    EXPECT_TRUE(d.LoadFromStream(test::MakeBmp(spec)));
+    EXPECT_TRUE(d.LoadFromStream(test::MakeBmp(layout)));
     return d;
 }
 

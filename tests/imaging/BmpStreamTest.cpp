@@ -9,7 +9,7 @@
 namespace pm {
 namespace {
 
-using test::BmpSpec;
+using test::BmpLayout;
 using test::MakeBmp;
 
 std::uint32_t Rd32(const std::vector<std::uint8_t>& s, std::size_t at) {
@@ -251,7 +251,7 @@ TEST(BmpLoad, ShortPixelAreaZeroFilledOrRefused) {
 TEST(BmpLoad, HostileHeadersAreRejected) {
     struct Case {
         const char* what;
-        BmpSpec spec;
+        BmpLayout layout;
         const char* error;
     } cases[] = {
         {"header size 66", {.headerSize = 66}, "Unknown bitmap header"},
@@ -279,7 +279,7 @@ TEST(BmpLoad, HostileHeadersAreRejected) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        auto bytes = MakeBmp(c.spec);
+        auto bytes = MakeBmp(c.layout);
         TFastDIB d;
         d.SetSize(2, 2, 24);
         std::string error;

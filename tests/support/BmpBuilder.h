@@ -8,7 +8,7 @@
 
 namespace pm::test {
 
-struct BmpSpec {
+struct BmpLayout {
     std::uint32_t headerSize = 40; // 12 writes the OS/2 1.x core header
     std::int32_t width = 1;
     std::int32_t height = 1;
@@ -33,7 +33,7 @@ inline void Put(std::vector<std::uint8_t>& o, std::uint64_t v, int bytes) {
     for (int i = 0; i < bytes; ++i) o.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
 }
 
-inline std::vector<std::uint8_t> MakeBmp(const BmpSpec& s) {
+inline std::vector<std::uint8_t> MakeBmp(const BmpLayout& s) {
     std::vector<std::uint8_t> info;
     Put(info, s.headerSize, 4);
     if (s.headerSize == 12) {

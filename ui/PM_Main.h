@@ -1,0 +1,227 @@
+#pragma once
+// The main window: menus, the project page and the scenario page. Every
+// command runs the project and scenario models; the window only moves values
+// between them and its widgets and keeps the enabled states.
+#include "batch/ProjectModel.h"
+#include "core/ClassRegistry.h"
+#include "core/Config.h"
+#include "core/MainView.h"
+#include "core/MemoryEditorPage.h"
+#include "core/RunContext.h"
+#include "core/ScenarioModel.h"
+#include "ui/QtDialogs.h"
+#include "ui/TaskWindows.h"
+
+#include <QMainWindow>
+#include <memory>
+
+class QAction;
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QListWidget;
+class QProgressBar;
+class QStackedWidget;
+class QToolButton;
+
+namespace pm {
+
+class TKX_Button;
+class TKX_FileDirComboBox;
+class TPM_ConfigForm;
+class TPM_LogForm;
+
+// Forwards the engine's questions to the dialogs in use.
+class TDialogsProxy : public IDialogs {
+public:
+    explicit TDialogsProxy(IDialogs* target) : target_(target) {}
+    void SetTarget(IDialogs* target) { target_ = target; }
+    bool Confirm(const std::string& text, const std::string& caption, TMsgIcon icon,
+                 bool defaultYes) override {
+        return target_->Confirm(text, caption, icon, defaultYes);
+    }
+    std::optional<std::string> OpenFile(const std::string& title, const std::string& dir,
+                                        const std::string& filter, const std::string& ext) override {
+        return target_->OpenFile(title, dir, filter, ext);
+    }
+    std::optional<std::string> SaveFile(const std::string& title, const std::string& dir,
+                                        const std::string& filter, const std::string& ext) override {
+        return target_->SaveFile(title, dir, filter, ext);
+    }
+    void ShowMessage(const std::string& text, const std::string& caption, TMsgIcon icon) override {
+        target_->ShowMessage(text, caption, icon);
+    }
+
+private:
+    IDialogs* target_;
+};
+
+class TPM_MainForm : public QMainWindow, public IMainView {
+    Q_OBJECT
+
+public:
+    static constexpr const char* kCaption = "Pixmill 0.6";
+    static constexpr const char* kQuitQuestion = "Some project or scenario already loaded.\r\nReally quit?";
+
+    explicit TPM_MainForm(QWidget* parent = nullptr);
+    ~TPM_MainForm() override;
+
+    // Collaborators (not owned). Null goes back to the default: Qt dialogs,
+    // no task editor or test window, no log window.
+    void SetDialogs(IDialogs* dialogs);
+    void SetTaskWindows(ITaskWindows* windows);
+    ITaskWindows& TaskWindows() { return *taskWindows_; }
+    void SetLogForm(TPM_LogForm* form);
+    TPM_LogForm* LogForm() const { return logForm_; }
+    TPM_ConfigForm* ConfigForm() const { return configForm_; }
+
+    // The directory of pixmill.ini, the default log file and the relative
+    // defaults; by default the program directory, or the user's
+    // configuration directory when that is not writable.
+    void SetProgramDirectory(const std::string& dir);
+    const std::string& ProgramDir() const { return programDir_; }
+    std::string ConfigPath() const { return programDir_ + "pixmill.ini"; }
+
+    // The start-up sequence; false (after the "Fatal error" box) when it failed.
+    bool Startup();
+    // Closes the project and the scenario, frees the registry, saves the
+    // configuration and closes the log file. Runs once.
+    void Shutdown();
+    bool IsShutDown() const { return shutDown_; }
+
+    TConfig& Config() { return config_; }
+    TRunContext& Context() { return ctx_; }
+    TScenarioModel& Scenario() { return scenario_; }
+    TProjectModel& Project() { return project_; }
+    const TTaskInfoList& TaskInfos() const { return taskInfos_; }
+
+    TEditorMode EditorMode = TEditorMode::ExistingTask;
+    // Set by Enter in the test window's file list, cleared by every test that runs.
+    bool TestPending = false;
+
+    int SelectedTaskRow() const { return scenario_.Selected; }
+    TTestMode TestModeIndex() const;
+
+    // Menu commands.
+    void MM_PrNewClick();
+    void MM_PrOpenClick();
+    void MM_PrSaveClick();
+    void MM_PrSaveAsClick();
+    void MM_PrCloseClick();
+    void MM_ScNewClick();
+    void MM_ScOpenClick();
+    void MM_ScSaveClick();
+    void MM_ScSaveAsClick();
+    void MM_ScCloseClick();
+    void MM_ConfigClick();
+    void MM_ShowWindowClick();
+    void MM_wProjectClick();
+    void MM_wScenarioClick();
+
+    // Scenario page.
+    void TaskListClick();
+    void SelectTask();
+    void NewTaskClick();
+    void EditTaskClick();
+    void DeleteTaskClick();
+    void MoveTaskUpClick();
+    void MoveTaskDownClick();
+    void TaskListEnter();
+    void FullTestClick();
+    void UpdateTestWindow();
+    // The settings dialog's Apply, for the windows it reaches.
+    void ApplySettings();
+
+    // Project page.
+    void RunProjectClick();
+
+    // IMainView
+    void UpdateMenus() override;
+    // Opening or creating a document shows its page without the menu's
+    // "Activation" message, which would take the document's "Complete".
+    void ShowProjectPage() override { ShowPage(0, false); }
+    void ShowScenarioPage() override { ShowPage(1, false); }
+    void HidePageArea() override;
+    void FocusTaskList() override;
+    void HideTaskEditor() override { taskWindows_->HideEditor(); }
+    void ClearTestWindow() override { taskWindows_->ClearTestWindow(); }
+    void TaskListChanged() override;
+    void SelectTaskInEditor() override { SelectTask(); }
+    void UpdateTaskButtons() override;
+    void UpdateProjectButtons() override;
+    void ProjectListChanged() override;
+    void ProjectEditorChanged() override;
+    void ProcessMessages() override;
+    bool ProjectOpen() const override { return project_.ProjectOpen; }
+    bool ScenarioOpen() const override { return scenario_.ScenarioOpen; }
+
+    // Menu.
+    QAction *MM_PrNew, *MM_PrOpen, *MM_PrSave, *MM_PrSaveAs, *MM_PrClose;
+    QAction *MM_ScNew, *MM_ScOpen, *MM_ScSave, *MM_ScSaveAs, *MM_ScClose;
+    QAction *MM_Config, *MM_ShowLog, *MM_wProject, *MM_wScenario, *MM_Quit;
+    QToolButton* MM_QuitButton;
+
+    QStackedWidget* NoteBook;
+    // Project page.
+    QGroupBox* GB1;
+    QListWidget* PR_ItemList;
+    TKX_Button *PR_Up, *PR_Down, *PR_Delete;
+    QGroupBox* GB2;
+    TKX_FileDirComboBox *PR_Source, *PR_Target, *PR_Scenario;
+    QCheckBox* PR_ScanSubDir;
+    TKX_Button *PR_Add, *PR_Replace;
+    QProgressBar* ProgressBar;
+    TKX_Button* RunProject;
+    // Scenario page.
+    QListWidget* TaskList;
+    TKX_Button *NewTask, *EditTask, *DeleteTask, *MoveTaskUp, *MoveTaskDown;
+    QLabel* Label1;
+    QComboBox* TestMode;
+    TKX_Button* FullTest;
+
+signals:
+    // The window closed for good (after Shutdown).
+    void Closed();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void CreateMenus();
+    QWidget* CreateProjectPage();
+    QWidget* CreateScenarioPage();
+    void FitWindow();
+    void ShowPage(int page, bool logActivation);
+    void InitializeMainWindow();
+    void InitializeConfigForm();
+    // Both models remember the last directory; the configuration keeps it.
+    void SyncInitialDir();
+    void ItemEditorChanged();
+    void TaskListRowChanged(int row);
+    void ItemListRowChanged(int row);
+    void FormKeyDown(QKeyEvent* event, bool& handled);
+    void FormActivate();
+    void ApplyLogMenuCaption(const QString& caption);
+
+    std::string programDir_;
+    TConfig config_;
+    TRunContext ctx_;
+    TTaskInfoList taskInfos_;
+    TQtDialogs qtDialogs_;
+    TDialogsProxy dialogs_;
+    ITaskWindows noTaskWindows_;
+    ITaskWindows* taskWindows_ = &noTaskWindows_;
+    TMemoryEditorPage memoryEditor_;
+    TScenarioModel scenario_;
+    TProjectModel project_;
+    TPM_LogForm* logForm_ = nullptr;
+    TPM_ConfigForm* configForm_ = nullptr;
+    bool shutDown_ = false;
+    bool fillingLists_ = false;
+    bool fillingEditor_ = false;
+};
+
+}  // namespace pm
