@@ -26,8 +26,8 @@ TPM_TaskTestForm::TPM_TaskTestForm(QWidget* parent)
     BuildLayout();
     move(20, 340);
     // The frames keep their 120 pixels; the rest grows with the font.
-    setFixedSize(ScaledPx(this, kClientWidth),
-                 std::max(ScaledPx(this, kClientHeight), kFrameSize + ShowBeforeCB->sizeHint().height() + 12));
+    setFixedSize(ScaledPx(this, kClientWidth), std::max(ScaledPx(this, kClientHeight),
+                                                        kFrameSize + ShowBeforeCB->sizeHint().height() + 12));
 }
 
 void TPM_TaskTestForm::BuildLayout() {

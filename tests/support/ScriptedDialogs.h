@@ -4,14 +4,7 @@
 // No / cancelled.
 #include "core/Dialogs.h"
 
-// Qt Test programs define PIXMILL_QT_TEST; the others use GoogleTest.
-#ifdef PIXMILL_QT_TEST
-#include <QTest>
-#define PM_SCRIPT_FAILURE(text) QTest::qFail((text).c_str(), __FILE__, __LINE__)
-#else
 #include <gtest/gtest.h>
-#define PM_SCRIPT_FAILURE(text) ADD_FAILURE() << (text)
-#endif
 
 #include <deque>
 #include <optional>
@@ -51,7 +44,7 @@ class TScriptedDialogs : public IDialogs {
                  bool defaultYes) override {
         Questions.push_back({text, caption, icon, defaultYes});
         if (Answers.empty()) {
-            PM_SCRIPT_FAILURE("Unexpected question: " + text);
+            ADD_FAILURE() << "Unexpected question: " << text;
             return false;
         }
         bool a = Answers.front();
@@ -80,7 +73,7 @@ class TScriptedDialogs : public IDialogs {
     std::optional<std::string> NextFile(FileRequest request) {
         FileRequests.push_back(request);
         if (Files.empty()) {
-            PM_SCRIPT_FAILURE("Unexpected file request: " + request.Title);
+            ADD_FAILURE() << "Unexpected file request: " << request.Title;
             return std::nullopt;
         }
         std::optional<std::string> f = Files.front();

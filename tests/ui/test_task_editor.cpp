@@ -2,12 +2,13 @@
 // scenario file, creating, retyping and resetting tasks, and the name rule.
 #include "core/PM_Utils.h"
 #include "core/StringUtils.h"
-#include "support/TaskBench.h"
+#include "support/TaskRig.h"
 #include "support/TempDir.h"
 #include "tasks/PM__TLoadFromFile.h"
 #include "tasks/PM__TSaveToFile.h"
 #include "tasks/PM__TShadow.h"
 #include "tasks/PM__TStamp.h"
+#include "tasks/StandardClasses.h"
 #include "ui/KX_Button.h"
 #include "ui/KX_ColorComboBox.h"
 #include "ui/KX_Edit.h"
@@ -19,12 +20,15 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QDialog>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QPlainTextEdit>
 #include <QStackedWidget>
 #include <QTest>
 #include <QToolButton>
 #include <QTreeWidget>
+#include <QWindow>
 #include <map>
 #include <set>
 
@@ -34,8 +38,8 @@ using namespace pm::test;
 namespace {
 
 // The page of a type (by registry position).
-QWidget* PageOf(TTaskBench& b, int type) {
-    return b.editor.Main_NB->widget(b.types[type].Info.PageIndex);
+QWidget* PageOf(TTaskRig& b, int type) {
+    return b.editor.Main_NB->widget(b.form.TaskInfos()[type].Info.PageIndex);
 }
 
 // The named setting widgets of a page, including those on hidden sub-pages.
@@ -124,16 +128,22 @@ std::set<std::string> ChangedKeys(TBaseClass& a, TBaseClass& fresh) {
     return changed;
 }
 
-int RowOfType(TTaskBench& b, const std::string& className) {
-    for (int i = 0; i < b.model->Count(); ++i)
-        if (b.model->Entries[std::size_t(i)]->Task->ClassName() == className) return i;
-    return -1;
-}
-
 QStringList TypeEntries(const TPM_TaskEditForm& e) {
     QStringList l;
     for (int i = 0; i < e.TaskTypeCB->count(); ++i) l << e.TaskTypeCB->itemText(i);
     return l;
+}
+
+// The window system moves the focus to the window of `w` (a click on it).
+void Focus(QWidget* w) {
+    w->windowHandle()->requestActivate();
+    QTRY_COMPARE(QGuiApplication::focusWindow(), w->windowHandle());
+}
+
+// The settings dialog's "Allow to change type of task", applied.
+void AllowTypeChange(TTaskRig& b, bool allow) {
+    b.form.Config().AllowChangeTaskType = allow;
+    b.form.ApplySettings();
 }
 
 void ChooseType(TPM_TaskEditForm& e, const QString& caption) {
@@ -149,8 +159,10 @@ class TestTaskEditor : public QObject {
     Q_OBJECT
 
 private slots:
+    void initTestCase() { RegisterStandardClasses(); }
+
     void pagesFollowTheRegistry() {
-        TTaskBench b;
+        TTaskRig b;
         QCOMPARE(b.editor.Main_NB->count(), 11);
         for (int i = 0; i < 11; ++i)
             QCOMPARE(b.editor.Main_NB->widget(i)->objectName(), kTaskPageCaptions[i]);
@@ -163,6 +175,7 @@ private slots:
         QCOMPARE(rc->currentIndex(), 1);
         b.editor.findChild<QComboBox*>("stfFormat")->setCurrentIndex(1);
         QCOMPARE(stf->currentIndex(), 1);
+        QVERIFY(b.dialogs.Unexpected.empty());
     }
 
     void everyPageRoundTripsThroughAScenarioFile_data() {
@@ -176,16 +189,16 @@ private slots:
         std::map<QString, QString> edited;
         const std::string className = TaskTypeNames()[std::size_t(type)];
         {
-            TTaskBench b;
+            TTaskRig b;
             b.NewScenario();
-            const int row = RowOfType(b, className);
+            const int row = b.RowOfType(className);
             b.Select(row);
-            QCOMPARE(b.editor.Main_NB->currentIndex(), b.types[type].Info.PageIndex);
+            QCOMPARE(b.editor.Main_NB->currentIndex(), b.form.TaskInfos()[type].Info.PageIndex);
             QCOMPARE(b.editor.btn1->text(), QString("Save settings"));
 
             // The page shows the defaults.
-            auto fresh = MakeTask(className, &b.ctx);
-            auto probe = MakeTask(className, &b.ctx);
+            auto fresh = MakeTask(className, &b.form.Context());
+            auto probe = MakeTask(className, &b.form.Context());
             probe->ReadSettings(b.editor.Page(), vsCurrent);
             QVERIFY(ChangedKeys(*probe, *fresh).empty());
 
@@ -193,7 +206,7 @@ private slots:
             EditEveryWidget(PageOf(b, type));
             edited = Snapshot(PageOf(b, type));
             b.editor.btn1->click();
-            TBaseClass& saved = *b.model->Entries[std::size_t(row)]->Task;
+            TBaseClass& saved = *b.form.Scenario().Entries[std::size_t(row)]->Task;
             std::set<std::string> expected = SettingKeys(saved);
             if (className == "TLoadFromFile") {
                 expected.clear();
@@ -204,19 +217,18 @@ private slots:
             if (className == "TSaveToFile")
                 QCOMPARE(static_cast<TSaveToFile&>(saved).JPEG_Comment.GetValue(vsCurrent),
                          std::string("line 1\r\nline 2"));
-            QVERIFY(TScenarioModel::SaveTaskList(b.ctx, b.model->Entries, file, row));
+            QVERIFY(TScenarioModel::SaveTaskList(b.form.Context(), b.form.Scenario().Entries, file, row));
             QVERIFY2(b.editor.Page().UnknownWidgets().isEmpty(),
                      qPrintable(b.editor.Page().UnknownWidgets().join(", ")));
         }
         // A fresh program opens the file and shows the same values.
-        TTaskBench b;
-        TTaskList loaded;
-        QVERIFY(ReadScenario(b.ctx, file, loaded));
-        b.model->Entries = std::move(loaded);
-        b.model->ScenarioOpen = true;
-        b.Select(RowOfType(b, className));
+        TTaskRig b;
+        b.dialogs.File(file);
+        b.form.MM_ScOpenClick();
+        b.Select(b.RowOfType(className));
         QCOMPARE(Snapshot(PageOf(b, type)), edited);
         QVERIFY(b.editor.Page().UnknownWidgets().isEmpty());
+        QVERIFY(b.dialogs.Unexpected.empty());
     }
 
     void newTaskCompactModeAndInsertion_data() {
@@ -229,15 +241,15 @@ private slots:
     void newTaskCompactModeAndInsertion() {
         QFETCH(int, selected);
         QFETCH(int, inserted);
-        TTaskBench b;
+        TTaskRig b;
         b.NewScenario(selected);
-        b.page.NewTask = true;
-        b.session->NewTaskClick();
+        b.form.NewTaskClick();
         QCOMPARE(b.editor.windowTitle(), QString("New task ..."));
         QCOMPARE(b.editor.height(), ScaledPx(&b.editor, 120));
         QVERIFY(b.editor.GroupBox2->isHidden());
         QVERIFY(b.editor.DefaultBtn->isHidden() && b.editor.ApplyEffect_B->isHidden());
-        QVERIFY(!b.page.NewTask && !b.page.EditTask && !b.page.FullTest);
+        QVERIFY(!b.form.NewTask->isEnabled() && !b.form.EditTask->isEnabled() &&
+                !b.form.FullTest->isEnabled());
         QCOMPARE(b.editor.btn1->text(), QString("Create task"));
         // Neither loading nor saving can be chosen; the name follows the type.
         QStringList entries = TypeEntries(b.editor);
@@ -248,18 +260,19 @@ private slots:
         QCOMPARE(b.editor.TaskName->text(), QString("Make border \"Film\""));
 
         b.editor.btn1->click();
-        QCOMPARE(b.model->Count(), 12);
-        QCOMPARE(b.model->Selected, inserted);
-        QCOMPARE(b.model->Entries[std::size_t(inserted)]->Name, std::string("Make border \"Film\""));
-        QCOMPARE(b.model->Entries[std::size_t(inserted)]->Task->ClassName(), std::string("TFilm"));
-        QCOMPARE(b.model->Entries.back()->Task->ClassName(), std::string("TSaveToFile"));
-        QCOMPARE(b.session->EditorMode, TTaskSession::emExistingTask);
+        QCOMPARE(b.form.Scenario().Count(), 12);
+        QCOMPARE(b.form.Scenario().Selected, inserted);
+        QCOMPARE(b.form.Scenario().Entries[std::size_t(inserted)]->Name, std::string("Make border \"Film\""));
+        QCOMPARE(b.form.Scenario().Entries[std::size_t(inserted)]->Task->ClassName(), std::string("TFilm"));
+        QCOMPARE(b.form.Scenario().Entries.back()->Task->ClassName(), std::string("TSaveToFile"));
+        QCOMPARE(b.form.EditorMode, TEditorMode::ExistingTask);
         QCOMPARE(b.editor.btn1->text(), QString("Save settings"));
         QCOMPARE(b.editor.height(), ScaledPx(&b.editor, 320));
         QVERIFY(!b.editor.GroupBox2->isHidden() && !b.editor.DefaultBtn->isHidden());
         QCOMPARE(b.editor.Main_NB->currentWidget()->objectName(), QString("FX7"));
         QCOMPARE(b.editor.windowTitle(), QString("Task setting [ Make border \"Film\" ]"));
-        QVERIFY(b.page.NewTask && b.page.DeleteTask);
+        QVERIFY(b.form.NewTask->isEnabled() && b.form.DeleteTask->isEnabled());
+        QVERIFY(b.dialogs.Unexpected.empty());
     }
 
     void cancellingANewTaskAsksAndReloads_data() {
@@ -269,61 +282,70 @@ private slots:
     }
     void cancellingANewTaskAsksAndReloads() {
         QFETCH(bool, create);
-        TTaskBench b;
+        TTaskRig b;
         b.NewScenario(2);
-        b.session->NewTaskClick();
+        b.form.NewTaskClick();
         b.dialogs.Answer(create);
         b.editor.btn2->click();
         QCOMPARE(b.dialogs.Questions.size(), std::size_t(1));
         QCOMPARE(b.dialogs.Questions[0].Text, std::string("Create new task?"));
         QVERIFY(b.dialogs.Questions[0].DefaultYes);
-        QCOMPARE(b.model->Count(), create ? 12 : 11);
-        QCOMPARE(b.model->Selected, create ? 3 : 2);
+        QCOMPARE(b.form.Scenario().Count(), create ? 12 : 11);
+        QCOMPARE(b.form.Scenario().Selected, create ? 3 : 2);
         // The selected row is loaded again in existing-task mode.
-        QCOMPARE(b.session->EditorMode, TTaskSession::emExistingTask);
-        QCOMPARE(b.editor.TaskName->text(),
-                 QString::fromStdString(b.model->Entries[std::size_t(b.model->Selected)]->Name));
+        QCOMPARE(b.form.EditorMode, TEditorMode::ExistingTask);
+        QCOMPARE(
+            b.editor.TaskName->text(),
+            QString::fromStdString(b.form.Scenario().Entries[std::size_t(b.form.Scenario().Selected)]->Name));
         QVERIFY(!b.editor.DefaultBtn->isHidden() && !b.editor.ApplyEffect_B->isHidden());
+        QVERIFY(b.dialogs.Unexpected.empty());
     }
 
     void typeOfAMiddleTaskChanges() {
-        TTaskBench b;
-        b.session->ApplyAllowChangeTaskType(true);
+        TTaskRig b;
+        TTempDir pictures;
+        WriteTestImage(pictures.Path("a.bmp"), 120, 90);
+        b.ChooseTestFolder(pictures.Dir());
+        AllowTypeChange(b, true);
         b.NewScenario();
-        const int row = RowOfType(b, "TShadow");
+        const int row = b.RowOfType("TShadow");
         b.Select(row);
         QVERIFY(b.editor.TaskTypeCB->isEnabled());
         QCOMPARE(TypeEntries(b.editor).size(), 9);
-        b.editor.ApplyEffect_B->setEnabled(true);
+        QVERIFY(b.editor.ApplyEffect_B->isEnabled() && b.form.FullTest->isEnabled());
         ChooseType(b.editor, "Border: \"Stamp\"");
         QCOMPARE(b.editor.Main_NB->currentWidget()->objectName(), QString("FX8"));
         // No test of settings that belong to another type.
         QVERIFY(!b.editor.ApplyEffect_B->isEnabled());
-        QVERIFY(!b.page.FullTest);
+        QVERIFY(!b.form.FullTest->isEnabled());
         b.editor.findChild<TKX_Edit*>("FX8_Radius")->setText("42");
         b.editor.btn1->click();
 
-        QCOMPARE(b.model->Count(), 11);
-        auto* stamp = dynamic_cast<TStamp*>(b.model->Entries[std::size_t(row)]->Task.get());
+        QCOMPARE(b.form.Scenario().Count(), 11);
+        auto* stamp = dynamic_cast<TStamp*>(b.form.Scenario().Entries[std::size_t(row)]->Task.get());
         QVERIFY(stamp);
         QCOMPARE(stamp->Radius.GetValue(vsCurrent), 42);
-        QCOMPARE(b.model->Entries[std::size_t(row)]->Name, std::string("Make border \"Shadow\""));
-        QCOMPARE(b.ctx.CurrentTask, static_cast<TBaseClass*>(stamp));
+        QCOMPARE(b.form.Scenario().Entries[std::size_t(row)]->Name, std::string("Make border \"Shadow\""));
+        QCOMPARE(b.form.Context().CurrentTask, static_cast<TBaseClass*>(stamp));
+        // Saved: the settings belong to the task's type again.
+        QVERIFY(b.editor.ApplyEffect_B->isEnabled() && b.form.FullTest->isEnabled());
+        QVERIFY(b.dialogs.Unexpected.empty());
     }
 
     void typeListFollowsTheSettingAndNeverRetypesTheEnds() {
-        TTaskBench b;
+        TTaskRig b;
         b.NewScenario(0);
         QCOMPARE(TypeEntries(b.editor).size(), 11);
         QCOMPARE(b.editor.TaskTypeCB->currentText(), QString("File: Load from file"));
-        b.session->ApplyAllowChangeTaskType(true);
+        AllowTypeChange(b, true);
         QVERIFY(!b.editor.TaskTypeCB->isEnabled());
         b.Select(10);
         QVERIFY(!b.editor.TaskTypeCB->isEnabled());
         b.Select(5);
         QVERIFY(b.editor.TaskTypeCB->isEnabled());
-        b.session->ApplyAllowChangeTaskType(false);
+        AllowTypeChange(b, false);
         QVERIFY(!b.editor.TaskTypeCB->isEnabled());
+        QVERIFY(b.dialogs.Unexpected.empty());
     }
 
     void defaultSettings_data() {
@@ -333,15 +355,15 @@ private slots:
     }
     void defaultSettings() {
         QFETCH(bool, yes);
-        TTaskBench b;
+        TTaskRig b;
         b.NewScenario();
-        const int row = RowOfType(b, "TShadow");
+        const int row = b.RowOfType("TShadow");
         b.Select(row);
         auto* x = b.editor.findChild<TKX_Edit*>("FX2_Shadow_X");
         b.editor.TaskName->setText("Drop shadow");
         x->setText("20");
         b.editor.btn1->click();
-        auto& shadow = static_cast<TShadow&>(*b.model->Entries[std::size_t(row)]->Task);
+        auto& shadow = static_cast<TShadow&>(*b.form.Scenario().Entries[std::size_t(row)]->Task);
         QCOMPARE(shadow.Shadow_X.GetValue(vsCurrent), 20);
 
         b.dialogs.Answer(yes);
@@ -353,35 +375,61 @@ private slots:
         QCOMPARE(x->text(), QString(yes ? "6" : "20"));
         QCOMPARE(b.editor.TaskName->text(), QString(yes ? "Make border \"Shadow\"" : "Drop shadow"));
         // Nothing is stored until the settings are saved.
-        auto& now = static_cast<TShadow&>(*b.model->Entries[std::size_t(row)]->Task);
+        auto& now = static_cast<TShadow&>(*b.form.Scenario().Entries[std::size_t(row)]->Task);
         QCOMPARE(now.Shadow_X.GetValue(vsCurrent), 20);
 
         // Coming back to the main window asks only about real changes.
         b.editor.show();
         if (yes) b.dialogs.No();
-        b.session->FormActivate();
+        b.form.FormActivate();
         QCOMPARE(b.dialogs.Questions.size(), std::size_t(yes ? 2 : 1));
         if (yes) QCOMPARE(b.dialogs.Questions.back().Text, std::string("Settings changed. Save?"));
         QCOMPARE(now.Shadow_X.GetValue(vsCurrent), 20);
+        QVERIFY(b.dialogs.Unexpected.empty());
     }
 
     void savingOnActivationKeepsTheEdits() {
-        TTaskBench b;
+        TTaskRig b;
         b.NewScenario();
-        const int row = RowOfType(b, "TShadow");
+        const int row = b.RowOfType("TShadow");
         b.Select(row);
         b.editor.show();
         b.editor.findChild<TKX_ColorComboBox*>("FX2_BG_Color_CB")->SetColorValue(RGBColor(0, 0, 255));
         b.dialogs.Yes();
-        b.session->FormActivate();
-        auto& shadow = static_cast<TShadow&>(*b.model->Entries[std::size_t(row)]->Task);
+        b.form.FormActivate();
+        auto& shadow = static_cast<TShadow&>(*b.form.Scenario().Entries[std::size_t(row)]->Task);
         QCOMPARE(shadow.BG_Color.GetValue(vsCurrent), RGBColor(0, 0, 255));
-        b.session->FormActivate();  // nothing left to ask
+        b.form.FormActivate();  // nothing left to ask
         QCOMPARE(b.dialogs.Questions.size(), std::size_t(1));
+        QVERIFY(b.dialogs.Unexpected.empty());
+    }
+
+    void leavingTheEditorAsksButClosingABoxDoesNot() {
+        TTaskRig b;
+        b.NewScenario();
+        b.Select(b.RowOfType("TShadow"));
+        b.form.show();
+        b.editor.show();
+        Focus(&b.editor);
+        b.editor.findChild<TKX_Edit*>("FX2_Radius")->setText("50");
+        b.dialogs.No();
+        Focus(&b.form);
+        QCOMPARE(b.dialogs.Questions.size(), std::size_t(1));
+        QCOMPARE(b.dialogs.Questions[0].Text, std::string("Settings changed. Save?"));
+
+        // The focus that a closing box of the program gives back is no
+        // reason to ask again.
+        QDialog box(&b.form);
+        box.show();
+        Focus(&box);
+        box.close();
+        Focus(&b.form);
+        QCOMPARE(b.dialogs.Questions.size(), std::size_t(1));
+        QVERIFY(b.dialogs.Unexpected.empty());
     }
 
     void blankNamesAreRefused() {
-        TTaskBench b;
+        TTaskRig b;
         b.NewScenario(3);
         b.editor.show();
         b.editor.activateWindow();
@@ -390,9 +438,9 @@ private slots:
         b.editor.TaskName->selectAll();
         QTest::keyClicks(b.editor.TaskName, "   ");
         QVERIFY(!b.editor.btn1->isEnabled());
-        const std::string before = b.model->Entries[3]->Name;
-        b.session->btn1Click();
-        QCOMPARE(b.model->Entries[3]->Name, before);
+        const std::string before = b.form.Scenario().Entries[3]->Name;
+        b.windows.btn1Click();
+        QCOMPARE(b.form.Scenario().Entries[3]->Name, before);
         // The field cannot be left until a name is typed.
         QTest::keyClick(b.editor.TaskName, Qt::Key_Tab);
         QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(b.editor.TaskName));
@@ -400,10 +448,11 @@ private slots:
         QVERIFY(b.editor.btn1->isEnabled());
         QTest::keyClick(b.editor.TaskName, Qt::Key_Tab);
         QTRY_VERIFY(QApplication::focusWidget() != b.editor.TaskName);
+        QVERIFY(b.dialogs.Unexpected.empty());
     }
 
     void formatListKeepsOneFormat() {
-        TTaskBench b;
+        TTaskRig b;
         b.NewScenario(0);
         auto* list = b.editor.findChild<QTreeWidget*>("FileType_LV");
         QCOMPARE(list->topLevelItemCount(), 20);
@@ -416,6 +465,7 @@ private slots:
         QCOMPARE(list->topLevelItem(9)->checkState(0), Qt::Unchecked);
         QCOMPARE(list->topLevelItem(0)->checkState(0), Qt::Checked);
         QVERIFY(b.editor.btn1->isEnabled());
+        QVERIFY(b.dialogs.Unexpected.empty());
     }
 };
 

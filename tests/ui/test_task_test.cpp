@@ -1,9 +1,10 @@
 // The test window: its file list, the two frames, and the tests it runs
 // with the editor's settings or the scenario's.
 #include "support/RecordingConsole.h"
-#include "support/TaskBench.h"
+#include "support/TaskRig.h"
 #include "support/TempDir.h"
 #include "tasks/PM__TShadow.h"
+#include "tasks/StandardClasses.h"
 #include "ui/KX_Button.h"
 #include "ui/KX_Edit.h"
 #include "ui/KX_FileDirComboBox.h"
@@ -28,16 +29,6 @@ TBitmap Picture(int w, int h) {
     return TBitmap(std::move(dib));
 }
 
-void WriteBmp(const std::string& file, int w, int h) {
-    std::vector<std::uint8_t> bytes;
-    Picture(w, h).SaveToStream(bytes);
-    TTempDir::Write(file, std::string(bytes.begin(), bytes.end()));
-}
-
-QString Cell(TTaskBench& b, int row, int column) {
-    return b.tester.TestFilesList->CellText(row, column);
-}
-
 bool IsTime(const QString& text) {
     return QRegularExpression("^\\d+ ms$").match(text).hasMatch();
 }
@@ -46,23 +37,19 @@ QSize FrameImage(const TKX_ImageFrame* f) {
     return {f->SrcBitmap().Width(), f->SrcBitmap().Height()};
 }
 
-int RowOfType(TTaskBench& b, const std::string& className) {
-    for (int i = 0; i < b.model->Count(); ++i)
-        if (b.model->Entries[std::size_t(i)]->Task->ClassName() == className) return i;
-    return -1;
-}
-
 }  // namespace
 
 class TestTaskTest : public QObject {
     Q_OBJECT
 
 private slots:
+    void initTestCase() { RegisterStandardClasses(); }
+
     void listsImageFilesOfTheFolder() {
         TTempDir dir;
         TTempDir::Write(dir.Path("b.JPG"), "x");
         TTempDir::Write(dir.Path("notes.txt"), "x");
-        WriteBmp(dir.Path("a.bmp"), 4, 4);
+        WriteTestImage(dir.Path("a.bmp"), 4, 4);
         TPM_TaskTestForm w;
         w.Initialize(QString::fromStdString(dir.Dir()), true);
         QCOMPARE(w.windowTitle(), QString("Task test"));
@@ -85,7 +72,7 @@ private slots:
 
     void sameFolderAgainOnlyTestsAgain() {
         TTempDir dir;
-        WriteBmp(dir.Path("a.bmp"), 4, 4);
+        WriteTestImage(dir.Path("a.bmp"), 4, 4);
         TPM_TaskTestForm w;
         w.Initialize(QString::fromStdString(dir.Dir()), true);
         QSignalSpy spy(&w, &TPM_TaskTestForm::TestDirChanged);
@@ -124,119 +111,123 @@ private slots:
 
     void testModesShowTheResultAndTheTime() {
         TTempDir dir;
-        WriteBmp(dir.Path("photo.bmp"), 120, 90);
-        TTaskBench b;
-        b.tester.Initialize(QString::fromStdString(dir.Dir()), true);
+        WriteTestImage(dir.Path("photo.bmp"), 120, 90);
+        TTaskRig b;
+        b.ChooseTestFolder(dir.Dir());
         b.NewScenario();
-        b.page.Mode = 1;
-        const int shadow = RowOfType(b, "TShadow");
+        b.SetTestMode(tmSingleTask);
+        const int shadow = b.RowOfType("TShadow");
         b.Select(shadow);
         QVERIFY(b.tester.isVisible());
         QCOMPARE(b.tester.windowTitle(), QString("Task test [ Make border \"Shadow\" ]"));
-        QVERIFY(b.page.FullTest);
-        QCOMPARE(Cell(b, 0, TKX_ImageListView::colWidth), QString("120"));
-        QCOMPARE(Cell(b, 0, TKX_ImageListView::colHeight), QString("90"));
-        QCOMPARE(Cell(b, 0, TKX_ImageListView::colColor), QString("24 bit"));
-        QVERIFY(IsTime(Cell(b, 0, TKX_ImageListView::colTime)));
+        QVERIFY(b.form.FullTest->isEnabled());
+        QCOMPARE(b.Cell(0, TKX_ImageListView::colWidth), QString("120"));
+        QCOMPARE(b.Cell(0, TKX_ImageListView::colHeight), QString("90"));
+        QCOMPARE(b.Cell(0, TKX_ImageListView::colColor), QString("24 bit"));
+        QVERIFY(IsTime(b.Cell(0, TKX_ImageListView::colTime)));
         QCOMPARE(FrameImage(b.tester.SrcImageFrame), QSize(120, 90));
         QCOMPARE(FrameImage(b.tester.DstImageFrame), QSize(120, 90));
 
         // The whole middle of the scenario: the canvas task adds 10 pixels a side.
-        b.page.Mode = 2;
-        b.session->FullTestClick();
-        QVERIFY(IsTime(Cell(b, 0, TKX_ImageListView::colTime)));
+        b.SetTestMode(tmFullScenario);
+        b.form.FullTestClick();
+        QVERIFY(IsTime(b.Cell(0, TKX_ImageListView::colTime)));
         QCOMPARE(FrameImage(b.tester.DstImageFrame), QSize(140, 110));
-        QCOMPARE(b.ctx.CurrentTask, b.model->Entries[std::size_t(shadow)]->Task.get());
+        QCOMPARE(b.form.Context().CurrentTask, b.form.Scenario().Entries[std::size_t(shadow)]->Task.get());
 
         // The loaded file is not read again.
         std::remove(dir.Path("photo.bmp").c_str());
-        b.page.Mode = 1;
-        b.session->FullTestClick();
-        QVERIFY(IsTime(Cell(b, 0, TKX_ImageListView::colTime)));
+        b.SetTestMode(tmSingleTask);
+        b.form.FullTestClick();
+        QVERIFY(IsTime(b.Cell(0, TKX_ImageListView::colTime)));
 
-        b.page.Mode = 0;
-        b.session->FullTestClick();
-        QCOMPARE(Cell(b, 0, TKX_ImageListView::colTime), QString());
+        b.SetTestMode(tmNone);
+        b.form.FullTestClick();
+        QCOMPARE(b.Cell(0, TKX_ImageListView::colTime), QString());
         QVERIFY(!b.tester.DstImageFrame->HasImage());
         QVERIFY(b.tester.SrcImageFrame->HasImage());
 
         // The first and the last task have no test window.
         b.Select(0);
         QVERIFY(b.tester.isHidden());
-        QVERIFY(!b.page.FullTest);
+        QVERIFY(!b.form.FullTest->isEnabled());
+        QVERIFY(b.dialogs.Unexpected.empty());
     }
 
     void testSettingsUsesTheEditedValues() {
         TTempDir dir;
-        WriteBmp(dir.Path("photo.bmp"), 120, 90);
-        TTaskBench b;
-        b.tester.Initialize(QString::fromStdString(dir.Dir()), true);
+        WriteTestImage(dir.Path("photo.bmp"), 120, 90);
+        TTaskRig b;
+        b.ChooseTestFolder(dir.Dir());
         b.NewScenario();
-        const int row = RowOfType(b, "TShadow");
+        const int row = b.RowOfType("TShadow");
         b.Select(row);
         QVERIFY(b.editor.ApplyEffect_B->isEnabled());
-        QCOMPARE(Cell(b, 0, TKX_ImageListView::colTime), QString());  // mode "None"
+        QCOMPARE(b.Cell(0, TKX_ImageListView::colTime), QString());  // mode "None"
         b.editor.findChild<TKX_Edit*>("FX2_Shadow_X")->setText("20");
         b.editor.ApplyEffect_B->click();
-        QVERIFY(IsTime(Cell(b, 0, TKX_ImageListView::colTime)));
+        QVERIFY(IsTime(b.Cell(0, TKX_ImageListView::colTime)));
         QCOMPARE(FrameImage(b.tester.DstImageFrame), QSize(120, 90));
-        auto& shadow = static_cast<TShadow&>(*b.model->Entries[std::size_t(row)]->Task);
+        auto& shadow = static_cast<TShadow&>(*b.form.Scenario().Entries[std::size_t(row)]->Task);
         QCOMPARE(shadow.Shadow_X.GetValue(vsEdited), 20);
         QCOMPARE(shadow.Shadow_X.GetValue(vsCurrent), 6);
 
         // Closing the window stops the settings test until the next update.
         b.tester.close();
         QVERIFY(!b.editor.ApplyEffect_B->isEnabled());
+        QVERIFY(b.dialogs.Unexpected.empty());
     }
 
     void blankTestImageIsReported() {
         TTempDir dir;
         TTempDir::Write(dir.Path("broken.bmp"), "not a bitmap");
-        TTaskBench b;
-        b.tester.Initialize(QString::fromStdString(dir.Dir()), true);
+        TTaskRig b;
+        b.ChooseTestFolder(dir.Dir());
         b.NewScenario();
         TLogRecorder log;
-        b.Select(RowOfType(b, "TFilm"));
-        QVERIFY(b.ctx.CurrentSourceFile.empty());
+        b.Select(b.RowOfType("TFilm"));
+        QVERIFY(b.form.Context().CurrentSourceFile.empty());
         QVERIFY(!b.tester.SrcImageFrame->HasImage());
         b.editor.ApplyEffect_B->click();
         QCOMPARE(log.Texts().back(), std::string("Cannot make effect - blank source !"));
-        QCOMPARE(Cell(b, 0, TKX_ImageListView::colTime), QString());
+        QCOMPARE(b.Cell(0, TKX_ImageListView::colTime), QString());
+        QVERIFY(b.dialogs.Unexpected.empty());
     }
 
     void enterKeepsATestPendingUntilItRuns() {
         TTempDir dir;
-        WriteBmp(dir.Path("a.bmp"), 10, 10);
-        WriteBmp(dir.Path("b.bmp"), 12, 10);
-        TTaskBench b;
-        b.tester.Initialize(QString::fromStdString(dir.Dir()), true);
+        WriteTestImage(dir.Path("a.bmp"), 10, 10);
+        WriteTestImage(dir.Path("b.bmp"), 12, 10);
+        TTaskRig b;
+        b.ChooseTestFolder(dir.Dir());
         b.NewScenario();
-        b.Select(RowOfType(b, "TFilm"));
-        QCOMPARE(b.ctx.CurrentSourceFile, dir.Path("a.bmp"));
+        b.Select(b.RowOfType("TFilm"));
+        QCOMPARE(b.form.Context().CurrentSourceFile, dir.Path("a.bmp"));
         QWidget* list = b.tester.TestFilesList;
 
         // Arrow keys alone move the selection without testing.
         QTest::keyClick(list, Qt::Key_Down);
         QCOMPARE(b.tester.TestFilesList->ItemIndex(), 1);
-        QCOMPARE(b.ctx.CurrentSourceFile, dir.Path("a.bmp"));
+        QCOMPARE(b.form.Context().CurrentSourceFile, dir.Path("a.bmp"));
 
         // Enter while "Test " is disabled leaves the test pending ...
-        b.page.FullTest = false;
+        b.form.FullTest->setEnabled(false);
         QTest::keyPress(list, Qt::Key_Return);
-        QVERIFY(b.session->TestPending);
+        QVERIFY(b.form.TestPending);
         QTest::keyRelease(list, Qt::Key_Return);
-        QVERIFY(b.session->TestPending);
+        QVERIFY(b.form.TestPending);
         // ... and the next key release runs it.
-        b.page.FullTest = true;
+        b.form.FullTest->setEnabled(true);
         QTest::keyClick(list, Qt::Key_Down);
-        QVERIFY(!b.session->TestPending);
-        QCOMPARE(b.ctx.CurrentSourceFile, dir.Path("b.bmp"));
+        QVERIFY(!b.form.TestPending);
+        QCOMPARE(b.form.Context().CurrentSourceFile, dir.Path("b.bmp"));
         // Enter tests at once.
         QTest::keyClick(list, Qt::Key_Up);
-        QCOMPARE(b.ctx.CurrentSourceFile, dir.Path("b.bmp"));
+        QCOMPARE(b.form.Context().CurrentSourceFile, dir.Path("b.bmp"));
         QTest::keyClick(list, Qt::Key_Return);
-        QVERIFY(!b.session->TestPending);
-        QCOMPARE(b.ctx.CurrentSourceFile, dir.Path("a.bmp"));
+        QVERIFY(!b.form.TestPending);
+        QCOMPARE(b.form.Context().CurrentSourceFile, dir.Path("a.bmp"));
+        QVERIFY(b.dialogs.Unexpected.empty());
     }
 };
 
