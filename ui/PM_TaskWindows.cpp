@@ -108,6 +108,16 @@ void TPM_TaskWindows::StoreTestDirectory() {
     main_.Config().TestDirectory = tester_->TestDirectory().toStdString();
 }
 
+void TPM_TaskWindows::PlaceBesideMain() {
+    if (placed_ || !main_.isVisible()) return;
+    placed_ = true;
+    // The main window grows with the desktop font; fixed places would
+    // cover it.
+    const QRect frame = main_.frameGeometry();
+    editor_->move(frame.right() + 1, frame.top());
+    tester_->move(frame.left(), frame.bottom() + 1);
+}
+
 // ---- start-up ---------------------------------------------------------------
 
 void TPM_TaskWindows::InitializeEditor() {
@@ -162,6 +172,7 @@ void TPM_TaskWindows::SelectTask(int row, int count) {
 }
 
 void TPM_TaskWindows::ShowEditor() {
+    PlaceBesideMain();
     editor_->show();
 }
 
@@ -184,6 +195,7 @@ void TPM_TaskWindows::StartNewTask() {
     editor_->setWindowTitle(QStringLiteral("New task ..."));
     editor_->DefaultBtn->hide();
     editor_->ApplyEffect_B->hide();
+    PlaceBesideMain();
     editor_->show();
     editor_->raise();
     editor_->activateWindow();
@@ -192,6 +204,7 @@ void TPM_TaskWindows::StartNewTask() {
 
 void TPM_TaskWindows::EditTask() {
     editor_->SetWindowHeight(TPM_TaskEditForm::kExistingTaskHeight);
+    PlaceBesideMain();
     editor_->show();
     editor_->raise();
     editor_->activateWindow();
@@ -217,6 +230,7 @@ bool TPM_TaskWindows::UpdateTestSettings(int row, int count) {
 }
 
 void TPM_TaskWindows::ShowTestWindow(bool visible) {
+    if (visible) PlaceBesideMain();
     tester_->setVisible(visible);
 }
 

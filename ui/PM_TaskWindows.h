@@ -73,12 +73,16 @@ private:
     void RefreshCaptions();
     void SetTimeCell(int row, double ms);
     void StoreTestDirectory();
+    // The first time they are shown, the editor goes to the right of the
+    // main window and the test window below it.
+    void PlaceBesideMain();
 
     TPM_MainForm& main_;
     TPM_TaskEditForm* editor_;
     TPM_TaskTestForm* tester_;
     bool testRunning_ = false;
     bool testInProgress_ = false;
+    bool placed_ = false;
 };
 
 }  // namespace pm
