@@ -451,6 +451,33 @@ private slots:
         QVERIFY(b.dialogs.Unexpected.empty());
     }
 
+    void valuesBeyondAFieldsRangeSurviveSaving() {
+        // A hand-edited file may hold any number; showing and saving the
+        // task must not change it behind the user's back.
+        TTempDir dir;
+        const std::string file = dir.Path("wide.pms");
+        {
+            TRunContext ctx;
+            TTaskList list;
+            for (const char* type : {"TLoadFromFile", "TShadow", "TSaveToFile"}) {
+                auto rec = std::make_unique<TaskRec>();
+                rec->Task = MakeTask(type, &ctx);
+                rec->Name = type;
+                list.push_back(std::move(rec));
+            }
+            static_cast<TShadow&>(*list[1]->Task).Radius.SetValue(500, vsCurrent);
+            QVERIFY(TScenarioModel::SaveTaskList(ctx, list, file, 0));
+        }
+        TTaskRig b;
+        b.dialogs.File(file);
+        b.form.MM_ScOpenClick();
+        b.Select(1);
+        QCOMPARE(b.editor.findChild<TKX_Edit*>("FX2_Radius")->text(), QString("500"));
+        b.editor.btn1->click();
+        QCOMPARE(static_cast<TShadow&>(b.TaskAt(1)).Radius.GetValue(vsCurrent), 500);
+        QVERIFY(b.dialogs.Unexpected.empty());
+    }
+
     void formatListKeepsOneFormat() {
         TTaskRig b;
         b.NewScenario(0);
