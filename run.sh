@@ -25,8 +25,14 @@ example)
 test)
     setup
     build
-    cd "$build_dir"
-    ctest --output-on-failure -j "$jobs"
+    (cd "$build_dir" && ctest --output-on-failure -j "$jobs")
+    # Once more under AddressSanitizer and UBSan: the engine, its tests and the
+    # replay of every fuzz target's seed corpus (the desktop program is left out).
+    asan_dir="${build_dir}-sanitize"
+    cmake -S . -B "$asan_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPIXMILL_SANITIZE=ON \
+        -DPIXMILL_BUILD_GUI=OFF -DPIXMILL_BUILD_BENCH=OFF >/dev/null
+    cmake --build "$asan_dir" -j "$jobs"
+    (cd "$asan_dir" && ctest --output-on-failure -j "$jobs")
     ;;
 build)
     setup

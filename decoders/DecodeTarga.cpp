@@ -14,6 +14,8 @@ enum class TgaOut { Index8, Grey16, Mapped16, Rgb555, Rgb24, Rgba32 };
 
 TRGBQuad MapEntry(const std::uint8_t* p, int bits) {
     switch (bits) {
+    case 8:  // a map of grey levels
+        return {p[0], p[0], p[0], 0};
     case 15:
     case 16: {
         const std::uint16_t v = Get16LE(p);
@@ -53,7 +55,7 @@ bool DecodeTarga(const TDecodeInput& in, TPicture& out, std::string& error) {
     int outBpp;
     if (kind == 1) {
         if (mapType != 1 || mapLength == 0) return Fail(error, "Colour-mapped Targa without a colour map");
-        if (mapBits != 15 && mapBits != 16 && mapBits != 24 && mapBits != 32)
+        if (mapBits != 8 && mapBits != 15 && mapBits != 16 && mapBits != 24 && mapBits != 32)
             return Fail(error, "Unsupported Targa colour map entry size");
         if (bits == 8) {
             mode = TgaOut::Index8;

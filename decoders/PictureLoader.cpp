@@ -13,14 +13,14 @@ TDecoderFn DecoderForExtension(const std::string& extension) {
         const char* ext;
         TDecoderFn fn;
     };
-    // Readers that are not built yet are null: such files fail to load.
+    // PAL (listed with the Dr. Halo format) has no reader: such files fail to load.
     static const Binding table[] = {
         {"BMP", DecodeBmp},
         {"RLE", DecodeBmp},
         {"DIB", DecodeBmp},
-        {"ICO", nullptr},
-        {"WMF", nullptr},
-        {"EMF", nullptr},
+        {"ICO", DecodeIcon},
+        {"WMF", DecodeMetafile},
+        {"EMF", DecodeMetafile},
         {"JFIF", DecodeJpeg},
         {"JPG", DecodeJpeg},
         {"JPE", DecodeJpeg},
@@ -30,10 +30,10 @@ TDecoderFn DecoderForExtension(const std::string& extension) {
         {"VDA", DecodeTarga},
         {"TGA", DecodeTarga},
         {"ICB", DecodeTarga},
-        {"TIFF", nullptr},
-        {"TIF", nullptr},
-        {"FAX", nullptr},
-        {"EPS", nullptr},
+        {"TIFF", DecodeTiff},
+        {"TIF", DecodeTiff},
+        {"FAX", DecodeTiff},
+        {"EPS", DecodeEps},
         {"PCX", DecodePcx},
         {"PCC", DecodePcx},
         {"SCR", DecodePcx},
@@ -51,10 +51,10 @@ TDecoderFn DecoderForExtension(const std::string& extension) {
         {"CEL", DecodeAutodesk},
         {"PIC", DecodeAutodesk},
         {"PCD", DecodePcd},
-        {"GIF", nullptr},
+        {"GIF", DecodeGif},
         {"CUT", DecodeCut},
         {"PSP", DecodePsp},
-        {"PNG", nullptr},
+        {"PNG", DecodePng},
     };
     const std::string up = UpperCase(extension);
     for (const Binding& b : table)

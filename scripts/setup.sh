@@ -8,6 +8,7 @@ packages=(
     g++ cmake ninja-build pkg-config
     libgtest-dev libgmock-dev libbenchmark-dev
     libjpeg62-turbo-dev libpng-dev zlib1g-dev
+    libtiff-dev libgif-dev ghostscript
     qt6-base-dev
 )
 

@@ -148,6 +148,16 @@ TEST(TargaReader, SixteenBitPixelsStayFiveFiveFive) {
     EXPECT_EQ(Rgb(img, 1, 0), 0x0707FFu);
 }
 
+// A colour map of 8-bit entries holds grey levels.
+TEST(TargaReader, EightBitMapEntriesAreGreyLevels) {
+    const auto bytes = TgaHeader(1, 2, 1, 8, 0x20, 1, 0, 2, 8).Raw({0x40, 0xC0, 1, 0}).Bytes();
+    const TDecodeResult r = DecodeBytes(DecodeTarga, bytes);
+    ASSERT_TRUE(r.ok) << r.error;
+    const TFastDIB& d = r.picture.Image;
+    EXPECT_EQ(d.GetPixel(0, 0), (TColorTriple{0xC0, 0xC0, 0xC0}));
+    EXPECT_EQ(d.GetPixel(0, 1), (TColorTriple{0x40, 0x40, 0x40}));
+}
+
 struct BadTga {
     const char* name;
     std::vector<std::uint8_t> bytes;
