@@ -2,7 +2,7 @@
 // The task editor: a tool window with the task's type and name, one page of
 // settings widgets per task type and the buttons "Default settings", "Test
 // settings", the confirm button and "Cancel". The window itself only shows
-// things; what the buttons do to the scenario is decided by TTaskSession.
+// things; what the buttons do to the scenario is decided by TPM_TaskWindows.
 #include "core/ClassRegistry.h"
 #include "ui/KX_ColorComboBox.h"
 #include "ui/WidgetEditorPage.h"

@@ -2,7 +2,7 @@
 // The task test window: the image files of a test folder, and the picture
 // before and after the test in two frames that follow each other's zoom and
 // panning while their pictures have the same size. Running the tests is
-// TTaskSession's business; this window lists, shows and reports requests.
+// TPM_TaskWindows' business; this window lists, shows and reports requests.
 #include <QString>
 #include <QWidget>
 
