@@ -93,4 +93,6 @@ bool FileDeletable(const std::string& path) {
     return ::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) == 0;
 }
 
+bool SamePath(const std::string& a, const std::string& b) { return a == b; }
+
 }  // namespace pm

@@ -17,6 +17,9 @@ bool DirectoryExists(const std::string& path);
 // Copies src over dst (overwriting); false on failure.
 bool CopyFileOver(const std::string& src, const std::string& dst);
 bool DeleteFileIfExists(const std::string& path);  // true when gone afterwards
+// Whether two paths name the same file as the file system compares names
+// (letter case counts here).
+bool SamePath(const std::string& a, const std::string& b);
 // Directory of the running executable, with a trailing separator.
 std::string ProgramDirectory();
 

@@ -16,6 +16,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDialog>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QGuiApplication>
@@ -98,6 +99,15 @@ TPM_MainForm::TPM_MainForm(QWidget* parent)
 
     // Esc and the task list keys are seen before the controls get them.
     qApp->installEventFilter(this);
+    // Coming back to this window from the task editor (or another window of
+    // the program) may ask about the editor's changes, before anything else
+    // happens here. The tool windows share the activation with this window,
+    // so the focus window tells the move.
+    connect(qApp, &QGuiApplication::focusWindowChanged, this, [this](QWindow* window) {
+        QWindow* from = lastFocusWindow_;
+        lastFocusWindow_ = window;
+        if (window && window == windowHandle() && ComesFromToolWindow(from)) FormActivate();
+    });
     FitWindow();
 }
 
@@ -448,9 +458,14 @@ void TPM_MainForm::closeEvent(QCloseEvent* event) {
 
 // ---------------------------------------------------------------- keys and activation
 
-bool TPM_MainForm::event(QEvent* e) {
-    if (e->type() == QEvent::WindowActivate) FormActivate();
-    return QMainWindow::event(e);
+bool TPM_MainForm::ComesFromToolWindow(QWindow* from) const {
+    if (!from) return false;
+    // Coming back from another program, or from one of our own message boxes
+    // and dialogs, is not leaving the editor: the questions would otherwise
+    // come back each time their own box closes.
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w != this && w->windowHandle() == from) return !qobject_cast<QDialog*>(w);
+    return false;
 }
 
 bool TPM_MainForm::eventFilter(QObject* watched, QEvent* e) {

@@ -13,6 +13,8 @@
 #include "ui/TaskWindows.h"
 
 #include <QMainWindow>
+#include <QPointer>
+#include <QWindow>
 #include <memory>
 
 class QAction;
@@ -70,6 +72,8 @@ public:
     // Collaborators (not owned). Null goes back to the default: Qt dialogs,
     // no task editor or test window, no log window.
     void SetDialogs(IDialogs* dialogs);
+    // The questions of the main window and its tool windows go here.
+    IDialogs& Dialogs() { return dialogs_; }
     void SetTaskWindows(ITaskWindows* windows);
     ITaskWindows& TaskWindows() { return *taskWindows_; }
     void SetLogForm(TPM_LogForm* form);
@@ -130,6 +134,8 @@ public:
     void TaskListEnter();
     void FullTestClick();
     void UpdateTestWindow();
+    // The window became active again, coming from another of its windows.
+    void FormActivate();
     // The settings dialog's Apply, for the windows it reaches.
     void ApplySettings();
 
@@ -186,7 +192,6 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
-    bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -203,7 +208,9 @@ private:
     void TaskListRowChanged(int row);
     void ItemListRowChanged(int row);
     void FormKeyDown(QKeyEvent* event, bool& handled);
-    void FormActivate();
+    // Whether `from` is one of the program's other windows (the editor, the
+    // test window, the log window), not a dialog or message box.
+    bool ComesFromToolWindow(QWindow* from) const;
     void ApplyLogMenuCaption(const QString& caption);
 
     std::string programDir_;
@@ -222,6 +229,7 @@ private:
     bool shutDown_ = false;
     bool fillingLists_ = false;
     bool fillingEditor_ = false;
+    QPointer<QWindow> lastFocusWindow_;
 };
 
 }  // namespace pm

@@ -4,6 +4,7 @@
 #include "tasks/StandardClasses.h"
 #include "ui/PM_Log.h"
 #include "ui/PM_Main.h"
+#include "ui/PM_TaskWindows.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -24,6 +25,7 @@ int main(int argc, char** argv) {
         pm::SetLogConsole(logForm.Console());
         pm::TPM_MainForm mainForm;
         mainForm.SetLogForm(&logForm);
+        pm::TPM_TaskWindows taskWindows(mainForm);
         if (mainForm.Startup()) {
             QObject::connect(&mainForm, &pm::TPM_MainForm::Closed, &app, [&] {
                 logForm.hide();

@@ -1,0 +1,235 @@
+// The test window: its file list, the two frames, and the tests it runs
+// with the editor's settings or the scenario's.
+#include "support/RecordingConsole.h"
+#include "support/TaskRig.h"
+#include "support/TempDir.h"
+#include "tasks/PM__TShadow.h"
+#include "tasks/StandardClasses.h"
+#include "ui/KX_Button.h"
+#include "ui/KX_Edit.h"
+#include "ui/KX_FileDirComboBox.h"
+#include "ui/KX_ImageFrame.h"
+#include "ui/KX_ImageListView.h"
+
+#include <QRegularExpression>
+#include <QSignalSpy>
+#include <QTest>
+
+using namespace pm;
+using namespace pm::test;
+
+namespace {
+
+TBitmap Picture(int w, int h) {
+    TFastDIB dib;
+    dib.SetSize(w, h, 24);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            dib.SetPixel(y, x, TColorTriple{std::uint8_t(x * 5), std::uint8_t(y * 7), 90});
+    return TBitmap(std::move(dib));
+}
+
+bool IsTime(const QString& text) {
+    return QRegularExpression("^\\d+ ms$").match(text).hasMatch();
+}
+
+QSize FrameImage(const TKX_ImageFrame* f) {
+    return {f->SrcBitmap().Width(), f->SrcBitmap().Height()};
+}
+
+}  // namespace
+
+class TestTaskTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { RegisterStandardClasses(); }
+
+    void listsImageFilesOfTheFolder() {
+        TTempDir dir;
+        TTempDir::Write(dir.Path("b.JPG"), "x");
+        TTempDir::Write(dir.Path("notes.txt"), "x");
+        WriteTestImage(dir.Path("a.bmp"), 4, 4);
+        TPM_TaskTestForm w;
+        w.Initialize(QString::fromStdString(dir.Dir()), true);
+        QCOMPARE(w.windowTitle(), QString("Task test"));
+        QCOMPARE(w.TestFilesList->horizontalHeaderItem(TKX_ImageListView::colTime)->text(),
+                 QString("Tasks time"));
+        QCOMPARE(w.TestFilesList->rowCount(), 2);
+        QCOMPARE(w.TestFilesList->FileName(0), QString("a.bmp"));
+        QCOMPARE(w.TestFilesList->CellText(0, TKX_ImageListView::colTime), QString("-"));
+        QCOMPARE(w.SelectedTestFile(), QString::fromStdString(dir.Path("a.bmp")));
+        QCOMPARE(w.TestDirectory(), QString::fromStdString(dir.Dir()));
+
+        // A folder that is gone empties the list and both frames.
+        w.ShowSource(Picture(8, 8));
+        w.ShowResult(Picture(8, 8));
+        w.FillTestFiles(QString::fromStdString(dir.Path("gone/")));
+        QCOMPARE(w.TestFilesList->rowCount(), 0);
+        QVERIFY(!w.SrcImageFrame->HasImage() && !w.DstImageFrame->HasImage());
+        QCOMPARE(w.SelectedTestFile(), QString());
+    }
+
+    void sameFolderAgainOnlyTestsAgain() {
+        TTempDir dir;
+        WriteTestImage(dir.Path("a.bmp"), 4, 4);
+        TPM_TaskTestForm w;
+        w.Initialize(QString::fromStdString(dir.Dir()), true);
+        QSignalSpy spy(&w, &TPM_TaskTestForm::TestDirChanged);
+        w.TestDir->SetObjectCurrentPath(QString::fromStdString(dir.Dir()));
+        emit w.TestDir->Change();
+        w.TestDir->SetObjectCurrentPath(QString::fromStdString(dir.Path("gone")));
+        emit w.TestDir->Change();
+        QCOMPARE(spy.size(), 2);
+        QCOMPARE(spy[0][0].toBool(), false);
+        QCOMPARE(spy[1][0].toBool(), true);
+        QCOMPARE(w.TestFilesList->rowCount(), 0);
+    }
+
+    void framesFollowOnlyForEqualSizes_data() {
+        QTest::addColumn<int>("resultWidth");
+        QTest::addColumn<bool>("sync");
+        QTest::addColumn<bool>("follows");
+        QTest::newRow("equal size") << 300 << true << true;
+        QTest::newRow("other size") << 299 << true << false;
+        QTest::newRow("switched off") << 300 << false << false;
+    }
+    void framesFollowOnlyForEqualSizes() {
+        QFETCH(int, resultWidth);
+        QFETCH(bool, sync);
+        QFETCH(bool, follows);
+        TPM_TaskTestForm w;
+        w.SetSynchronize(sync);
+        w.ShowSource(Picture(300, 200));
+        w.SrcImageFrame->SetZoom(2.0);
+        w.SrcImageFrame->Rebuild();
+        w.SrcImageFrame->SetBitmapFrame(150, 90);
+        w.ShowResult(Picture(resultWidth, 200));
+        QCOMPARE(w.DstImageFrame->ZoomFactor(), follows ? 2.0 : 1.0);
+        QCOMPARE(w.DstImageFrame->BitmapFrameX() == 150 && w.DstImageFrame->BitmapFrameY() == 90, follows);
+    }
+
+    void testModesShowTheResultAndTheTime() {
+        TTempDir dir;
+        WriteTestImage(dir.Path("photo.bmp"), 120, 90);
+        TTaskRig b;
+        b.ChooseTestFolder(dir.Dir());
+        b.NewScenario();
+        b.SetTestMode(tmSingleTask);
+        const int shadow = b.RowOfType("TShadow");
+        b.Select(shadow);
+        QVERIFY(b.tester.isVisible());
+        QCOMPARE(b.tester.windowTitle(), QString("Task test [ Make border \"Shadow\" ]"));
+        QVERIFY(b.form.FullTest->isEnabled());
+        QCOMPARE(b.Cell(0, TKX_ImageListView::colWidth), QString("120"));
+        QCOMPARE(b.Cell(0, TKX_ImageListView::colHeight), QString("90"));
+        QCOMPARE(b.Cell(0, TKX_ImageListView::colColor), QString("24 bit"));
+        QVERIFY(IsTime(b.Cell(0, TKX_ImageListView::colTime)));
+        QCOMPARE(FrameImage(b.tester.SrcImageFrame), QSize(120, 90));
+        QCOMPARE(FrameImage(b.tester.DstImageFrame), QSize(120, 90));
+
+        // The whole middle of the scenario: the canvas task adds 10 pixels a side.
+        b.SetTestMode(tmFullScenario);
+        b.form.FullTestClick();
+        QVERIFY(IsTime(b.Cell(0, TKX_ImageListView::colTime)));
+        QCOMPARE(FrameImage(b.tester.DstImageFrame), QSize(140, 110));
+        QCOMPARE(b.form.Context().CurrentTask, b.form.Scenario().Entries[std::size_t(shadow)]->Task.get());
+
+        // The loaded file is not read again.
+        std::remove(dir.Path("photo.bmp").c_str());
+        b.SetTestMode(tmSingleTask);
+        b.form.FullTestClick();
+        QVERIFY(IsTime(b.Cell(0, TKX_ImageListView::colTime)));
+
+        b.SetTestMode(tmNone);
+        b.form.FullTestClick();
+        QCOMPARE(b.Cell(0, TKX_ImageListView::colTime), QString());
+        QVERIFY(!b.tester.DstImageFrame->HasImage());
+        QVERIFY(b.tester.SrcImageFrame->HasImage());
+
+        // The first and the last task have no test window.
+        b.Select(0);
+        QVERIFY(b.tester.isHidden());
+        QVERIFY(!b.form.FullTest->isEnabled());
+        QVERIFY(b.dialogs.Unexpected.empty());
+    }
+
+    void testSettingsUsesTheEditedValues() {
+        TTempDir dir;
+        WriteTestImage(dir.Path("photo.bmp"), 120, 90);
+        TTaskRig b;
+        b.ChooseTestFolder(dir.Dir());
+        b.NewScenario();
+        const int row = b.RowOfType("TShadow");
+        b.Select(row);
+        QVERIFY(b.editor.ApplyEffect_B->isEnabled());
+        QCOMPARE(b.Cell(0, TKX_ImageListView::colTime), QString());  // mode "None"
+        b.editor.findChild<TKX_Edit*>("FX2_Shadow_X")->setText("20");
+        b.editor.ApplyEffect_B->click();
+        QVERIFY(IsTime(b.Cell(0, TKX_ImageListView::colTime)));
+        QCOMPARE(FrameImage(b.tester.DstImageFrame), QSize(120, 90));
+        auto& shadow = static_cast<TShadow&>(*b.form.Scenario().Entries[std::size_t(row)]->Task);
+        QCOMPARE(shadow.Shadow_X.GetValue(vsEdited), 20);
+        QCOMPARE(shadow.Shadow_X.GetValue(vsCurrent), 6);
+
+        // Closing the window stops the settings test until the next update.
+        b.tester.close();
+        QVERIFY(!b.editor.ApplyEffect_B->isEnabled());
+        QVERIFY(b.dialogs.Unexpected.empty());
+    }
+
+    void blankTestImageIsReported() {
+        TTempDir dir;
+        TTempDir::Write(dir.Path("broken.bmp"), "not a bitmap");
+        TTaskRig b;
+        b.ChooseTestFolder(dir.Dir());
+        b.NewScenario();
+        TLogRecorder log;
+        b.Select(b.RowOfType("TFilm"));
+        QVERIFY(b.form.Context().CurrentSourceFile.empty());
+        QVERIFY(!b.tester.SrcImageFrame->HasImage());
+        b.editor.ApplyEffect_B->click();
+        QCOMPARE(log.Texts().back(), std::string("Cannot make effect - blank source !"));
+        QCOMPARE(b.Cell(0, TKX_ImageListView::colTime), QString());
+        QVERIFY(b.dialogs.Unexpected.empty());
+    }
+
+    void enterKeepsATestPendingUntilItRuns() {
+        TTempDir dir;
+        WriteTestImage(dir.Path("a.bmp"), 10, 10);
+        WriteTestImage(dir.Path("b.bmp"), 12, 10);
+        TTaskRig b;
+        b.ChooseTestFolder(dir.Dir());
+        b.NewScenario();
+        b.Select(b.RowOfType("TFilm"));
+        QCOMPARE(b.form.Context().CurrentSourceFile, dir.Path("a.bmp"));
+        QWidget* list = b.tester.TestFilesList;
+
+        // Arrow keys alone move the selection without testing.
+        QTest::keyClick(list, Qt::Key_Down);
+        QCOMPARE(b.tester.TestFilesList->ItemIndex(), 1);
+        QCOMPARE(b.form.Context().CurrentSourceFile, dir.Path("a.bmp"));
+
+        // Enter while "Test " is disabled leaves the test pending ...
+        b.form.FullTest->setEnabled(false);
+        QTest::keyPress(list, Qt::Key_Return);
+        QVERIFY(b.form.TestPending);
+        QTest::keyRelease(list, Qt::Key_Return);
+        QVERIFY(b.form.TestPending);
+        // ... and the next key release runs it.
+        b.form.FullTest->setEnabled(true);
+        QTest::keyClick(list, Qt::Key_Down);
+        QVERIFY(!b.form.TestPending);
+        QCOMPARE(b.form.Context().CurrentSourceFile, dir.Path("b.bmp"));
+        // Enter tests at once.
+        QTest::keyClick(list, Qt::Key_Up);
+        QCOMPARE(b.form.Context().CurrentSourceFile, dir.Path("b.bmp"));
+        QTest::keyClick(list, Qt::Key_Return);
+        QVERIFY(!b.form.TestPending);
+        QCOMPARE(b.form.Context().CurrentSourceFile, dir.Path("a.bmp"));
+        QVERIFY(b.dialogs.Unexpected.empty());
+    }
+};
+
+QTEST_MAIN(TestTaskTest)
+#include "test_task_test.moc"

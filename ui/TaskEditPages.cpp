@@ -1,0 +1,199 @@
+// The pages of the file tasks and the geometry tasks, and the notebook.
+#include "ui/TaskEditPages.h"
+
+#include "ui/KX_Button.h"
+#include "ui/KX_ColorComboBox.h"
+#include "ui/KX_Edit.h"
+#include "ui/KX_FileDirComboBox.h"
+#include "ui/PageBuilder.h"
+#include "ui/UiScale.h"
+
+#include <QButtonGroup>
+#include <QComboBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QToolButton>
+#include <QTreeWidget>
+
+namespace pm {
+
+QStackedWidget* BuildTaskPages(QWidget* parent) {
+    auto* nb = new QStackedWidget(parent);
+    nb->setObjectName(QStringLiteral("Main_NB"));
+    nb->addWidget(BuildLoadFromFilePage());
+    nb->addWidget(BuildResizeBitmapPage());
+    nb->addWidget(BuildResizeCanvasPage());
+    nb->addWidget(BuildShadowPage());
+    nb->addWidget(BuildRectangleBevelPage());
+    nb->addWidget(BuildFadeRectangleBevelPage());
+    nb->addWidget(BuildFadeEllipseBevelPage());
+    nb->addWidget(BuildFadeShadowPage());
+    nb->addWidget(BuildFilmPage());
+    nb->addWidget(BuildStampPage());
+    nb->addWidget(BuildSaveToFilePage());
+    return nb;
+}
+
+QWidget* BuildLoadFromFilePage() {
+    TPageBuilder b(QStringLiteral("LoadFromFile"));
+    auto* list = new QTreeWidget(b.Page());
+    list->setObjectName(QStringLiteral("FileType_LV"));
+    list->setColumnCount(2);
+    list->setHeaderLabels({QStringLiteral("Process only files of next types"), QStringLiteral("Extensions")});
+    list->setRootIsDecorated(false);
+    list->setUniformRowHeights(true);
+    list->setAllColumnsShowFocus(true);
+    list->header()->setStretchLastSection(true);
+    list->setColumnWidth(0, ScaledPx(list, 215));
+    b.Grid()->addWidget(list, 0, 0, 1, 4);
+
+    const char* names[] = {"SetAll", "ClearAll", "InvertAll"};
+    const char* captions[] = {"Select", "Clear", "Invert"};
+    for (int i = 0; i < 3; ++i) {
+        auto* button = new TKX_Button(QString::fromLatin1(captions[i]), b.Page());
+        button->setObjectName(QString::fromLatin1(names[i]));
+        button->setProperty("Tag", i + 1);
+        b.Grid()->addWidget(button, 1, i);
+    }
+    b.Grid()->setColumnStretch(3, 1);
+    return b.Page();
+}
+
+QWidget* BuildResizeBitmapPage() {
+    TPageBuilder b(QStringLiteral("ResizeBitmap"));
+    b.Label(QStringLiteral("Result width"), 0, 0);
+    b.Numeric(QStringLiteral("RI_Width"), 1, 10000, 0, 1);
+    b.Metric(QStringLiteral("RI_Width_Metric"), 0, 2);
+    b.Label(QStringLiteral("Result height"), 1, 0);
+    b.Numeric(QStringLiteral("RI_Height"), 1, 10000, 1, 1);
+    b.Metric(QStringLiteral("RI_Height_Metric"), 1, 2);
+    b.Label(QStringLiteral("Resizing method"), 2, 0);
+    b.DropDown(QStringLiteral("RI_Method"), 2, 1, 2);
+    b.Check(QStringLiteral("RI_Preserve_Aspect_Ratio"), QStringLiteral("Preserve aspect ratio"), 3, 0, 3);
+    b.Check(QStringLiteral("RI_Allow_Image_Enlargement"), QStringLiteral("Allow image enlargement"), 4, 0, 3);
+    b.Grid()->setColumnStretch(3, 1);
+    b.FinishRows(5);
+    return b.Page();
+}
+
+namespace {
+
+// Margins: one numeric field with its metric per side.
+QWidget* CanvasMarginsPage() {
+    TPageBuilder b(QStringLiteral("0"));
+    b.Grid()->setContentsMargins(0, 0, 0, 0);
+    const char* sides[] = {"Top", "Left", "Right", "Bottom"};
+    for (int i = 0; i < 4; ++i) {
+        const QString side = QString::fromLatin1(sides[i]);
+        b.Label(side, i, 0);
+        b.Numeric(QStringLiteral("RC_") + side, -10000, 10000, i, 1);
+        b.Metric(QStringLiteral("RC_") + side + QStringLiteral("_Metric"), i, 2);
+    }
+    b.Grid()->setColumnStretch(3, 1);
+    b.FinishRows(4);
+    return b.Page();
+}
+
+// New size: width and height with their metrics, and the anchor grid.
+QWidget* CanvasSizePage() {
+    TPageBuilder b(QStringLiteral("1"));
+    b.Grid()->setContentsMargins(0, 0, 0, 0);
+    b.Label(QStringLiteral("Width"), 0, 0);
+    b.Numeric(QStringLiteral("RC_Width"), 1, 10000, 0, 1);
+    b.Metric(QStringLiteral("RC_Width_Metric"), 0, 2);
+    b.Label(QStringLiteral("Height"), 1, 0);
+    b.Numeric(QStringLiteral("RC_Height"), 1, 10000, 1, 1);
+    b.Metric(QStringLiteral("RC_Height_Metric"), 1, 2);
+
+    auto* anchors = new QWidget(b.Page());
+    anchors->setObjectName(QStringLiteral("RC_Anchor"));
+    auto* grid = new QGridLayout(anchors);
+    grid->setContentsMargins(0, 0, 0, 0);
+    grid->setSpacing(0);
+    auto* group = new QButtonGroup(anchors);
+    group->setExclusive(true);
+    const int side = ScaledPx(anchors, 20);
+    for (int n = 1; n <= 9; ++n) {
+        auto* button = new QToolButton(anchors);
+        button->setObjectName(QStringLiteral("RC_Anchor_SB%1").arg(n));
+        button->setText(QString::number(n));
+        button->setCheckable(true);
+        button->setFixedSize(side, side);
+        group->addButton(button, n);
+        grid->addWidget(button, (n - 1) / 3, (n - 1) % 3);
+    }
+    b.Label(QStringLiteral("Anchor"), 0, 3)->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    b.Grid()->addWidget(anchors, 0, 4, 3, 1, Qt::AlignLeft | Qt::AlignTop);
+    b.Grid()->setColumnStretch(5, 1);
+    b.FinishRows(3);
+    return b.Page();
+}
+
+}  // namespace
+
+QWidget* BuildResizeCanvasPage() {
+    TPageBuilder b(QStringLiteral("FX1"));
+    b.Label(QStringLiteral("Resizing method"), 0, 0);
+    b.DropDown(QStringLiteral("RC_Method"), 0, 1);
+
+    auto* nb = new QStackedWidget(b.Page());
+    nb->setObjectName(QStringLiteral("RC_NB"));
+    nb->addWidget(CanvasMarginsPage());
+    nb->addWidget(CanvasSizePage());
+    b.Grid()->addWidget(nb, 1, 0, 1, 3);
+
+    b.Label(QStringLiteral("Background color"), 2, 0);
+    b.Color(QStringLiteral("RC_BG_Color"), 2, 1);
+    b.Label(QStringLiteral("Background file"), 3, 0);
+    auto* file = new TKX_FileDirComboBox(b.Page());
+    file->setObjectName(QStringLiteral("RC_BG_File"));
+    file->SetObjectType(otFile);
+    file->SetButtonCaption(QStringLiteral("Browse"));
+    b.Grid()->addWidget(file, 3, 1, 1, 2);
+    b.Grid()->setColumnStretch(2, 1);
+    b.Grid()->setRowStretch(1, 1);
+    return b.Page();
+}
+
+QWidget* BuildSaveToFilePage() {
+    TPageBuilder b(QStringLiteral("SaveToFile"));
+    b.Label(QStringLiteral("Output format"), 0, 0);
+    b.DropDown(QStringLiteral("stfFormat"), 0, 1);
+
+    auto* nb = new QStackedWidget(b.Page());
+    nb->setObjectName(QStringLiteral("stfOutputFormat"));
+
+    TPageBuilder jpeg(QStringLiteral("JPEG"));
+    jpeg.Grid()->setContentsMargins(0, 0, 0, 0);
+    jpeg.Label(QStringLiteral("Quality"), 0, 0);
+    jpeg.Numeric(QStringLiteral("stfC_Quality"), 10, 100, 0, 1);
+    jpeg.Check(QStringLiteral("stfProgressive_JPEG"), QStringLiteral("Write progressive JPEG"), 0, 2);
+    jpeg.Label(QStringLiteral("Extension"), 1, 0);
+    jpeg.Text(QStringLiteral("stfImage_Extension_JPG"), 1, 1);
+    jpeg.Label(QStringLiteral("Comment"), 2, 0)->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    auto* comment = new QPlainTextEdit(jpeg.Page());
+    comment->setObjectName(QStringLiteral("stfJPEG_Comment"));
+    comment->setTabChangesFocus(true);
+    comment->setLineWrapMode(QPlainTextEdit::NoWrap);
+    jpeg.Grid()->addWidget(comment, 2, 1, 1, 3);
+    jpeg.Grid()->setRowStretch(2, 1);
+    jpeg.Grid()->setColumnStretch(3, 1);
+    nb->addWidget(jpeg.Page());
+
+    TPageBuilder bmp(QStringLiteral("BMP"));
+    bmp.Grid()->setContentsMargins(0, 0, 0, 0);
+    bmp.Label(QStringLiteral("Extension"), 0, 0);
+    bmp.Text(QStringLiteral("stfImage_Extension_BMP"), 0, 1);
+    bmp.Grid()->setColumnStretch(2, 1);
+    bmp.FinishRows(1);
+    nb->addWidget(bmp.Page());
+
+    b.Grid()->addWidget(nb, 1, 0, 1, 3);
+    b.Grid()->setRowStretch(1, 1);
+    b.Grid()->setColumnStretch(2, 1);
+    return b.Page();
+}
+
+}  // namespace pm
