@@ -1,4 +1,5 @@
 #include "batch/BatchRun.h"
+#include "batch/ProjectModel.h"
 #include "batch/Shard.h"
 
 #include "core/ScenarioModel.h"
@@ -6,6 +7,7 @@
 #include "log/KX_LogFile.h"
 #include "support/JpegTestFiles.h"
 #include "support/RecordingConsole.h"
+#include "support/ScriptedDialogs.h"
 #include "support/TempDir.h"
 #include "tasks/JPEGImage.h"
 #include "tasks/PM__TLoadFromFile.h"
@@ -14,10 +16,12 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <filesystem>
 #include <map>
 #include <set>
 #include <stdexcept>
+#include <thread>
 
 namespace pm {
 namespace {
@@ -300,6 +304,42 @@ TEST_F(ParallelRunTest, AnErrorInACallbackFailsTheItem) {
         fs::remove_all(tgt);
         fs::create_directories(tgt);
     }
+}
+
+// The desktop program's way: the model hands out the run, which executes on
+// another thread and is stopped from the interface thread.
+TEST_F(ParallelRunTest, ModelRunOffTheInterfaceThreadCanBeStopped) {
+    TLogRecorder log;
+    test::TScriptedDialogs dialogs;
+    IMainView view;
+    TProjectModel model(dialogs, view);
+    model.Items = {{src, true, tgt, scenario}};
+    model.Jobs = 2;
+    std::unique_ptr<TBatchRun> run = model.BeginRun();
+    ASSERT_TRUE(run);
+    EXPECT_EQ(run->Jobs, 2);
+    EXPECT_TRUE(model.Running);
+    EXPECT_FALSE(model.Buttons.RunProject);
+    EXPECT_FALSE(model.BeginRun());  // not twice at once
+    std::atomic<int> finished{0};
+    std::atomic<bool> over{false};
+    run->OnFileDone = [&](const TBatchRun::TFileDone&) { ++finished; };
+    TBatchRun* running = run.get();
+    std::thread thread([&] {
+        running->Execute();
+        over = true;
+    });
+    while (finished.load() == 0 && !over.load()) std::this_thread::yield();
+    running->Stop();
+    thread.join();
+    model.EndRun(std::move(run));
+    EXPECT_FALSE(model.Running);
+    EXPECT_TRUE(model.Buttons.RunProject);
+    ASSERT_TRUE(model.LastRun);
+    EXPECT_EQ(model.LastRun->FilesDone(), finished.load());
+    EXPECT_EQ(model.LastRun->FilesDone() + model.LastRun->FilesSkipped(), 13);
+    EXPECT_EQ(model.LastRun->Stopped(), model.LastRun->FilesSkipped() > 0);
+    EXPECT_EQ(log.Messages.back().Text(), "Project error(s)!");  // junk files fail in any case
 }
 
 TEST(BatchRunJobs, ZeroMeansOnePerCore) {
