@@ -112,7 +112,7 @@ TConfig LoadConfiguration(const std::string& path, const std::string& programDir
         v = raw("ShowLogForm", p);
         c.ShowLogForm = ReadConfigBool(v, p, true);
         v = raw("Jobs", p);
-        c.Jobs = ReadConfigInt(v, p, 0, 0, 1024);
+        c.Jobs = ReadConfigInt(v, p, 0, 0, kMaxConfigJobs);
     } catch (const std::exception&) {
         // An unreadable file gives the defaults, like a missing one.
         return TConfig::Defaults(programDir);

@@ -5,6 +5,9 @@
 
 namespace pm {
 
+// The largest worker count the configuration keeps.
+inline constexpr int kMaxConfigJobs = 1024;
+
 struct TConfig {
     std::string InitialDir;
     bool CreateLog = true;

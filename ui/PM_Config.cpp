@@ -2,6 +2,7 @@
 
 #include "ui/KX_Button.h"
 #include "ui/KX_ColorComboBox.h"
+#include "ui/KX_Edit.h"
 #include "ui/UiScale.h"
 
 #include <QCheckBox>
@@ -10,6 +11,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace pm {
 
@@ -39,6 +41,21 @@ TPM_ConfigForm::TPM_ConfigForm(QWidget* parent)
     auto* g2 = new QVBoxLayout(GroupBox2);
     g2->addWidget(SynchronizeSrcDst_CB);
 
+    GroupBox3 = new QGroupBox(QStringLiteral("Project run "), this);
+    Label2 = new QLabel(QStringLiteral("Worker threads for project runs (0 = one per core)"), GroupBox3);
+    Jobs_E = new TKX_Edit(GroupBox3);
+    Jobs_E->SetEditType(etNumeric);
+    Jobs_E->SetMin(0);
+    Jobs_E->SetMax(kMaxConfigJobs);
+    // Room for the longest value, as the task pages size their fields.
+    Jobs_E->setFixedWidth(Jobs_E->fontMetrics().horizontalAdvance(QStringLiteral("00000")) +
+                          ScaledPx(Jobs_E, 12));
+    Label2->setBuddy(Jobs_E);
+    auto* g3 = new QHBoxLayout(GroupBox3);
+    g3->addWidget(Label2);
+    g3->addStretch(1);
+    g3->addWidget(Jobs_E);
+
     Apply_B = new TKX_Button(QStringLiteral("Apply"), this);
     Cancel_B = new TKX_Button(QStringLiteral("Cancel"), this);
     Apply_B->setDefault(true);
@@ -52,11 +69,13 @@ TPM_ConfigForm::TPM_ConfigForm(QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(GroupBox1);
     layout->addWidget(GroupBox2);
+    layout->addWidget(GroupBox3);
     layout->addStretch(1);
     layout->addLayout(buttons);
 
-    // 478 x 189 outside at the reference font: about 470 x 162 inside.
-    const QSize wanted(ScaledPx(this, 470), ScaledPx(this, 162));
+    // 478 x 189 outside at the reference font for the first two groups
+    // (about 470 x 162 inside), plus the run group.
+    const QSize wanted(ScaledPx(this, 470), ScaledPx(this, 162 + 52));
     setFixedSize(wanted.expandedTo(minimumSizeHint()));
 }
 
@@ -65,6 +84,7 @@ void TPM_ConfigForm::ShowValues(const TConfig& config) {
     Color_CB_Format->setCurrentIndex(config.ColorFormat >= 0 && config.ColorFormat <= 2 ? config.ColorFormat
                                                                                         : 0);
     SynchronizeSrcDst_CB->setChecked(config.SynchronizeSrcDst);
+    Jobs_E->setText(QString::number(std::clamp(config.Jobs, 0, kMaxConfigJobs)));
 }
 
 void TPM_ConfigForm::Apply_BClick() {
@@ -72,6 +92,8 @@ void TPM_ConfigForm::Apply_BClick() {
         config_->AllowChangeTaskType = Allow_Change_Task_Type->isChecked();
         config_->ColorFormat = Color_CB_Format->currentIndex();
         config_->SynchronizeSrcDst = SynchronizeSrcDst_CB->isChecked();
+        // An emptied field means the default, one worker per core.
+        config_->Jobs = std::clamp(Jobs_E->Value(), 0, kMaxConfigJobs);
     }
     if (OnApply) OnApply();
     accept();

@@ -1,5 +1,5 @@
 #pragma once
-// The settings dialog: three of the stored settings, changed on Apply only.
+// The settings dialog: four of the stored settings, changed on Apply only.
 #include "core/Config.h"
 
 #include <QDialog>
@@ -13,6 +13,7 @@ class QLabel;
 namespace pm {
 
 class TKX_Button;
+class TKX_Edit;
 
 class TPM_ConfigForm : public QDialog {
     Q_OBJECT
@@ -38,6 +39,9 @@ public:
     QComboBox* Color_CB_Format;
     QGroupBox* GroupBox2;
     QCheckBox* SynchronizeSrcDst_CB;
+    QGroupBox* GroupBox3;
+    QLabel* Label2;
+    TKX_Edit* Jobs_E;
     TKX_Button* Apply_B;
     TKX_Button* Cancel_B;
 

@@ -1,5 +1,6 @@
 #include "ui/PM_Main.h"
 
+#include "batch/BatchRun.h"
 #include "core/PM_Utils.h"
 #include "core/Paths.h"
 #include "log/KX_LogFile.h"
@@ -17,6 +18,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDialog>
+#include <QEventLoop>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QGuiApplication>
@@ -29,6 +31,7 @@
 #include <QProgressBar>
 #include <QScreen>
 #include <QStackedWidget>
+#include <QThread>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -87,12 +90,6 @@ TPM_MainForm::TPM_MainForm(QWidget* parent)
     setCentralWidget(client);
     NoteBook->hide();
 
-    project_.OnProgress = [this](int position, int maximum, const std::string&) {
-        // A maximum of 0 (one file) would turn the bar into a busy indicator.
-        ProgressBar->setRange(0, std::max(1, maximum));
-        ProgressBar->setValue(position);
-    };
-
     configForm_ = new TPM_ConfigForm(this);
     configForm_->BindConfig(&config_);
     configForm_->OnApply = [this] { ApplySettings(); };
@@ -113,6 +110,12 @@ TPM_MainForm::TPM_MainForm(QWidget* parent)
 
 TPM_MainForm::~TPM_MainForm() {
     qApp->removeEventFilter(this);
+    // The run's callbacks post to this window: it must outlive the thread.
+    // Calls still queued die with the window.
+    if (runThread_) {
+        run_->Stop();
+        runThread_->wait();
+    }
 }
 
 void TPM_MainForm::SetDialogs(IDialogs* dialogs) {
@@ -261,9 +264,12 @@ QWidget* TPM_MainForm::CreateProjectPage() {
     ProgressBar->setRange(0, 100);
     ProgressBar->setValue(0);
     ProgressBar->setTextVisible(false);
+    StopRun = MakeButton(QStringLiteral("Stop"), QStringLiteral("Stop after the files in progress"), page);
+    StopRun->setEnabled(false);
     RunProject = MakeButton(QStringLiteral("Run project"), QStringLiteral("Go, go, go ...."), page);
     auto* bottom = new QHBoxLayout;
     bottom->addWidget(ProgressBar, 1);
+    bottom->addWidget(StopRun);
     bottom->addWidget(RunProject);
 
     auto* layout = new QVBoxLayout(page);
@@ -281,6 +287,7 @@ QWidget* TPM_MainForm::CreateProjectPage() {
     connect(PR_Down, &QPushButton::clicked, this, [this] { project_.PR_DownClick(); });
     connect(PR_Delete, &QPushButton::clicked, this, [this] { project_.PR_DeleteClick(); });
     connect(RunProject, &QPushButton::clicked, this, &TPM_MainForm::RunProjectClick);
+    connect(StopRun, &QPushButton::clicked, this, &TPM_MainForm::StopRunClick);
 
     const std::pair<QObject*, const char*> names[] = {{GB1, "GB1"},
                                                       {PR_ItemList, "PR_ItemList"},
@@ -295,6 +302,7 @@ QWidget* TPM_MainForm::CreateProjectPage() {
                                                       {PR_Add, "PR_Add"},
                                                       {PR_Replace, "PR_Replace"},
                                                       {ProgressBar, "ProgressBar"},
+                                                      {StopRun, "StopRun"},
                                                       {RunProject, "RunProject"}};
     for (const auto& [w, name] : names) w->setObjectName(QString::fromLatin1(name));
     return page;
@@ -424,7 +432,10 @@ void TPM_MainForm::InitializeConfigForm() {
 }
 
 void TPM_MainForm::Shutdown() {
-    if (shutDown_) return;
+    // Asked again while waiting for the run: the first request finishes.
+    if (shutDown_ || waitingForRun_) return;
+    // The run still uses the registry and the log file.
+    StopAndWaitForRun();
     shutDown_ = true;
     if (project_.ProjectOpen) project_.Shutdown();
     if (scenario_.ScenarioOpen) {
@@ -439,8 +450,8 @@ void TPM_MainForm::Shutdown() {
 }
 
 void TPM_MainForm::closeEvent(QCloseEvent* event) {
-    // A run cannot be stopped; the window stays until it has ended.
-    if (project_.Running) {
+    // Already quitting, waiting for the run's last files.
+    if (waitingForRun_) {
         event->ignore();
         return;
     }
@@ -859,6 +870,7 @@ void TPM_MainForm::ItemEditorChanged() {
 void TPM_MainForm::UpdateProjectButtons() {
     const TProjectButtons& b = project_.Buttons;
     RunProject->setEnabled(b.RunProject && !project_.Running);
+    StopRun->setEnabled(run_ && !run_->StopRequested());
     PR_Up->setEnabled(b.Up);
     PR_Down->setEnabled(b.Down);
     PR_Add->setEnabled(b.Add);
@@ -867,10 +879,74 @@ void TPM_MainForm::UpdateProjectButtons() {
 }
 
 void TPM_MainForm::RunProjectClick() {
-    if (project_.Running) return;
-    project_.RunProjectClick();
+    if (runThread_) return;
+    std::unique_ptr<TBatchRun> run = project_.BeginRun();
+    if (!run) return;
+    run->Jobs = config_.Jobs;
+    // Called on the run's thread; the window is only reached through its
+    // event queue, in the order of the calls, before the end notice.
+    run->OnProgress = [this](int position, int maximum, const std::string&) {
+        QMetaObject::invokeMethod(
+            this, [this, position, maximum] { ShowRunProgress(position, maximum + 1); },
+            Qt::QueuedConnection);
+    };
+    run->OnFileDone = [this](const TBatchRun::TFileDone& done) {
+        QMetaObject::invokeMethod(
+            this, [this, finished = done.Index + 1, count = done.Count] { ShowRunProgress(finished, count); },
+            Qt::QueuedConnection);
+    };
+    TBatchRun* executing = run.get();
+    std::unique_ptr<QThread> thread(QThread::create([executing] {
+        try {
+            executing->Execute();
+        } catch (const std::exception& e) {
+            // Only a callback can raise here (out of memory); the run is over.
+            LogError(e.what());
+        } catch (...) {
+        }
+    }));
+    thread->setObjectName(QStringLiteral("ProjectRun"));
+    connect(thread.get(), &QThread::finished, this, &TPM_MainForm::RunFinished, Qt::QueuedConnection);
+    run_ = std::move(run);
+    runThread_ = std::move(thread);
+    ShowRunProgress(0, 1);
+    UpdateProjectButtons();
+    runThread_->start();
+}
+
+void TPM_MainForm::ShowRunProgress(int done, int count) {
+    // An empty range would turn the bar into a busy indicator.
+    const int maximum = std::max(1, count);
+    ProgressBar->setRange(0, maximum);
+    ProgressBar->setValue(std::clamp(done, 0, maximum));
+}
+
+void TPM_MainForm::StopRunClick() {
+    if (!run_) return;
+    run_->Stop();
+    StopRun->setEnabled(false);
+}
+
+void TPM_MainForm::RunFinished() {
+    if (!runThread_) return;
+    runThread_->wait();
+    runThread_.reset();
+    project_.EndRun(std::move(run_));
     ProgressBar->setRange(0, 100);
-    ProgressBar->setValue(project_.ProgressPosition);
+    ProgressBar->setValue(0);
+    StopRun->setEnabled(false);
+    emit RunEnded();
+}
+
+void TPM_MainForm::StopAndWaitForRun() {
+    if (!runThread_ || waitingForRun_) return;
+    StopRunClick();
+    waitingForRun_ = true;
+    QEventLoop loop;
+    connect(this, &TPM_MainForm::RunEnded, &loop, &QEventLoop::quit);
+    // Input waits; the log and the window keep repainting.
+    if (runThread_) loop.exec(QEventLoop::ExcludeUserInputEvents);
+    waitingForRun_ = false;
 }
 
 void TPM_MainForm::ProcessMessages() {

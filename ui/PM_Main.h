@@ -25,10 +25,12 @@ class QLabel;
 class QListWidget;
 class QProgressBar;
 class QStackedWidget;
+class QThread;
 class QToolButton;
 
 namespace pm {
 
+class TBatchRun;
 class TKX_Button;
 class TKX_FileDirComboBox;
 class TPM_ConfigForm;
@@ -89,8 +91,9 @@ public:
 
     // The start-up sequence; false (after the "Fatal error" box) when it failed.
     bool Startup();
-    // Closes the project and the scenario, frees the registry, saves the
-    // configuration and closes the log file. Runs once.
+    // Stops a run in progress and waits for its end, then closes the
+    // project and the scenario, frees the registry, saves the configuration
+    // and closes the log file. Runs once.
     void Shutdown();
     bool IsShutDown() const { return shutDown_; }
 
@@ -139,8 +142,19 @@ public:
     // The settings dialog's Apply, for the windows it reaches.
     void ApplySettings();
 
-    // Project page.
+    // Project page. "Run project" starts the run on a thread of its own and
+    // returns; the window stays usable (the run works on copies of the items
+    // and reads its own scenarios) and RunEnded tells when it is over.
     void RunProjectClick();
+    // Files in progress are finished, no new one is started.
+    void StopRunClick();
+    bool RunInProgress() const { return runThread_ != nullptr; }
+    // The run in progress, or null.
+    const TBatchRun* ActiveRun() const { return run_.get(); }
+    // Asks a run in progress to stop and waits for its end, processing
+    // events meanwhile (but no user input) so that the log shows its last
+    // lines. Does nothing without a run.
+    void StopAndWaitForRun();
 
     // IMainView
     void UpdateMenus() override;
@@ -179,6 +193,7 @@ public:
     TKX_Button *PR_Add, *PR_Replace;
     QProgressBar* ProgressBar;
     TKX_Button* RunProject;
+    TKX_Button* StopRun;
     // Scenario page.
     QListWidget* TaskList;
     TKX_Button *NewTask, *EditTask, *DeleteTask, *MoveTaskUp, *MoveTaskDown;
@@ -189,6 +204,8 @@ public:
 signals:
     // The window closed for good (after Shutdown).
     void Closed();
+    // A run started by "Run project" has ended and "Run project" is usable again.
+    void RunEnded();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -212,6 +229,10 @@ private:
     // test window, the log window), not a dialog or message box.
     bool ComesFromToolWindow(QWindow* from) const;
     void ApplyLogMenuCaption(const QString& caption);
+    // `done` of `count` files of the current item finished.
+    void ShowRunProgress(int done, int count);
+    // Back on this thread after the run's thread ended.
+    void RunFinished();
 
     std::string programDir_;
     TConfig config_;
@@ -226,6 +247,11 @@ private:
     TProjectModel project_;
     TPM_LogForm* logForm_ = nullptr;
     TPM_ConfigForm* configForm_ = nullptr;
+    // The run in progress and its thread; the run's callbacks only post
+    // calls to this window, and the window does not go before the thread.
+    std::unique_ptr<TBatchRun> run_;
+    std::unique_ptr<QThread> runThread_;
+    bool waitingForRun_ = false;
     bool shutDown_ = false;
     bool fillingLists_ = false;
     bool fillingEditor_ = false;

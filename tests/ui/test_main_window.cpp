@@ -426,15 +426,11 @@ private slots:
         QVERIFY(!rig.form.PR_ScanSubDir->isChecked());
         QCOMPARE(rig.form.Config().InitialDir, rig.dir.Dir());
 
-        // The run keeps the window responsive and "Run project" disabled.
-        bool ranBetweenFiles = false, enabledDuringRun = true;
-        QTimer::singleShot(0, &rig.form, [&] {
-            ranBetweenFiles = true;
-            enabledDuringRun = rig.form.RunProject->isEnabled();
-        });
+        // The run goes on its own thread with "Run project" disabled.
+        QSignalSpy ended(&rig.form, &TPM_MainForm::RunEnded);
         rig.form.RunProjectClick();
-        QVERIFY(ranBetweenFiles);
-        QVERIFY(!enabledDuringRun);
+        QVERIFY(!rig.form.RunProject->isEnabled());
+        QVERIFY(ended.wait(20000));
         QVERIFY(rig.form.RunProject->isEnabled());
         QCOMPARE(rig.form.ProgressBar->value(), 0);
         QCOMPARE(rig.log.Messages.back().Text(), std::string("Project complete."));
