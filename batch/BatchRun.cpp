@@ -48,6 +48,8 @@ struct TWorker {
 // What a worker hands back for one file.
 struct TFileResult {
     std::vector<TLogCapture::Entry> Log;
+    // Complete result files still under their temporary names.
+    std::vector<std::unique_ptr<TAtomicFileWriter>> Commits;
     bool Done = false;
     bool Ok = false;
     bool Raised = false;  // a task raised an error: the item fails
@@ -115,6 +117,7 @@ bool TBatchRun::RunParallel(TItemFiles& files, int workerCount) {
         auto worker = std::make_unique<TWorker>();
         worker->Ctx.CurrentProjectItem = files.Rec;
         worker->Ctx.DeferResultSync = true;
+        worker->Ctx.DeferResultCommit = true;
         // A task whose settings do not copy faithfully would make different
         // pictures on another worker: such an item runs on one.
         if (!CloneScenario(*files.Entries, worker->Ctx, worker->Entries)) return RunSequential(files);
@@ -150,6 +153,8 @@ bool TBatchRun::RunParallel(TItemFiles& files, int workerCount) {
                 }
                 result.Log = capture.Take();
             }
+            result.Commits = std::move(worker.Ctx.PendingCommits);
+            worker.Ctx.PendingCommits.clear();
             ReleaseTaskBitmaps(worker.Entries);
             worker.LastIndex = j;
             if (result.Raised) abandon = true;
@@ -205,7 +210,17 @@ bool TBatchRun::RunParallel(TItemFiles& files, int workerCount) {
             if (!results[static_cast<std::size_t>(released)].Done) break;
             TFileResult result = std::move(results[static_cast<std::size_t>(released)]);
             lock.unlock();
+            // Results go into place in list order, as on one worker.
+            std::string uncommitted;
+            for (auto& commit : result.Commits)
+                if (!commit->Commit()) uncommitted = commit->Target();
             TLogCapture::Replay(result.Log);
+            if (!uncommitted.empty()) {
+                LogNew(lmError, {{"Can't write file \"", LogErrorColor},
+                                 {uncommitted, LogValueColor},
+                                 {"\"!", LogErrorColor}});
+                result.Ok = false;
+            }
             Progress(released, files.Found[static_cast<std::size_t>(released)]);
             if (result.Raised)
                 raised = true;

@@ -48,12 +48,19 @@ bool TAtomicFileWriter::Write(const void* data, std::size_t size) {
     return true;
 }
 
-bool TAtomicFileWriter::Commit() {
+bool TAtomicFileWriter::Close() {
+    if (closed_) return !failed_;
     if (fd_ < 0 || failed_) return false;
     bool ok = !durable_ || ::fsync(fd_) == 0;
     ok = ::close(fd_) == 0 && ok;
     fd_ = -1;
-    if (!ok) return false;
+    closed_ = true;
+    if (!ok) failed_ = true;
+    return ok;
+}
+
+bool TAtomicFileWriter::Commit() {
+    if (!Close()) return false;
     if (::rename(temp_.c_str(), target_.c_str()) != 0) return false;
     temp_.clear();
     return true;

@@ -25,14 +25,19 @@ public:
 
     bool IsOpen() const { return fd_ >= 0; }
     bool Write(const void* data, std::size_t size);
+    // Finishes the temporary file (flushed to disk when durable) without
+    // putting it in place yet; Commit() does both.
+    bool Close();
     bool Commit();
     const std::string& TempName() const { return temp_; }
+    const std::string& Target() const { return target_; }
 
 private:
     std::string target_;
     std::string temp_;
     int fd_ = -1;
     bool failed_ = false;
+    bool closed_ = false;
     bool durable_ = true;
 };
 

@@ -3,6 +3,7 @@
 // the file being processed, the current task references, the current source
 // file and project item. The main window holds one; a batch run (or each of
 // its workers) holds its own.
+#include "core/AtomicFile.h"
 #include "core/BaseClass.h"
 
 #include <memory>
@@ -51,6 +52,12 @@ public:
     // item instead of one by one: a saving task then only renames each
     // complete file into place.
     bool DeferResultSync = false;
+    // Set by the workers of a parallel batch run: a saving task leaves its
+    // complete result file under its temporary name here, and the run renames
+    // the files into place in file-list order, so that two sources with the
+    // same result name leave the same file as a run on one worker.
+    bool DeferResultCommit = false;
+    std::vector<std::unique_ptr<TAtomicFileWriter>> PendingCommits;
 
 private:
     std::unique_ptr<TBaseClass> generalObject_;

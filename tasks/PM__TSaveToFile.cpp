@@ -184,7 +184,8 @@ bool TSaveToFile::Execute(TValueSlot slot) {
             // An empty picture would make an empty or broken file.
             reason = "Image is empty, nothing to save!";
         } else {
-            TAtomicFileWriter file(full, !ctx->DeferResultSync);
+            auto writer = std::make_unique<TAtomicFileWriter>(full, !ctx->DeferResultSync);
+            TAtomicFileWriter& file = *writer;
             if (!file.IsOpen()) {
                 reason = "Can't create file in \"" + dir + "\"!";
             } else if (format == kFormatJPEG) {
@@ -198,7 +199,15 @@ bool TSaveToFile::Execute(TValueSlot slot) {
                 ok = file.Write(bmp.data(), bmp.size());
                 if (!ok) reason = "Can't write file \"" + full + "\"!";
             }
-            if (ok && !file.Commit()) {
+            if (ok && ctx->DeferResultCommit) {
+                // Closed now, so that files waiting for their turn hold no descriptor.
+                if (file.Close()) {
+                    ctx->PendingCommits.push_back(std::move(writer));
+                } else {
+                    ok = false;
+                    reason = "Can't write file \"" + full + "\"!";
+                }
+            } else if (ok && !file.Commit()) {
                 ok = false;
                 reason = "Can't write file \"" + full + "\"!";
             }

@@ -173,6 +173,35 @@ TEST_F(ParallelRunTest, SeveralWorkersGiveTheFilesAndTheLogOfOne) {
     }
 }
 
+// Two sources with the same result name: the later one in the list wins,
+// whichever worker finishes first (the large first picture takes longer).
+TEST(ParallelRunOrder, SameResultNameEndsAsWithOneWorker) {
+    TTempDir dir;
+    const std::string src = dir.MakeDir("src"), scenario = dir.Path("copy.pms");
+    dir.Put("src/dup.bmp", Bmp(1500, 1200, 7));
+    test::WriteFileBytes(dir.Path("src/dup.jpg"), Jpeg(16, 16, 2));
+    dir.Put("src/other.bmp", Bmp(10, 10, 1));
+    {
+        TRunContext ctx;
+        TTaskList list;
+        list.push_back(std::make_unique<TaskRec>(TaskRec{"Load", std::make_unique<TLoadFromFile>(&ctx)}));
+        list.push_back(std::make_unique<TaskRec>(TaskRec{"Save", std::make_unique<TSaveToFile>(&ctx)}));
+        ASSERT_TRUE(TScenarioModel::SaveTaskList(ctx, list, scenario, -1));
+    }
+    std::map<std::string, std::string> results[2];
+    for (int jobs : {1, 2}) {
+        const std::string tgt = dir.MakeDir("tgt" + std::to_string(jobs));
+        TBatchRun run({{src, true, tgt, scenario}});
+        run.Jobs = jobs;
+        EXPECT_TRUE(run.Execute());
+        results[jobs - 1] = Snapshot(tgt);
+    }
+    ASSERT_EQ(results[0].size(), 2u);
+    EXPECT_EQ(results[1], results[0]);
+    const std::string dup = results[0].begin()->second;
+    EXPECT_LT(dup.size(), 4000u);  // the small picture's result
+}
+
 TEST_F(ParallelRunTest, ShardsAreDisjointAndTogetherGiveTheWholeRun) {
     const TOutcome whole = Run(2);
     for (int count : {2, 3, 5}) {
