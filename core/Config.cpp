@@ -70,7 +70,9 @@ TConfig LoadConfiguration(const std::string& path, const std::string& programDir
         return c;
     }
     WriteLog(lmInfo,
-             {{"  + Loading settings from file \"", LogTextColor}, {path, LogValueColor}, {"\" ... ", LogTextColor}},
+             {{"  + Loading settings from file \"", LogTextColor},
+              {path, LogValueColor},
+              {"\" ... ", LogTextColor}},
              false, true, true);
     try {
         TIniFile ini(path);
@@ -88,7 +90,8 @@ TConfig LoadConfiguration(const std::string& path, const std::string& programDir
         v = raw("LogFileName", p);
         c.LogFileName = ReadConfigString(v, p, "pixmill.log");
         // A relative name is taken from the program directory.
-        if (c.LogFileName.empty() || c.LogFileName[0] != kPathSeparator) c.LogFileName = programDir + c.LogFileName;
+        if (c.LogFileName.empty() || c.LogFileName[0] != kPathSeparator)
+            c.LogFileName = programDir + c.LogFileName;
         v = raw("LogOverwrite", p);
         c.LogOverwrite = ReadConfigBool(v, p, true);
         v = raw("LogTimeStamp", p);
@@ -122,7 +125,9 @@ TConfig LoadConfiguration(const std::string& path, const std::string& programDir
 }
 
 bool SaveConfiguration(const std::string& path, const TConfig& c) {
-    LogNew(lmInfo, {{" - Saving settings to file \"", LogTextColor}, {path, LogValueColor}, {"\" ... ", LogTextColor}});
+    LogNew(
+        lmInfo,
+        {{" - Saving settings to file \"", LogTextColor}, {path, LogValueColor}, {"\" ... ", LogTextColor}});
     try {
         TIniFile ini(path);
         auto str = [&](const char* key, const std::string& v) { ini.WriteString(kSection, key, Quoted(v)); };
