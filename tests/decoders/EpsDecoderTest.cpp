@@ -20,7 +20,7 @@ bool GhostscriptInstalled() {
 
 // Restores the renderer settings after each test.
 class EpsReader : public ::testing::Test {
-  protected:
+protected:
     void TearDown() override {
         SetGhostscriptProgram("gs");
         SetGhostscriptTimeout(30);
@@ -33,12 +33,12 @@ const std::string kBlueBox =
     "showpage\n%%EOF\n";
 
 Bytes TiffPreview() {
-    TTiffSpec spec;
-    spec.width = 6;
-    spec.height = 4;
-    spec.photometric = PHOTOMETRIC_RGB;
-    spec.samples = 3;
-    return MakeTiff(spec, [](int x, int y, int c) { return c == 0 ? x * 40 : c == 1 ? y * 60 : 7; });
+    TTiffLayout layout;
+    layout.width = 6;
+    layout.height = 4;
+    layout.photometric = PHOTOMETRIC_RGB;
+    layout.samples = 3;
+    return MakeTiff(layout, [](int x, int y, int c) { return c == 0 ? x * 40 : c == 1 ? y * 60 : 7; });
 }
 
 TEST_F(EpsReader, RendersAtTheBoundingBoxSize) {
@@ -111,17 +111,17 @@ TEST_F(EpsReader, AHangingFileIsStoppedByTheTimeLimit) {
     TDecoded d = Decode(DecodeEps, Bytes(forever.begin(), forever.end()));
     const auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     EXPECT_FALSE(d.ok);
-    EXPECT_LT(seconds, 20.0); // generous: the limit is 2 s
+    EXPECT_LT(seconds, 20.0);  // generous: the limit is 2 s
 }
 
 TEST_F(EpsReader, DamagedFilesFail) {
     if (!GhostscriptInstalled()) SetGhostscriptProgram("");
     const std::vector<std::string> bad = {
-        "%!PS-Adobe-3.0 EPSF-3.0\n0 0 10 10 rectfill\n",                // no bounding box
-        "%!PS-Adobe-3.0 EPSF-3.0\n%%BoundingBox: 0 0 0 10\n",           // zero width
-        "%!PS-Adobe-3.0 EPSF-3.0\n%%BoundingBox: 0 0 100000 10\n",      // too wide
-        "%!PS-Adobe-3.0 EPSF-3.0\n%%BoundingBox: 0 0 60000 60000\n",    // too many pixels
-        "%!PS-Adobe-3.0 EPSF-3.0\n%%BoundingBox: 0 0 10 10\n1 0 div\n", // an error
+        "%!PS-Adobe-3.0 EPSF-3.0\n0 0 10 10 rectfill\n",                 // no bounding box
+        "%!PS-Adobe-3.0 EPSF-3.0\n%%BoundingBox: 0 0 0 10\n",            // zero width
+        "%!PS-Adobe-3.0 EPSF-3.0\n%%BoundingBox: 0 0 100000 10\n",       // too wide
+        "%!PS-Adobe-3.0 EPSF-3.0\n%%BoundingBox: 0 0 60000 60000\n",     // too many pixels
+        "%!PS-Adobe-3.0 EPSF-3.0\n%%BoundingBox: 0 0 10 10\n1 0 div\n",  // an error
         "GIF89a not PostScript at all",
     };
     for (const std::string& text : bad)
@@ -135,5 +135,5 @@ TEST_F(EpsReader, DamagedFilesFail) {
     EXPECT_FALSE(Decode(DecodeEps, tiffOnly).ok);
 }
 
-} // namespace
-} // namespace pm::test
+}  // namespace
+}  // namespace pm::test

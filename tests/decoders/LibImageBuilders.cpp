@@ -24,7 +24,7 @@ void Put32(Bytes& b, std::uint32_t v) {
     Put16(b, v & 0xFFFF);
     Put16(b, v >> 16);
 }
-} // namespace
+}  // namespace
 
 TColorTriple PixelAt(const TFastDIB& dib, int x, int y) {
     return dib.GetPixel(dib.Height() - 1 - y, x);
@@ -81,58 +81,58 @@ Bytes MakePng(int width, int height, int colorType, int bitDepth, bool interlace
     return out;
 }
 
-Bytes MakeTiff(const TTiffSpec& spec, const std::function<int(int, int, int)>& sample) {
+Bytes MakeTiff(const TTiffLayout& layout, const std::function<int(int, int, int)>& sample) {
     const std::string path =
         (std::filesystem::temp_directory_path() / ("pixmill-test-" + std::to_string(::getpid()) + ".tif"))
             .string();
     TIFF* t = TIFFOpen(path.c_str(), "w");
     if (!t) throw std::runtime_error("cannot write TIFF");
-    const int channels = spec.samples + spec.extraSamples;
-    TIFFSetField(t, TIFFTAG_IMAGEWIDTH, spec.width);
-    TIFFSetField(t, TIFFTAG_IMAGELENGTH, spec.height);
-    TIFFSetField(t, TIFFTAG_BITSPERSAMPLE, spec.bitsPerSample);
+    const int channels = layout.samples + layout.extraSamples;
+    TIFFSetField(t, TIFFTAG_IMAGEWIDTH, layout.width);
+    TIFFSetField(t, TIFFTAG_IMAGELENGTH, layout.height);
+    TIFFSetField(t, TIFFTAG_BITSPERSAMPLE, layout.bitsPerSample);
     TIFFSetField(t, TIFFTAG_SAMPLESPERPIXEL, channels);
-    TIFFSetField(t, TIFFTAG_PHOTOMETRIC, spec.photometric);
-    TIFFSetField(t, TIFFTAG_COMPRESSION, spec.compression);
+    TIFFSetField(t, TIFFTAG_PHOTOMETRIC, layout.photometric);
+    TIFFSetField(t, TIFFTAG_COMPRESSION, layout.compression);
     TIFFSetField(t, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
-    if (spec.photometric == PHOTOMETRIC_SEPARATED) TIFFSetField(t, TIFFTAG_INKSET, INKSET_CMYK);
-    if (spec.extraSamples) {
+    if (layout.photometric == PHOTOMETRIC_SEPARATED) TIFFSetField(t, TIFFTAG_INKSET, INKSET_CMYK);
+    if (layout.extraSamples) {
         std::uint16_t type = EXTRASAMPLE_UNASSALPHA;
         TIFFSetField(t, TIFFTAG_EXTRASAMPLES, 1, &type);
     }
-    if (!spec.colormap.empty()) {
-        const std::size_t n = spec.colormap.size() / 3;
-        TIFFSetField(t, TIFFTAG_COLORMAP, spec.colormap.data(), spec.colormap.data() + n,
-                     spec.colormap.data() + 2 * n);
+    if (!layout.colormap.empty()) {
+        const std::size_t n = layout.colormap.size() / 3;
+        TIFFSetField(t, TIFFTAG_COLORMAP, layout.colormap.data(), layout.colormap.data() + n,
+                     layout.colormap.data() + 2 * n);
     }
-    if (spec.compression == COMPRESSION_JPEG) TIFFSetField(t, TIFFTAG_JPEGQUALITY, 95);
+    if (layout.compression == COMPRESSION_JPEG) TIFFSetField(t, TIFFTAG_JPEGQUALITY, 95);
     const std::size_t rowBytes =
-        (static_cast<std::size_t>(spec.width) * channels * spec.bitsPerSample + 7) / 8;
+        (static_cast<std::size_t>(layout.width) * channels * layout.bitsPerSample + 7) / 8;
     auto makeRow = [&](int y, Bytes& row, int from, int count) {
-        const std::size_t bytes = (static_cast<std::size_t>(count) * channels * spec.bitsPerSample + 7) / 8;
+        const std::size_t bytes = (static_cast<std::size_t>(count) * channels * layout.bitsPerSample + 7) / 8;
         row.assign(bytes, 0);
         for (int x = 0; x < count; ++x)
             for (int c = 0; c < channels; ++c) {
-                const int v = from + x < spec.width && y < spec.height ? sample(from + x, y, c) : 0;
+                const int v = from + x < layout.width && y < layout.height ? sample(from + x, y, c) : 0;
                 const std::size_t i = static_cast<std::size_t>(x) * channels + c;
-                if (spec.bitsPerSample == 16) {
+                if (layout.bitsPerSample == 16) {
                     const std::uint16_t s = static_cast<std::uint16_t>(v);
-                    std::memcpy(&row[2 * i], &s, 2); // native order, as libtiff takes it
-                } else if (spec.bitsPerSample == 8) {
+                    std::memcpy(&row[2 * i], &s, 2);  // native order, as libtiff takes it
+                } else if (layout.bitsPerSample == 8) {
                     row[i] = static_cast<std::uint8_t>(v);
                 } else {
-                    const std::size_t bit = i * spec.bitsPerSample;
-                    row[bit / 8] |= static_cast<std::uint8_t>(v << (8 - spec.bitsPerSample - bit % 8));
+                    const std::size_t bit = i * layout.bitsPerSample;
+                    row[bit / 8] |= static_cast<std::uint8_t>(v << (8 - layout.bitsPerSample - bit % 8));
                 }
             }
     };
     Bytes row;
-    if (spec.tiled) {
+    if (layout.tiled) {
         const int tw = 16, th = 16;
         TIFFSetField(t, TIFFTAG_TILEWIDTH, tw);
         TIFFSetField(t, TIFFTAG_TILELENGTH, th);
-        for (int ty = 0; ty < spec.height; ty += th)
-            for (int tx = 0; tx < spec.width; tx += tw) {
+        for (int ty = 0; ty < layout.height; ty += th)
+            for (int tx = 0; tx < layout.width; tx += tw) {
                 Bytes tile;
                 for (int y = 0; y < th; ++y) {
                     makeRow(ty + y, row, tx, tw);
@@ -142,9 +142,9 @@ Bytes MakeTiff(const TTiffSpec& spec, const std::function<int(int, int, int)>& s
                               0, 0);
             }
     } else {
-        TIFFSetField(t, TIFFTAG_ROWSPERSTRIP, spec.rowsPerStrip ? spec.rowsPerStrip : 8);
-        for (int y = 0; y < spec.height; ++y) {
-            makeRow(y, row, 0, spec.width);
+        TIFFSetField(t, TIFFTAG_ROWSPERSTRIP, layout.rowsPerStrip ? layout.rowsPerStrip : 8);
+        for (int y = 0; y < layout.height; ++y) {
+            makeRow(y, row, 0, layout.width);
             row.resize(rowBytes);
             TIFFWriteScanline(t, row.data(), static_cast<std::uint32_t>(y), 0);
         }
@@ -294,7 +294,7 @@ Bytes TWmfBuilder::Finish(bool placeable, int left, int top, int right, int bott
         for (int v : {left, top, right, bottom}) Put16(b, static_cast<std::uint16_t>(v));
         Put16(b, static_cast<std::uint32_t>(inch));
         Put32(b, 0);
-        Put16(b, 0); // checksum, not checked
+        Put16(b, 0);  // checksum, not checked
     }
     const std::size_t total = 9 + records.size() / 2 + 3;
     Put16(b, 1);
@@ -327,7 +327,7 @@ Bytes TEmfBuilder::Finish(int boundsR, int boundsB, int frameR, int frameB, int 
     for (int v : {0, 0, boundsR, boundsB, 0, 0, frameR, frameB}) Put32(b, static_cast<std::uint32_t>(v));
     Put32(b, 0x464D4520);
     Put32(b, 0x10000);
-    Put32(b, 0); // total size, patched below
+    Put32(b, 0);  // total size, patched below
     Put32(b, static_cast<std::uint32_t>(count + 2));
     Put16(b, static_cast<std::uint32_t>(handles));
     Put16(b, 0);
@@ -383,7 +383,7 @@ Bytes MakeDosEps(const std::string& postscript, const Bytes& wmf, const Bytes& t
     return b;
 }
 
-} // namespace pm::test
+}  // namespace pm::test
 
 namespace pm::test {
 
@@ -398,4 +398,4 @@ std::vector<double> TruncationPoints() {
     return {0.0, 0.1, 0.3, 0.5, 0.75, 0.9, 0.98};
 }
 
-} // namespace pm::test
+}  // namespace pm::test

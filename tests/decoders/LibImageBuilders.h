@@ -14,7 +14,9 @@ namespace pm::test {
 using Bytes = std::vector<std::uint8_t>;
 
 // Path below the shared test data.
-inline std::string TestData(const std::string& relative) { return TestDataPath(relative); }
+inline std::string TestData(const std::string& relative) {
+    return TestDataPath(relative);
+}
 
 // Picture line y counted from the top, as the files store them.
 TColorTriple PixelAt(const TFastDIB& dib, int x, int y);
@@ -24,21 +26,21 @@ TColorTriple PixelAt(const TFastDIB& dib, int x, int y);
 Bytes MakePng(int width, int height, int colorType, int bitDepth, bool interlaced,
               const std::function<int(int, int, int)>& sample, const std::vector<std::uint8_t>& palette = {});
 
-struct TTiffSpec {
+struct TTiffLayout {
     int width = 0, height = 0;
     int photometric = 1, bitsPerSample = 8, samples = 1, compression = 1;
     bool tiled = false;
-    int rowsPerStrip = 0;                // 0: one strip per 3 rows
-    std::vector<std::uint16_t> colormap; // 3 * 2^bits entries for palette images
-    int extraSamples = 0;                // 1: one unassociated alpha sample
+    int rowsPerStrip = 0;                 // 0: one strip per 3 rows
+    std::vector<std::uint16_t> colormap;  // 3 * 2^bits entries for palette images
+    int extraSamples = 0;                 // 1: one unassociated alpha sample
 };
 // Samples come from `sample(x, y, channel)`, already in the file's depth.
-Bytes MakeTiff(const TTiffSpec& spec, const std::function<int(int, int, int)>& sample);
+Bytes MakeTiff(const TTiffLayout& layout, const std::function<int(int, int, int)>& sample);
 
 struct TGifFrame {
     int left = 0, top = 0, width = 0, height = 0;
     bool interlaced = false;
-    std::vector<std::uint8_t> localPalette; // RGB triples; empty: use the global one
+    std::vector<std::uint8_t> localPalette;  // RGB triples; empty: use the global one
     std::function<int(int, int)> index;
 };
 Bytes MakeGif(int screenW, int screenH, const std::vector<std::uint8_t>& globalPalette, int background,
@@ -74,7 +76,7 @@ Bytes MakePackedDib24(int width, int height, const std::function<TColorTriple(in
 // DOS EPS binary header around PostScript, WMF and TIFF sections.
 Bytes MakeDosEps(const std::string& postscript, const Bytes& wmf, const Bytes& tiff);
 
-} // namespace pm::test
+}  // namespace pm::test
 
 #include "decoders/Picture.h"
 
@@ -91,4 +93,4 @@ TDecoded Decode(TDecoderFn fn, const Bytes& bytes, const std::string& fileName =
 // Every cut of `bytes` at the given fractions of its length must fail.
 std::vector<double> TruncationPoints();
 
-} // namespace pm::test
+}  // namespace pm::test

@@ -17,7 +17,7 @@ struct TiffCase {
     int photometric, bits, samples, compression;
     bool tiled;
     int expectBpp;
-    int tolerance; // JPEG is lossy
+    int tolerance;  // JPEG is lossy
 };
 
 int Sample(int x, int y, int c, int bits) {
@@ -60,21 +60,22 @@ class TiffLayouts : public ::testing::TestWithParam<TiffCase> {};
 TEST_P(TiffLayouts, DecodesThePixelsWritten) {
     const TiffCase& c = GetParam();
     const int w = 37, h = 21;
-    TTiffSpec spec;
-    spec.width = w;
-    spec.height = h;
-    spec.photometric = c.photometric;
-    spec.bitsPerSample = c.bits;
-    spec.samples = c.samples;
-    spec.compression = c.compression;
-    spec.tiled = c.tiled;
+    TTiffLayout layout;
+    layout.width = w;
+    layout.height = h;
+    layout.photometric = c.photometric;
+    layout.bitsPerSample = c.bits;
+    layout.samples = c.samples;
+    layout.compression = c.compression;
+    layout.tiled = c.tiled;
     if (c.photometric == PHOTOMETRIC_PALETTE) {
         const int n = 1 << c.bits;
-        spec.colormap.resize(3 * static_cast<std::size_t>(n));
+        layout.colormap.resize(3 * static_cast<std::size_t>(n));
         for (int i = 0; i < n; ++i) {
-            spec.colormap[static_cast<std::size_t>(i)] = static_cast<std::uint16_t>(i * 257);
-            spec.colormap[static_cast<std::size_t>(n + i)] = static_cast<std::uint16_t>((200 - i / 2) * 257);
-            spec.colormap[static_cast<std::size_t>(2 * n + i)] =
+            layout.colormap[static_cast<std::size_t>(i)] = static_cast<std::uint16_t>(i * 257);
+            layout.colormap[static_cast<std::size_t>(n + i)] =
+                static_cast<std::uint16_t>((200 - i / 2) * 257);
+            layout.colormap[static_cast<std::size_t>(2 * n + i)] =
                 static_cast<std::uint16_t>(((i * 5) & 0xFF) * 257);
         }
     }
@@ -83,7 +84,7 @@ TEST_P(TiffLayouts, DecodesThePixelsWritten) {
         // JPEG gets flat 8 x 8 blocks so that the loss stays small.
         return smooth ? Sample(x / 8, y / 8, ch, c.bits) : Sample(x, y, ch, c.bits);
     };
-    TDecoded d = Decode(DecodeTiff, MakeTiff(spec, sample));
+    TDecoded d = Decode(DecodeTiff, MakeTiff(layout, sample));
     ASSERT_TRUE(d.ok) << d.error;
     const TFastDIB& img = d.picture.Image;
     ASSERT_EQ(img.Width(), w);
@@ -128,14 +129,14 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(TiffLayouts, AlphaBecomesTheFourthByte) {
-    TTiffSpec spec;
-    spec.width = 5;
-    spec.height = 4;
-    spec.photometric = PHOTOMETRIC_RGB;
-    spec.samples = 3;
-    spec.extraSamples = 1;
-    TDecoded d =
-        Decode(DecodeTiff, MakeTiff(spec, [](int x, int y, int c) { return c == 3 ? 255 : x * 40 + y + c; }));
+    TTiffLayout layout;
+    layout.width = 5;
+    layout.height = 4;
+    layout.photometric = PHOTOMETRIC_RGB;
+    layout.samples = 3;
+    layout.extraSamples = 1;
+    TDecoded d = Decode(DecodeTiff,
+                        MakeTiff(layout, [](int x, int y, int c) { return c == 3 ? 255 : x * 40 + y + c; }));
     ASSERT_TRUE(d.ok) << d.error;
     EXPECT_EQ(d.picture.Image.Bpp(), 32);
     EXPECT_EQ(PixelAt(d.picture.Image, 2, 1), (TColorTriple{83, 82, 81}));
@@ -229,14 +230,14 @@ TEST(TiffSamples, OtherLayoutsLoad) {
 }
 
 TEST(TiffDamaged, FailsCleanly) {
-    TTiffSpec spec;
-    spec.width = 64;
-    spec.height = 48;
-    spec.photometric = PHOTOMETRIC_RGB;
-    spec.samples = 3;
-    spec.compression = COMPRESSION_LZW;
-    spec.rowsPerStrip = 48;
-    const Bytes good = MakeTiff(spec, [](int x, int y, int c) { return (x * 3 + y * 7 + c * 11) & 0xFF; });
+    TTiffLayout layout;
+    layout.width = 64;
+    layout.height = 48;
+    layout.photometric = PHOTOMETRIC_RGB;
+    layout.samples = 3;
+    layout.compression = COMPRESSION_LZW;
+    layout.rowsPerStrip = 48;
+    const Bytes good = MakeTiff(layout, [](int x, int y, int c) { return (x * 3 + y * 7 + c * 11) & 0xFF; });
     ASSERT_TRUE(Decode(DecodeTiff, good).ok);
     // libtiff writes the directory last: cuts lose the strips or the directory.
     for (double cut : TruncationPoints()) {
@@ -249,17 +250,17 @@ TEST(TiffDamaged, FailsCleanly) {
         EXPECT_FALSE(d.error.empty());
     }
     // Zero and huge sizes: patch the width tag of a small uncompressed file.
-    spec.compression = COMPRESSION_NONE;
-    spec.width = 0x1234;
-    spec.height = 2;
-    Bytes file = MakeTiff(spec, [](int, int, int) { return 9; });
+    layout.compression = COMPRESSION_NONE;
+    layout.width = 0x1234;
+    layout.height = 2;
+    Bytes file = MakeTiff(layout, [](int, int, int) { return 9; });
     for (std::uint32_t width : {0u, 70000u, 65535u * 2}) {
         Bytes patched = file;
         bool found = false;
         for (std::size_t i = 8; i + 12 <= patched.size(); ++i)
             if (patched[i] == 0x00 && patched[i + 1] == 0x01 && patched[i + 8] == 0x34 &&
                 patched[i + 9] == 0x12) {
-                patched[i + 2] = 4; // LONG
+                patched[i + 2] = 4;  // LONG
                 for (int k = 0; k < 4; ++k) patched[i + 8 + k] = static_cast<std::uint8_t>(width >> (8 * k));
                 found = true;
                 break;
@@ -269,5 +270,5 @@ TEST(TiffDamaged, FailsCleanly) {
     }
 }
 
-} // namespace
-} // namespace pm::test
+}  // namespace
+}  // namespace pm::test
