@@ -5,12 +5,16 @@
 #include "batch/ReadAhead.h"
 #include "core/AtomicFile.h"
 #include "core/PM_Utils.h"
+#include "core/Paths.h"
+#include "core/SourceGuard.h"
 #include "log/WriteLog.h"
 #include "tasks/PM__TLoadFromFile.h"
+#include "tasks/PM__TSaveToFile.h"
 
 #include <algorithm>
 #include <condition_variable>
 #include <mutex>
+#include <sys/stat.h>
 #include <system_error>
 #include <thread>
 
@@ -21,6 +25,9 @@ struct TBatchRun::TItemFiles {
     const PrItemRec* Rec = nullptr;
     TTaskList* Entries = nullptr;
     std::vector<std::string> Found;
+    // Per file: empty, or the message that it is not processed because an
+    // earlier source of the run has the same result file.
+    std::vector<TTextColorArray> Collision;
 };
 
 namespace {
@@ -58,8 +65,80 @@ struct TFileResult {
 }  // namespace
 
 TBatchRun::TBatchRun(std::vector<PrItemRec> items)
-    : items_(std::move(items)), ctx_(std::make_unique<TRunContext>()) {
+    : items_(std::move(items)), ctx_(std::make_unique<TRunContext>()),
+      sources_(std::make_unique<TSourceGuard>()) {
     ctx_->DeferResultSync = true;
+    ctx_->Sources = sources_.get();
+    // Target names are folded from the source folder's name, and results are
+    // kept apart from sources by name: both need the one absolute, normal
+    // name of each folder, whatever the user typed ("./", "photos/..").
+    for (PrItemRec& item : items_) {
+        if (!ItemPathsUsable(item)) continue;
+        if (!item.SourceDirectory.empty())
+            item.SourceDirectory = AbsoluteNormalDirectory(item.SourceDirectory);
+        if (!item.TargetDirectory.empty())
+            item.TargetDirectory = AbsoluteNormalDirectory(item.TargetDirectory);
+        if (!item.ScenarioFileName.empty()) item.ScenarioFileName = AbsoluteNormalPath(item.ScenarioFileName);
+    }
+}
+
+// A NUL cuts short the name the system sees: such a value names no folder or
+// file the user meant.
+bool TBatchRun::ItemPathsUsable(const PrItemRec& item) {
+    const auto hasNul = [](const std::string& s) { return s.find('\0') != std::string::npos; };
+    return !hasNul(item.SourceDirectory) && !hasNul(item.TargetDirectory) && !hasNul(item.ScenarioFileName);
+}
+
+std::string TBatchRun::OutputRoot(const PrItemRec& item) {
+    return DirectoryPart(
+        MakeTargetFileName(item.SourceDirectory + "x", item.SourceDirectory, item.TargetDirectory));
+}
+
+TScanOptions TBatchRun::ScanOptionsFor(const PrItemRec& item, bool warn) {
+    TScanOptions options;
+    options.Recurse = item.SourceScanSubDir;
+    // Results written inside the source folder are not sources: a re-run
+    // must not take the last run's results as new pictures.
+    options.Exclude = OutputRoot(item);
+    options.Warn = warn;
+    return options;
+}
+
+// Every file below every source folder of the run, whatever its type:
+// none of them may be replaced by a result, whichever item writes it.
+void TBatchRun::CollectSources() {
+    for (const PrItemRec& item : items_) {
+        if (!ItemPathsUsable(item) || item.SourceDirectory.empty()) continue;
+        ScanTree(item.SourceDirectory, ScanOptionsFor(item, false),
+                 [this](const std::string& file) { sources_->Add(file); });
+    }
+}
+
+// Results that two sources of the run would share: the first source in
+// file-list order keeps it, the later ones are not processed.
+void TBatchRun::FindCollisions(TItemFiles& files) {
+    files.Collision.assign(files.Found.size(), {});
+    std::vector<const TSaveToFile*> savers;
+    for (const auto& rec : *files.Entries)
+        if (auto* save = dynamic_cast<const TSaveToFile*>(rec->Task.get())) savers.push_back(save);
+    const PrItemRec& item = *files.Rec;
+    for (std::size_t j = 0; j < files.Found.size(); ++j) {
+        const std::string& file = files.Found[j];
+        const std::string target = MakeTargetFileName(file, item.SourceDirectory, item.TargetDirectory);
+        for (const TSaveToFile* save : savers) {
+            const std::string result = save->ResultFileName(target, vsCurrent);
+            if (result.empty()) continue;
+            const auto [owner, isNew] = resultOwners_.emplace(result, file);
+            if (isNew || !files.Collision[j].empty()) continue;
+            files.Collision[j] = {{"Result file \"", LogErrorColor},
+                                  {result, LogValueColor},
+                                  {"\" of \"", LogErrorColor},
+                                  {file, LogValueColor},
+                                  {"\" is already the result of \"", LogErrorColor},
+                                  {owner->second, LogValueColor},
+                                  {"\"; not written!", LogErrorColor}};
+        }
+    }
 }
 
 TBatchRun::~TBatchRun() = default;
@@ -100,6 +179,12 @@ bool TBatchRun::RunSequential(TItemFiles& files) {
         }
         ctx.CurrentSourceFile = file;
         DropPreviousPicture(ctx);
+        const TTextColorArray& collision = files.Collision[static_cast<std::size_t>(j)];
+        if (!collision.empty()) {
+            LogNew(lmError, collision);
+            FileDone(files, j, false);
+            continue;
+        }
         // The runner has already logged why; the file still counts, so a run
         // with lost files does not end as complete.
         const bool ok = RunScenario(ctx, 0, last, files.Entries) != -1;
@@ -118,6 +203,7 @@ bool TBatchRun::RunParallel(TItemFiles& files, int workerCount) {
         worker->Ctx.CurrentProjectItem = files.Rec;
         worker->Ctx.DeferResultSync = true;
         worker->Ctx.DeferResultCommit = true;
+        worker->Ctx.Sources = sources_.get();
         // A task whose settings do not copy faithfully would make different
         // pictures on another worker: such an item runs on one.
         if (!CloneScenario(*files.Entries, worker->Ctx, worker->Entries)) return RunSequential(files);
@@ -143,8 +229,12 @@ bool TBatchRun::RunParallel(TItemFiles& files, int workerCount) {
                 TLogCapture capture;
                 worker.Ctx.CurrentSourceFile = files.Found[static_cast<std::size_t>(j)];
                 DropPreviousPicture(worker.Ctx);
+                const TTextColorArray& collision = files.Collision[static_cast<std::size_t>(j)];
                 try {
-                    result.Ok = RunScenario(worker.Ctx, 0, last, &worker.Entries) != -1;
+                    if (!collision.empty())
+                        LogNew(lmError, collision);
+                    else
+                        result.Ok = RunScenario(worker.Ctx, 0, last, &worker.Entries) != -1;
                 } catch (const std::exception& e) {
                     LogError(e.what());
                     result.Raised = true;
@@ -270,7 +360,12 @@ bool TBatchRun::RunItem(int itemIndex) {
     TTaskList entries;
     bool ok = true;
     try {
-        if (!ReadScenario(ctx, item.ScenarioFileName, entries)) {
+        if (!ItemPathsUsable(item)) {
+            LogNew(lmError, {{"Item ", LogErrorColor},
+                             {std::to_string(itemIndex + 1), LogValueColor},
+                             {" names a folder or file with a NUL character; not run!", LogErrorColor}});
+            ok = false;
+        } else if (!ReadScenario(ctx, item.ScenarioFileName, entries)) {
             ok = false;
         } else if (!GetTaskRecord(ctx, &entries, 0)) {
             ok = false;
@@ -282,20 +377,15 @@ bool TBatchRun::RunItem(int itemIndex) {
             files.Item = itemIndex;
             files.Rec = &item;
             files.Entries = &entries;
-            FindFiles(item.SourceDirectory, load->EnabledExtensions, files.Found, item.SourceScanSubDir);
+            FindFiles(item.SourceDirectory, load->EnabledExtensions, files.Found, ScanOptionsFor(item, true));
             KeepShard(files.Found, item.SourceDirectory, Shard);
+            FindCollisions(files);
             filesFound_ += static_cast<int>(files.Found.size());
             maximum_ = static_cast<int>(files.Found.size()) - 1;
             const int workers = std::min(ResolveJobs(Jobs), static_cast<int>(files.Found.size()));
             const int doneBefore = filesDone_;
             ok = workers > 1 ? RunParallel(files, workers) : RunSequential(files);
-            // One flush for all results of the item (see DeferResultSync).
-            if (filesDone_ > doneBefore && !SyncFileSystemOf(item.TargetDirectory)) {
-                LogNew(lmError, {{"Can't write the results to disk below \"", LogErrorColor},
-                                 {item.TargetDirectory, LogValueColor},
-                                 {"\"!", LogErrorColor}});
-                ok = false;
-            }
+            if (filesDone_ > doneBefore) NoteTargetToSync(item.TargetDirectory);
         }
     } catch (const std::exception& e) {
         LogError(e.what());
@@ -309,9 +399,31 @@ bool TBatchRun::RunItem(int itemIndex) {
     return ok;
 }
 
+void TBatchRun::NoteTargetToSync(const std::string& directory) {
+    struct stat st {};
+    if (::stat(directory.c_str(), &st) == 0)
+        syncTargets_.emplace(static_cast<std::uint64_t>(st.st_dev), directory);
+}
+
+// One flush per file system for all results of the run (see DeferResultSync),
+// before the run can call itself complete.
+bool TBatchRun::SyncTargets() {
+    bool ok = true;
+    for (const auto& [device, directory] : syncTargets_)
+        if (!SyncFileSystemOf(directory)) {
+            LogNew(lmError, {{"Can't write the results to disk below \"", LogErrorColor},
+                             {directory, LogValueColor},
+                             {"\"!", LogErrorColor}});
+            ok = false;
+        }
+    syncTargets_.clear();
+    return ok;
+}
+
 bool TBatchRun::Execute() {
     Progress(0, {});
     bool error = false;
+    CollectSources();
     for (int i = 0; i < static_cast<int>(items_.size()); ++i) {
         if (StopRequested()) {
             itemsSkipped_ = static_cast<int>(items_.size()) - i;
@@ -324,6 +436,7 @@ bool TBatchRun::Execute() {
         }
         if (filesFailed_ != failedBefore) error = true;
     }
+    if (!SyncTargets()) error = true;
     stopped_ = filesSkipped_ > 0 || itemsSkipped_ > 0;
     if (stopped_) {
         error = true;

@@ -1,16 +1,22 @@
 #pragma once
 // One run of a project: every item in order, every found file of an item
 // through the item's own scenario, on one or several worker threads.
+#include "batch/FindFiles.h"
 #include "batch/Shard.h"
 #include "core/RunContext.h"
 
 #include <atomic>
+#include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace pm {
+
+class TSourceGuard;
 
 class TBatchRun {
 public:
@@ -75,6 +81,8 @@ public:
 
     // The worker count `jobs` stands for (0: the number of cores, at least 1).
     static int ResolveJobs(int jobs);
+    // The folder below the item's target folder that holds all its results.
+    static std::string OutputRoot(const PrItemRec& item);
 
     int ProgressPosition() const { return position_; }
     int ProgressMaximum() const { return maximum_; }
@@ -92,9 +100,20 @@ private:
     bool RunParallel(TItemFiles& files, int workers);
     void Progress(int position, const std::string& file);
     void FileDone(const TItemFiles& files, int index, bool ok);
+    static bool ItemPathsUsable(const PrItemRec& item);
+    static TScanOptions ScanOptionsFor(const PrItemRec& item, bool warn);
+    void CollectSources();
+    void FindCollisions(TItemFiles& files);
+    void NoteTargetToSync(const std::string& directory);
+    bool SyncTargets();
 
     std::vector<PrItemRec> items_;
     std::unique_ptr<TRunContext> ctx_;
+    std::unique_ptr<TSourceGuard> sources_;
+    // Result file -> the source that first claimed it in this run.
+    std::unordered_map<std::string, std::string> resultOwners_;
+    // File systems holding results of the run, with one folder on each.
+    std::map<std::uint64_t, std::string> syncTargets_;
     std::atomic<bool> stop_{false};
     bool stopped_ = false;
     int position_ = 0;

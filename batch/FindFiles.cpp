@@ -2,8 +2,10 @@
 
 #include "core/Paths.h"
 #include "core/StringUtils.h"
+#include "log/WriteLog.h"
 
 #include <algorithm>
+#include <cstring>
 #include <filesystem>
 #include <system_error>
 
@@ -23,14 +25,24 @@ struct TListedEntry {
     bool Directory;
 };
 
+void WarnFolder(const TScanOptions& options, const std::string& directory, const std::string& why) {
+    if (!options.Warn) return;
+    LogNew(lmWarning, {{"Directory \"", LogTextColor},
+                       {directory, LogValueColor},
+                       {"\" is not scanned: " + why, LogTextColor}});
+}
+
 // The directory's entries sorted by name. Only regular files and real
 // directories are kept: a fifo or device must never reach the image loader,
 // and a symbolic link to a directory could lead the scan in a circle.
-std::vector<TListedEntry> ListDirectory(const std::string& directory) {
+std::vector<TListedEntry> ListDirectory(const std::string& directory, const TScanOptions& options) {
     std::vector<TListedEntry> entries;
     std::error_code ec;
     fs::directory_iterator it(directory, ec);
-    if (ec) return entries;
+    if (ec) {
+        WarnFolder(options, directory, ec.message() + ".");
+        return entries;
+    }
     for (const fs::directory_entry& e : it) {
         std::error_code sec;
         const fs::file_status linkStatus = e.symlink_status(sec);
@@ -47,27 +59,51 @@ std::vector<TListedEntry> ListDirectory(const std::string& directory) {
     return entries;
 }
 
+void Scan(const std::string& directory, const TScanOptions& options, int depth,
+          const std::function<void(const std::string&)>& onFile) {
+    std::vector<std::string> subdirectories;
+    for (const TListedEntry& e : ListDirectory(directory, options)) {
+        if (e.Name.empty() || e.Name[0] == '.') continue;
+        const std::string path = directory + e.Name;
+        if (!e.Directory) {
+            onFile(path);
+        } else if (options.Recurse) {
+            subdirectories.push_back(path + kPathSeparator);
+        }
+    }
+    for (const std::string& sub : subdirectories) {
+        if (!options.Exclude.empty() && sub == options.Exclude) continue;
+        if (depth >= kMaxScanDepth) {
+            WarnFolder(options, sub, "it lies more than " + std::to_string(kMaxScanDepth) + " levels deep.");
+            continue;
+        }
+        Scan(sub, options, depth + 1, onFile);
+    }
+}
+
 }  // namespace
 
+void ScanTree(const std::string& directory, const TScanOptions& options,
+              const std::function<void(const std::string& file)>& onFile) {
+    // A NUL would cut the name the system sees short of the one we build
+    // on: the listing and the paths made from it would no longer agree.
+    if (directory.find('\0') != std::string::npos) {
+        WarnFolder(options, directory, "the name holds a NUL character.");
+        return;
+    }
+    Scan(directory, options, 0, onFile);
+}
+
 void FindFiles(const std::string& directory, const std::vector<std::string>& extensions,
-               std::vector<std::string>& found, bool recurse) {
+               std::vector<std::string>& found, const TScanOptions& options) {
     std::vector<std::string> wanted;
     wanted.reserve(extensions.size());
     for (const std::string& e : extensions) wanted.push_back(UpperCase(e));
-
-    std::vector<std::string> subdirectories;
-    for (const TListedEntry& e : ListDirectory(directory)) {
-        if (e.Name.empty() || e.Name[0] == '.') continue;
-        if (e.Directory) {
-            subdirectories.push_back(directory + e.Name + kPathSeparator);
-            continue;
-        }
-        const std::string ext = UpperCase(FileExtension(e.Name));
-        if (ext.empty()) continue;
-        if (std::find(wanted.begin(), wanted.end(), ext) != wanted.end()) found.push_back(directory + e.Name);
-    }
-    if (!recurse) return;
-    for (const std::string& sub : subdirectories) FindFiles(sub, wanted, found, true);
+    ScanTree(directory, options, [&](const std::string& file) {
+        const std::string ext = UpperCase(FileExtension(FileNamePart(file)));
+        if (!ext.empty() && std::find(wanted.begin(), wanted.end(), ext) != wanted.end())
+            found.push_back(file);
+    });
 }
 
 }  // namespace pm

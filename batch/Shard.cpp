@@ -4,18 +4,14 @@
 
 namespace pm {
 
-std::uint64_t Fnv1a64(std::string_view text) {
-    std::uint64_t h = 14695981039346656037ULL;
-    for (unsigned char c : text) {
-        h ^= c;
-        h *= 1099511628211ULL;
-    }
-    return h;
-}
-
 int ShardOf(std::string_view relativePath, int count) {
     if (count <= 1) return 0;
-    return static_cast<int>(Fnv1a64(relativePath) % static_cast<std::uint64_t>(count));
+    const std::size_t slash = relativePath.find_last_of('/');
+    const std::size_t nameStart = slash == std::string_view::npos ? 0 : slash + 1;
+    const std::size_t dot = relativePath.find_last_of('.');
+    const std::string_view stem =
+        dot != std::string_view::npos && dot >= nameStart ? relativePath.substr(0, dot) : relativePath;
+    return static_cast<int>(Fnv1a64(stem) % static_cast<std::uint64_t>(count));
 }
 
 void KeepShard(std::vector<std::string>& found, const std::string& sourceDirectory, const TShard& shard) {

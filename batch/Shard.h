@@ -1,7 +1,12 @@
 #pragma once
 // Splitting the files of a run into disjoint parts, so that several
 // processes or machines can share one project: a file belongs to part
-// (FNV-1a 64 of its path relative to the source folder) mod count.
+// (FNV-1a 64 of its path relative to the source folder, without the file's
+// extension) mod count. Sources that differ only in their extension share a
+// result name, so they always fall in the same part, where the run can tell
+// that they collide.
+#include "core/StringUtils.h"
+
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -9,11 +14,8 @@
 
 namespace pm {
 
-// 64-bit FNV-1a over the bytes of `text` (offset basis 14695981039346656037,
-// prime 1099511628211).
-std::uint64_t Fnv1a64(std::string_view text);
-
-// Which of `count` parts (0 .. count - 1) the file `relativePath` falls into.
+// Which of `count` parts (0 .. count - 1) the file `relativePath` falls into:
+// decided by the path without the extension of its file name.
 int ShardOf(std::string_view relativePath, int count);
 
 // A part of a run: index 1 .. Count; Count 1 is the whole run.

@@ -1,5 +1,7 @@
 #include "cli/BatchCli.h"
 
+#include "cli/LogTarget.h"
+
 #include "batch/BatchRun.h"
 #include "batch/ProjectModel.h"
 #include "core/ClassRegistry.h"
@@ -8,6 +10,7 @@
 #include "core/Paths.h"
 #include "core/ScenarioModel.h"
 #include "log/KX_LogFile.h"
+#include "log/SafeText.h"
 #include "log/TerminalConsole.h"
 #include "log/WriteLog.h"
 #include "tasks/PM__TLoadFromFile.h"
@@ -26,7 +29,7 @@ namespace {
 namespace fs = std::filesystem;
 
 void Complain(std::FILE* err, const std::string& text) {
-    std::fprintf(err, "pixmill-batch: %s\n", text.c_str());
+    std::fprintf(err, "pixmill-batch: %s\n", EscapeControls(text).c_str());
     std::fflush(err);
 }
 
@@ -46,11 +49,18 @@ public:
         SetLogConsole(&console_);
     }
     ~TCliLog() {
-        // The closing line belongs to the file; the terminal has no use for it.
-        if (LogFileActive()) WriteLog(lmInfo, {{" - Closing log-file ...", LogTextColor}}, true, false, true);
-        SetLogFile(nullptr);
+        CloseFile();
         console_.Finish();
         SetLogConsole(previous_);
+    }
+    // Writes the closing line and closes the log file; returns what the
+    // system said when a write to it first failed (empty: all went well).
+    std::string CloseFile() {
+        // The closing line belongs to the file; the terminal has no use for it.
+        if (LogFileActive()) WriteLog(lmInfo, {{" - Closing log-file ...", LogTextColor}}, true, false, true);
+        std::string error = LogFileWriteError();
+        SetLogFile(nullptr);
+        return error;
     }
     bool OpenFile(const std::string& name) {
         auto file = std::make_unique<TKX_LogFile>(&console_, true, true, name);
@@ -71,7 +81,8 @@ void ShowProgress(TTerminalConsole& console, int position, int maximum, const st
         console.SetStatus({});
         return;
     }
-    console.SetStatus("[" + std::to_string(position) + "/" + std::to_string(maximum + 1) + "] " + file);
+    console.SetStatus("[" + std::to_string(position) + "/" + std::to_string(maximum + 1) + "] " +
+                      EscapeControls(file));
 }
 
 // Ctrl+C and SIGTERM ask the run in progress to stop; the handlers reset
@@ -138,6 +149,8 @@ int Execute(TBatchRun& run, const TCliOptions& o, TCliLog& log, std::FILE* err) 
         complete = run.Execute();
     }
     log.Console().SetStatus({});
+    // Our own words start on a line of their own, not after the last message.
+    log.Console().Finish();
     return FinishRun(run, complete, err);
 }
 
@@ -228,7 +241,7 @@ int ScenarioCheck(const TCliOptions& o, TCliLog& log, std::FILE* out, std::FILE*
     log.Console().Finish();
     if (!o.Quiet)
         for (std::size_t i = 0; i < list.size(); ++i)
-            std::fprintf(out, "%3zu. %s (%s)\n", i + 1, list[i]->Name.c_str(),
+            std::fprintf(out, "%3zu. %s (%s)\n", i + 1, EscapeControls(list[i]->Name).c_str(),
                          list[i]->Task->ClassName().c_str());
     std::fflush(out);
     if (!read) {
@@ -253,23 +266,42 @@ int RunCommandLine(const TCliOptions& o, std::FILE* out, std::FILE* err) {
         std::fputs(VersionText().c_str(), out);
         return kExitComplete;
     }
+    // Opening the log file removes an old one: it must not be a file the
+    // command is about to read.
+    if (const std::string conflict = LogFileConflict(o); !conflict.empty()) {
+        Complain(err, conflict + "; nothing done");
+        return kExitUsage;
+    }
     TCliLog log(out, o.Quiet);
     if (!o.LogFile.empty() && !log.OpenFile(AbsolutePath(o.LogFile))) {
         Complain(err, "cannot open log file " + o.LogFile);
         return kExitUsage;
     }
+    int status = kExitUsage;
     switch (o.Command) {
     case TCliCommand::RunProject:
-        return RunProjectFile(o, log, err);
+        status = RunProjectFile(o, log, err);
+        break;
     case TCliCommand::RunItem:
-        return RunOneItem(o, log, err);
+        status = RunOneItem(o, log, err);
+        break;
     case TCliCommand::ScenarioNew:
-        return ScenarioNew(o, err);
+        status = ScenarioNew(o, err);
+        break;
     case TCliCommand::ScenarioCheck:
-        return ScenarioCheck(o, log, out, err);
+        status = ScenarioCheck(o, log, out, err);
+        break;
     default:
-        return kExitUsage;
+        break;
     }
+    // A log that lost messages is no record of the run: say so once, and do
+    // not call the command a success.
+    if (const std::string error = log.CloseFile(); !error.empty()) {
+        log.Console().Finish();
+        Complain(err, "cannot write log file " + o.LogFile + ": " + error);
+        if (status == kExitComplete) status = kExitErrors;
+    }
+    return status;
 }
 
 int CommandLineMain(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {

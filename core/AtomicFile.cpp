@@ -1,5 +1,7 @@
 #include "core/AtomicFile.h"
 
+#include "core/TempNames.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -11,20 +13,20 @@ namespace pm {
 
 TAtomicFileWriter::TAtomicFileWriter(const std::string& target, bool durable)
     : target_(target), durable_(durable) {
-    std::string dir = ".";
-    std::size_t slash = target.find_last_of('/');
-    if (slash != std::string::npos) dir = target.substr(0, slash + 1);
-    std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
-    temp_ = (slash == std::string::npos ? std::string() : dir) + "." + name + ".tmp-XXXXXX";
-    fd_ = ::mkstemp(temp_.data());
-    if (fd_ < 0) {
-        temp_.clear();
-        return;
+    const std::size_t slash = target.find_last_of('/');
+    const std::string dir = slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
+    SweepStaleTemporariesOnce(dir);
+    // Created with 0666 so that the process umask alone decides the mode, as
+    // for any other file the user makes; the umask itself is never touched.
+    for (int attempt = 0; attempt < 100 && fd_ < 0; ++attempt) {
+        temp_ = dir + NewTemporaryName();
+        fd_ = ::open(temp_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
+        if (fd_ < 0 && errno != EEXIST) break;
     }
-    // mkstemp creates 0600; results and settings are ordinary files.
-    mode_t mask = ::umask(0);
-    ::umask(mask);
-    ::fchmod(fd_, 0666 & ~mask);
+    if (fd_ < 0) {
+        error_ = errno;
+        temp_.clear();
+    }
 }
 
 TAtomicFileWriter::~TAtomicFileWriter() {
@@ -39,6 +41,7 @@ bool TAtomicFileWriter::Write(const void* data, std::size_t size) {
         ssize_t n = ::write(fd_, p, size);
         if (n < 0) {
             if (errno == EINTR) continue;
+            error_ = errno;
             failed_ = true;
             return false;
         }
@@ -52,7 +55,11 @@ bool TAtomicFileWriter::Close() {
     if (closed_) return !failed_;
     if (fd_ < 0 || failed_) return false;
     bool ok = !durable_ || ::fsync(fd_) == 0;
-    ok = ::close(fd_) == 0 && ok;
+    if (!ok) error_ = errno;
+    if (::close(fd_) != 0) {
+        if (ok) error_ = errno;
+        ok = false;
+    }
     fd_ = -1;
     closed_ = true;
     if (!ok) failed_ = true;
@@ -61,7 +68,10 @@ bool TAtomicFileWriter::Close() {
 
 bool TAtomicFileWriter::Commit() {
     if (!Close()) return false;
-    if (::rename(temp_.c_str(), target_.c_str()) != 0) return false;
+    if (::rename(temp_.c_str(), target_.c_str()) != 0) {
+        error_ = errno;
+        return false;
+    }
     temp_.clear();
     return true;
 }

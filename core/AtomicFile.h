@@ -31,6 +31,8 @@ public:
     bool Commit();
     const std::string& TempName() const { return temp_; }
     const std::string& Target() const { return target_; }
+    // The system's error number of the step that failed (0: none known).
+    int Error() const { return error_; }
 
 private:
     std::string target_;
@@ -39,6 +41,7 @@ private:
     bool failed_ = false;
     bool closed_ = false;
     bool durable_ = true;
+    int error_ = 0;
 };
 
 // Writes everything the file system holding `path` has in memory to disk;

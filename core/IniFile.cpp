@@ -7,6 +7,7 @@
 #include <fstream>
 #include <sstream>
 #include <system_error>
+#include <unordered_set>
 
 namespace pm {
 
@@ -55,11 +56,17 @@ std::string TIniFile::CleanValue(const std::string& raw) {
     return v;
 }
 
+// Projects of thousands of items look up thousands of sections: the first
+// header of each name is kept in an index, rebuilt after the lines moved.
 std::ptrdiff_t TIniFile::FindSection(const std::string& section) const {
-    for (std::size_t i = 0; i < lines_.size(); ++i)
-        if (lines_[i].kind == Kind::Section && SameText(lines_[i].name, section))
-            return static_cast<std::ptrdiff_t>(i);
-    return -1;
+    if (!indexValid_) {
+        index_.clear();
+        for (std::size_t i = 0; i < lines_.size(); ++i)
+            if (lines_[i].kind == Kind::Section) index_.emplace(UpperCase(lines_[i].name), i);
+        indexValid_ = true;
+    }
+    const auto it = index_.find(UpperCase(section));
+    return it == index_.end() ? -1 : static_cast<std::ptrdiff_t>(it->second);
 }
 
 std::size_t TIniFile::SectionEnd(std::size_t headerIndex) const {
@@ -68,9 +75,9 @@ std::size_t TIniFile::SectionEnd(std::size_t headerIndex) const {
     return i;
 }
 
-// Names are handed out as the platform does: as many as fit in a buffer of
-// NameListBytes, each counted with its terminating zero, plus the zero that
-// ends the list. The list stops at the first name that does not fit.
+// Key names are handed out as the platform does: as many as fit in a buffer
+// of NameListBytes, each counted with its terminating zero, plus the zero
+// that ends the list. The list stops at the first name that does not fit.
 static bool AppendLimited(std::vector<std::string>& out, std::size_t& used, const std::string& name) {
     if (used + name.size() + 1 >= TIniFile::NameListBytes) return false;
     used += name.size() + 1;
@@ -78,15 +85,13 @@ static bool AppendLimited(std::vector<std::string>& out, std::size_t& used, cons
     return true;
 }
 
+// Every section name, however many: a project's items are its sections, and
+// a list cut short would drop items without a word.
 std::vector<std::string> TIniFile::ReadSections() const {
     std::vector<std::string> out;
-    std::size_t used = 0;
+    std::unordered_set<std::string> seen;
     for (const Line& l : lines_)
-        if (l.kind == Kind::Section) {
-            bool dup = false;
-            for (const std::string& s : out) dup = dup || SameText(s, l.name);
-            if (!dup && !AppendLimited(out, used, l.name)) break;
-        }
+        if (l.kind == Kind::Section && seen.insert(UpperCase(l.name)).second) out.push_back(l.name);
     return out;
 }
 
@@ -100,15 +105,19 @@ std::vector<std::string> TIniFile::ReadSection(const std::string& section) const
     return out;
 }
 
-std::string TIniFile::ReadString(const std::string& section, const std::string& key, const std::string& def) const {
+std::string TIniFile::ReadString(const std::string& section, const std::string& key,
+                                 const std::string& def) const {
     std::ptrdiff_t h = FindSection(section);
     if (h < 0) return def;
     for (std::size_t i = h + 1, e = SectionEnd(h); i < e; ++i)
-        if (lines_[i].kind == Kind::Entry && SameText(lines_[i].name, key)) return CleanValue(lines_[i].value);
+        if (lines_[i].kind == Kind::Entry && SameText(lines_[i].name, key))
+            return CleanValue(lines_[i].value);
     return def;
 }
 
-bool TIniFile::SectionExists(const std::string& section) const { return FindSection(section) >= 0; }
+bool TIniFile::SectionExists(const std::string& section) const {
+    return FindSection(section) >= 0;
+}
 
 bool TIniFile::ValueExists(const std::string& section, const std::string& key) const {
     std::ptrdiff_t h = FindSection(section);
@@ -121,6 +130,7 @@ bool TIniFile::ValueExists(const std::string& section, const std::string& key) c
 void TIniFile::WriteString(const std::string& section, const std::string& key, const std::string& value) {
     std::ptrdiff_t h = FindSection(section);
     if (h < 0) {
+        if (indexValid_) index_.emplace(UpperCase(section), lines_.size());
         lines_.push_back({Kind::Section, section, {}, "[" + section + "]"});
         lines_.push_back({Kind::Entry, key, value, {}});
         return;
@@ -136,7 +146,9 @@ void TIniFile::WriteString(const std::string& section, const std::string& key, c
         lastEntry = i;
     }
     // New keys go right after the section's last entry, before trailing blank lines.
-    lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(lastEntry + 1), Line{Kind::Entry, key, value, {}});
+    if (e < lines_.size()) indexValid_ = false;  // later sections move down
+    lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(lastEntry + 1),
+                  Line{Kind::Entry, key, value, {}});
 }
 
 void TIniFile::EraseSection(const std::string& section) {
@@ -145,6 +157,7 @@ void TIniFile::EraseSection(const std::string& section) {
         if (h < 0) return;
         std::size_t e = SectionEnd(h);
         lines_.erase(lines_.begin() + h, lines_.begin() + static_cast<std::ptrdiff_t>(e));
+        indexValid_ = false;
     }
 }
 
@@ -152,9 +165,15 @@ void TIniFile::UpdateFile() {
     std::string text;
     for (const Line& l : lines_) {
         switch (l.kind) {
-        case Kind::Section: text += "[" + l.name + "]"; break;
-        case Kind::Entry: text += l.name + "=" + l.value; break;
-        case Kind::Other: text += l.raw; break;
+        case Kind::Section:
+            text += "[" + l.name + "]";
+            break;
+        case Kind::Entry:
+            text += l.name + "=" + l.value;
+            break;
+        case Kind::Other:
+            text += l.raw;
+            break;
         }
         text += "\n";
     }

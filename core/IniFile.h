@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <stdexcept>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace pm {
@@ -48,15 +49,18 @@ private:
     enum class Kind { Section, Entry, Other };
     struct Line {
         Kind kind;
-        std::string name;  // section name or key
-        std::string value; // raw value text (entries)
-        std::string raw;   // original text (Other)
+        std::string name;   // section name or key
+        std::string value;  // raw value text (entries)
+        std::string raw;    // original text (Other)
     };
     std::ptrdiff_t FindSection(const std::string& section) const;
     std::size_t SectionEnd(std::size_t headerIndex) const;
 
     std::string fileName_;
     std::vector<Line> lines_;
+    // Upper-cased section name -> index of its first header in lines_.
+    mutable std::unordered_map<std::string, std::size_t> index_;
+    mutable bool indexValid_ = false;
 };
 
 }  // namespace pm

@@ -1,5 +1,8 @@
 #include "core/Paths.h"
 
+#include "core/StringUtils.h"
+
+#include <cstdio>
 #include <fcntl.h>
 #include <filesystem>
 #include <sys/stat.h>
@@ -30,14 +33,19 @@ std::string ExcludeTrailingSeparator(const std::string& dir) {
     return dir;
 }
 
+// A NUL inside a name would make the system look at a shorter one.
+static bool NameUsable(const std::string& path) {
+    return !path.empty() && path.find('\0') == std::string::npos;
+}
+
 bool FileExists(const std::string& path) {
     std::error_code ec;
-    return !path.empty() && fs::exists(path, ec) && !fs::is_directory(path, ec);
+    return NameUsable(path) && fs::exists(path, ec) && !fs::is_directory(path, ec);
 }
 
 bool DirectoryExists(const std::string& path) {
     std::error_code ec;
-    return !path.empty() && fs::is_directory(path, ec);
+    return NameUsable(path) && fs::is_directory(path, ec);
 }
 
 bool CopyFileOver(const std::string& src, const std::string& dst) {
@@ -93,6 +101,42 @@ bool FileDeletable(const std::string& path) {
     return ::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) == 0;
 }
 
-bool SamePath(const std::string& a, const std::string& b) { return a == b; }
+bool SamePath(const std::string& a, const std::string& b) {
+    return a == b;
+}
+
+std::string AbsoluteNormalPath(const std::string& path) {
+    std::error_code ec;
+    fs::path p = fs::absolute(fs::path(path), ec);
+    if (ec) p = fs::path(path);
+    std::string text = p.lexically_normal().string();
+    return ExcludeTrailingSeparator(text);
+}
+
+std::string AbsoluteNormalDirectory(const std::string& dir) {
+    return IncludeTrailingSeparator(AbsoluteNormalPath(dir));
+}
+
+bool PathInside(const std::string& path, const std::string& folder) {
+    return !folder.empty() && path.size() > folder.size() && path.compare(0, folder.size(), folder) == 0;
+}
+
+bool HasControlCharacter(std::string_view text) {
+    for (unsigned char c : text)
+        if (c < 0x20 || c == 0x7F) return true;
+    return false;
+}
+
+std::string FitFileName(const std::string& stem, const std::string& suffix) {
+    if (stem.size() + suffix.size() <= kMaxNameBytes) return stem + suffix;
+    char mark[24];
+    std::snprintf(mark, sizeof mark, "~%016llx", static_cast<unsigned long long>(Fnv1a64(stem + suffix)));
+    const std::size_t markBytes = std::char_traits<char>::length(mark);
+    if (suffix.size() + markBytes >= kMaxNameBytes) return {};
+    std::size_t keep = kMaxNameBytes - suffix.size() - markBytes;
+    // Never cut a multi-byte character in two.
+    while (keep > 0 && (static_cast<unsigned char>(stem[keep]) & 0xC0) == 0x80) --keep;
+    return stem.substr(0, keep) + mark + suffix;
+}
 
 }  // namespace pm

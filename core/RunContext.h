@@ -12,6 +12,8 @@
 
 namespace pm {
 
+class TSourceGuard;
+
 // One project item.
 struct PrItemRec {
     std::string SourceDirectory;
@@ -58,6 +60,8 @@ public:
     // same result name leave the same file as a run on one worker.
     bool DeferResultCommit = false;
     std::vector<std::unique_ptr<TAtomicFileWriter>> PendingCommits;
+    // The source files of the batch run, which no result may replace.
+    const TSourceGuard* Sources = nullptr;
 
 private:
     std::unique_ptr<TBaseClass> generalObject_;

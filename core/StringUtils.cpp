@@ -80,4 +80,13 @@ std::optional<std::int32_t> StrToIntStrict(std::string_view s) {
     return static_cast<std::int32_t>(v);
 }
 
+std::uint64_t Fnv1a64(std::string_view text) {
+    std::uint64_t h = 14695981039346656037ULL;
+    for (unsigned char c : text) {
+        h ^= c;
+        h *= 1099511628211ULL;
+    }
+    return h;
+}
+
 }  // namespace pm

@@ -19,4 +19,8 @@ std::string TrimLeft(std::string_view s);
 // Anything else, or a decimal value outside 32 bits, gives nullopt.
 std::optional<std::int32_t> StrToIntStrict(std::string_view s);
 
+// 64-bit FNV-1a over the bytes of `text` (offset basis 14695981039346656037,
+// prime 1099511628211): a stable hash for names and file lists.
+std::uint64_t Fnv1a64(std::string_view text);
+
 }  // namespace pm

@@ -3,10 +3,10 @@
 #include "decoders/DecodeCut.h"
 
 #include "decoders/Decoders.h"
+#include "decoders/FileBytes.h"
 #include "decoders/ReaderSupport.h"
 
 #include <filesystem>
-#include <fstream>
 #include <system_error>
 #include <vector>
 
@@ -77,14 +77,9 @@ namespace {
 bool LoadHaloPalette(const std::string& cutFile, std::array<TRGBQuad, 256>& palette) {
     const std::string palFile = FindHaloPaletteFile(cutFile);
     if (palFile.empty()) return false;
-    std::error_code ec;
-    const std::uintmax_t size = std::filesystem::file_size(palFile, ec);
-    if (ec || size > kMaxPaletteFile) return false;
-    std::ifstream f(palFile, std::ios::binary);
-    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
-    if (!f ||
-        (size > 0 && !f.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(size))))
-        return false;
+    std::vector<std::uint8_t> bytes;
+    std::string error;
+    if (!ReadRegularFile(palFile, kMaxPaletteFile, bytes, error)) return false;
     return ReadHaloPalette(bytes.data(), bytes.size(), palette);
 }
 

@@ -2,8 +2,8 @@
 
 #include "core/StringUtils.h"
 #include "decoders/Decoders.h"
+#include "decoders/FileBytes.h"
 
-#include <fstream>
 #include <vector>
 
 namespace pm {
@@ -15,46 +15,16 @@ TDecoderFn DecoderForExtension(const std::string& extension) {
     };
     // PAL (listed with the Dr. Halo format) has no reader: such files fail to load.
     static const Binding table[] = {
-        {"BMP", DecodeBmp},
-        {"RLE", DecodeBmp},
-        {"DIB", DecodeBmp},
-        {"ICO", DecodeIcon},
-        {"WMF", DecodeMetafile},
-        {"EMF", DecodeMetafile},
-        {"JFIF", DecodeJpeg},
-        {"JPG", DecodeJpeg},
-        {"JPE", DecodeJpeg},
-        {"JPEG", DecodeJpeg},
-        {"WIN", DecodeTarga},
-        {"VST", DecodeTarga},
-        {"VDA", DecodeTarga},
-        {"TGA", DecodeTarga},
-        {"ICB", DecodeTarga},
-        {"TIFF", DecodeTiff},
-        {"TIF", DecodeTiff},
-        {"FAX", DecodeTiff},
-        {"EPS", DecodeEps},
-        {"PCX", DecodePcx},
-        {"PCC", DecodePcx},
-        {"SCR", DecodePcx},
-        {"RPF", DecodeRla},
-        {"RLA", DecodeRla},
-        {"SGI", DecodeSgi},
-        {"RGBA", DecodeSgi},
-        {"RGB", DecodeSgi},
-        {"BW", DecodeSgi},
-        {"PSD", DecodePsd},
-        {"PDD", DecodePsd},
-        {"PPM", DecodePnm},
-        {"PGM", DecodePnm},
-        {"PBM", DecodePnm},
-        {"CEL", DecodeAutodesk},
-        {"PIC", DecodeAutodesk},
-        {"PCD", DecodePcd},
-        {"GIF", DecodeGif},
-        {"CUT", DecodeCut},
-        {"PSP", DecodePsp},
-        {"PNG", DecodePng},
+        {"BMP", DecodeBmp},      {"RLE", DecodeBmp},      {"DIB", DecodeBmp},      {"ICO", DecodeIcon},
+        {"WMF", DecodeMetafile}, {"EMF", DecodeMetafile}, {"JFIF", DecodeJpeg},    {"JPG", DecodeJpeg},
+        {"JPE", DecodeJpeg},     {"JPEG", DecodeJpeg},    {"WIN", DecodeTarga},    {"VST", DecodeTarga},
+        {"VDA", DecodeTarga},    {"TGA", DecodeTarga},    {"ICB", DecodeTarga},    {"TIFF", DecodeTiff},
+        {"TIF", DecodeTiff},     {"FAX", DecodeTiff},     {"EPS", DecodeEps},      {"PCX", DecodePcx},
+        {"PCC", DecodePcx},      {"SCR", DecodePcx},      {"RPF", DecodeRla},      {"RLA", DecodeRla},
+        {"SGI", DecodeSgi},      {"RGBA", DecodeSgi},     {"RGB", DecodeSgi},      {"BW", DecodeSgi},
+        {"PSD", DecodePsd},      {"PDD", DecodePsd},      {"PPM", DecodePnm},      {"PGM", DecodePnm},
+        {"PBM", DecodePnm},      {"CEL", DecodeAutodesk}, {"PIC", DecodeAutodesk}, {"PCD", DecodePcd},
+        {"GIF", DecodeGif},      {"CUT", DecodeCut},      {"PSP", DecodePsp},      {"PNG", DecodePng},
     };
     const std::string up = UpperCase(extension);
     for (const Binding& b : table)
@@ -73,23 +43,8 @@ bool LoadPicture(const std::string& fileName, TPicture& out, std::string& error)
         error = "Unknown picture file extension (." + ext + ")";
         return false;
     }
-    std::ifstream in(fileName, std::ios::binary);
-    if (!in) {
-        error = "Cannot open file";
-        return false;
-    }
-    in.seekg(0, std::ios::end);
-    std::streamoff len = in.tellg();
-    if (len < 0 || static_cast<std::uint64_t>(len) > kMaxImageFileBytes) {
-        error = "File too large";
-        return false;
-    }
-    in.seekg(0);
-    std::vector<std::uint8_t> data(static_cast<std::size_t>(len));
-    if (len > 0 && !in.read(reinterpret_cast<char*>(data.data()), len)) {
-        error = "Cannot read file";
-        return false;
-    }
+    std::vector<std::uint8_t> data;
+    if (!ReadRegularFile(fileName, kMaxImageFileBytes, data, error)) return false;
     TDecodeInput input{data.data(), data.size(), fileName};
     try {
         out = TPicture();

@@ -3,11 +3,14 @@
 #include <cerrno>
 #include <chrono>
 #include <clocale>
+#include <cstring>
 #include <ctime>
 #include <fcntl.h>
 #include <filesystem>
 #include <system_error>
 #include <unistd.h>
+
+#include "log/SafeText.h"
 
 namespace pm {
 
@@ -27,11 +30,16 @@ std::string NowText() {
 
 const char* TKX_LogFile::KindPrefix(int kind) {
     switch (kind) {
-    case lmInfo: return "(i) ";
-    case lmQuestion: return "(q) ";
-    case lmWarning: return "(w) ";
-    case lmError: return "(e) ";
-    default: return "";
+    case lmInfo:
+        return "(i) ";
+    case lmQuestion:
+        return "(q) ";
+    case lmWarning:
+        return "(w) ";
+    case lmError:
+        return "(e) ";
+    default:
+        return "";
     }
 }
 
@@ -59,7 +67,7 @@ TKX_LogFile::TKX_LogFile(ILogConsole* console, bool timeStamp, bool overwrite, c
                 }
             }
             if (status_ == lfsReady) {
-                fd_ = ::open(fileName.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+                fd_ = ::open(fileName.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
                 if (fd_ < 0) {
                     Report({{"Can't create new log-file \"", LogErrorColor},
                             {fileName, LogValueColor},
@@ -86,11 +94,18 @@ TKX_LogFile::~TKX_LogFile() {
 
 void TKX_LogFile::Report(const TTextColorArray& segments) {
     if (!console_) return;
-    console_->AddMessage(lmError, segments);
+    TTextColorArray safe;
+    for (const TTextColor& s : segments) safe.push_back({EscapeControls(s.Text), s.Color});
+    console_->AddMessage(lmError, safe);
     console_->SelectLast();
 }
 
-void TKX_LogFile::ReportFileError(const std::string& text) {
+// A full disk fails every later write too: the console hears of it when the
+// file stops taking messages, not once per message.
+void TKX_LogFile::ReportFileError(const std::string& text, int error) {
+    if (firstWriteError_.empty()) firstWriteError_ = error != 0 ? std::strerror(error) : "short write";
+    if (failing_) return;
+    failing_ = true;
     Report({{text, LogErrorColor}, {fileName_, LogValueColor}, {"\"!", LogTextColor}});
 }
 
@@ -112,19 +127,20 @@ void TKX_LogFile::Write(int kind, const TTextColorArray& segments, bool newMessa
         return;
     }
     if (::lseek(fd_, 0, SEEK_END) < 0) {
-        ReportFileError("Can't seek inside log-file \"");
+        ReportFileError("Can't seek inside log-file \"", errno);
         return;
     }
     ssize_t written = ::write(fd_, text.data(), text.size());
     if (written < 0) {
-        ReportFileError("Can't write data into log-file \"");
+        ReportFileError("Can't write data into log-file \"", errno);
         return;
     }
     if (static_cast<std::size_t>(written) != text.size()) {
-        ReportFileError("Strange... Not all data correctly saved inside log-file \"");
+        ReportFileError("Strange... Not all data correctly saved inside log-file \"", 0);
         return;
     }
     status_ = lfsReady;
+    failing_ = false;
 }
 
 }  // namespace pm

@@ -25,6 +25,10 @@ public:
     void Write(int kind, const TTextColorArray& segments, bool newMessage);
 
     bool Enabled() const { return enabled_; }
+    // Whether any write failed since the file was opened, and what the
+    // system said the first time.
+    bool WriteEverFailed() const { return !firstWriteError_.empty(); }
+    const std::string& FirstWriteError() const { return firstWriteError_; }
     int LogFileStatus() const { return status_; }
     const std::string& FileName() const { return fileName_; }
 
@@ -32,7 +36,7 @@ public:
 
 private:
     void Report(const TTextColorArray& segments);
-    void ReportFileError(const std::string& text);
+    void ReportFileError(const std::string& text, int error);
 
     ILogConsole* console_;
     std::string fileName_;
@@ -40,6 +44,8 @@ private:
     bool timeStamp_;
     int status_ = lfsReady;
     int fd_ = -1;
+    std::string firstWriteError_;
+    bool failing_ = false;  // the last write failed and was reported
 };
 
 }  // namespace pm

@@ -1,6 +1,7 @@
 #include "log/WriteLog.h"
 
 #include "log/KX_LogFile.h"
+#include "log/SafeText.h"
 
 #include <mutex>
 
@@ -26,11 +27,16 @@ void SendToSinks(int kind, const TTextColorArray& segments, bool toFile, bool to
 }  // namespace
 
 void WriteLog(int kind, const TTextColorArray& segments, bool toFile, bool toConsole, bool newMessage) {
+    // Messages carry file names and values from files; none of them may
+    // start a line of its own or reach the terminal as a control sequence.
+    TTextColorArray safe;
+    safe.reserve(segments.size());
+    for (const TTextColor& s : segments) safe.push_back({EscapeControls(s.Text), s.Color});
     if (TLogCapture* capture = t_capture; capture && capture->active_) {
-        capture->entries_.push_back({kind, segments, toFile, toConsole, newMessage});
+        capture->entries_.push_back({kind, std::move(safe), toFile, toConsole, newMessage});
         return;
     }
-    SendToSinks(kind, segments, toFile, toConsole, newMessage);
+    SendToSinks(kind, safe, toFile, toConsole, newMessage);
 }
 
 void LogError(const std::string& text) {
@@ -55,6 +61,11 @@ void SetLogFile(std::unique_ptr<TKX_LogFile> file) {
 bool LogFileActive() {
     std::lock_guard lock(g_mutex);
     return g_file && g_file->Enabled();
+}
+
+std::string LogFileWriteError() {
+    std::lock_guard lock(g_mutex);
+    return g_file ? g_file->FirstWriteError() : std::string();
 }
 
 void CloseLogFile() {

@@ -27,6 +27,9 @@ void SetLogConsole(ILogConsole* console);
 ILogConsole* GetLogConsole();
 void SetLogFile(std::unique_ptr<TKX_LogFile> file);
 bool LogFileActive();
+// What the system said when a write to the log file first failed; empty
+// while every write went through (or there is no log file).
+std::string LogFileWriteError();
 // Closes the log file (" - Closing log-file ..." first, as at program exit).
 void CloseLogFile();
 

@@ -38,7 +38,8 @@ TLoadFromFile::TLoadFromFile(TRunContext* context) : TBaseClass(context) {
         {"Word5", "Word 5.x screen capture files", {"SCR"}},
         {"Paintbrush", "ZSoft Paintbrush images", {"PCX", "PCC"}},
     };
-    for (const Row& r : table) Formats.push_back(std::make_unique<TFileFormat>(r.key, r.extensions, r.description, true));
+    for (const Row& r : table)
+        Formats.push_back(std::make_unique<TFileFormat>(r.key, r.extensions, r.description, true));
 }
 
 TINIObject& TLoadFromFile::SaveSettings(const std::string& taskName) {
@@ -114,10 +115,17 @@ void TLoadFromFile::SelectClearInvert(IEditorPage& page, int tag) {
     const int rows = page.RowCount(kListWidget);
     for (int i = 0; i < rows; ++i) {
         switch (tag) {
-        case 1: page.SetRowChecked(kListWidget, i, true); break;
-        case 2: page.SetRowChecked(kListWidget, i, false); break;
-        case 3: page.SetRowChecked(kListWidget, i, !page.GetRowChecked(kListWidget, i)); break;
-        default: break;
+        case 1:
+            page.SetRowChecked(kListWidget, i, true);
+            break;
+        case 2:
+            page.SetRowChecked(kListWidget, i, false);
+            break;
+        case 3:
+            page.SetRowChecked(kListWidget, i, !page.GetRowChecked(kListWidget, i));
+            break;
+        default:
+            break;
         }
     }
     CheckListState(page);
@@ -137,7 +145,10 @@ std::string MakeTargetFileName(const std::string& sourceFile, const std::string&
     // folding stops at its end.
     const std::size_t n = std::min(path.size(), sourceDirectory.empty() ? 0 : sourceDirectory.size() - 1);
     std::replace(path.begin(), path.begin() + static_cast<std::ptrdiff_t>(n), kPathSeparator, '_');
-    return targetDirectory + path + FileNamePart(sourceFile);
+    // The folded source folder is one folder name; a deep source folder can
+    // make it longer than a name may be.
+    const std::string folded = FitFileName(path.substr(0, n));
+    return targetDirectory + folded + path.substr(n) + FileNamePart(sourceFile);
 }
 
 }  // namespace pm

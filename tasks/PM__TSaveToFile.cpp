@@ -4,11 +4,13 @@
 #include "core/EditorPage.h"
 #include "core/Paths.h"
 #include "core/RunContext.h"
+#include "core/SourceGuard.h"
 #include "core/StringUtils.h"
 #include "log/WriteLog.h"
 #include "tasks/JPEGImage.h"
 
 #include <algorithm>
+#include <cstring>
 #include <exception>
 #include <vector>
 
@@ -19,6 +21,11 @@ namespace {
 constexpr int kFormatJPEG = 0;
 constexpr int kFormatBMP = 1;
 constexpr std::size_t kMaxCommentBytes = 65533;
+
+// What the system said about a failed step, for the end of a message.
+std::string SystemSaid(int error) {
+    return error != 0 ? std::string(" (") + std::strerror(error) + ")" : std::string();
+}
 
 bool HasLineBreak(const std::string& text) {
     return text.find_first_of("\r\n") != std::string::npos;
@@ -106,6 +113,24 @@ void TSaveToFile::ShowSettings(IEditorPage& page, TValueSlot slot) {
     page.SetPageIndex("stfOutputFormat", Out_Format.GetValue(slot));
 }
 
+std::string TSaveToFile::ResultExtension(TValueSlot slot) const {
+    switch (Out_Format.GetValue(slot)) {
+    case kFormatJPEG:
+        return Image_Extension_JPG.GetValue(slot);
+    case kFormatBMP:
+        return Image_Extension_BMP.GetValue(slot);
+    default:
+        return {};
+    }
+}
+
+std::string TSaveToFile::ResultFileName(const std::string& target, TValueSlot slot) const {
+    const std::string dir = DirectoryPart(target), name = FileNamePart(target);
+    if (dir.empty() || name.empty()) return {};
+    const std::string fitted = FitFileName(StripExtension(name), ResultExtension(slot));
+    return fitted.empty() ? std::string() : dir + fitted;
+}
+
 bool TSaveToFile::Execute(TValueSlot slot) {
     TRunContext* ctx = Context();
     if (ctx == nullptr) {
@@ -118,6 +143,19 @@ bool TSaveToFile::Execute(TValueSlot slot) {
     const std::string dir = DirectoryPart(target);
     if (dir.empty()) {
         LogError("Empty target path name!");
+        return false;
+    }
+    // Results go below the item's target folder and nowhere else, whatever
+    // the names that led here.
+    const PrItemRec* item = ctx->CurrentProjectItem;
+    const std::string targetRoot = item ? AbsoluteNormalDirectory(item->TargetDirectory) : std::string();
+    const std::string normalDir = AbsoluteNormalDirectory(dir);
+    if (item && normalDir != targetRoot && !PathInside(normalDir, targetRoot)) {
+        LogNew(lmError, {{"Target directory \"", LogErrorColor},
+                         {dir, LogValueColor},
+                         {"\" lies outside \"", LogErrorColor},
+                         {targetRoot, LogValueColor},
+                         {"\"!", LogErrorColor}});
         return false;
     }
     // Another run may create the folder at the same moment; what counts is
@@ -136,12 +174,38 @@ bool TSaveToFile::Execute(TValueSlot slot) {
         return false;
     }
     const int format = Out_Format.GetValue(slot);
-    std::string ext;
-    if (format == kFormatJPEG)
-        ext = Image_Extension_JPG.GetValue(slot);
-    else if (format == kFormatBMP)
-        ext = Image_Extension_BMP.GetValue(slot);
-    const std::string full = dir + StripExtension(name) + ext;
+    const std::string ext = ResultExtension(slot);
+    // An extension is part of a name: a separator or a control character
+    // in it would lead the result elsewhere or make a name no one can type.
+    if (ext.find(kPathSeparator) != std::string::npos || HasControlCharacter(ext)) {
+        LogNew(lmError, {{"Invalid extension \"", LogErrorColor},
+                         {ext, LogValueColor},
+                         {"\" for the result file: a path separator or control character is not allowed!",
+                          LogErrorColor}});
+        return false;
+    }
+    const std::string fitted = FitFileName(StripExtension(name), ext);
+    if (fitted.empty()) {
+        LogNew(lmError, {{"Extension \"", LogErrorColor},
+                         {ext, LogValueColor},
+                         {"\" is too long for a file name!", LogErrorColor}});
+        return false;
+    }
+    const std::string full = dir + fitted;
+    if (item && !PathInside(AbsoluteNormalPath(full), targetRoot)) {
+        LogNew(lmError, {{"Result file \"", LogErrorColor},
+                         {full, LogValueColor},
+                         {"\" lies outside \"", LogErrorColor},
+                         {targetRoot, LogValueColor},
+                         {"\"!", LogErrorColor}});
+        return false;
+    }
+    if (ctx->Sources && ctx->Sources->IsSource(full)) {
+        LogNew(lmError, {{"Result file \"", LogErrorColor},
+                         {full, LogValueColor},
+                         {"\" is a source file of this run and is not replaced!", LogErrorColor}});
+        return false;
+    }
 
     // The old file is replaced by a rename once the new one is complete, so
     // here it is only checked; a failed write keeps it.
@@ -187,7 +251,7 @@ bool TSaveToFile::Execute(TValueSlot slot) {
             auto writer = std::make_unique<TAtomicFileWriter>(full, !ctx->DeferResultSync);
             TAtomicFileWriter& file = *writer;
             if (!file.IsOpen()) {
-                reason = "Can't create file in \"" + dir + "\"!";
+                reason = "Can't create file in \"" + dir + "\"!" + SystemSaid(file.Error());
             } else if (format == kFormatJPEG) {
                 ok = jpeg.SaveToSink(
                     dib,
@@ -197,7 +261,7 @@ bool TSaveToFile::Execute(TValueSlot slot) {
                 std::vector<std::uint8_t> bmp;
                 dib.SaveToStream(bmp);
                 ok = file.Write(bmp.data(), bmp.size());
-                if (!ok) reason = "Can't write file \"" + full + "\"!";
+                if (!ok) reason = "Can't write file \"" + full + "\"!" + SystemSaid(file.Error());
             }
             if (ok && ctx->DeferResultCommit) {
                 // Closed now, so that files waiting for their turn hold no descriptor.
@@ -205,11 +269,13 @@ bool TSaveToFile::Execute(TValueSlot slot) {
                     ctx->PendingCommits.push_back(std::move(writer));
                 } else {
                     ok = false;
-                    reason = "Can't write file \"" + full + "\"!";
+                    reason = "Can't write file \"" + full + "\"!" + SystemSaid(file.Error());
                 }
             } else if (ok && !file.Commit()) {
                 ok = false;
-                reason = "Can't write file \"" + full + "\"!";
+                reason = "Can't write file \"" + full + "\"!" + SystemSaid(file.Error());
+            } else if (!ok && (reason.empty() || file.Error() != 0)) {
+                reason = "Can't write file \"" + full + "\"!" + SystemSaid(file.Error());
             }
         }
     } catch (const std::exception& e) {

@@ -18,6 +18,12 @@ public:
     // BMP; DstBitmap is left alone.
     bool Execute(TValueSlot slot) override;
 
+    // The extension the chosen format gets (empty for an unknown format).
+    std::string ResultExtension(TValueSlot slot) const;
+    // The file Execute writes for the target file name `target`, or empty
+    // when it writes none.
+    std::string ResultFileName(const std::string& target, TValueSlot slot) const;
+
     TKX_ItemIndex& Out_Format;
     TKX_String& Image_Extension_JPG;
     TKX_String& Image_Extension_BMP;

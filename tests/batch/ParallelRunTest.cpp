@@ -2,6 +2,7 @@
 #include "batch/ProjectModel.h"
 #include "batch/Shard.h"
 
+#include "core/Paths.h"
 #include "core/ScenarioModel.h"
 #include "decoders/Decoders.h"
 #include "log/KX_LogFile.h"
@@ -16,6 +17,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <filesystem>
 #include <map>
@@ -126,7 +128,7 @@ protected:
         TLogRecorder log;
         const std::string logFile = dir.Path("run.log");
         SetLogFile(std::make_unique<TKX_LogFile>(nullptr, false, true, logFile));
-        TBatchRun run({{src, true, tgt, scenario}, {src, false, tgt, scenario}});
+        TBatchRun run({{src, true, tgt, scenario}, {src, false, tgt + "again/", scenario}});
         run.Jobs = jobs;
         run.Shard = shard;
         run.OnProgress = [&](int p, int m, const std::string& f) {
@@ -159,7 +161,7 @@ TEST_F(ParallelRunTest, SeveralWorkersGiveTheFilesAndTheLogOfOne) {
     ASSERT_EQ(one.Found, 13 + 7);  // all of the tree, then the top folder again
     EXPECT_EQ(one.Failed, 4 + 2);
     EXPECT_FALSE(one.Complete);
-    EXPECT_EQ(one.Files.size(), 9u);
+    EXPECT_EQ(one.Files.size(), 9u + 5u);  // the second item's results in their own folder
     EXPECT_EQ(one.Log.back(), "1 Project error(s)!");
     for (int jobs : {2, 3, 8}) {
         const TOutcome many = Run(jobs);
@@ -173,9 +175,10 @@ TEST_F(ParallelRunTest, SeveralWorkersGiveTheFilesAndTheLogOfOne) {
     }
 }
 
-// Two sources with the same result name: the later one in the list wins,
-// whichever worker finishes first (the large first picture takes longer).
-TEST(ParallelRunOrder, SameResultNameEndsAsWithOneWorker) {
+// Two sources with the same result name: the first in the list keeps it and
+// the later one fails naming both, whichever worker would finish first (the
+// large first picture takes longer).
+TEST(ParallelRunOrder, SameResultNameGoesToTheFirstSourceWithAnyWorkerCount) {
     TTempDir dir;
     const std::string src = dir.MakeDir("src"), scenario = dir.Path("copy.pms");
     dir.Put("src/dup.bmp", Bmp(1500, 1200, 7));
@@ -189,17 +192,29 @@ TEST(ParallelRunOrder, SameResultNameEndsAsWithOneWorker) {
         ASSERT_TRUE(TScenarioModel::SaveTaskList(ctx, list, scenario, -1));
     }
     std::map<std::string, std::string> results[2];
+    std::vector<std::string> logs[2];
     for (int jobs : {1, 2}) {
-        const std::string tgt = dir.MakeDir("tgt" + std::to_string(jobs));
+        TLogRecorder log;
+        fs::remove_all(dir.Path("tgt"));
+        const std::string tgt = dir.MakeDir("tgt");
         TBatchRun run({{src, true, tgt, scenario}});
         run.Jobs = jobs;
-        EXPECT_TRUE(run.Execute());
+        EXPECT_FALSE(run.Execute());
+        EXPECT_EQ(run.FilesFailed(), 1);
         results[jobs - 1] = Snapshot(tgt);
+        for (const auto& m : log.Messages) logs[jobs - 1].push_back(m.Text());
+        std::string folded = ExcludeTrailingSeparator(src);
+        std::replace(folded.begin(), folded.end(), '/', '_');
+        const std::string expected = "Result file \"" + tgt + folded + "/dup.jpg\" of \"" + src +
+                                     "dup.jpg\" is already the result of \"" + src + "dup.bmp\"; not written!";
+        EXPECT_NE(std::find(logs[jobs - 1].begin(), logs[jobs - 1].end(), expected), logs[jobs - 1].end())
+            << expected;
     }
     ASSERT_EQ(results[0].size(), 2u);
     EXPECT_EQ(results[1], results[0]);
+    EXPECT_EQ(logs[1], logs[0]);
     const std::string dup = results[0].begin()->second;
-    EXPECT_LT(dup.size(), 4000u);  // the small picture's result
+    EXPECT_GT(dup.size(), 4000u);  // the large picture's result
 }
 
 TEST_F(ParallelRunTest, ShardsAreDisjointAndTogetherGiveTheWholeRun) {
@@ -242,7 +257,7 @@ TEST(Shard, HashIsFnv1a64OfTheRelativePath) {
 TEST_F(ParallelRunTest, StopFinishesTheFilesInProgressAndStartsNoOther) {
     for (int jobs : {1, 2, 3}) {
         TLogRecorder log;
-        TBatchRun run({{src, true, tgt, scenario}, {src, false, tgt, scenario}});
+        TBatchRun run({{src, true, tgt, scenario}, {src, false, tgt + "again/", scenario}});
         run.Jobs = jobs;
         std::vector<std::string> done;
         int written = 0;
@@ -320,7 +335,7 @@ TEST_F(ParallelRunTest, TheLastFileStaysInTheContextAsWithOneWorker) {
 TEST_F(ParallelRunTest, AnErrorInACallbackFailsTheItem) {
     for (int jobs : {1, 3}) {
         TLogRecorder log;
-        TBatchRun run({{src, true, tgt, scenario}, {src, false, tgt, scenario}});
+        TBatchRun run({{src, true, tgt, scenario}, {src, false, tgt + "again/", scenario}});
         run.Jobs = jobs;
         run.OnFileDone = [](const TBatchRun::TFileDone& d) {
             if (d.Item == 0 && d.Index == 1) throw std::runtime_error("the caller failed");

@@ -67,18 +67,24 @@ TEST(TIniFile, LfAndCrLfReadAlikeAndNamesIgnoreCase) {
     }
 }
 
-TEST(TIniFile, NameListsStopAtTheirBufferSize) {
+// Sections are a project's items: every one is listed, however many. Key
+// lists keep the platform's buffer size.
+TEST(TIniFile, SectionListsAreWholeKeyListsStopAtTheirBufferSize) {
     TTempDir dir;
     std::string text;
-    for (int i = 0; i < 2000; ++i) text += "[Section" + std::to_string(10000 + i) + "]\n"; // 13 bytes each
-    text += "[S]\nk=v\n"; // would still fit, but the list is already cut
+    for (int i = 0; i < 6000; ++i) text += "[Section" + std::to_string(10000 + i) + "]\n";
+    text += "[S]\n";
+    for (int i = 0; i < 2000; ++i) text += "Key" + std::to_string(10000 + i) + "=v\n";  // 9 bytes a name
     TTempDir::Write(dir.Path("big.ini"), text);
     TIniFile ini(dir.Path("big.ini"));
-    std::vector<std::string> sections = ini.ReadSections();
-    EXPECT_EQ(sections.size(), 16383u / 13u);
-    EXPECT_EQ(sections.front(), "Section10000");
-    EXPECT_EQ(sections.back(), "Section11259");
-    EXPECT_EQ(ini.ReadString("S", "k", ""), "v"); // reading a value is not limited
+    const std::vector<std::string> sections = ini.ReadSections();
+    ASSERT_EQ(sections.size(), 6001u);
+    EXPECT_EQ(sections[5999], "Section15999");
+    EXPECT_EQ(sections.back(), "S");
+    EXPECT_TRUE(ini.SectionExists("section15999"));
+    const std::vector<std::string> keys = ini.ReadSection("S");
+    EXPECT_EQ(keys.size(), 16383u / 9u);
+    EXPECT_EQ(ini.ReadString("S", "Key11999", ""), "v");  // reading a value is not limited
 }
 
 TEST(TIniFile, WritesKeepOrderAndPlace) {

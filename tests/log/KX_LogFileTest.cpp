@@ -136,7 +136,9 @@ INSTANTIATE_TEST_SUITE_P(Status, KX_LogFileOpenFailure,
                                          OpenFailure{"open", false, 8, "Can't create new log-file \""}),
                          [](const auto& info) { return std::string(info.param.what); });
 
-TEST(KX_LogFile, FailedWritesReportAndTheNextWriteTriesAgain) {
+// A full disk fails every write: the console hears of it once per stretch
+// of failures, and every write tries again.
+TEST(KX_LogFile, FailedWritesReportOnceAndTheNextWriteTriesAgain) {
     TTempDir dir;
     const std::string name = dir.Path("small.log");
     TRecordingConsole console;
@@ -151,6 +153,10 @@ TEST(KX_LogFile, FailedWritesReportAndTheNextWriteTriesAgain) {
     }
     log.Write(lmInfo, {{"ok", LogTextColor}}, false);
     EXPECT_EQ(log.LogFileStatus(), 0);
+    {
+        test::TFileSizeLimit limit(10);
+        log.Write(lmInfo, {{"again", LogTextColor}}, true);
+    }
     ASSERT_EQ(console.Messages.size(), 2u);
     EXPECT_EQ(console.Messages[0].Text(),
               "Strange... Not all data correctly saved inside log-file \"" + name + "\"!");
@@ -159,6 +165,7 @@ TEST(KX_LogFile, FailedWritesReportAndTheNextWriteTriesAgain) {
         EXPECT_EQ(m.Kind, lmError);
         EXPECT_EQ(m.Segments[1].Color, LogValueColor);
     }
+    EXPECT_TRUE(log.WriteEverFailed());
     EXPECT_EQ(TTempDir::Read(name), "\r\n(i) 0123ok");
 }
 

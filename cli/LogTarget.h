@@ -1,0 +1,15 @@
+#pragma once
+// A log file is opened (and an old one removed) before anything else runs:
+// it must not be one of the files the command reads.
+#include "cli/CommandLine.h"
+
+#include <string>
+
+namespace pm {
+
+// Why `o.LogFile` may not be the log file: it is the project file, a
+// scenario file of the command, or a picture the run would read (a file of an
+// input type below a source folder). Empty when it may.
+std::string LogFileConflict(const TCliOptions& o);
+
+}  // namespace pm
