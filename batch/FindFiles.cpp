@@ -27,9 +27,8 @@ struct TListedEntry {
 
 void WarnFolder(const TScanOptions& options, const std::string& directory, const std::string& why) {
     if (!options.Warn) return;
-    LogNew(lmWarning, {{"Directory \"", LogTextColor},
-                       {directory, LogValueColor},
-                       {"\" is not scanned: " + why, LogTextColor}});
+    LogNew(lmWarning,
+           {{"\"", LogTextColor}, {directory, LogValueColor}, {"\" is not scanned: " + why, LogTextColor}});
 }
 
 // The directory's entries sorted by name. Only regular files and real
@@ -46,7 +45,10 @@ std::vector<TListedEntry> ListDirectory(const std::string& directory, const TSca
     for (const fs::directory_entry& e : it) {
         std::error_code sec;
         const fs::file_status linkStatus = e.symlink_status(sec);
-        if (sec) continue;
+        if (sec) {
+            WarnFolder(options, e.path().string(), sec.message() + ".");
+            continue;
+        }
         if (fs::is_directory(linkStatus)) {
             entries.push_back({e.path().filename().string(), true});
             continue;

@@ -29,6 +29,8 @@ namespace {
 namespace fs = std::filesystem;
 
 void Complain(std::FILE* err, const std::string& text) {
+    // Our own words start on a line of their own, never after a log message.
+    if (auto* console = dynamic_cast<TTerminalConsole*>(GetLogConsole())) console->Finish();
     std::fprintf(err, "pixmill-batch: %s\n", EscapeControls(text).c_str());
     std::fflush(err);
 }
@@ -149,8 +151,6 @@ int Execute(TBatchRun& run, const TCliOptions& o, TCliLog& log, std::FILE* err) 
         complete = run.Execute();
     }
     log.Console().SetStatus({});
-    // Our own words start on a line of their own, not after the last message.
-    log.Console().Finish();
     return FinishRun(run, complete, err);
 }
 
@@ -297,7 +297,6 @@ int RunCommandLine(const TCliOptions& o, std::FILE* out, std::FILE* err) {
     // A log that lost messages is no record of the run: say so once, and do
     // not call the command a success.
     if (const std::string error = log.CloseFile(); !error.empty()) {
-        log.Console().Finish();
         Complain(err, "cannot write log file " + o.LogFile + ": " + error);
         if (status == kExitComplete) status = kExitErrors;
     }

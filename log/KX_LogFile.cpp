@@ -58,16 +58,21 @@ TKX_LogFile::TKX_LogFile(ILogConsole* console, bool timeStamp, bool overwrite, c
             }
         }
         if (status_ == lfsReady) {
-            if (overwrite && fs::exists(fileName, ec)) {
-                if (!fs::remove(fileName, ec) || ec) {
-                    Report({{"Can't delete old log-file \"", LogErrorColor},
-                            {fileName, LogValueColor},
-                            {"\"!", LogErrorColor}});
-                    status_ = lfsCannotDelete;
-                }
+            // Only an old log (a file or a link) is removed: a device or fifo
+            // named as the log is written to, never deleted, and a folder
+            // is never a log.
+            const fs::file_status old = fs::symlink_status(fileName, ec);
+            const bool replaceable = fs::is_regular_file(old) || fs::is_symlink(old);
+            if (overwrite && fs::exists(old) &&
+                (fs::is_directory(old) || (replaceable && (!fs::remove(fileName, ec) || ec)))) {
+                Report({{"Can't delete old log-file \"", LogErrorColor},
+                        {fileName, LogValueColor},
+                        {"\"!", LogErrorColor}});
+                status_ = lfsCannotDelete;
             }
             if (status_ == lfsReady) {
-                fd_ = ::open(fileName.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+                fd_ = ::open(fileName.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0666);
+                if (fd_ >= 0) ::fcntl(fd_, F_SETFL, ::fcntl(fd_, F_GETFL) & ~O_NONBLOCK);
                 if (fd_ < 0) {
                     Report({{"Can't create new log-file \"", LogErrorColor},
                             {fileName, LogValueColor},

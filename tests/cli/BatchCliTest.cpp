@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <set>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -335,6 +336,77 @@ TEST_F(BatchCliTest, InterruptStopsTheRunAfterTheFileAtHand) {
             EXPECT_NE(e.path().filename().string()[0], '.') << e.path();
         }
     EXPECT_EQ(results, done);
+}
+
+}  // namespace
+}  // namespace pm
+
+namespace pm {
+namespace {
+
+// --log opens (and first removes) its file before anything else: naming a
+// file the run reads is refused before anything is written.
+TEST_F(BatchCliTest, LogNamingAFileOfTheRunIsRefused) {
+    dir.Put("src/a.bmp", "picture");
+    dir.Put("src/sub/b.tif", "picture");
+    const std::string project = Project("p.pmp", ItemSection(1, src, tgt));
+    struct Case {
+        std::string log;
+        bool onlyProject;  // a file only the project form reads
+    };
+    const Case cases[] = {{project, true},           {dir.Path("./p.pmp"), true}, {scenario, false},
+                          {src + "../s.pms", false}, {src + "a.bmp", false},      {src + "new.jpg", false},
+                          {src + "sub/x.TIF", false}};
+    for (const Case& c : cases) {
+        for (bool asProject : {true, false}) {
+            if (!asProject && c.onlyProject) continue;
+            const TCliRun r =
+                asProject
+                    ? Cli({"--log", c.log, "run", project})
+                    : Cli({"--log", c.log, "run", "--scenario", scenario, "--source", src, "--target", tgt});
+            EXPECT_EQ(r.status, 2) << c.log << r.err;
+            EXPECT_NE(r.err.find("nothing done"), std::string::npos) << r.err;
+            EXPECT_EQ(r.out, "");
+        }
+    }
+    EXPECT_EQ(TTempDir::Read(src + "a.bmp"), "picture");
+    EXPECT_FALSE(TTempDir::Exists(src + "new.jpg"));
+    EXPECT_NE(TTempDir::Read(project).find("[Item1]"), std::string::npos);
+    EXPECT_NE(TTempDir::Read(scenario).find("TLoadFromFile"), std::string::npos);
+    // Beside the pictures, a log of another type is fine.
+    const TCliRun beside = Cli({"--log", src + "run.log", "run", project});
+    EXPECT_EQ(beside.err.find("nothing done"), std::string::npos) << beside.err;
+    EXPECT_NE(TTempDir::Read(src + "run.log").find("Project"), std::string::npos);
+}
+
+// A log file that cannot be written is said once on standard error, and the
+// command does not succeed.
+TEST_F(BatchCliTest, ALogThatCannotBeWrittenFailsTheCommand) {
+    if (!TTempDir::Exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+    dir.Put("src/a.bmp", "not a picture but no matter");
+    const std::string project = Project("p.pmp", ItemSection(1, src, tgt));
+    const TCliRun r = Cli({"--log", "/dev/full", "scenario", "check", scenario});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "pixmill-batch: cannot write log file /dev/full: No space left on device\n");
+    struct stat st {};
+    ASSERT_EQ(::stat("/dev/full", &st), 0);
+    EXPECT_TRUE(S_ISCHR(st.st_mode));  // written to, never replaced
+}
+
+// File names reach the terminal with their control characters written out:
+// no name can forge a log line or restyle the terminal.
+TEST_F(BatchCliTest, ControlCharactersInNamesAreEscaped) {
+    const std::string evil = "x\nProject complete.\x1b[31m\r.bmp";
+    dir.Put("src/" + evil, "not a picture");
+    const TCliRun r =
+        Cli({"--log", dir.Path("run.log"), "run", "--scenario", scenario, "--source", src, "--target", tgt});
+    EXPECT_EQ(r.status, 1);
+    const std::string file = TTempDir::Read(dir.Path("run.log"));
+    for (const std::string& text : {r.out, file}) {
+        EXPECT_EQ(text.find('\x1b'), std::string::npos);
+        EXPECT_EQ(text.find("\nProject complete."), std::string::npos) << text;
+        EXPECT_NE(text.find("x\\nProject complete.\\x1b[31m\\r.bmp"), std::string::npos) << text;
+    }
 }
 
 }  // namespace

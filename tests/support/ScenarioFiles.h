@@ -14,6 +14,7 @@ namespace pm::test {
 struct TSaveOptions {
     int Format = 0;  // 0 JPEG, 1 BMP
     std::string Comment;
+    std::string ExtensionJPG = ".jpg";
 };
 
 inline bool WriteScenario(const std::string& file, const std::set<std::string>& formats,
@@ -25,6 +26,7 @@ inline bool WriteScenario(const std::string& file, const std::set<std::string>& 
     auto saver = std::make_unique<TSaveToFile>(&ctx);
     saver->Out_Format.SetValue(save.Format, vsCurrent);
     saver->JPEG_Comment.SetValue(save.Comment, vsCurrent);
+    saver->Image_Extension_JPG.SetValue(save.ExtensionJPG, vsCurrent);
     list.push_back(std::make_unique<TaskRec>(TaskRec{"Load", std::move(load)}));
     list.push_back(std::make_unique<TaskRec>(TaskRec{"Save", std::move(saver)}));
     return TScenarioModel::SaveTaskList(ctx, list, file, -1);
