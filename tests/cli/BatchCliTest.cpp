@@ -6,10 +6,13 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <filesystem>
+#include <poll.h>
 #include <set>
+#include <thread>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -377,6 +380,78 @@ TEST_F(BatchCliTest, LogNamingAFileOfTheRunIsRefused) {
     const TCliRun beside = Cli({"--log", src + "run.log", "run", project});
     EXPECT_EQ(beside.err.find("nothing done"), std::string::npos) << beside.err;
     EXPECT_NE(TTempDir::Read(src + "run.log").find("Project"), std::string::npos);
+}
+
+// Sources swapped for fifos while two workers run: each fails at once, and
+// SIGTERM still stops the program within seconds.
+TEST_F(BatchCliTest, FifosAmongTheSourcesNeitherHangTheRunNorItsStop) {
+    TFastDIB dib;
+    dib.SetSize(200, 200, 24);
+    std::vector<std::uint8_t> bytes;
+    dib.SaveToStream(bytes);
+    for (int i = 0; i < 400; ++i)
+        dir.Put("src/" + std::to_string(1000 + i) + ".bmp", std::string(bytes.begin(), bytes.end()));
+    const std::string bin = std::string(PIXMILL_BIN_DIR) + "/pixmill-batch";
+    int out[2];
+    ASSERT_EQ(::pipe(out), 0);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        ::dup2(out[1], 1);
+        ::dup2(out[1], 2);
+        ::close(out[0]);
+        ::close(out[1]);
+        ::execl(bin.c_str(), bin.c_str(), "run", "--scenario", scenario.c_str(), "--source", src.c_str(),
+                "--target", tgt.c_str(), "--jobs", "2", static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    ::close(out[1]);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    std::string text;
+    bool swapped = false, signalled = false;
+    std::chrono::steady_clock::time_point stopAt;
+    for (;;) {
+        pollfd p{out[0], POLLIN, 0};
+        if (std::chrono::steady_clock::now() > deadline || ::poll(&p, 1, 1000) < 0) break;
+        if (!(p.revents & (POLLIN | POLLHUP))) continue;
+        char buf[4096];
+        const ssize_t n = ::read(out[0], buf, sizeof buf);
+        if (n <= 0) break;
+        text.append(buf, static_cast<std::size_t>(n));
+        if (!swapped && text.find("Scenario complete.") != std::string::npos) {
+            for (int i = 1100; i < 1110; ++i) {
+                const std::string f = src + std::to_string(i) + ".bmp";
+                std::filesystem::remove(f);
+                ASSERT_EQ(::mkfifo(f.c_str(), 0644), 0);
+            }
+            swapped = true;
+        }
+        if (swapped && !signalled && text.find("1109.bmp\" !") != std::string::npos) {
+            ::kill(child, SIGTERM);
+            signalled = true;
+            stopAt = std::chrono::steady_clock::now();
+        }
+    }
+    ::close(out[0]);
+    int status = 0;
+    bool ended = false;
+    while (!ended && std::chrono::steady_clock::now() < deadline + std::chrono::seconds(5)) {
+        ended = ::waitpid(child, &status, WNOHANG) == child;
+        if (!ended) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    if (!ended) {
+        ::kill(child, SIGKILL);
+        ::waitpid(child, &status, 0);
+    }
+    ASSERT_TRUE(ended) << "still running after a minute:\n"
+                       << text.substr(text.size() > 2000 ? text.size() - 2000 : 0);
+    ASSERT_TRUE(signalled) << text;
+    EXPECT_LT(std::chrono::steady_clock::now() - stopAt, std::chrono::seconds(10));
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), kExitStopped);
+    for (int i = 1100; i < 1110; ++i)
+        EXPECT_NE(text.find("Can't load image \"" + src + std::to_string(i) + ".bmp\" !"), std::string::npos)
+            << i;
 }
 
 // A log file that cannot be written is said once on standard error, and the
