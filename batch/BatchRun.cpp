@@ -2,6 +2,7 @@
 
 #include "batch/CloneScenario.h"
 #include "batch/FindFiles.h"
+#include "batch/MemoryBudget.h"
 #include "batch/ReadAhead.h"
 #include "core/AtomicFile.h"
 #include "core/PM_Utils.h"
@@ -213,16 +214,18 @@ bool TBatchRun::RunParallel(TItemFiles& files, int workerCount) {
     const int n = static_cast<int>(files.Found.size());
     const int last = static_cast<int>(files.Entries->size()) - 1;
     std::vector<TFileResult> results(static_cast<std::size_t>(n));
+    TMemoryBudget budget(MemoryLimit > 0 ? MemoryLimit : DefaultMemoryBudget());
     std::mutex mutex;
     std::condition_variable changed;
     std::atomic<int> next{0};
     std::atomic<bool> abandon{false};
     int running = 0;
 
-    const auto processFiles = [&](TWorker& worker) {
+    const auto processFiles = [&](TWorker& worker, TMemoryBudget::TWorkerGate& gate) {
         while (!StopRequested() && !abandon.load(std::memory_order_relaxed)) {
             const int j = next.fetch_add(1);
             if (j >= n) break;
+            gate.BeginFile(j);
             if (j + workerCount < n) HintReadAhead(files.Found[static_cast<std::size_t>(j + workerCount)]);
             TFileResult result;
             {
@@ -246,6 +249,11 @@ bool TBatchRun::RunParallel(TItemFiles& files, int workerCount) {
             result.Commits = std::move(worker.Ctx.PendingCommits);
             worker.Ctx.PendingCommits.clear();
             ReleaseTaskBitmaps(worker.Entries);
+            // The picture stays in the general object only while this may
+            // be the last file of the list (the run leaves it there); held
+            // longer, it would be memory outside the budget.
+            if (next.load() > j + 1) DropPreviousPicture(worker.Ctx);
+            gate.EndFile();
             worker.LastIndex = j;
             if (result.Raised) abandon = true;
             result.Done = true;
@@ -257,13 +265,17 @@ bool TBatchRun::RunParallel(TItemFiles& files, int workerCount) {
         }
     };
     const auto work = [&](TWorker& worker) {
+        TMemoryBudget::TWorkerGate gate(budget);
+        SetThreadPixelMemoryGate(&gate);
         try {
-            processFiles(worker);
+            processFiles(worker, gate);
         } catch (...) {
             // Out of memory outside a task: no further file is started, and
             // the file at hand counts as not done.
             abandon = true;
         }
+        SetThreadPixelMemoryGate(nullptr);
+        gate.EndFile();
         {
             std::lock_guard lock(mutex);
             --running;
@@ -328,6 +340,8 @@ bool TBatchRun::RunParallel(TItemFiles& files, int workerCount) {
         throw;
     }
     for (std::thread& t : threads) t.join();
+    peakReserved_ = std::max(peakReserved_, budget.PeakReserved());
+    memoryWaits_ += budget.Waits();
     // A worker that gave up outside a task (out of memory) fails the item
     // like a task error; only a stop skips files.
     if (abandon.load() && !raised) raised = true;

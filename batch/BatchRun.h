@@ -37,6 +37,9 @@ public:
     int Jobs = 1;
     // Only this part of each item's files is processed (see Shard.h).
     TShard Shard;
+    // The memory the workers of a parallel run may hold, in bytes (see
+    // MemoryBudget.h); 0: DefaultMemoryBudget(). One worker needs no budget.
+    std::uint64_t MemoryLimit = 0;
 
     // Progress of the current item: `position` is the index of a file in
     // the item's list, `maximum` the number of files minus one. With one
@@ -92,6 +95,10 @@ public:
     int FilesSkipped() const { return filesSkipped_; }  // found, not started because of Stop
     int ItemsFailed() const { return itemsFailed_; }
     int ItemsSkipped() const { return itemsSkipped_; }  // not started because of Stop
+    // The most memory the workers had reserved at once, and how often a file
+    // waited for memory (parallel runs).
+    std::uint64_t PeakReservedMemory() const { return peakReserved_; }
+    int MemoryWaits() const { return memoryWaits_; }
 
 private:
     struct TItemFiles;
@@ -124,6 +131,8 @@ private:
     int filesSkipped_ = 0;
     int itemsFailed_ = 0;
     int itemsSkipped_ = 0;
+    std::uint64_t peakReserved_ = 0;
+    int memoryWaits_ = 0;
 };
 
 }  // namespace pm

@@ -142,6 +142,7 @@ int FinishRun(TBatchRun& run, bool complete, std::FILE* err) {
 int Execute(TBatchRun& run, const TCliOptions& o, TCliLog& log, std::FILE* err) {
     run.Jobs = o.Jobs;
     run.Shard = {o.ShardIndex, o.ShardCount};
+    run.MemoryLimit = o.MemoryLimit;
     run.OnProgress = [&log](int position, int maximum, const std::string& file) {
         ShowProgress(log.Console(), position, maximum, file);
     };

@@ -1,5 +1,7 @@
 #include "cli/CommandLine.h"
 
+#include "batch/MemoryBudget.h"
+
 #include <cstdio>
 #include <jpeglib.h>
 #include <png.h>
@@ -46,9 +48,9 @@ TCliParseResult ParseCommandLine(const std::vector<std::string>& args) {
     TCliOptions o;
     std::vector<std::string> positional;
     bool help = false, version = false, noSubdirs = false, optionsEnded = false;
-    std::string scenario, source, target, log, jobs, shard;
+    std::string scenario, source, target, log, jobs, shard, memory;
     bool haveScenario = false, haveSource = false, haveTarget = false, haveLog = false, haveJobs = false,
-         haveShard = false;
+         haveShard = false, haveMemory = false;
 
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
@@ -88,7 +90,8 @@ TCliParseResult ParseCommandLine(const std::vector<std::string>& args) {
                                  {"--target", &target, &haveTarget},
                                  {"--log", &log, &haveLog},
                                  {"--jobs", &jobs, &haveJobs},
-                                 {"--shard", &shard, &haveShard}};
+                                 {"--shard", &shard, &haveShard},
+                                 {"--memory-limit", &memory, &haveMemory}};
         const Valued* match = nullptr;
         for (const Valued& v : valued)
             if (name == v.name) match = &v;
@@ -106,6 +109,8 @@ TCliParseResult ParseCommandLine(const std::vector<std::string>& args) {
     o.LogFile = log;
     if (haveJobs && !ParseNumber(jobs, 0, kMaxJobs, o.Jobs))
         return Fail("option --jobs needs a number from 0 (one per core) to " + std::to_string(kMaxJobs));
+    if (haveMemory && !ParseMemorySize(memory, o.MemoryLimit))
+        return Fail("option --memory-limit needs a size such as 2G, 512M or 0 (half the available memory)");
     if (haveShard) {
         const std::size_t slash = shard.find('/');
         const bool parsed = slash != std::string::npos &&
@@ -147,7 +152,8 @@ TCliParseResult ParseCommandLine(const std::vector<std::string>& args) {
         return {true, o, {}};
     }
     if (command == "scenario") {
-        if (haveJobs || haveShard) return Fail("scenario: --jobs and --shard belong to run");
+        if (haveJobs || haveShard || haveMemory)
+            return Fail("scenario: --jobs, --shard and --memory-limit belong to run");
         if (itemOptions || noSubdirs)
             return Fail("scenario: --scenario, --source, --target and --no-subdirs belong to run");
         if (positional.size() < 2) return Fail("scenario: say new or check");
@@ -164,9 +170,9 @@ TCliParseResult ParseCommandLine(const std::vector<std::string>& args) {
 
 std::string UsageText() {
     return "Usage:\n"
-           "  pixmill-batch run PROJECT.pmp [--jobs N] [--shard K/N]\n"
+           "  pixmill-batch run PROJECT.pmp [--jobs N] [--shard K/N] [--memory-limit SIZE]\n"
            "  pixmill-batch run --scenario FILE.pms --source DIR --target DIR [--no-subdirs]\n"
-           "                    [--jobs N] [--shard K/N]\n"
+           "                    [--jobs N] [--shard K/N] [--memory-limit SIZE]\n"
            "  pixmill-batch scenario new FILE.pms\n"
            "  pixmill-batch scenario check FILE.pms\n"
            "  pixmill-batch --help | --version\n"
@@ -185,6 +191,9 @@ std::string UsageText() {
            "  --shard K/N       process only part K of N (1 <= K <= N) of every item's files, to\n"
            "                    spread one project over several processes or machines; the parts\n"
            "                    are disjoint and together hold every file\n"
+           "  --memory-limit SIZE  memory the workers may hold for pictures, for example 4G or\n"
+           "                    512M (default 0: half the memory available when the run starts);\n"
+           "                    a file that does not fit waits for others to finish\n"
            "  --log FILE        also write the log to FILE (with date and time)\n"
            "  -q, --quiet       print errors only\n"
            "  -h, --help        show this text\n"

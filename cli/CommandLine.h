@@ -1,5 +1,6 @@
 #pragma once
 // The arguments of pixmill-batch.
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,7 @@ struct TCliOptions {
     int Jobs = 0;        // worker threads; 0: one per core
     int ShardIndex = 1;  // --shard K/N: this run does part K (1 .. N) of N
     int ShardCount = 1;
+    std::uint64_t MemoryLimit = 0;  // --memory-limit in bytes; 0: the default budget
 };
 
 struct TCliParseResult {

@@ -116,6 +116,8 @@ TConfig LoadConfiguration(const std::string& path, const std::string& programDir
         c.ShowLogForm = ReadConfigBool(v, p, true);
         v = raw("Jobs", p);
         c.Jobs = ReadConfigInt(v, p, 0, 0, kMaxConfigJobs);
+        v = raw("MemoryLimitMB", p);
+        c.MemoryLimitMB = ReadConfigInt(v, p, 0, 0, kMaxConfigMemoryLimitMB);
     } catch (const std::exception&) {
         // An unreadable file gives the defaults, like a missing one.
         return TConfig::Defaults(programDir);
@@ -148,6 +150,7 @@ bool SaveConfiguration(const std::string& path, const TConfig& c) {
         integer("LogFormHeight", c.LogFormHeight);
         boolean("ShowLogForm", c.ShowLogForm);
         integer("Jobs", c.Jobs);
+        integer("MemoryLimitMB", c.MemoryLimitMB);
         ini.UpdateFile();
     } catch (const std::exception& e) {
         LogError(e.what());

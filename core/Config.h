@@ -7,6 +7,8 @@ namespace pm {
 
 // The largest worker count the configuration keeps.
 inline constexpr int kMaxConfigJobs = 1024;
+// The largest memory budget the configuration keeps, in MiB (16 TiB).
+inline constexpr int kMaxConfigMemoryLimitMB = 16 << 20;
 
 struct TConfig {
     std::string InitialDir;
@@ -25,6 +27,9 @@ struct TConfig {
     bool ShowLogForm = true;
     // Number of worker threads for batch runs; 0 means one per core.
     int Jobs = 0;
+    // Memory the workers of a run may hold for pictures, in MiB; 0 means half
+    // the memory available when the run starts.
+    int MemoryLimitMB = 0;
 
     // Defaults relative to the program directory (ending in a separator).
     static TConfig Defaults(const std::string& programDir);

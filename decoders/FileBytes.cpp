@@ -1,5 +1,7 @@
 #include "decoders/FileBytes.h"
 
+#include "imaging/PixelMemoryGate.h"
+
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -27,7 +29,7 @@ private:
 }  // namespace
 
 bool ReadRegularFile(const std::string& fileName, std::uint64_t maxBytes, std::vector<std::uint8_t>& data,
-                     std::string& error) {
+                     std::string& error, IPixelMemoryGate* gate) {
     if (fileName.find('\0') != std::string::npos) {
         error = "Cannot open file (NUL in its name)";
         return false;
@@ -53,6 +55,7 @@ bool ReadRegularFile(const std::string& fileName, std::uint64_t maxBytes, std::v
     }
     const int flags = ::fcntl(fd.Get(), F_GETFL);
     if (flags >= 0) ::fcntl(fd.Get(), F_SETFL, flags & ~O_NONBLOCK);
+    if (gate) gate->BeforeAllocate(static_cast<std::size_t>(st.st_size), 1);
     data.assign(static_cast<std::size_t>(st.st_size), 0);
     std::size_t got = 0;
     while (got < data.size()) {

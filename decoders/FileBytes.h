@@ -8,9 +8,12 @@
 
 namespace pm {
 
+class IPixelMemoryGate;
+
 // Reads `fileName` into `data`. False with a reason in `error` when it is not
 // a regular file, cannot be opened or read, or is larger than `maxBytes`.
+// A memory gate hears of the file's size before its bytes are allocated.
 bool ReadRegularFile(const std::string& fileName, std::uint64_t maxBytes, std::vector<std::uint8_t>& data,
-                     std::string& error);
+                     std::string& error, IPixelMemoryGate* gate = nullptr);
 
 }  // namespace pm

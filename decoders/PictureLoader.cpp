@@ -3,6 +3,7 @@
 #include "core/StringUtils.h"
 #include "decoders/Decoders.h"
 #include "decoders/FileBytes.h"
+#include "imaging/PixelMemoryGate.h"
 
 #include <vector>
 
@@ -44,7 +45,7 @@ bool LoadPicture(const std::string& fileName, TPicture& out, std::string& error)
         return false;
     }
     std::vector<std::uint8_t> data;
-    if (!ReadRegularFile(fileName, kMaxImageFileBytes, data, error)) return false;
+    if (!ReadRegularFile(fileName, kMaxImageFileBytes, data, error, ThreadPixelMemoryGate())) return false;
     TDecodeInput input{data.data(), data.size(), fileName};
     try {
         out = TPicture();

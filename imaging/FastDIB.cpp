@@ -2,6 +2,7 @@
 
 #include "imaging/DibFormat.h"
 #include "imaging/Limits.h"
+#include "imaging/PixelMemoryGate.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -53,6 +54,7 @@ void TFastDIB::Allocate() {
     stride_ = static_cast<int>(((bits + 31) & ~std::int64_t(31)) / 8);
     gap_ = stride_ - static_cast<int>((bits + 7) / 8);
     const std::size_t size = static_cast<std::size_t>(stride_) * static_cast<std::size_t>(h);
+    if (IPixelMemoryGate* gate = ThreadPixelMemoryGate()) gate->BeforeAllocate(size, kPictureWorkingCopies);
     // Zeroed although new pixel memory is undefined by contract: a reader
     // that leaves gaps (RLE deltas) must not expose stale heap contents.
     pixels_.assign(size, 0);

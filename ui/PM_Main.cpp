@@ -883,6 +883,7 @@ void TPM_MainForm::RunProjectClick() {
     std::unique_ptr<TBatchRun> run = project_.BeginRun();
     if (!run) return;
     run->Jobs = config_.Jobs;
+    run->MemoryLimit = static_cast<std::uint64_t>(config_.MemoryLimitMB) << 20;
     // Called on the run's thread; the window is only reached through its
     // event queue, in the order of the calls, before the end notice.
     run->OnProgress = [this](int position, int maximum, const std::string&) {
