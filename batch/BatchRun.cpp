@@ -252,7 +252,7 @@ bool TBatchRun::RunParallel(TItemFiles& files, int workerCount) {
             // The picture stays in the general object only while this may
             // be the last file of the list (the run leaves it there); held
             // longer, it would be memory outside the budget.
-            if (next.load() > j + 1) DropPreviousPicture(worker.Ctx);
+            if (j + 1 < n && next.load() > j + 1) DropPreviousPicture(worker.Ctx);
             gate.EndFile();
             worker.LastIndex = j;
             if (result.Raised) abandon = true;

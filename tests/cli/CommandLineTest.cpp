@@ -109,7 +109,13 @@ TEST(CommandLine, UsageErrors) {
          "option --shard needs K/N with 1 <= K <= N, for example --shard 2/4"},
         {{"run", "p", "--shard", " 1/2"},
          "option --shard needs K/N with 1 <= K <= N, for example --shard 2/4"},
-        {{"scenario", "check", "x", "--jobs", "2"}, "scenario: --jobs and --shard belong to run"},
+        {{"scenario", "check", "x", "--jobs", "2"}, "scenario: --jobs, --shard and --memory-limit belong to run"},
+        {{"scenario", "new", "x", "--memory-limit", "1G"},
+         "scenario: --jobs, --shard and --memory-limit belong to run"},
+        {{"run", "p", "--memory-limit", "lots"},
+         "option --memory-limit needs a size such as 2G, 512M or 0 (half the available memory)"},
+        {{"run", "p", "--memory-limit", "1GB"},
+         "option --memory-limit needs a size such as 2G, 512M or 0 (half the available memory)"},
     };
     for (const auto& c : cases) {
         const TCliParseResult r = ParseCommandLine(c.args);
@@ -118,10 +124,11 @@ TEST(CommandLine, UsageErrors) {
     }
 }
 
-TEST(CommandLine, JobsAndShard) {
+TEST(CommandLine, JobsShardAndMemoryLimit) {
     const struct {
         Args args;
         int jobs, index, count;
+        std::uint64_t memory = 0;
     } cases[] = {
         {{"run", "p.pmp"}, 0, 1, 1},
         {{"run", "p.pmp", "--jobs", "1"}, 1, 1, 1},
@@ -130,6 +137,8 @@ TEST(CommandLine, JobsAndShard) {
          16,
          1,
          1000000},
+        {{"run", "p.pmp", "--memory-limit", "3G"}, 0, 1, 1, std::uint64_t(3) << 30},
+        {{"run", "--memory-limit=512m", "p.pmp"}, 0, 1, 1, std::uint64_t(512) << 20},
     };
     for (const auto& c : cases) {
         const TCliParseResult r = ParseCommandLine(c.args);
@@ -137,6 +146,7 @@ TEST(CommandLine, JobsAndShard) {
         EXPECT_EQ(r.Options.Jobs, c.jobs);
         EXPECT_EQ(r.Options.ShardIndex, c.index);
         EXPECT_EQ(r.Options.ShardCount, c.count);
+        EXPECT_EQ(r.Options.MemoryLimit, c.memory);
     }
 }
 

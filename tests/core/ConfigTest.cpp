@@ -103,6 +103,7 @@ TEST(ConfigTest, SavedStringsAreQuotedAndSurviveARestart) {
     config.AllowChangeTaskType = true;
     config.ColorFormat = 2;
     config.LogFormWidth = 640;
+    config.MemoryLimitMB = 3072;
     const std::string path = dir.Path("pixmill.ini");
     ASSERT_TRUE(SaveConfiguration(path, config));
 
@@ -110,7 +111,7 @@ TEST(ConfigTest, SavedStringsAreQuotedAndSurviveARestart) {
     for (const std::string& line :
          {"InitialDir=\"" + dir.Dir() + "\"", "TestDirectory=\"" + config.TestDirectory + "\"",
           std::string("AllowChangeTaskType=Yes"), std::string("LogOverwrite=Yes"),
-          std::string("ColorFormat=2"), std::string("LogFormWidth=640")})
+          std::string("ColorFormat=2"), std::string("LogFormWidth=640"), std::string("MemoryLimitMB=3072")})
         EXPECT_NE(text.find(line), std::string::npos) << line << "\n" << text;
     EXPECT_LT(text.find("InitialDir="), text.find("ShowLogForm="));
 
@@ -120,6 +121,24 @@ TEST(ConfigTest, SavedStringsAreQuotedAndSurviveARestart) {
     EXPECT_TRUE(back.AllowChangeTaskType);
     EXPECT_EQ(back.ColorFormat, 2);
     EXPECT_EQ(back.LogFormWidth, 640);
+    EXPECT_EQ(back.MemoryLimitMB, 3072);
+}
+
+// The memory budget key came later: missing or out of range, it is 0 (half
+// the available memory), without a word.
+TEST(ConfigTest, MemoryLimitIsOptional) {
+    TTempDir dir;
+    const std::string path = dir.Path("pixmill.ini");
+    for (const auto& [text, expected] : std::vector<std::pair<std::string, int>>{
+             {"[Settings]\nJobs=2\n", 0},
+             {"[Settings]\nMemoryLimitMB=2048\n", 2048},
+             {"[Settings]\nMemoryLimitMB=-5\n", 0},
+             {"[Settings]\nMemoryLimitMB=99999999999\n", 0}}) {
+        TTempDir::Write(path, text);
+        test::TLogRecorder log;
+        EXPECT_EQ(LoadConfiguration(path, dir.Dir(), kScreenW, kScreenH).MemoryLimitMB, expected) << text;
+        EXPECT_EQ(log.CountContaining("Could't"), 0);
+    }
 }
 
 }  // namespace

@@ -183,6 +183,7 @@ private slots:
         ILogConsole* recorder = GetLogConsole();
         SetLogConsole(&console);
         rig.form.Config().Jobs = 2;
+        rig.form.Config().MemoryLimitMB = 300;
         rig.Project(3);
         TPM_MainForm& form = rig.form;
         QVERIFY(form.RunProject->isEnabled());
@@ -195,6 +196,7 @@ private slots:
         QVERIFY(form.RunInProgress());
         const TBatchRun* run = form.ActiveRun();
         QCOMPARE(run->Jobs, 2);
+        QCOMPARE(run->MemoryLimit, std::uint64_t(300) << 20);
         QVERIFY(!form.RunProject->isEnabled());
         QVERIFY(form.StopRun->isEnabled());
         form.RunProjectClick();
