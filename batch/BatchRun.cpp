@@ -14,12 +14,15 @@
 
 #include <algorithm>
 #include <condition_variable>
+#include <filesystem>
 #include <mutex>
 #include <sys/stat.h>
 #include <system_error>
 #include <thread>
 
 namespace pm {
+
+namespace fs = std::filesystem;
 
 struct TBatchRun::TItemFiles {
     int Item = 0;
@@ -99,8 +102,15 @@ TScanOptions TBatchRun::ScanOptionsFor(const PrItemRec& item, bool warn) {
     TScanOptions options;
     options.Recurse = item.SourceScanSubDir;
     // Results written inside the source folder are not sources: a re-run
-    // must not take the last run's results as new pictures.
+    // must not take the last run's results as new pictures. Compared as the
+    // folders really are, so that a target reached through a link is found.
     options.Exclude = OutputRoot(item);
+    std::error_code ec;
+    const std::string realSource =
+        IncludeTrailingSeparator(fs::weakly_canonical(item.SourceDirectory, ec).string());
+    const std::string realRoot = IncludeTrailingSeparator(fs::weakly_canonical(options.Exclude, ec).string());
+    if (!ec && PathInside(realRoot, realSource))
+        options.Exclude = item.SourceDirectory + realRoot.substr(realSource.size());
     options.Warn = warn;
     return options;
 }

@@ -129,6 +129,22 @@ TEST_F(FileSafetyTest, RelativeAndNestedFoldersNeverTouchTheSources) {
     }
 }
 
+// A target folder that is a link into the source folder: the results are
+// still left out of the next run's scan.
+TEST_F(FileSafetyTest, ATargetLinkedIntoTheSourceDoesNotFeedTheNextRun) {
+    const std::string src = dir.MakeDir("photos");
+    dir.Put("photos/a.bmp", Bmp(3, 3, 1));
+    ASSERT_EQ(::symlink(src.c_str(), dir.Path("out").c_str()), 0);
+    std::vector<std::string> found[2];
+    for (auto& f : found) {
+        TBatchRun run({{src, true, dir.Path("out/"), scenario}});
+        run.OnFileDone = [&](const TBatchRun::TFileDone& d) { f.push_back(d.File); };
+        EXPECT_TRUE(run.Execute()) << log.Dump();
+    }
+    EXPECT_EQ(found[0], std::vector<std::string>{src + "a.bmp"});
+    EXPECT_EQ(found[1], found[0]);
+}
+
 // A result that would replace a source of the run, by any path: another
 // item's source, a hard link to a source. The source keeps its bytes and the
 // file fails with a message.
