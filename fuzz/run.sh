@@ -5,7 +5,8 @@
 # Runs every fuzz/fuzz_*.cpp target (or only the named one, e.g. fuzz_bmp)
 # for the given number of seconds each (default 60). New inputs go to
 # build-fuzz/corpus/<target>/, crashes to build-fuzz/artifacts/<target>/;
-# the seeds in fuzz/corpus/<target>/ are read, never written.
+# the seeds in fuzz/corpus/<target>/ are read, never written. Every target
+# runs with a memory limit of 512 MB: no input may make a reader take more.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds="${1:-60}"
@@ -47,7 +48,7 @@ for name in "${targets[@]}"; do
     seeds=()
     if [ -d "fuzz/corpus/$name" ]; then seeds+=("fuzz/corpus/$name"); fi
     echo "== $name: $seconds s"
-    if ! "$build_dir/bin/$name" -max_total_time="$seconds" -print_final_stats=1 \
+    if ! "$build_dir/bin/$name" -max_total_time="$seconds" -rss_limit_mb=512 -print_final_stats=1 \
         -artifact_prefix="$artifacts/" "$corpus" "${seeds[@]}"; then
         status=1
     fi
