@@ -126,7 +126,8 @@ std::string TSaveToFile::ResultExtension(TValueSlot slot) const {
 
 std::string TSaveToFile::ResultFileName(const std::string& target, TValueSlot slot) const {
     const std::string dir = DirectoryPart(target), name = FileNamePart(target);
-    if (dir.empty() || name.empty()) return {};
+    const int format = Out_Format.GetValue(slot);
+    if (dir.empty() || name.empty() || (format != kFormatJPEG && format != kFormatBMP)) return {};
     const std::string fitted = FitFileName(StripExtension(name), ResultExtension(slot));
     return fitted.empty() ? std::string() : dir + fitted;
 }
