@@ -3,6 +3,7 @@
 #include "cli/BatchCli.h"
 #include "decoders/PictureLoader.h"
 
+#include "support/ReaderTestKit.h"
 #include "support/ScenarioFiles.h"
 #include "support/TempDir.h"
 
@@ -21,8 +22,6 @@ namespace {
 namespace fs = std::filesystem;
 using test::TTempDir;
 using test::WriteScenario;
-
-const std::string kData = PIXMILL_TESTDATA_DIR;
 
 struct TJpegInfo {
     bool ok = false;
@@ -121,7 +120,9 @@ protected:
     }
     void Copy(const std::string& from, const std::string& to) {
         fs::create_directories(fs::path(dir.Path(to)).parent_path());
-        fs::copy_file(kData + "/" + from, dir.Path(to));
+        std::error_code error;
+        fs::copy_file(test::TestDataPath(from), dir.Path(to), error);
+        EXPECT_FALSE(error) << "Cannot copy " << from << ": " << error.message();
     }
 
     TTempDir dir;

@@ -22,6 +22,7 @@ TConfig ReadWith(const TTempDir& dir, const std::string& lines) {
 }
 
 struct IntCase {
+    const char* name;
     const char* line;
     int top;
 };
@@ -34,12 +35,16 @@ TEST_P(ConfigIntTest, LogFormTopFollowsTheIntegerRule) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Values, ConfigIntTest,
-                         ::testing::Values(IntCase{"LogFormTop= 200 \r\n", 200},
-                                           IntCase{"LogFormTop=974\r\n", 974},
-                                           IntCase{"LogFormTop=975\r\n", 170},  // above screen height - 50
-                                           IntCase{"LogFormTop=two hundred\r\n", 170},
-                                           IntCase{"LogFormTop=-1\r\n", 170}, IntCase{"LogFormTop=\r\n", 170},
-                                           IntCase{"LogFormTop=$C8\r\n", 170}, IntCase{"Other=1\r\n", 170}));
+                         ::testing::Values(IntCase{"SpacesAround", "LogFormTop= 200 \r\n", 200},
+                                           IntCase{"Highest", "LogFormTop=974\r\n", 974},
+                                           // above screen height - 50
+                                           IntCase{"OneTooHigh", "LogFormTop=975\r\n", 170},
+                                           IntCase{"Words", "LogFormTop=two hundred\r\n", 170},
+                                           IntCase{"Negative", "LogFormTop=-1\r\n", 170},
+                                           IntCase{"Empty", "LogFormTop=\r\n", 170},
+                                           IntCase{"HexPrefix", "LogFormTop=$C8\r\n", 170},
+                                           IntCase{"Absent", "Other=1\r\n", 170}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 struct BoolCase {
     const char* value;
@@ -54,10 +59,15 @@ TEST_P(ConfigBoolTest, LogOverwriteFollowsTheBooleanRule) {
     EXPECT_EQ(ReadWith(dir, line).LogOverwrite, GetParam().overwrite) << line;
 }
 
+// Named by the value itself; the digit and the empty value get words.
 INSTANTIATE_TEST_SUITE_P(Values, ConfigBoolTest,
                          ::testing::Values(BoolCase{"yes", true}, BoolCase{"YES", true}, BoolCase{"y", true},
                                            BoolCase{"Yep", true}, BoolCase{"1", false}, BoolCase{"No", false},
-                                           BoolCase{"true", false}, BoolCase{"", true}));
+                                           BoolCase{"true", false}, BoolCase{"", true}),
+                         [](const auto& info) {
+                             const std::string v = info.param.value;
+                             return v.empty() ? std::string("Empty") : v == "1" ? std::string("One") : v;
+                         });
 
 TEST(ConfigTest, PathsAreCorrectedAgainstTheProgramDirectory) {
     TTempDir dir;

@@ -1,21 +1,16 @@
 #include "decoders/Decoders.h"
 #include "decoders/PictureLoader.h"
 #include "support/BmpBuilder.h"
+#include "support/ReaderTestKit.h"
 
 #include <gtest/gtest.h>
-
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 
 namespace pm {
 namespace {
 
-const std::string kSuite = std::string(PIXMILL_TESTDATA_DIR) + "/bmpsuite/";
-
-std::vector<std::uint8_t> ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+// The bytes of a file of the BMP suite ("g/pal8.bmp").
+std::vector<std::uint8_t> SuiteFile(const std::string& name) {
+    return test::ReadFileBytes(test::TestDataPath("bmpsuite/" + name));
 }
 
 bool Decode(const std::vector<std::uint8_t>& bytes, TPicture& out, std::string& error) {
@@ -27,10 +22,17 @@ bool Decode(const std::vector<std::uint8_t>& bytes, TPicture& out, std::string& 
 TFastDIB Load24(const std::string& name, int* bpp = nullptr) {
     TPicture p;
     std::string error;
-    EXPECT_TRUE(Decode(ReadAll(kSuite + name), p, error)) << name << ": " << error;
+    EXPECT_TRUE(Decode(SuiteFile(name), p, error)) << name << ": " << error;
     if (bpp) *bpp = p.Image.Bpp();
     EXPECT_TRUE(ConvertDepth(p.Image, 24));
     return std::move(p.Image);
+}
+
+// The suite's pictures are 127 x 64; the pixel loops below rely on it.
+::testing::AssertionResult IsSuiteSize(const TFastDIB& image) {
+    if (image.Width() == 127 && image.Height() == 64) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure()
+           << "the picture is " << image.Width() << " x " << image.Height() << ", not 127 x 64";
 }
 
 int CountDifferentPixels(const TFastDIB& a, const TFastDIB& b) {
@@ -95,6 +97,7 @@ TEST(BmpSuite, FilesThatShowTheSamePictureDecodeToTheSamePixels) {
 // 5 (or 6) bits; the conversion widens v to ((v + 1) * 2^(8 - n) - 1).
 TEST(BmpSuite, SixteenBitFilesAreTheTrueColourPictureAtFewerBits) {
     const TFastDIB ref = Load24("g/rgb24.bmp");
+    ASSERT_TRUE(IsSuiteSize(ref));
     struct Case {
         const char* file;
         int r, g, b;
@@ -102,6 +105,7 @@ TEST(BmpSuite, SixteenBitFilesAreTheTrueColourPictureAtFewerBits) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.file);
         const TFastDIB image = Load24(c.file);
+        ASSERT_TRUE(IsSuiteSize(image));
         auto expect = [](int v, int n) {
             const int q = (v * ((1 << n) - 1) + 127) / 255;
             return ((q + 1) << (8 - n)) - 1;
@@ -129,7 +133,7 @@ TEST(BmpSuite, GoodFilesKeepTheirDepthAndSize) {
         SCOPED_TRACE(c.file);
         TPicture p;
         std::string error;
-        ASSERT_TRUE(Decode(ReadAll(kSuite + c.file), p, error)) << error;
+        ASSERT_TRUE(Decode(SuiteFile(c.file), p, error)) << error;
         EXPECT_EQ(p.Kind, TPictureKind::Raster);
         EXPECT_EQ(p.Image.Width(), c.w);
         EXPECT_EQ(p.Image.Height(), c.h);
@@ -139,9 +143,11 @@ TEST(BmpSuite, GoodFilesKeepTheirDepthAndSize) {
 
 TEST(BmpSuite, TwoColourPicturesDifferOnlyInTheirPalette) {
     const TFastDIB bw = Load24("g/pal1.bmp"), colour = Load24("g/pal1bg.bmp");
+    ASSERT_TRUE(IsSuiteSize(bw));
+    ASSERT_TRUE(IsSuiteSize(colour));
     TPicture p;
     std::string error;
-    ASSERT_TRUE(Decode(ReadAll(kSuite + "g/pal1bg.bmp"), p, error));
+    ASSERT_TRUE(Decode(SuiteFile("g/pal1bg.bmp"), p, error));
     const TRGBQuad c0 = p.Image.Colors()[0], c1 = p.Image.Colors()[1];
     int wrong = 0;
     for (int y = 0; y < 64; ++y)
@@ -159,11 +165,13 @@ TEST(BmpSuite, SkippedRunLengthPixelsTakePaletteEntryZero) {
         SCOPED_TRACE(file);
         const bool eight = std::string(file).find("pal8") != std::string::npos;
         const TFastDIB full = Load24(eight ? "g/pal8.bmp" : "g/pal4.bmp");
+        ASSERT_TRUE(IsSuiteSize(full));
         TPicture p;
         std::string error;
-        ASSERT_TRUE(Decode(ReadAll(kSuite + file), p, error)) << error;
+        ASSERT_TRUE(Decode(SuiteFile(file), p, error)) << error;
         const TRGBQuad z = p.Image.Colors()[0];
         ASSERT_TRUE(ConvertDepth(p.Image, 24));
+        ASSERT_TRUE(IsSuiteSize(p.Image));
         int skipped = 0, wrong = 0;
         for (int y = 0; y < 64; ++y)
             for (int x = 0; x < 127; ++x) {
@@ -195,7 +203,7 @@ TEST(BmpSuite, BadFilesFailOrLoadWithinBounds) {
         SCOPED_TRACE(c.file);
         TPicture p;
         std::string error;
-        const bool ok = Decode(ReadAll(kSuite + "b/" + c.file), p, error);
+        const bool ok = Decode(SuiteFile(std::string("b/") + c.file), p, error);
         EXPECT_EQ(ok, c.loads) << error;
         if (ok) {
             EXPECT_EQ(p.Image.Width(), 127);
@@ -208,12 +216,11 @@ TEST(BmpSuite, BadFilesFailOrLoadWithinBounds) {
 
 TEST(BmpSuite, EveryFileDecodesOrFailsCleanly) {
     int decoded = 0, failed = 0;
-    for (const auto& entry : std::filesystem::recursive_directory_iterator(kSuite)) {
-        if (entry.path().extension() != ".bmp") continue;
-        SCOPED_TRACE(entry.path().string());
+    for (const std::string& file : test::TestDataFiles("bmpsuite", ".bmp")) {
+        SCOPED_TRACE(file);
         TPicture p;
         std::string error;
-        const std::vector<std::uint8_t> bytes = ReadAll(entry.path().string());
+        const std::vector<std::uint8_t> bytes = test::ReadFileBytes(file);
         if (Decode(bytes, p, error)) {
             ++decoded;
             EXPECT_FALSE(p.Image.Empty());
@@ -260,5 +267,5 @@ TEST(BmpDecoder, BoundToTheBitmapExtensionsInAnyCase) {
     EXPECT_EQ(DecoderForExtension("PAL"), nullptr);
 }
 
-} // namespace
-} // namespace pm
+}  // namespace
+}  // namespace pm

@@ -4,14 +4,12 @@
 #include "decoders/Decoders.h"
 #include "decoders/PictureLoader.h"
 #include "support/JpegTestFiles.h"
+#include "support/ReaderTestKit.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 
 namespace pm {
 namespace {
@@ -22,11 +20,6 @@ using Bytes = std::vector<std::uint8_t>;
 
 bool Decode(const Bytes& bytes, TPicture& pic, std::string& error) {
     return DecodeJpeg(TDecodeInput{bytes.data(), bytes.size(), "test.jpg"}, pic, error);
-}
-
-Bytes ReadAll(const std::string& path) {
-    std::ifstream f(path, std::ios::binary);
-    return Bytes((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
 }
 
 // Index of the first FF <code> marker after SOI, or npos.
@@ -41,7 +34,7 @@ struct ColourCase {
     TJpegKind kind;
     int width, height;
     int bpp;
-    int tolerance; // largest allowed difference per channel
+    int tolerance;  // largest allowed difference per channel
 };
 
 void PrintTo(const ColourCase& c, std::ostream* os) {
@@ -62,7 +55,7 @@ TEST_P(JpegColourTest, DecodesPixelsCloseToTheSource) {
     EXPECT_EQ(pic.Kind, TPictureKind::Raster);
     int worst = 0;
     for (int y = 0; y < c.height; ++y) {
-        const int row = c.height - 1 - y; // picture line y is stored bottom-up
+        const int row = c.height - 1 - y;  // picture line y is stored bottom-up
         for (int x = 0; x < c.width; ++x) {
             const test::TRgb want = test::TestPattern(x, y, c.width, c.height);
             if (c.bpp == 8) {
@@ -119,7 +112,7 @@ TEST(JpegDecoder, CommentReaderFailureFailsTheDecode) {
 }
 
 TEST(JpegDecoder, ScanLimitStopsManyScanFiles) {
-    const Bytes file = MakeJpeg(TJpegKind::Progressive, 16, 16); // ten scans
+    const Bytes file = MakeJpeg(TJpegKind::Progressive, 16, 16);  // ten scans
     TPicture pic;
     std::string error;
     TJpegLimits limits;
@@ -144,7 +137,7 @@ TEST(JpegDecoder, PixelLimitIsCheckedBeforeDecoding) {
 // Damaged files: each must give false, a reason and no picture.
 struct DamageCase {
     const char* name;
-    const char* reason; // part of the expected error text
+    const char* reason;  // part of the expected error text
     Bytes (*make)();
 };
 
@@ -234,7 +227,7 @@ INSTANTIATE_TEST_SUITE_P(Files, JpegDamageTest, ::testing::ValuesIn(kDamaged),
 
 // Public sample files.
 std::string Sample(const char* name) {
-    return std::string(PIXMILL_TESTDATA_DIR) + "/pillow/" + name;
+    return test::TestDataPath(std::string("pillow/") + name);
 }
 
 TEST(JpegSamples, ColourPhotoMatchesItsBitmapCopy) {
@@ -246,7 +239,7 @@ TEST(JpegSamples, ColourPhotoMatchesItsBitmapCopy) {
     EXPECT_EQ(pic.Comment, std::string("File written by Adobe Photoshop\xA8 4.0", 37));
 
     TFastDIB ref;
-    const Bytes bmp = ReadAll(Sample("hopper.bmp"));
+    const Bytes bmp = test::ReadFileBytes(Sample("hopper.bmp"));
     ASSERT_TRUE(ref.LoadFromStream(bmp));
     ASSERT_EQ(ref.Bpp(), 24);
     ASSERT_EQ(pic.Image.Width(), ref.Width());
@@ -292,5 +285,5 @@ TEST(JpegSamples, EveryJpegExtensionSelectsTheReader) {
         EXPECT_EQ(DecoderForExtension(ext), &DecodeJpeg) << ext;
 }
 
-} // namespace
-} // namespace pm
+}  // namespace
+}  // namespace pm

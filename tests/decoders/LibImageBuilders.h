@@ -13,7 +13,7 @@ namespace pm::test {
 
 using Bytes = std::vector<std::uint8_t>;
 
-// Path below the shared test data.
+// Path of a file below tests/data.
 inline std::string TestData(const std::string& relative) {
     return TestDataPath(relative);
 }

@@ -67,7 +67,7 @@ TEST_P(PngFormats, DecodesThePixelsWritten) {
                         To8(Sample(x, y, 0, c.bitDepth), c.bitDepth)};
             }
             ASSERT_EQ(PixelAt(img, x, y), want) << "at " << x << "," << y;
-            if (c.expectBpp == 32) { // alpha travels in the fourth byte
+            if (c.expectBpp == 32) {  // alpha travels in the fourth byte
                 const int alphaChannel = c.colorType == PNG_COLOR_TYPE_GRAY_ALPHA ? 1 : 3;
                 ASSERT_EQ(img.Row(h - 1 - y)[4 * x + 3],
                           To8(Sample(x, y, alphaChannel, c.bitDepth), c.bitDepth));
@@ -134,10 +134,9 @@ TEST(PngSuite, KnownPixels) {
 
 TEST(PngSuite, OddSizesAndAllGoodFilesDecode) {
     int count = 0;
-    for (const auto& e : std::filesystem::directory_iterator(TestData("pngsuite"))) {
-        const std::string name = e.path().filename().string();
-        if (e.path().extension() != ".png") continue;
-        TDecoded d = Decode(DecodePng, ReadFileBytes(e.path().string()));
+    for (const std::string& file : TestDataFiles("pngsuite", ".png")) {
+        const std::string name = std::filesystem::path(file).filename().string();
+        TDecoded d = Decode(DecodePng, ReadFileBytes(file));
         if (name[0] == 'x')
             EXPECT_FALSE(d.ok) << name << " is corrupt and must fail";
         else
@@ -173,8 +172,8 @@ TEST(PngDamaged, FailsCleanly) {
     }
     EXPECT_FALSE(Decode(DecodePng, WithSize(good, 0, 30)).ok);
     EXPECT_FALSE(Decode(DecodePng, WithSize(good, 100000, 30)).ok);
-    EXPECT_FALSE(Decode(DecodePng, WithSize(good, 65535, 65535)).ok); // over the pixel cap
-    EXPECT_FALSE(Decode(DecodePng, WithSize(good, 400, 300)).ok);     // too little data
+    EXPECT_FALSE(Decode(DecodePng, WithSize(good, 65535, 65535)).ok);  // over the pixel cap
+    EXPECT_FALSE(Decode(DecodePng, WithSize(good, 400, 300)).ok);      // too little data
     Bytes corrupt = good;
     corrupt[corrupt.size() / 2] ^= 0x55;
     EXPECT_FALSE(Decode(DecodePng, corrupt).ok);
@@ -184,5 +183,5 @@ TEST(PngDamaged, FailsCleanly) {
     EXPECT_FALSE(wrong.error.empty());
 }
 
-} // namespace
-} // namespace pm::test
+}  // namespace
+}  // namespace pm::test

@@ -56,7 +56,8 @@ INSTANTIATE_TEST_SUITE_P(
         TgaReference{"pillow/tga/common/200x32_rgb_tl_rle.tga", "pillow/tga/common/200x32_rgb.png"},
         TgaReference{"pillow/tga/common/200x32_rgba_bl_rle.tga", "pillow/tga/common/200x32_rgba.png"},
         TgaReference{"pillow/tga/common/200x32_rgba_tl_raw.tga", "pillow/tga/common/200x32_rgba.png"},
-        TgaReference{"pillow/200x32_p_bl_raw_origin.tga", "pillow/tga/common/200x32_p.png"}));
+        TgaReference{"pillow/200x32_p_bl_raw_origin.tga", "pillow/tga/common/200x32_p.png"}),
+    [](const auto& info) { return FileCaseName(info.param.file); });
 
 TEST(TargaReader, OriginBitsMirrorTheSamePixelData) {
     const TDecodeResult plain = DecodeTestFile(DecodeTarga, "pillow/rgb32rle.tga");
@@ -82,20 +83,20 @@ struct TgaCase {
 
 std::vector<TgaCase> SyntheticCases() {
     std::vector<TgaCase> cases;
-    { // Colour map of 15-bit entries starting at index 2; index 1 lies outside it.
+    {  // Colour map of 15-bit entries starting at index 2; index 1 lies outside it.
         TBytes b = TgaHeader(1, 3, 1, 8, 0x20, 1, 2, 2, 15);
-        b.U16LE(0x7C00).U16LE(0x03E0); // red, green
+        b.U16LE(0x7C00).U16LE(0x03E0);  // red, green
         b.Raw({2, 3, 1});
         cases.push_back({"mapped 15-bit entries", b.Bytes(), 3, 1, 8, {0xFF0000, 0x00FF00, 0x000000}});
     }
-    { // 16-bit indices into a 24-bit map go to 24 bits per pixel.
+    {  // 16-bit indices into a 24-bit map go to 24 bits per pixel.
         TBytes b = TgaHeader(1, 2, 1, 16, 0x20, 1, 0, 300, 24);
         for (int i = 0; i < 300; ++i) b.Raw({unsigned(i & 0xFF), unsigned(i >> 8), 7});
         b.U16LE(299).U16LE(1);
         cases.push_back({"16-bit indices", b.Bytes(), 2, 1, 24, {0x07012B, 0x070001}});
     }
-    { // A run crossing from the first line into the second, stored right to
-      // left from the top.
+    {  // A run crossing from the first line into the second, stored right to
+       // left from the top.
         TBytes b = TgaHeader(11, 3, 2, 8, 0x30);
         b.Raw({0x83, 50}).Raw({0x01, 60, 70});
         cases.push_back({"grey run across lines, right to left",
@@ -105,12 +106,12 @@ std::vector<TgaCase> SyntheticCases() {
                          8,
                          {0x323232, 0x323232, 0x323232, 0x464646, 0x3C3C3C, 0x323232}});
     }
-    { // Bottom-up 24-bit raw: the first stored line is the bottom one.
+    {  // Bottom-up 24-bit raw: the first stored line is the bottom one.
         TBytes b = TgaHeader(2, 1, 2, 24, 0);
         b.Raw({1, 2, 3, 4, 5, 6});
         cases.push_back({"24-bit bottom-up", b.Bytes(), 1, 2, 24, {0x060504, 0x030201}});
     }
-    { // An image ID and an unused colour map in a true-colour file are skipped.
+    {  // An image ID and an unused colour map in a true-colour file are skipped.
         TBytes b = TgaHeader(10, 2, 1, 32, 0x28, 1, 0, 2, 24, 3);
         b.Text("abc").Zeros(6).Raw({0x81, 10, 20, 30, 0});
         cases.push_back({"32-bit RLE after ID and map", b.Bytes(), 2, 1, 32, {0x1E140A, 0x1E140A}});
@@ -135,7 +136,7 @@ TEST(TargaReader, BuiltFilesGiveTheirPixels) {
 
 TEST(TargaReader, SixteenBitPixelsStayFiveFiveFive) {
     TBytes b = TgaHeader(2, 2, 1, 16, 0x20);
-    b.U16LE(0x7C00).U16LE(0x801F); // red; blue with the attribute bit set
+    b.U16LE(0x7C00).U16LE(0x801F);  // red; blue with the attribute bit set
     const TDecodeResult r = DecodeBytes(DecodeTarga, b.Bytes());
     ASSERT_TRUE(r.ok) << r.error;
     TFastDIB img = r.picture.Image;
@@ -188,5 +189,5 @@ TEST(TargaReader, DamagedFilesFailCleanly) {
     }
 }
 
-} // namespace
-} // namespace pm::test
+}  // namespace
+}  // namespace pm::test

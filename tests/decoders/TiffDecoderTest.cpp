@@ -157,6 +157,11 @@ std::vector<TColorTriple> ReadPnm(const std::string& path, int& w, int& h) {
         while (pos < b.size() && std::isdigit(b[pos])) v = v * 10 + (b[pos++] - '0');
         return v;
     };
+    w = h = 0;
+    if (b.size() < 3 || b[0] != 'P' || (b[1] != '4' && b[1] != '5' && b[1] != '6')) {
+        ADD_FAILURE() << path << " is not a binary portable map";
+        return {};
+    }
     const char kind = static_cast<char>(b[1]);
     w = number();
     h = number();
@@ -164,6 +169,13 @@ std::vector<TColorTriple> ReadPnm(const std::string& path, int& w, int& h) {
     ++pos;
     std::vector<TColorTriple> px;
     const int bytes = maxval > 255 ? 2 : 1;
+    const std::size_t need =
+        kind == '4' ? std::size_t(h) * ((w + 7) / 8) : std::size_t(w) * h * (kind == '6' ? 3 : 1) * bytes;
+    if (pos + need > b.size()) {
+        ADD_FAILURE() << path << " is shorter than its header says";
+        w = h = 0;
+        return {};
+    }
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x) {
             if (kind == '4') {

@@ -1,19 +1,48 @@
 #include "support/ReaderTestKit.h"
 
+#include <gtest/gtest.h>
 #include <png.h>
 
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 
 namespace pm::test {
 
 std::string TestDataPath(const std::string& relative) {
-    return std::string(PIXMILL_TESTDATA_DIR) + "/" + relative;
+    const std::string path = std::string(PIXMILL_TESTDATA_DIR) + "/" + relative;
+    if (!std::filesystem::exists(path)) ADD_FAILURE() << "Missing test data: " << path;
+    return path;
+}
+
+std::vector<std::string> TestDataFiles(const std::string& folder, const std::string& extension) {
+    std::vector<std::string> files;
+    std::error_code error;
+    std::filesystem::recursive_directory_iterator it(TestDataPath(folder), error), end;
+    for (; !error && it != end; it.increment(error))
+        if (it->is_regular_file() && it->path().extension() == extension)
+            files.push_back(it->path().string());
+    if (error) ADD_FAILURE() << "Cannot list test data folder " << folder << ": " << error.message();
+    std::sort(files.begin(), files.end());
+    return files;
 }
 
 std::vector<std::uint8_t> ReadFileBytes(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
+    if (!in || !std::filesystem::is_regular_file(path)) {
+        ADD_FAILURE() << "Cannot read file " << path;
+        return {};
+    }
     return std::vector<std::uint8_t>((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+std::string FileCaseName(const std::string& path) {
+    std::string name = std::filesystem::path(path).stem().string();
+    for (char& c : name)
+        if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
+    return name;
 }
 
 TDecodeResult DecodeBytes(TDecoderFn reader, const std::vector<std::uint8_t>& bytes,
@@ -74,4 +103,4 @@ long CountRgbDifferences(const TFastDIB& image, const TRgbaImage& reference, boo
     return differing;
 }
 
-} // namespace pm::test
+}  // namespace pm::test

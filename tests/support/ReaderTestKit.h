@@ -1,6 +1,6 @@
 #pragma once
 // Shared pieces of the reader tests: running a reader on bytes or on a file
-// of the public test images, reading pixels top-down, reference PNGs.
+// of the public test images (tests/data), reading pixels top-down, reference PNGs.
 #include "decoders/Picture.h"
 
 #include <cstdint>
@@ -9,8 +9,15 @@
 
 namespace pm::test {
 
+// Path of a file (or folder) below tests/data; a missing one fails the test
+// with its name, and so does a file ReadFileBytes cannot read.
 std::string TestDataPath(const std::string& relative);
+// Every file with `extension` (".bmp") below a folder of tests/data, sorted.
+std::vector<std::string> TestDataFiles(const std::string& folder, const std::string& extension);
 std::vector<std::uint8_t> ReadFileBytes(const std::string& path);
+// Name of a parameterised case that reads `path`: its file name without the
+// extension, every character outside [A-Za-z0-9_] turned into '_'.
+std::string FileCaseName(const std::string& path);
 
 struct TDecodeResult {
     bool ok = false;
@@ -36,4 +43,4 @@ bool ReadPngReference(const std::string& path, TRgbaImage& out);
 // `compareTransparent`); -1 when the sizes differ.
 long CountRgbDifferences(const TFastDIB& image, const TRgbaImage& reference, bool compareTransparent = true);
 
-} // namespace pm::test
+}  // namespace pm::test

@@ -1,19 +1,21 @@
 #include "core/RunContext.h"
 #include "decoders/PictureLoader.h"
 #include "log/WriteLog.h"
+#include "support/ReaderTestKit.h"
 #include "support/TempDir.h"
 #include "tasks/KX_LoadBitmapFromFile.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 
 namespace pm {
 namespace {
 
-const std::string kSuite = std::string(PIXMILL_TESTDATA_DIR) + "/bmpsuite/";
+// Path of a file of the BMP suite ("g/pal8.bmp").
+std::string SuiteFile(const std::string& name) {
+    return test::TestDataPath("bmpsuite/" + name);
+}
 
 struct Line {
     int kind;
@@ -48,26 +50,21 @@ Line CantLoad(const std::string& file) {
             {{"Can't load image \"", LogErrorColor}, {file, LogValueColor}, {"\" !", LogErrorColor}}};
 }
 
-std::vector<std::uint8_t> ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 TEST(LoadBitmapFromFile, SuccessIsOneLineEndingInComplete) {
-    const std::string file = kSuite + "g/pal8.bmp";
+    const std::string file = SuiteFile("g/pal8.bmp");
     TBitmap bmp;
     TLogCapture capture;
     EXPECT_TRUE(LoadBitmapFromFile(file, bmp));
     ExpectLog(capture.Take(), {Loading(file), {lmInfo, false, {{"Complete", LogDoneColor}}}});
     EXPECT_EQ(bmp.Width(), 127);
-    EXPECT_EQ(bmp.PixelFormat(), 8); // the file's own depth
+    EXPECT_EQ(bmp.PixelFormat(), 8);  // the file's own depth
 }
 
 TEST(LoadBitmapFromFile, FailuresLogOneErrorAfterTheLoadingMessage) {
     test::TempDir dir;
     const std::string missing = dir.Path("missing.bmp");
-    const std::string pal = dir.Write("colours.PAL", ReadAll(kSuite + "g/pal8.bmp"));
-    const std::string damaged = dir.Write("short.bmp", ReadAll(kSuite + "b/shortfile.bmp"));
+    const std::string pal = dir.Write("colours.PAL", test::ReadFileBytes(SuiteFile("g/pal8.bmp")));
+    const std::string damaged = dir.Write("short.bmp", test::ReadFileBytes(SuiteFile("b/shortfile.bmp")));
     const std::string notBmp = dir.Write("text.bmp", std::vector<std::uint8_t>{'h', 'e', 'l', 'l', 'o'});
     const std::string folder = dir.Path("folder.bmp");
     std::filesystem::create_directory(folder);
@@ -94,7 +91,7 @@ TEST(LoadBitmapFromFile, FailuresLogOneErrorAfterTheLoadingMessage) {
         TLogCapture capture;
         EXPECT_FALSE(LoadBitmapFromFile(c.file, bmp));
         ExpectLog(capture.Take(), {Loading(c.file), c.error});
-        EXPECT_EQ(bmp.Width(), 3); // left as it was
+        EXPECT_EQ(bmp.Width(), 3);  // left as it was
     }
 }
 
@@ -102,7 +99,7 @@ TEST(LoadSourceImage, RecordsTheFileDepthAndBringsTheImageToTwentyFourBits) {
     struct Case {
         const char* file;
         int bitsPerPixel;
-        const char* sameAs; // a 24-bit file showing the same pixels, if any
+        const char* sameAs;  // a 24-bit file showing the same pixels, if any
     } cases[] = {
         {"g/pal1.bmp", 1, nullptr},           {"g/pal4.bmp", 4, nullptr},
         {"g/pal8.bmp", 8, nullptr},           {"g/rgb16.bmp", 15, nullptr},
@@ -116,18 +113,18 @@ TEST(LoadSourceImage, RecordsTheFileDepthAndBringsTheImageToTwentyFourBits) {
         TBaseClass& g = ctx.GeneralObject();
         g.DstBitmap.SetSize(1, 1);
         TLogCapture capture;
-        ASSERT_TRUE(LoadSourceImage(ctx, kSuite + c.file));
+        ASSERT_TRUE(LoadSourceImage(ctx, SuiteFile(c.file)));
         capture.Take();
-        EXPECT_EQ(g.BitmapsInfo.SourceFileName, kSuite + c.file);
+        EXPECT_EQ(g.BitmapsInfo.SourceFileName, SuiteFile(c.file));
         EXPECT_EQ(g.BitmapsInfo.Width, 127);
         EXPECT_EQ(g.BitmapsInfo.Height, 64);
         EXPECT_EQ(g.BitmapsInfo.BitsPerPixel, c.bitsPerPixel);
         EXPECT_EQ(g.SrcBitmap.PixelFormat(), 24);
-        EXPECT_TRUE(g.DstBitmap.Empty()); // the bitmaps were reset first
+        EXPECT_TRUE(g.DstBitmap.Empty());  // the bitmaps were reset first
         // The 24-bit image is the conversion of the decoded one.
         TPicture picture;
         std::string error;
-        ASSERT_TRUE(LoadPicture(kSuite + c.file, picture, error));
+        ASSERT_TRUE(LoadPicture(SuiteFile(c.file), picture, error));
         ASSERT_TRUE(ConvertDepth(picture.Image, 24));
         const TFastDIB& src = g.SrcBitmap.Dib();
         int wrong = 0;
@@ -142,10 +139,10 @@ TEST(LoadSourceImage, FailureLeavesTheGeneralObjectReset) {
     TBaseClass& g = ctx.GeneralObject();
     g.SrcBitmap.SetSize(4, 4);
     TLogCapture capture;
-    EXPECT_FALSE(LoadSourceImage(ctx, kSuite + "b/shortfile.bmp"));
+    EXPECT_FALSE(LoadSourceImage(ctx, SuiteFile("b/shortfile.bmp")));
     EXPECT_TRUE(g.SrcBitmap.Empty());
     EXPECT_EQ(capture.Take().size(), 2u);
 }
 
-} // namespace
-} // namespace pm
+}  // namespace
+}  // namespace pm
