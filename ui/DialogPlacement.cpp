@@ -66,9 +66,9 @@ void PrepareFileDialog(QFileDialog& dialog, const QWidget* over) {
 }
 
 int CaptionWidth(const QWidget* window, const QString& caption) {
-    // Title bars use a bold face of about the desktop font, and put the
-    // window's icon and up to three buttons, each about a line high,
-    // beside the caption.
+    // Title bars use a bold face of about the desktop font and put the
+    // window's icon and up to three buttons, each about a line high, and
+    // their margins beside the caption: six lines leave room for them.
     QFont font = window ? window->font() : QApplication::font();
     font.setBold(true);
     const QFontMetrics fm(font);

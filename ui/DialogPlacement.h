@@ -2,6 +2,7 @@
 // File and folder dialogs and message boxes as the user should meet them:
 // at a useful size, centred on the window that asked, nothing cut off.
 #include <QSize>
+#include <QString>
 
 class QFileDialog;
 class QMessageBox;
