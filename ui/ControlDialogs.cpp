@@ -1,5 +1,7 @@
 #include "ui/ControlDialogs.h"
 
+#include "ui/DialogPlacement.h"
+
 #include <QColorDialog>
 #include <QFileDialog>
 #include <QMessageBox>
@@ -17,7 +19,12 @@ public:
     }
 
     QString ChooseDirectory(QWidget* parent, const QString& title, const QString& start) override {
-        return QFileDialog::getExistingDirectory(parent, title, start, QFileDialog::ShowDirsOnly);
+        QFileDialog dialog(parent, title, start);
+        dialog.setFileMode(QFileDialog::Directory);
+        dialog.setOption(QFileDialog::ShowDirsOnly);
+        PrepareFileDialog(dialog, parent);
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+        return dialog.selectedFiles().first();
     }
 
     QString ChooseOpenFile(QWidget* parent, const QString& title, const QString& startPath,
@@ -29,6 +36,7 @@ public:
         dialog.setNameFilters(filters);
         if (filterIndex >= 1 && filterIndex <= filters.size())
             dialog.selectNameFilter(filters[filterIndex - 1]);
+        PrepareFileDialog(dialog, parent);
         if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
         return dialog.selectedFiles().first();
     }
@@ -40,12 +48,15 @@ public:
         dialog.setFileMode(QFileDialog::AnyFile);
         dialog.setNameFilters(PipeFilterToQt(filter));
         dialog.setDefaultSuffix(defaultSuffix);
+        PrepareFileDialog(dialog, parent);
         if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
         return dialog.selectedFiles().first();
     }
 
     void ShowError(QWidget* parent, const QString& caption, const QString& text) override {
-        QMessageBox::critical(parent, caption, text);
+        QMessageBox box(QMessageBox::Critical, caption, text, QMessageBox::Ok, parent);
+        FitCaption(box);
+        box.exec();
     }
 };
 

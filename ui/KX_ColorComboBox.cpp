@@ -5,9 +5,11 @@
 #include "ui/UiScale.h"
 
 #include <QAbstractItemView>
+#include <QFontMetrics>
 #include <QPainter>
 #include <QStylePainter>
 #include <QStyledItemDelegate>
+#include <algorithm>
 #include <array>
 
 namespace pm {
@@ -152,16 +154,43 @@ void TKX_ColorComboBox::EntryChosen(int index) {
     emit Change();
 }
 
+int TKX_ColorComboBox::WidestLabel() const {
+    const QFontMetrics fm = fontMetrics();
+    auto widestOf = [&fm](const QString& chars) {
+        QChar widest = chars.front();
+        for (QChar c : chars)
+            if (fm.horizontalAdvance(c) > fm.horizontalAdvance(widest)) widest = c;
+        return widest;
+    };
+    // The custom entry may hold any colour: its labels are measured with
+    // the widest digits.
+    const QChar hex = widestOf(QStringLiteral("0123456789ABCDEF"));
+    const QChar dec = widestOf(QStringLiteral("0123456789"));
+    const QString custom = QStringLiteral(" ...");
+    int widest =
+        std::max(fm.horizontalAdvance(QLatin1Char('#') + QString(6, hex) + custom),
+                 fm.horizontalAdvance(QStringList(3, QString(3, dec)).join(QLatin1Char(':')) + custom));
+    for (int i = 0; i < kEntryCount; ++i)
+        widest = std::max(widest, fm.horizontalAdvance(i == kCustomEntry
+                                                           ? QStringLiteral("More...")
+                                                           : QString::fromLatin1(kStandardColors[i].Label)));
+    return widest;
+}
+
 QSize TKX_ColorComboBox::sizeHint() const {
-    QSize s = QComboBox::sizeHint();
-    s.setWidth(ScaledPx(this, 120));
+    // One width for every format, so that choosing another format neither
+    // cuts a label nor moves the widgets of a page.
+    QStyleOptionComboBox opt;
+    initStyleOption(&opt);
+    const QSize label(ScaledPx(this, 24) + WidestLabel() + ScaledPx(this, 2), fontMetrics().height());
+    QSize s = style()->sizeFromContents(QStyle::CT_ComboBox, &opt, label, this);
+    s.setWidth(std::max(s.width(), ScaledPx(this, 120)));
+    s.setHeight(QComboBox::sizeHint().height());
     return s;
 }
 
 QSize TKX_ColorComboBox::minimumSizeHint() const {
-    QSize s = QComboBox::minimumSizeHint();
-    s.setWidth(std::min(s.width(), ScaledPx(this, 120)));
-    return s;
+    return sizeHint();
 }
 
 void TKX_ColorComboBox::paintEvent(QPaintEvent*) {

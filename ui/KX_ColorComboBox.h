@@ -43,6 +43,8 @@ protected:
 private:
     void EntryChosen(int index);
     void RefreshLabels();
+    // Width of the longest label in any format, in the box's font.
+    int WidestLabel() const;
 
     TColor value_ = 0;
     TColor custom_;

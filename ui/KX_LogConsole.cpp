@@ -9,6 +9,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QResizeEvent>
 #include <QScrollBar>
 #include <QThread>
 
@@ -91,7 +92,9 @@ public:
 
     QSize sizeHint(const QStyleOptionViewItem&, const QModelIndex& index) const override {
         const TLogLayout layout = console_->LayoutMessage(index.row());
-        return {console_->viewport()->width(), console_->LineHeight() * layout.Lines};
+        // Rows are as wide as the view anyway; a width measured before a
+        // resize would widen the contents past the view and cut the rows.
+        return {1, console_->LineHeight() * layout.Lines};
     }
 
 private:
@@ -109,6 +112,9 @@ TKX_LogConsole::TKX_LogConsole(QWidget* parent)
     setResizeMode(QListView::Adjust);
     setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // A scroll bar that came and went would change the width the rows
+    // wrap at while they are laid out.
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setSpacing(0);
@@ -320,6 +326,18 @@ void TKX_LogConsole::UpdateMetrics() {
     lineHeight_ = std::max(16, height);
     ApplyColor();
     Relayout();
+}
+
+void TKX_LogConsole::resizeEvent(QResizeEvent* event) {
+    const QScrollBar* bar = verticalScrollBar();
+    const bool atEnd = bar->value() >= bar->maximum();
+    QListView::resizeEvent(event);
+    // The list lays its rows out again only when its height changes, but
+    // every row wraps anew at another width.
+    if (event->size().width() != event->oldSize().width()) scheduleDelayedItemsLayout();
+    // The newest message stays in full view when it was (the layout runs
+    // first).
+    if (atEnd) scrollToBottom();
 }
 
 void TKX_LogConsole::changeEvent(QEvent* event) {

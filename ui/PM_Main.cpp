@@ -23,6 +23,7 @@
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QHBoxLayout>
+#include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QKeySequence>
 #include <QLabel>
@@ -50,6 +51,19 @@ TKX_Button* MakeButton(const QString& caption, const QString& hint, QWidget* par
     if (!hint.isEmpty()) b->setToolTip(hint);
     b->setAutoDefault(false);
     return b;
+}
+
+// A click below the last row, or Ctrl with a click on the selected row,
+// clears a list's selection but keeps its current row, on which the
+// commands act: the current row is selected again, so what the list shows
+// and what the buttons do agree.
+void KeepCurrentRowSelected(QListWidget* list) {
+    QItemSelectionModel* selection = list->selectionModel();
+    QObject::connect(selection, &QItemSelectionModel::selectionChanged, list, [list, selection] {
+        const QModelIndex current = list->currentIndex();
+        if (current.isValid() && !selection->hasSelection())
+            selection->select(current, QItemSelectionModel::ClearAndSelect);
+    });
 }
 
 // Opens the log file as the settings say; file logging stays off when it fails.
@@ -216,6 +230,7 @@ QWidget* TPM_MainForm::CreateProjectPage() {
 
     GB1 = new QGroupBox(QStringLiteral(" Items list "), page);
     PR_ItemList = new QListWidget(GB1);
+    KeepCurrentRowSelected(PR_ItemList);
     PR_Up = MakeButton(QStringLiteral("Up"), QStringLiteral("Move task Up"), GB1);
     PR_Down = MakeButton(QStringLiteral("Down"), QStringLiteral("Move task Down"), GB1);
     PR_Delete = MakeButton(QStringLiteral("Delete"), QString(), GB1);
@@ -263,7 +278,11 @@ QWidget* TPM_MainForm::CreateProjectPage() {
     ProgressBar = new QProgressBar(page);
     ProgressBar->setRange(0, 100);
     ProgressBar->setValue(0);
-    ProgressBar->setTextVisible(false);
+    // With its percentage shown and greyed while no run goes on, the idle
+    // bar does not pass for an empty text field.
+    ProgressBar->setTextVisible(true);
+    ProgressBar->setAlignment(Qt::AlignCenter);
+    ProgressBar->setEnabled(false);
     StopRun = MakeButton(QStringLiteral("Stop"), QStringLiteral("Stop after the files in progress"), page);
     StopRun->setEnabled(false);
     RunProject = MakeButton(QStringLiteral("Run project"), QStringLiteral("Go, go, go ...."), page);
@@ -312,6 +331,7 @@ QWidget* TPM_MainForm::CreateScenarioPage() {
     auto* page = new QWidget;
     page->setObjectName(QStringLiteral("ScenarioPage"));
     TaskList = new QListWidget(page);
+    KeepCurrentRowSelected(TaskList);
     NewTask = MakeButton(QStringLiteral("New"), QStringLiteral("Create new task"), page);
     EditTask = MakeButton(QStringLiteral("Edit"), QStringLiteral("Edit current task"), page);
     DeleteTask = MakeButton(QStringLiteral("Delete"), QStringLiteral("Delete current task"), page);
@@ -911,6 +931,7 @@ void TPM_MainForm::RunProjectClick() {
     run_ = std::move(run);
     runThread_ = std::move(thread);
     ShowRunProgress(0, 1);
+    ProgressBar->setEnabled(true);
     UpdateProjectButtons();
     runThread_->start();
 }
@@ -935,6 +956,7 @@ void TPM_MainForm::RunFinished() {
     project_.EndRun(std::move(run_));
     ProgressBar->setRange(0, 100);
     ProgressBar->setValue(0);
+    ProgressBar->setEnabled(false);
     StopRun->setEnabled(false);
     emit RunEnded();
 }

@@ -7,6 +7,7 @@
 #include "ui/TaskEditPages.h"
 #include "ui/UiScale.h"
 
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -17,6 +18,7 @@
 #include <QStackedWidget>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace pm {
 
@@ -52,6 +54,9 @@ TPM_TaskEditForm::TPM_TaskEditForm(QWidget* parent)
     layout->addLayout(buttons);
 
     ConnectPageRelays();
+    // Never narrower than the widest page needs (measured while every part
+    // is shown): a squeezed page cuts its labels.
+    width_ = std::max(ScaledPx(this, kClientWidth), minimumSizeHint().width());
     move(310, 20);
     SetWindowHeight(kExistingTaskHeight);
 }
@@ -160,6 +165,11 @@ bool TPM_TaskEditForm::eventFilter(QObject* watched, QEvent* event) {
     return QWidget::eventFilter(watched, event);
 }
 
+void TPM_TaskEditForm::closeEvent(QCloseEvent* event) {
+    emit CloseRequested();
+    QWidget::closeEvent(event);
+}
+
 void TPM_TaskEditForm::FillTypes(const std::vector<TTaskInfoList::Entry>& types) {
     types_ = types;
     const QSignalBlocker block(TaskTypeCB);
@@ -210,7 +220,7 @@ void TPM_TaskEditForm::SetConfirmCaption(int which) {
 }
 
 void TPM_TaskEditForm::SetWindowHeight(int height) {
-    setFixedSize(ScaledPx(this, kClientWidth), ScaledPx(this, height));
+    setFixedSize(width_, ScaledPx(this, height));
 }
 
 void TPM_TaskEditForm::UpdateEditorCaption(const std::string* taskName) {

@@ -79,9 +79,13 @@ signals:
     void CancelRequested();
     void DefaultRequested();
     void TestRequested();
+    // The window manager closes the window (it may offer a close button
+    // although the window asks for none); the window then hides.
+    void CloseRequested();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void BuildTaskGroup();
@@ -94,6 +98,7 @@ private:
 
     TWidgetEditorPage page_;
     std::vector<TTaskInfoList::Entry> types_;
+    int width_ = 0;
 };
 
 }  // namespace pm

@@ -8,9 +8,9 @@
 #include "ui/UiScale.h"
 
 #include <QCheckBox>
-#include <QCloseEvent>
 #include <QGridLayout>
 #include <QHeaderView>
+#include <QHideEvent>
 #include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QVBoxLayout>
@@ -53,7 +53,14 @@ void TPM_TaskTestForm::BuildLayout() {
     SrcImageFrame->setObjectName(QStringLiteral("SrcImageFrame"));
     DstImageFrame = new TKX_ImageFrame(this);
     DstImageFrame->setObjectName(QStringLiteral("DstImageFrame"));
-    for (TKX_ImageFrame* f : {SrcImageFrame, DstImageFrame}) f->setFixedSize(kFrameSize, kFrameSize);
+    for (TKX_ImageFrame* f : {SrcImageFrame, DstImageFrame}) {
+        f->setFixedSize(kFrameSize, kFrameSize);
+        // A frame switched off keeps its place, so the list and the check
+        // boxes stay where the user clicked.
+        QSizePolicy policy = f->sizePolicy();
+        policy.setRetainSizeWhenHidden(true);
+        f->setSizePolicy(policy);
+    }
     SrcImageFrame->SetSynchronizeImageFrame(DstImageFrame);
     DstImageFrame->SetSynchronizeImageFrame(SrcImageFrame);
 
@@ -187,9 +194,10 @@ bool TPM_TaskTestForm::eventFilter(QObject* watched, QEvent* event) {
     return QWidget::eventFilter(watched, event);
 }
 
-void TPM_TaskTestForm::closeEvent(QCloseEvent* event) {
-    QWidget::closeEvent(event);
-    emit Closed();
+void TPM_TaskTestForm::hideEvent(QHideEvent* event) {
+    QWidget::hideEvent(event);
+    // A spontaneous hide is the window manager minimising the program.
+    if (!event->spontaneous()) emit Hidden();
 }
 
 }  // namespace pm

@@ -66,12 +66,13 @@ signals:
     // Enter pressed in the list / any key released in it.
     void EnterPressed();
     void KeyReleased();
-    // The window was closed.
-    void Closed();
+    // The window was hidden: closed by the window manager or hidden by
+    // the program (not minimised with the main window).
+    void Hidden();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
 private:
     void TestDirChange();

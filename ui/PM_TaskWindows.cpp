@@ -51,11 +51,12 @@ TPM_TaskWindows::TPM_TaskWindows(TPM_MainForm& main)
     connect(editor_, &TPM_TaskEditForm::CancelRequested, this, &TPM_TaskWindows::btn2Click);
     connect(editor_, &TPM_TaskEditForm::DefaultRequested, this, &TPM_TaskWindows::DefaultBtnClick);
     connect(editor_, &TPM_TaskEditForm::TestRequested, this, &TPM_TaskWindows::MakeCurSetTest);
+    connect(editor_, &TPM_TaskEditForm::CloseRequested, this, &TPM_TaskWindows::EditorClosing);
     connect(tester_, &TPM_TaskTestForm::TestDirChanged, this, &TPM_TaskWindows::TestDirChange);
     connect(tester_, &TPM_TaskTestForm::TestRequested, this, [this] { main_.FullTestClick(); });
     connect(tester_, &TPM_TaskTestForm::EnterPressed, this, &TPM_TaskWindows::TestFilesListKeyDown);
     connect(tester_, &TPM_TaskTestForm::KeyReleased, this, &TPM_TaskWindows::TestFilesListKeyUp);
-    connect(tester_, &TPM_TaskTestForm::Closed, this, &TPM_TaskWindows::DisableTestSettings);
+    connect(tester_, &TPM_TaskTestForm::Hidden, this, &TPM_TaskWindows::TestWindowHidden);
     main_.SetTaskWindows(this);
 }
 
@@ -218,12 +219,20 @@ void TPM_TaskWindows::DisableTestSettings() {
     editor_->ApplyEffect_B->setEnabled(false);
 }
 
+void TPM_TaskWindows::TestWindowHidden() {
+    DisableTestSettings();
+    // "Test " follows "Test settings"; the other buttons keep their state
+    // (they are off while a new task is being made).
+    main_.FullTest->setEnabled(false);
+}
+
 bool TPM_TaskWindows::UpdateTestSettings(int row, int count) {
     if (const TTaskInfoList::Entry* chosen = editor_->SelectedType()) {
         const TaskRec* rec = SelectedEntry();
+        // A test shows its result in the test window: none while it is hidden.
         const bool on = row > 0 && row < count - 1 && rec && rec->Task &&
                         rec->Task->ClassName() == chosen->Info.ClassName && tester_->SelectedRow() >= 0 &&
-                        tester_->TestFilesList->rowCount() > 0;
+                        tester_->TestFilesList->rowCount() > 0 && tester_->isVisible();
         editor_->ApplyEffect_B->setEnabled(on);
     }
     return editor_->ApplyEffect_B->isEnabled();
@@ -361,10 +370,11 @@ void TPM_TaskWindows::btn1Click() {
         editor_->DefaultBtn->show();
         editor_->ApplyEffect_B->show();
     }
+    // The test window first: "Test settings" needs it shown.
+    main_.UpdateTestWindow();
     main_.UpdateTaskButtons();
     MakeCurSetTest();
     RefreshCaptions();
-    main_.UpdateTestWindow();
 }
 
 void TPM_TaskWindows::btn2Click() {
@@ -374,6 +384,15 @@ void TPM_TaskWindows::btn2Click() {
         main_.TaskListClick();
     }
     main_.FocusTaskList();
+}
+
+void TPM_TaskWindows::EditorClosing() {
+    // Leaving the editor this way asks what leaving it otherwise asks; a
+    // new task left unanswered would keep the scenario buttons off.
+    if (main_.EditorMode == TEditorMode::NewTask)
+        btn2Click();
+    else
+        AskSaveChanges();
 }
 
 void TPM_TaskWindows::DefaultBtnClick() {

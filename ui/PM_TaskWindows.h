@@ -55,6 +55,8 @@ public:
     void TaskTypeCBChange();
     void btn1Click();
     void btn2Click();
+    // The editor is being closed from its title bar.
+    void EditorClosing();
     void DefaultBtnClick();
     void LoadDefaultSettings();
     void MakeCurSetTest();
@@ -63,6 +65,9 @@ public:
     void TestDirChange(bool reloaded);
     void TestFilesListKeyDown();
     void TestFilesListKeyUp();
+    // However the test window was hidden, "Test settings" and "Test " are
+    // off until it is shown again.
+    void TestWindowHidden();
 
 private:
     bool MiddleRow() const;

@@ -1,6 +1,7 @@
 #include "ui/QtDialogs.h"
 
 #include "ui/ControlDialogs.h"
+#include "ui/DialogPlacement.h"
 
 #include <QFileDialog>
 #include <QMessageBox>
@@ -28,8 +29,8 @@ QString QtSuffix(const std::string& defaultExt) {
     return s.startsWith(QLatin1Char('.')) ? s.mid(1) : s;
 }
 
-std::optional<std::string> RunFileDialog(QFileDialog& dialog) {
-    dialog.setSizeGripEnabled(true);
+std::optional<std::string> RunFileDialog(QFileDialog& dialog, const QWidget* over) {
+    PrepareFileDialog(dialog, over);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
     return dialog.selectedFiles().first().toStdString();
 }
@@ -48,6 +49,7 @@ bool TQtDialogs::Confirm(const std::string& text, const std::string& caption, TM
                     QMessageBox::Yes | QMessageBox::No, parent_);
     box.setDefaultButton(defaultYes ? QMessageBox::Yes : QMessageBox::No);
     box.setWindowModality(Qt::ApplicationModal);
+    FitCaption(box);
     return box.exec() == QMessageBox::Yes;
 }
 
@@ -58,7 +60,7 @@ std::optional<std::string> TQtDialogs::OpenFile(const std::string& title, const 
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setNameFilters(PipeFilterToQt(QString::fromStdString(filter)));
     dialog.setDefaultSuffix(QtSuffix(defaultExt));
-    return RunFileDialog(dialog);
+    return RunFileDialog(dialog, parent_);
 }
 
 std::optional<std::string> TQtDialogs::SaveFile(const std::string& title, const std::string& initialDir,
@@ -68,13 +70,14 @@ std::optional<std::string> TQtDialogs::SaveFile(const std::string& title, const 
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setNameFilters(PipeFilterToQt(QString::fromStdString(filter)));
     dialog.setDefaultSuffix(QtSuffix(defaultExt));
-    return RunFileDialog(dialog);
+    return RunFileDialog(dialog, parent_);
 }
 
 void TQtDialogs::ShowMessage(const std::string& text, const std::string& caption, TMsgIcon icon) {
     QMessageBox box(ToQtIcon(icon), QString::fromStdString(caption), MessageText(text), QMessageBox::Ok,
                     parent_);
     box.setWindowModality(Qt::ApplicationModal);
+    FitCaption(box);
     box.exec();
 }
 

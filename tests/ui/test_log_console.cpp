@@ -181,6 +181,41 @@ private slots:
         QTRY_COMPARE(console.visualRect(second).height(), 3 * console.LineHeight());
     }
 
+    // After the log window is resized, every row is as high as its text
+    // wraps at the new width, no row reaches past the view, and the newest
+    // message is in full view.
+    void resizedLogKeepsTheNewestInView_data() {
+        QTest::addColumn<QSize>("size");
+        QTest::newRow("narrower") << QSize(180, 200);
+        QTest::newRow("wider") << QSize(700, 200);
+        QTest::newRow("lower") << QSize(400, 90);
+        QTest::newRow("narrower and lower") << QSize(150, 100);
+    }
+    void resizedLogKeepsTheNewestInView() {
+        QFETCH(QSize, size);
+        TPM_LogForm form;
+        TKX_LogConsole& console = *form.Console();
+        form.resize(400, 200);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        for (int i = 0; i < 40; ++i)
+            console.AddMessage(lmInfo, Text("message " + std::to_string(i) + " with some words to wrap"));
+        console.AppendToLast({{" ... Complete", LogDoneColor}});
+
+        form.resize(size);
+        QCoreApplication::sendPostedEvents();
+        QTest::qWait(150);  // the list lays out on a timer
+        const int width = console.viewport()->width();
+        for (int row = 0; row < console.Count(); ++row) {
+            const QRect rect = console.visualRect(console.model()->index(row, 0));
+            QVERIFY(rect.right() < width);
+            QCOMPARE(rect.height(), console.LayoutMessage(row).Lines * console.LineHeight());
+        }
+        const QRect last = console.visualRect(console.model()->index(console.Count() - 1, 0));
+        QVERIFY(last.top() >= 0);
+        QVERIFY(last.bottom() < console.viewport()->height());
+    }
+
     void newestHighlighted() {
         TPM_LogForm form;
         TKX_LogConsole& console = *form.Console();

@@ -258,6 +258,64 @@ private slots:
                  QString("SelectTask %1/%2").arg(row).arg(middle + 2));
     }
 
+    // What a list shows selected is what its buttons act on, whatever the
+    // mouse did to the selection.
+    void selectionStaysWithTheCurrentRow_data() {
+        QTest::addColumn<QString>("list");
+        QTest::addColumn<bool>("belowTheRows");
+        for (const char* list : {"TaskList", "PR_ItemList"}) {
+            QTest::addRow("%s, click below the rows", list) << QString(list) << true;
+            QTest::addRow("%s, Ctrl+click on the selected row", list) << QString(list) << false;
+        }
+    }
+    void selectionStaysWithTheCurrentRow() {
+        QFETCH(QString, list);
+        QFETCH(bool, belowTheRows);
+        TRig rig;
+        QListWidget* view = nullptr;
+        TKX_Button* remove = nullptr;
+        if (list == "TaskList") {
+            rig.OpenScenario(Types(2));
+            view = rig.form.TaskList;
+            remove = rig.form.DeleteTask;
+            rig.dialogs.Yes();
+        } else {
+            rig.form.MM_PrNewClick();
+            const std::string scenario = rig.Scenario("copy.pms", {"TLoadFromFile", "TSaveToFile"});
+            TypePath(rig.form.PR_Target, rig.dir.MakeDir("web"));
+            TypePath(rig.form.PR_Scenario, scenario);
+            for (const char* source : {"a", "b", "c"}) {
+                TypePath(rig.form.PR_Source, rig.dir.MakeDir(source));
+                rig.form.PR_Add->click();
+            }
+            view = rig.form.PR_ItemList;
+            remove = rig.form.PR_Delete;
+        }
+        rig.form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&rig.form));
+        view->setCurrentRow(1);
+        const QString shown = view->item(1)->text();
+        const int count = view->count();
+
+        const QPoint below(4, view->viewport()->height() - 2);
+        QVERIFY(!view->itemAt(below));
+        if (belowTheRows)
+            QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, below);
+        else
+            QTest::mouseClick(view->viewport(), Qt::LeftButton, Qt::ControlModifier,
+                              view->visualItemRect(view->item(1)).center());
+        QCOMPARE(view->currentRow(), 1);
+        QCOMPARE(view->selectedItems(), QList<QListWidgetItem*>{view->item(1)});
+        QVERIFY(remove->isEnabled());
+
+        // "Delete" removes the row that looked selected.
+        remove->click();
+        QCOMPARE(view->count(), count - 1);
+        QVERIFY(view->findItems(shown, Qt::MatchExactly).isEmpty());
+        QCOMPARE(view->selectedItems().size(), 1);
+        QVERIFY(rig.dialogs.Unexpected.empty());
+    }
+
     void taskListKeysRunTheCommands() {
         TRig rig;
         rig.OpenScenario(Types(3));
@@ -427,12 +485,18 @@ private slots:
         QCOMPARE(rig.form.Config().InitialDir, rig.dir.Dir());
 
         // The run goes on its own thread with "Run project" disabled.
+        // Idle, the bar is greyed with its percentage, so it does not pass
+        // for an empty text field.
+        QVERIFY(!rig.form.ProgressBar->isEnabled());
+        QVERIFY(rig.form.ProgressBar->isTextVisible());
         QSignalSpy ended(&rig.form, &TPM_MainForm::RunEnded);
         rig.form.RunProjectClick();
         QVERIFY(!rig.form.RunProject->isEnabled());
+        QVERIFY(rig.form.ProgressBar->isEnabled());
         QVERIFY(ended.wait(20000));
         QVERIFY(rig.form.RunProject->isEnabled());
         QCOMPARE(rig.form.ProgressBar->value(), 0);
+        QVERIFY(!rig.form.ProgressBar->isEnabled());
         QCOMPARE(rig.log.Messages.back().Text(), std::string("Project complete."));
         bool written = false;
         for (const auto& e : std::filesystem::recursive_directory_iterator(target))

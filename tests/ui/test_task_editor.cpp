@@ -23,8 +23,11 @@
 #include <QDialog>
 #include <QGroupBox>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QPlainTextEdit>
 #include <QStackedWidget>
+#include <QStyle>
+#include <QStyleOptionComboBox>
 #include <QTest>
 #include <QToolButton>
 #include <QTreeWidget>
@@ -151,6 +154,20 @@ void ChooseType(TPM_TaskEditForm& e, const QString& caption) {
     QVERIFY(i >= 0);
     e.TaskTypeCB->setCurrentIndex(i);
     emit e.TaskTypeCB->activated(i);
+}
+
+// Where every shown, named widget of every settings page sits, page by page.
+std::map<QString, QRect> PagePlaces(TPM_TaskEditForm& e) {
+    std::map<QString, QRect> places;
+    for (int i = 0; i < e.Main_NB->count(); ++i) {
+        e.Main_NB->setCurrentIndex(i);
+        QCoreApplication::sendPostedEvents();  // layouts run on posted requests
+        QWidget* page = e.Main_NB->widget(i);
+        for (QWidget* w : page->findChildren<QWidget*>())
+            if (!w->objectName().isEmpty() && w->isVisible())
+                places[w->objectName()] = QRect(w->mapTo(page, QPoint(0, 0)), w->size());
+    }
+    return places;
 }
 
 }  // namespace
@@ -425,6 +442,94 @@ private slots:
         box.close();
         Focus(&b.form);
         QCOMPARE(b.dialogs.Questions.size(), std::size_t(1));
+        QVERIFY(b.dialogs.Unexpected.empty());
+    }
+
+    // The colour boxes and the pages are laid out for the widest colour
+    // format: no label is cut, nothing moves when the format changes, also
+    // when the format is applied before the window is first shown (a
+    // restart with the format saved).
+    void pagesFitEveryColourFormat_data() {
+        QTest::addColumn<int>("format");
+        QTest::addColumn<bool>("beforeShown");
+        for (int format : {cfDefault, cfHTML, cfRGB}) {
+            QTest::addRow("format %d, changed while shown", format) << format << false;
+            QTest::addRow("format %d, at start-up", format) << format << true;
+        }
+    }
+    void pagesFitEveryColourFormat() {
+        QFETCH(int, format);
+        QFETCH(bool, beforeShown);
+        TPM_TaskEditForm reference;
+        reference.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&reference));
+        const std::map<QString, QRect> places = PagePlaces(reference);
+
+        TPM_TaskEditForm e;
+        if (beforeShown) e.ApplyColorFormat(TColorFormat(format));
+        e.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&e));
+        if (!beforeShown) e.ApplyColorFormat(TColorFormat(format));
+        QCOMPARE(e.size(), reference.size());
+        QVERIFY(PagePlaces(e) == places);
+
+        for (int i = 0; i < e.Main_NB->count(); ++i) {
+            e.Main_NB->setCurrentIndex(i);
+            QCoreApplication::sendPostedEvents();
+            QWidget* page = e.Main_NB->widget(i);
+            for (QLabel* label : page->findChildren<QLabel*>())
+                if (label->isVisible())
+                    QVERIFY2(label->width() >= label->sizeHint().width(), qPrintable(label->text()));
+            for (TKX_ColorComboBox* combo : page->findChildren<TKX_ColorComboBox*>()) {
+                if (!combo->isVisible()) continue;
+                QStyleOptionComboBox opt;
+                opt.initFrom(combo);
+                const QRect field = combo->style()->subControlRect(QStyle::CC_ComboBox, &opt,
+                                                                   QStyle::SC_ComboBoxEditField, combo);
+                const int room = field.width() - ScaledPx(combo, 24);
+                // Custom colours with wide digits in both number formats.
+                for (TColor custom : {RGBColor(254, 254, 254), RGBColor(208, 188, 218)}) {
+                    combo->SetColorValue(custom);
+                    for (int entry = 0; entry < TKX_ColorComboBox::kEntryCount; ++entry) {
+                        const QString text = combo->EntryLabel(entry);
+                        QVERIFY2(combo->fontMetrics().horizontalAdvance(text) <= room,
+                                 qPrintable(combo->objectName() + ": " + text));
+                    }
+                }
+            }
+        }
+    }
+
+    // Closing the editor from its title bar asks what leaving it asks.
+    void closingTheEditorAsksLikeLeavingIt_data() {
+        QTest::addColumn<bool>("newTask");
+        QTest::newRow("a new task") << true;
+        QTest::newRow("changed settings") << false;
+    }
+    void closingTheEditorAsksLikeLeavingIt() {
+        QFETCH(bool, newTask);
+        TTaskRig b;
+        b.NewScenario();
+        const int row = b.RowOfType("TShadow");
+        b.Select(row);
+        b.editor.show();
+        if (newTask)
+            b.form.NewTaskClick();
+        else
+            b.editor.findChild<TKX_Edit*>("FX2_Radius")->setText("50");
+        b.dialogs.Yes();
+        QVERIFY(b.editor.close());
+        QCOMPARE(b.dialogs.Questions.size(), std::size_t(1));
+        QCOMPARE(b.dialogs.Questions[0].Text,
+                 std::string(newTask ? "Create new task?" : "Settings changed. Save?"));
+        if (newTask) {
+            QCOMPARE(b.form.Scenario().Count(), 12);
+            QCOMPARE(b.form.EditorMode, TEditorMode::ExistingTask);
+        } else {
+            QCOMPARE(static_cast<TShadow&>(b.TaskAt(row)).Radius.GetValue(vsCurrent), 50);
+        }
+        // The scenario page is usable again.
+        QVERIFY(b.form.NewTask->isEnabled() && b.form.EditTask->isEnabled());
         QVERIFY(b.dialogs.Unexpected.empty());
     }
 

@@ -11,6 +11,7 @@
 #include "ui/KX_ImageFrame.h"
 #include "ui/KX_ImageListView.h"
 
+#include <QCheckBox>
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTest>
@@ -172,10 +173,79 @@ private slots:
         QCOMPARE(shadow.Shadow_X.GetValue(vsEdited), 20);
         QCOMPARE(shadow.Shadow_X.GetValue(vsCurrent), 6);
 
-        // Closing the window stops the settings test until the next update.
+        // Closing the window stops the settings test.
         b.tester.close();
         QVERIFY(!b.editor.ApplyEffect_B->isEnabled());
         QVERIFY(b.dialogs.Unexpected.empty());
+    }
+
+    // However the test window goes, its tests go with it until it is
+    // shown again for another task.
+    void hiddenTestWindowTurnsItsTestsOff_data() {
+        QTest::addColumn<bool>("closed");
+        QTest::newRow("closed from its title bar") << true;
+        QTest::newRow("hidden") << false;
+    }
+    void hiddenTestWindowTurnsItsTestsOff() {
+        QFETCH(bool, closed);
+        TTempDir dir;
+        WriteTestImage(dir.Path("photo.bmp"), 40, 30);
+        TTaskRig b;
+        b.ChooseTestFolder(dir.Dir());
+        b.NewScenario();
+        b.Select(b.RowOfType("TShadow"));
+        QVERIFY(b.tester.isVisible());
+        QVERIFY(b.editor.ApplyEffect_B->isEnabled() && b.form.FullTest->isEnabled());
+
+        if (closed)
+            QVERIFY(b.tester.close());
+        else
+            b.tester.hide();
+        QVERIFY(!b.editor.ApplyEffect_B->isEnabled());
+        QVERIFY(!b.form.FullTest->isEnabled());
+        // Coming back to the task list, or clicking the same row, does not
+        // turn them on again; the other buttons are as they were.
+        b.form.TaskListEnter();
+        b.form.TaskListClick();
+        QVERIFY(!b.editor.ApplyEffect_B->isEnabled());
+        QVERIFY(!b.form.FullTest->isEnabled());
+        QVERIFY(b.form.DeleteTask->isEnabled());
+
+        b.Select(b.RowOfType("TFilm"));
+        QVERIFY(b.tester.isVisible());
+        QVERIFY(b.editor.ApplyEffect_B->isEnabled() && b.form.FullTest->isEnabled());
+        QVERIFY(b.dialogs.Unexpected.empty());
+    }
+
+    // Switching a frame off leaves everything where the user clicked.
+    void framesSwitchedOffKeepTheLayout_data() {
+        QTest::addColumn<QString>("box");
+        QTest::newRow("Source image") << "ShowBeforeCB";
+        QTest::newRow("Result image") << "ShowAfterCB";
+    }
+    void framesSwitchedOffKeepTheLayout() {
+        QFETCH(QString, box);
+        TPM_TaskTestForm w;
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        auto places = [&w] {
+            QCoreApplication::sendPostedEvents();  // the layout runs on a posted request
+            QList<QRect> r;
+            for (QWidget* c :
+                 std::initializer_list<QWidget*>{w.TestDir, w.TestFilesList, w.ShowBeforeCB, w.ShowAfterCB,
+                                                 w.SrcImageFrame, w.DstImageFrame})
+                r << c->geometry();
+            return r;
+        };
+        const QList<QRect> before = places();
+        auto* check = w.findChild<QCheckBox*>(box);
+        QTest::mouseClick(check, Qt::LeftButton, {}, QPoint(8, check->height() / 2));
+        QVERIFY(!check->isChecked());
+        QVERIFY(!(box == "ShowBeforeCB" ? w.SrcImageFrame : w.DstImageFrame)->isVisible());
+        QCOMPARE(places(), before);
+        QTest::mouseClick(check, Qt::LeftButton, {}, QPoint(8, check->height() / 2));
+        QVERIFY(check->isChecked());
+        QCOMPARE(places(), before);
     }
 
     void blankTestImageIsReported() {
