@@ -232,6 +232,15 @@ std::vector<TFlawedFile> HarmlessOddities(bool withRenderer) {
                          "Warning: unknown JFIF revision number 2." + TwoDigits(clean[version + 1]), clean});
     }
     {
+        const Bytes clean =
+            MakePng(4, 4, PNG_COLOR_TYPE_RGB, 8, false, [](int x, int y, int c) { return x * 9 + y + c; });
+        Bytes odd = clean;
+        const Bytes text = TBytes().U32BE(3).Text("tEXt").Raw({'a', 0, 'b'}).U32BE(0x12345678).Bytes();
+        odd.insert(odd.end() - 12, text.begin(), text.end());  // before IEND, with a wrong CRC
+        files.push_back(
+            {"PNG text chunk that fails its CRC", "png", DecodePng, odd, "tEXt: CRC error", clean});
+    }
+    {
         TPspBytes bank = TBytes().U32LE(8).U32LE(1).Append(PspBlock(6, 17, {1, 2, 3})).Bytes();
         files.push_back(
             {"PSP composite cut short", "psp", DecodePsp, PspLayerFile(PspBlock(6, 16, bank)),
