@@ -1,5 +1,6 @@
 // Windows and OS/2 bitmaps (BMP, RLE, DIB) through TFastDIB's reader. The
 // image keeps the file's own depth; the loader converts it to 24 bits.
+#include "decoders/BmpChecks.h"
 #include "decoders/Decoders.h"
 
 namespace pm {
@@ -13,7 +14,7 @@ bool LooksLikeInfoHeader(const std::uint8_t* data, std::size_t size) {
     return headerSize == 12 || headerSize == 40 || headerSize == 64 || headerSize == 108 || headerSize == 124;
 }
 
-} // namespace
+}  // namespace
 
 bool DecodeBmp(const TDecodeInput& in, TPicture& out, std::string& error) {
     // A file whose pixel data ends early is refused rather than shown with
@@ -23,10 +24,12 @@ bool DecodeBmp(const TDecodeInput& in, TPicture& out, std::string& error) {
     TFastDIB dib;
     bool ok = false;
     if (in.Size >= 2 && in.Data[0] == 'B' && in.Data[1] == 'M') {
-        ok = dib.LoadFromStream(in.Data, in.Size, options, &error);
+        ok = dib.LoadFromStream(in.Data, in.Size, options, &error) &&
+             CheckBmpData(in.Data, in.Size, 14, dib, out, error);
     } else if (LooksLikeInfoHeader(in.Data, in.Size)) {
         // DIB files may hold a bare information header without "BM".
-        ok = dib.LoadFromPackedDIB(in.Data, in.Size, options, &error);
+        ok = dib.LoadFromPackedDIB(in.Data, in.Size, options, &error) &&
+             CheckBmpData(in.Data, in.Size, 0, dib, out, error);
     } else {
         error = "Not a bitmap file";
     }
@@ -36,4 +39,4 @@ bool DecodeBmp(const TDecodeInput& in, TPicture& out, std::string& error) {
     return true;
 }
 
-} // namespace pm
+}  // namespace pm

@@ -14,7 +14,7 @@ namespace pm {
 
 namespace {
 
-constexpr std::uintmax_t kMaxPaletteFile = 64 * 1024; // 256 entries take about 2 KiB
+constexpr std::uintmax_t kMaxPaletteFile = 64 * 1024;  // 256 entries take about 2 KiB
 
 bool SameTextAscii(const std::string& a, const char* b) {
     std::size_t i = 0;
@@ -27,21 +27,21 @@ bool SameTextAscii(const std::string& a, const char* b) {
     return i == a.size() && !b[i];
 }
 
-} // namespace
+}  // namespace
 
 bool ReadHaloPalette(const std::uint8_t* data, std::size_t size, std::array<TRGBQuad, 256>& palette) {
     TByteReader r(data, size);
     const std::uint16_t id = r.U16LE();
-    r.Skip(4); // version and size
+    r.Skip(4);  // version and size
     const std::uint8_t fileType = r.U8();
     const std::uint8_t subType = r.U8();
-    r.Skip(4); // board and graphics mode
+    r.Skip(4);  // board and graphics mode
     const std::uint16_t maxIndex = r.U16LE();
     std::uint16_t maxima[3];
     for (auto& m : maxima) m = r.U16LE();
     if (!r.Ok() || id != 0x4841 || fileType != 0x0A || subType != 0) return false;
     palette.fill(TRGBQuad{});
-    std::size_t pos = 40; // after the 20-byte palette name
+    std::size_t pos = 40;  // after the 20-byte palette name
     const int entries = maxIndex > 255 ? 256 : maxIndex + 1;
     for (int i = 0; i < entries; ++i) {
         // Entries never straddle the file's 512-byte blocks.
@@ -83,7 +83,7 @@ bool LoadHaloPalette(const std::string& cutFile, std::array<TRGBQuad, 256>& pale
     return ReadHaloPalette(bytes.data(), bytes.size(), palette);
 }
 
-} // namespace
+}  // namespace
 
 bool DecodeCut(const TDecodeInput& in, TPicture& out, std::string& error) {
     TByteReader r(in.Data, in.Size);
@@ -108,7 +108,7 @@ bool DecodeCut(const TDecodeInput& in, TPicture& out, std::string& error) {
         std::size_t pos = 0;
         while (pos < length) {
             const std::uint8_t code = line[pos++];
-            if ((code & 0x7F) == 0) break; // end of line
+            if ((code & 0x7F) == 0) break;  // end of line
             const int count = code & 0x7F;
             if (count > width - x) return Fail(error, "Corrupt Dr. Halo run");
             if (code & 0x80) {
@@ -120,6 +120,8 @@ bool DecodeCut(const TDecodeInput& in, TPicture& out, std::string& error) {
                 for (int k = 0; k < count; ++k) d[x++] = line[pos++];
             }
         }
+        // Each line codes its full width; a shorter one would leave pixels unknown.
+        if (x < width) return Fail(error, "A line ends before the image width");
         for (int k = 0; k < x; ++k) maxIndex = d[k] > maxIndex ? d[k] : maxIndex;
     }
 
@@ -134,4 +136,4 @@ bool DecodeCut(const TDecodeInput& in, TPicture& out, std::string& error) {
     return true;
 }
 
-} // namespace pm
+}  // namespace pm

@@ -62,6 +62,8 @@ struct TSection {
 
 struct TEpsParts {
     TSection ps, wmf, tiff;
+    // Sections the header names but that do not lie inside the file.
+    std::vector<std::string> misplaced;
 };
 
 std::optional<TSection> Slice(const TDecodeInput& in, std::uint32_t offset, std::uint32_t length) {
@@ -72,9 +74,19 @@ std::optional<TSection> Slice(const TDecodeInput& in, std::uint32_t offset, std:
 bool SplitEps(const TDecodeInput& in, TEpsParts& parts, std::string& error) {
     static const std::uint8_t dosMagic[4] = {0xC5, 0xD0, 0xD3, 0xC6};
     if (in.Size >= 30 && std::memcmp(in.Data, dosMagic, 4) == 0) {
-        if (auto s = Slice(in, Rd32(in.Data + 4), Rd32(in.Data + 8))) parts.ps = *s;
-        if (auto s = Slice(in, Rd32(in.Data + 12), Rd32(in.Data + 16))) parts.wmf = *s;
-        if (auto s = Slice(in, Rd32(in.Data + 20), Rd32(in.Data + 24))) parts.tiff = *s;
+        struct {
+            std::size_t at;
+            TSection* section;
+            const char* name;
+        } const fields[] = {
+            {4, &parts.ps, "PostScript"}, {12, &parts.wmf, "WMF preview"}, {20, &parts.tiff, "TIFF preview"}};
+        for (const auto& f : fields) {
+            const std::uint32_t offset = Rd32(in.Data + f.at), length = Rd32(in.Data + f.at + 4);
+            if (auto s = Slice(in, offset, length))
+                *f.section = *s;
+            else if (offset != 0 || length != 0)
+                parts.misplaced.push_back(std::string("The ") + f.name + " section lies outside the file");
+        }
         if (!parts.ps.data && !parts.wmf.data && !parts.tiff.data) {
             error = "Damaged DOS EPS header";
             return false;
@@ -112,7 +124,7 @@ std::optional<TBoundingBox> FindBoundingBox(TSection ps) {
 }
 
 class TTempFile {
-  public:
+public:
     explicit TTempFile(const char* suffix) {
         std::string pattern =
             (std::filesystem::temp_directory_path() / "pixmill-eps-XXXXXX").string() + suffix;
@@ -139,15 +151,45 @@ class TTempFile {
         return true;
     }
 
-  private:
+private:
     int fd_ = -1;
     std::string path_;
 };
 
+// Reading image data past the end of the file returns false from
+// readstring and readhexstring; a complete file never does, so a truncated
+// one that Ghostscript would draw in part (and end with success) says so on
+// the error output. The note is written at once: EPS files run inside a
+// save and restore, which would undo a flag.
+constexpr const char* kEndedEarly = "pixmill: data ended early";
+const std::string kPrelude =
+    std::string("/readhexstring { //readhexstring exec dup not { (%stderr) (w) file (") + kEndedEarly +
+    "\\n) writestring } if } bind def /readstring { //readstring exec dup not { (%stderr) (w) file (" +
+    kEndedEarly + "\\n) writestring } if } bind def";
+
+// The first "Error: ..." line Ghostscript wrote, and whether the file ended early.
+struct TRenderReport {
+    std::string errorLine;
+    bool endedEarly = false;
+};
+
+TRenderReport ReadReport(const std::string& path) {
+    TRenderReport report;
+    std::ifstream f(path, std::ios::binary);
+    std::string line;
+    for (std::size_t read = 0; read < 65536 && std::getline(f, line); read += line.size() + 1) {
+        if (line.find(kEndedEarly) != std::string::npos) report.endedEarly = true;
+        if (report.errorLine.empty() && line.compare(0, 6, "Error:") == 0)
+            report.errorLine = line.substr(0, 160);
+    }
+    return report;
+}
+
 // Runs the program with the arguments and waits at most `seconds`.
 // Returns the exit status, or nullopt when it could not start or was killed.
+// Its error output goes to `errorFile` (nowhere when empty).
 std::optional<int> RunProgram(const std::string& program, const std::vector<std::string>& args, int seconds,
-                              std::string& error) {
+                              const std::string& errorFile, std::string& error) {
     std::vector<char*> argv;
     argv.push_back(const_cast<char*>(program.c_str()));
     for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
@@ -158,7 +200,8 @@ std::optional<int> RunProgram(const std::string& program, const std::vector<std:
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
     posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 2, errorFile.empty() ? "/dev/null" : errorFile.c_str(),
+                                     O_WRONLY | O_TRUNC, 0);
     posix_spawnattr_init(&attr);
     posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETPGROUP);
     posix_spawnattr_setpgroup(&attr, 0);
@@ -217,8 +260,8 @@ bool RenderWithGhostscript(const std::string& program, TSection ps, TFastDIB& di
         return false;
     }
     const int width = static_cast<int>(w), height = static_cast<int>(h);
-    TTempFile input(".eps"), output(".bmp");
-    if (!input.Ok() || !output.Ok() || !input.Write(ps.data, ps.size)) {
+    TTempFile input(".eps"), output(".bmp"), messages(".txt");
+    if (!input.Ok() || !output.Ok() || !messages.Ok() || !input.Write(ps.data, ps.size)) {
         error = "Cannot write temporary files";
         return false;
     }
@@ -239,15 +282,21 @@ bool RenderWithGhostscript(const std::string& program, TSection ps, TFastDIB& di
 
                                            "-sOutputFile=" + output.Path(),
                                            "-c",
-                                           translate,
+                                           kPrelude + " " + translate,
                                            "-f",
                                            input.Path(),
                                            "-c",
                                            "showpage"};
-    const auto status = RunProgram(program, args, GhostscriptTimeout(), error);
+    const auto status = RunProgram(program, args, GhostscriptTimeout(), messages.Path(), error);
     if (!status) return false;
+    const TRenderReport report = ReadReport(messages.Path());
     if (*status != 0) {
-        error = "Ghostscript could not render the file";
+        error = report.errorLine.empty() ? "Ghostscript could not render the file"
+                                         : "Ghostscript stopped with " + report.errorLine;
+        return false;
+    }
+    if (report.endedEarly) {
+        error = "The PostScript data ends early; only part of the picture was drawn";
         return false;
     }
     std::ifstream f(output.Path(), std::ios::binary);
@@ -261,7 +310,7 @@ bool RenderWithGhostscript(const std::string& program, TSection ps, TFastDIB& di
     return true;
 }
 
-} // namespace
+}  // namespace
 
 void SetGhostscriptProgram(const std::string& program) {
     std::lock_guard<std::mutex> lock(ProgramMutex());
@@ -287,15 +336,25 @@ bool DecodeEps(const TDecodeInput& in, TPicture& out, std::string& error) {
     out.Kind = TPictureKind::Raster;
     TEpsParts parts;
     if (!in.Data || !SplitEps(in, parts, error)) return false;
+    for (const std::string& m : parts.misplaced) out.Warn(m);
     const std::string program = GhostscriptProgram();
     std::string renderError;
     if (parts.ps.data && !program.empty() && RenderWithGhostscript(program, parts.ps, out.Image, renderError))
         return true;
+    // The preview is the whole picture, only coarser: shown, with the reason
+    // the PostScript was not.
+    auto fallback = [&](const char* which) {
+        if (!renderError.empty())
+            out.Warn(renderError + "; the " + which + " preview is shown instead");
+        else if (parts.ps.data)
+            out.Warn(std::string("No PostScript renderer; the ") + which + " preview is shown instead");
+    };
     if (parts.tiff.data) {
         TDecodeInput preview{parts.tiff.data, parts.tiff.size, in.FileName};
         TPicture picture;
         if (DecodeTiff(preview, picture, error)) {
             out.Image = std::move(picture.Image);
+            fallback("TIFF");
             return true;
         }
     }
@@ -304,6 +363,7 @@ bool DecodeEps(const TDecodeInput& in, TPicture& out, std::string& error) {
         TPicture picture;
         if (DecodeMetafile(preview, picture, error)) {
             out.Image = std::move(picture.Image);
+            fallback("WMF");
             return true;
         }
     }
@@ -314,4 +374,4 @@ bool DecodeEps(const TDecodeInput& in, TPicture& out, std::string& error) {
     return false;
 }
 
-} // namespace pm
+}  // namespace pm

@@ -7,6 +7,7 @@
 // becomes a 24-bit bitmap. Screen pixels the first frame does not cover take
 // the screen's background colour.
 #include "decoders/Decoders.h"
+#include "decoders/GifLzw.h"
 #include "imaging/Limits.h"
 
 #include <gif_lib.h>
@@ -62,7 +63,7 @@ std::vector<int> LineOrder(int height, bool interlaced) {
     return order;
 }
 
-} // namespace
+}  // namespace
 
 bool DecodeGif(const TDecodeInput& in, TPicture& out, std::string& error) {
     out.Kind = TPictureKind::Raster;
@@ -140,7 +141,7 @@ bool DecodeGif(const TDecodeInput& in, TPicture& out, std::string& error) {
         for (int i = 0; i < map->ColorCount && i < entries; ++i)
             pal[static_cast<std::size_t>(i)] = {map->Colors[i].Blue, map->Colors[i].Green, map->Colors[i].Red,
                                                 0};
-    } else { // no colour table at all: a grey ramp
+    } else {  // no colour table at all: a grey ramp
         for (int i = 0; i < 256; ++i)
             pal[static_cast<std::size_t>(i)] = {static_cast<std::uint8_t>(i), static_cast<std::uint8_t>(i),
                                                 static_cast<std::uint8_t>(i), 0};
@@ -165,22 +166,49 @@ bool DecodeGif(const TDecodeInput& in, TPicture& out, std::string& error) {
     const TRGBQuad& bq = pal[static_cast<std::size_t>(background)];
     dib.Fill({bq.b, bq.g, bq.r});
 
-    std::vector<GifPixelType> line(static_cast<std::size_t>(frameW));
-    for (int y : LineOrder(frameH, desc.Interlace)) {
-        if (DGifGetLine(gif.get(), line.data(), frameW) == GIF_ERROR) {
-            error = GifMessage(gif->Error, "Damaged GIF image data");
+    // giflib hands over the raw sub-blocks; our own decoder turns them into
+    // pixels, so damaged codes fail instead of painting guessed pixels.
+    int codeSize = 0;
+    GifByteType* block = nullptr;
+    if (DGifGetCode(gif.get(), &codeSize, &block) == GIF_ERROR) {
+        error = GifMessage(gif->Error, "Damaged GIF image data");
+        return false;
+    }
+    std::vector<std::uint8_t> data;
+    while (block) {
+        data.insert(data.end(), block + 1, block + 1 + block[0]);
+        if (DGifGetCodeNext(gif.get(), &block) == GIF_ERROR) {
+            error = "Image data ends before the last pixel";
             return false;
         }
-        const int py = desc.Top + y;
+    }
+    std::vector<std::uint8_t> indices(static_cast<std::size_t>(frameW) * static_cast<std::size_t>(frameH));
+    const TLzwOutcome lzw = DecodeGifLzw(data, codeSize, indices);
+    if (!lzw.ok) {
+        error = lzw.error;
+        return false;
+    }
+    if (lzw.extraData) out.Warn("Image data holds more pixels than the image");
+
+    const int known = map ? map->ColorCount : entries;
+    bool unknownColour = false;
+    const std::vector<int> order = LineOrder(frameH, desc.Interlace);
+    for (int i = 0; i < frameH; ++i) {
+        const int py = desc.Top + order[static_cast<std::size_t>(i)];
+        const std::uint8_t* line = indices.data() + static_cast<std::size_t>(i) * frameW;
+        for (int x = 0; x < frameW; ++x) unknownColour = unknownColour || line[x] >= known;
         if (py < 0 || py >= height) continue;
         std::uint8_t* row = dib.Row(height - 1 - py);
         for (int x = 0; x < frameW; ++x) {
             const int px = desc.Left + x;
-            if (px >= 0 && px < width) put(row, px, line[static_cast<std::size_t>(x)]);
+            if (px >= 0 && px < width) put(row, px, line[x]);
         }
     }
+    if (desc.Left < 0 || desc.Top < 0 || desc.Left + frameW > width || desc.Top + frameH > height)
+        out.Warn("Image reaches beyond the logical screen, which cuts it");
+    if (unknownColour) out.Warn("Pixels use colours the colour table does not hold");
     out.Image = std::move(dib);
     return true;
 }
 
-} // namespace pm
+}  // namespace pm

@@ -16,7 +16,7 @@ const std::uint8_t kEgaPalette[16][3] = {
     {255, 85, 85}, {255, 85, 255},  {255, 255, 85}, {255, 255, 255},
 };
 
-} // namespace
+}  // namespace
 
 bool DecodePcx(const TDecodeInput& in, TPicture& out, std::string& error) {
     TByteReader r(in.Data, in.Size);
@@ -25,7 +25,7 @@ bool DecodePcx(const TDecodeInput& in, TPicture& out, std::string& error) {
     const std::uint8_t encoding = r.U8();
     const std::uint8_t bitsPerPlane = r.U8();
     const std::uint16_t xMin = r.U16LE(), yMin = r.U16LE(), xMax = r.U16LE(), yMax = r.U16LE();
-    r.Skip(4); // resolution
+    r.Skip(4);  // resolution
     const std::uint8_t* headerPalette = r.Bytes(48);
     r.Skip(1);
     const std::uint8_t planes = r.U8();
@@ -69,7 +69,7 @@ bool DecodePcx(const TDecodeInput& in, TPicture& out, std::string& error) {
         } else if (indexBits <= 4) {
             bool blank = true;
             for (int i = 0; i < 48; ++i) blank = blank && headerPalette[i] == 0;
-            const bool useDefault = blank || version == 3; // version 3 files carry no palette
+            const bool useDefault = blank || version == 3;  // version 3 files carry no palette
             for (int i = 0; i < 16; ++i) {
                 const std::uint8_t* c = useDefault ? kEgaPalette[i] : headerPalette + i * 3;
                 pal[static_cast<std::size_t>(i)] = {c[2], c[1], c[0], 0};
@@ -80,10 +80,13 @@ bool DecodePcx(const TDecodeInput& in, TPicture& out, std::string& error) {
                                                     endPalette[i * 3], 0};
         } else {
             SetGreyPalette(img, 1 << indexBits);
+            out.Warn("The 256-colour palette is missing; the picture shows in grey");
         }
     }
 
-    // The run-length stream goes on across lines: runs are not cut at line ends.
+    // Runs may pass from one plane of a line to the next, but never past the
+    // line's end: each line is encoded on its own, so a run that reaches into
+    // the next line would shift every pixel after it.
     const std::uint8_t* src = in.Data + 128;
     std::size_t pos = 0, srcLen = dataEnd - 128;
     std::uint8_t runValue = 0;
@@ -101,7 +104,7 @@ bool DecodePcx(const TDecodeInput& in, TPicture& out, std::string& error) {
                 const std::uint8_t b = src[pos++];
                 if ((b & 0xC0) == 0xC0) {
                     if (pos >= srcLen) return Fail(error, "Truncated PCX image data");
-                    runLeft = b & 0x3Fu; // may be 0: an empty run
+                    runLeft = b & 0x3Fu;  // may be 0: an empty run
                     runValue = src[pos++];
                     continue;
                 }
@@ -111,6 +114,7 @@ bool DecodePcx(const TDecodeInput& in, TPicture& out, std::string& error) {
             line[i++] = runValue;
             --runLeft;
         }
+        if (runLeft > 0) return Fail(error, "A run goes past the end of a scan line");
 
         const int row = height - 1 - y;
         std::uint8_t* d = img.Row(row);
@@ -143,4 +147,4 @@ bool DecodePcx(const TDecodeInput& in, TPicture& out, std::string& error) {
     return true;
 }
 
-} // namespace pm
+}  // namespace pm

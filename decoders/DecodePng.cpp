@@ -22,6 +22,9 @@ struct TPngSource {
     std::size_t size;
     std::size_t pos;
     char message[160];
+    // libpng's warnings (plain buffers: libpng may jump over this frame).
+    char warnings[4][160];
+    int warningCount;
 };
 
 void PngRead(png_structp png, png_bytep out, png_size_t length) {
@@ -37,16 +40,25 @@ void PngRead(png_structp png, png_bytep out, png_size_t length) {
     png_longjmp(png, 1);
 }
 
-void PngWarning(png_structp, png_const_charp) {}
+// Warnings concern data the pixels do not need (too much image data, a
+// damaged text chunk ...), so the picture loads and they are passed on. Notes
+// on colour-space chunks are not: the reader does not use them.
+void PngWarning(png_structp png, png_const_charp message) {
+    auto* src = static_cast<TPngSource*>(png_get_error_ptr(png));
+    if (!message || src->warningCount >= 4) return;
+    for (const char* skip : {"iCCP", "sRGB", "gAMA", "cHRM"})
+        if (std::strncmp(message, skip, 4) == 0) return;
+    std::snprintf(src->warnings[src->warningCount++], sizeof src->warnings[0], "%s", message);
+}
 
 // What the picture will look like once libpng's transformations are set.
 struct TPngPlan {
     int width = 0, height = 0;
-    int dibBpp = 0;      // depth of the resulting bitmap
-    int readBpp = 0;     // bits per pixel of the rows libpng delivers
-    int paletteSize = 0; // entries to fill for palette bitmaps
+    int dibBpp = 0;       // depth of the resulting bitmap
+    int readBpp = 0;      // bits per pixel of the rows libpng delivers
+    int paletteSize = 0;  // entries to fill for palette bitmaps
     bool greyPalette = false;
-    int greyBits = 0; // source grey depth for the grey ramp
+    int greyBits = 0;  // source grey depth for the grey ramp
 };
 
 // Unpacks one row of 2-bit indices (one byte per pixel after png_set_packing)
@@ -119,7 +131,7 @@ bool RunPng(TPngSource& src, TFastDIB& dib, std::vector<png_bytep>& rows, std::v
         } else {
             plan.readBpp = plan.dibBpp = depth;
         }
-    } else if (colorType == PNG_COLOR_TYPE_GRAY) { // 16-bit grey, scaled to 8
+    } else if (colorType == PNG_COLOR_TYPE_GRAY) {  // 16-bit grey, scaled to 8
         plan.greyPalette = true;
         plan.greyBits = 8;
         plan.paletteSize = 256;
@@ -186,15 +198,15 @@ bool RunPng(TPngSource& src, TFastDIB& dib, std::vector<png_bytep>& rows, std::v
     return true;
 }
 
-} // namespace
+}  // namespace
 
 bool ReadPngImage(const std::uint8_t* data, std::size_t size, TFastDIB& dib, std::string& error,
-                  bool forceBgra) {
+                  bool forceBgra, std::vector<std::string>* warnings) {
     if (!data || size < 8 || png_sig_cmp(data, 0, 8) != 0) {
         error = "Not a PNG stream";
         return false;
     }
-    TPngSource src{data, size, 0, {}};
+    TPngSource src{data, size, 0, {}, {}, 0};
     std::vector<png_bytep> rows;
     std::vector<std::uint8_t> scratch;
     TFastDIB result;
@@ -203,12 +215,17 @@ bool ReadPngImage(const std::uint8_t* data, std::size_t size, TFastDIB& dib, std
         return false;
     }
     dib = std::move(result);
+    if (warnings)
+        for (int i = 0; i < src.warningCount; ++i) warnings->push_back(src.warnings[i]);
     return true;
 }
 
 bool DecodePng(const TDecodeInput& in, TPicture& out, std::string& error) {
     out.Kind = TPictureKind::Raster;
-    return ReadPngImage(in.Data, in.Size, out.Image, error);
+    std::vector<std::string> warnings;
+    if (!ReadPngImage(in.Data, in.Size, out.Image, error, false, &warnings)) return false;
+    for (const std::string& w : warnings) out.Warn(w);
+    return true;
 }
 
-} // namespace pm
+}  // namespace pm

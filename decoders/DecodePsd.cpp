@@ -13,8 +13,9 @@ namespace {
 enum PsdMode { kBitmap = 0, kGrey = 1, kIndexed = 2, kRgb = 3, kCmyk = 4, kMultichannel = 7, kDuotone = 8 };
 
 // One PackBits row into exactly `row.size()` bytes; false when the data runs
-// out or a run overshoots the row.
-bool UnpackBitsRow(const std::uint8_t* src, std::size_t len, std::vector<std::uint8_t>& row) {
+// out or a run overshoots the row. `extra` tells of bytes left over: the row's
+// length in the table is larger than its runs.
+bool UnpackBitsRow(const std::uint8_t* src, std::size_t len, std::vector<std::uint8_t>& row, bool& extra) {
     std::size_t in = 0, outPos = 0;
     const std::size_t n = row.size();
     while (outPos < n) {
@@ -31,10 +32,12 @@ bool UnpackBitsRow(const std::uint8_t* src, std::size_t len, std::vector<std::ui
             for (std::size_t k = 0; k < count; ++k) row[outPos++] = v;
         }
     }
+    while (in < len && src[in] == 0x80) ++in;  // no-op codes may pad a row
+    if (in < len) extra = true;
     return true;
 }
 
-} // namespace
+}  // namespace
 
 bool DecodePsd(const TDecodeInput& in, TPicture& out, std::string& error) {
     TByteReader r(in.Data, in.Size);
@@ -52,7 +55,7 @@ bool DecodePsd(const TDecodeInput& in, TPicture& out, std::string& error) {
     if (channels < 1 || channels > 56) return Fail(error, "Invalid Photoshop channel count");
     if (width == 0 || height == 0) return Fail(error, "Photoshop image has no pixels");
 
-    int used; // channels that make up the picture
+    int used;  // channels that make up the picture
     int outBpp;
     switch (mode) {
     case kBitmap:
@@ -61,7 +64,7 @@ bool DecodePsd(const TDecodeInput& in, TPicture& out, std::string& error) {
         outBpp = 1;
         break;
     case kGrey:
-    case kDuotone: // shown as its grey base
+    case kDuotone:  // shown as its grey base
     case kMultichannel:
     case kIndexed:
         used = 1;
@@ -98,7 +101,7 @@ bool DecodePsd(const TDecodeInput& in, TPicture& out, std::string& error) {
 
     const std::uint64_t rowBytes =
         depth == 1 ? (std::uint64_t(width) + 7) / 8 : std::uint64_t(width) * (depth / 8);
-    std::vector<std::uint64_t> rowStart; // offset of every row of the used channels
+    std::vector<std::uint64_t> rowStart;  // offset of every row of the used channels
     std::vector<std::uint32_t> rowLength;
     const std::uint64_t usedRows = std::uint64_t(used) * height;
     if (compression == 0) {
@@ -125,7 +128,7 @@ bool DecodePsd(const TDecodeInput& in, TPicture& out, std::string& error) {
     if (!CreateImage(out, width, height, outBpp, error)) return false;
     TFastDIB& img = out.Image;
     auto& pal = img.Colors();
-    if (mode == kBitmap) { // a set bit is black
+    if (mode == kBitmap) {  // a set bit is black
         pal[0] = {255, 255, 255, 0};
         pal[1] = {0, 0, 0, 0};
     } else if (mode == kIndexed) {
@@ -142,13 +145,14 @@ bool DecodePsd(const TDecodeInput& in, TPicture& out, std::string& error) {
     const int pixelBytes = outBpp / 8;
     const std::uint64_t rawStart = r.Pos();
     std::vector<std::uint8_t> row(static_cast<std::size_t>(rowBytes));
+    bool extra = false;
     for (int c = 0; c < used; ++c) {
         for (std::uint32_t y = 0; y < height; ++y) {
             const std::size_t k = static_cast<std::size_t>(c) * height + y;
             if (compression == 0) {
                 const std::uint8_t* p = in.Data + rawStart + k * rowBytes;
                 row.assign(p, p + rowBytes);
-            } else if (!UnpackBitsRow(in.Data + rowStart[k], rowLength[k], row)) {
+            } else if (!UnpackBitsRow(in.Data + rowStart[k], rowLength[k], row, extra)) {
                 return Fail(error, "Corrupt Photoshop run-length data");
             }
             const int outRow = static_cast<int>(height - 1 - y);
@@ -166,6 +170,7 @@ bool DecodePsd(const TDecodeInput& in, TPicture& out, std::string& error) {
             }
         }
     }
+    if (extra) out.Warn("The row length table gives rows more bytes than their runs use");
     if (mode == kCmyk) {
         // Stored CMYK values are inverted (255 is no ink), so each colour is
         // the product of its value and the black value.
@@ -181,4 +186,4 @@ bool DecodePsd(const TDecodeInput& in, TPicture& out, std::string& error) {
     return true;
 }
 
-} // namespace pm
+}  // namespace pm

@@ -1,6 +1,8 @@
 // Paintshop Pro images: the full-size composite of the composite image bank
-// when the file has one, otherwise the first raster layer. Channels are
-// uncompressed, run-length encoded or zlib-deflated ("LZ77").
+// when the file has one, otherwise the visible raster layers composed bottom
+// to top as the program shows them (each at its rectangle, through its
+// transparency mask and opacity, on white). Channels are uncompressed,
+// run-length encoded or zlib-deflated ("LZ77").
 #include "decoders/Decoders.h"
 #include "decoders/ReaderSupport.h"
 #include "imaging/Limits.h"
@@ -15,7 +17,7 @@ namespace pm {
 
 namespace {
 
-constexpr std::uint32_t kBlockMark = 0x004B427E; // "~BK\0"
+constexpr std::uint32_t kBlockMark = 0x004B427E;  // "~BK\0"
 enum PspBlock : std::uint16_t {
     kImageAttributes = 0,
     kPalette = 2,
@@ -29,7 +31,7 @@ enum PspBlock : std::uint16_t {
 
 struct TPspBlock {
     std::uint16_t id = 0;
-    std::size_t start = 0; // first byte after the block header
+    std::size_t start = 0;  // first byte after the block header
     std::size_t end = 0;
 };
 
@@ -40,13 +42,27 @@ struct TPspChannel {
     std::uint16_t channelType = 0;
 };
 
+constexpr std::uint16_t kImageBitmap = 0, kTransparencyMask = 1;
+
+// `top` over `below` with `cover` of 255 parts, rounded.
+std::uint8_t Mix(unsigned top, unsigned below, unsigned cover) {
+    return static_cast<std::uint8_t>((top * cover + below * (255 - cover) + 127) / 255);
+}
+
+// A bitmap to draw: a raster layer, or the composite (opaque, full size).
+struct TPspLayer {
+    std::int64_t left = 0, top = 0, width = 0, height = 0;
+    unsigned opacity = 255;
+    std::vector<TPspChannel> channels;
+};
+
 class TPspReader {
-  public:
+public:
     TPspReader(const TDecodeInput& in, TPicture& out, std::string& error)
         : in_(in), out_(out), error_(error) {}
     bool Decode();
 
-  private:
+private:
     bool NextBlock(TByteReader& r, std::size_t limit, TPspBlock& block);
     bool ReadAttributes(const TPspBlock& b);
     bool ReadPalette(const TPspBlock& b, std::vector<TRGBQuad>& palette);
@@ -55,8 +71,7 @@ class TPspReader {
                       std::vector<TRGBQuad>* palette);
     bool TryComposite(const TPspBlock& bank, bool& found);
     bool TryLayers(const TPspBlock& bank, bool& found);
-    bool Paint(const std::vector<TPspChannel>& channels, std::int64_t left, std::int64_t top, std::int64_t w,
-               std::int64_t h, int compression);
+    bool Draw(const TPspLayer& layer, int compression);
     bool Unpack(const TPspChannel& ch, int compression, std::uint64_t rowBytes, std::int64_t h,
                 std::vector<std::uint8_t>& pixels, std::uint64_t& stride);
     bool Fail(const char* reason) { return pm::Fail(error_, reason); }
@@ -74,7 +89,7 @@ class TPspReader {
 bool TPspReader::NextBlock(TByteReader& r, std::size_t limit, TPspBlock& block) {
     if (r.U32LE() != kBlockMark) return false;
     block.id = r.U16LE();
-    if (major_ < 4) r.U32LE(); // the initial data length of old files
+    if (major_ < 4) r.U32LE();  // the initial data length of old files
     const std::uint32_t total = r.U32LE();
     if (!r.Ok() || r.Pos() > limit || total > limit - r.Pos()) return false;
     block.start = r.Pos();
@@ -86,13 +101,13 @@ bool TPspReader::NextBlock(TByteReader& r, std::size_t limit, TPspBlock& block) 
 bool TPspReader::ReadAttributes(const TPspBlock& b) {
     TByteReader r(in_.Data, b.end);
     r.Seek(b.start);
-    if (major_ >= 4) r.U32LE(); // chunk size
+    if (major_ >= 4) r.U32LE();  // chunk size
     width_ = r.I32LE();
     height_ = r.I32LE();
-    r.Skip(9); // resolution and its unit
+    r.Skip(9);  // resolution and its unit
     compression_ = r.U16LE();
     depth_ = r.U16LE();
-    r.Skip(6); // planes and colour count
+    r.Skip(6);  // planes and colour count
     greyscale_ = r.U8() != 0;
     if (!r.Ok()) return Fail("Truncated Paintshop Pro image attributes");
     if (compression_ > 2) return Fail("Unsupported Paintshop Pro compression");
@@ -127,7 +142,7 @@ bool TPspReader::ReadChannel(const TPspBlock& b, TPspChannel& ch) {
     std::uint32_t chunk = 0;
     if (major_ >= 4) chunk = r.U32LE();
     ch.length = r.U32LE();
-    r.U32LE(); // the stated unpacked length is not reliable
+    r.U32LE();  // the stated unpacked length is not reliable
     ch.bitmapType = r.U16LE();
     ch.channelType = r.U16LE();
     if (major_ >= 4 && (chunk < 16 || !r.Seek(b.start + std::uint64_t(chunk))))
@@ -170,13 +185,16 @@ bool TPspReader::Unpack(const TPspChannel& ch, int compression, std::uint64_t ro
         std::size_t pos = 0;
         while (pos < ch.length && have < capacity) {
             const unsigned code = ch.data[pos++];
-            if (code > 128) { // a run of one byte
+            // A run that does not fit the channel would drop pixels.
+            const unsigned count = code > 128 ? code - 128 : code;
+            if (count > capacity - have) return Fail("A run goes past the end of the channel");
+            if (code > 128) {  // a run of one byte
                 if (pos >= ch.length) break;
                 const std::uint8_t v = ch.data[pos++];
-                for (unsigned k = 0; k < code - 128 && have < capacity; ++k) pixels[have++] = v;
+                for (unsigned k = 0; k < count; ++k) pixels[have++] = v;
             } else {
                 if (code > ch.length - pos) return Fail("Corrupt Paintshop Pro run-length data");
-                for (unsigned k = 0; k < code && have < capacity; ++k) pixels[have++] = ch.data[pos + k];
+                for (unsigned k = 0; k < count; ++k) pixels[have++] = ch.data[pos + k];
                 pos += code;
             }
         }
@@ -199,7 +217,7 @@ bool TPspReader::Unpack(const TPspChannel& ch, int compression, std::uint64_t ro
             const uInt before = zs.avail_out;
             rc = inflate(&zs, Z_NO_FLUSH);
             outLeft -= before - zs.avail_out;
-            if (rc == Z_BUF_ERROR && zs.avail_in == 0 && inLeft == 0) break; // input used up
+            if (rc == Z_BUF_ERROR && zs.avail_in == 0 && inLeft == 0) break;  // input used up
         }
         inflateEnd(&zs);
         if (rc != Z_OK && rc != Z_STREAM_END && rc != Z_BUF_ERROR)
@@ -215,55 +233,82 @@ bool TPspReader::Unpack(const TPspChannel& ch, int compression, std::uint64_t ro
     return true;
 }
 
-// Paints the image channels of a bitmap whose top left corner lies at (left,
-// top) of the canvas; parts outside the canvas are dropped.
-bool TPspReader::Paint(const std::vector<TPspChannel>& channels, std::int64_t left, std::int64_t top,
-                       std::int64_t w, std::int64_t h, int compression) {
+// Draws a bitmap whose top left corner lies at (left, top) of the canvas;
+// parts outside the canvas are dropped. Each pixel covers what lies below by
+// its transparency mask value times the opacity.
+bool TPspReader::Draw(const TPspLayer& layer, int compression) {
     TFastDIB& img = out_.Image;
-    const std::uint64_t rowBytes = depth_ == 1    ? (static_cast<std::uint64_t>(w) + 7) / 8
-                                   : depth_ == 4  ? (static_cast<std::uint64_t>(w) + 1) / 2
-                                   : depth_ == 48 ? static_cast<std::uint64_t>(w) * 2
-                                                  : static_cast<std::uint64_t>(w);
+    const std::int64_t w = layer.width, h = layer.height;
+    const int sampleBytes = depth_ == 48 ? 2 : 1;
+    const std::uint64_t rowBytes = depth_ == 1   ? (static_cast<std::uint64_t>(w) + 7) / 8
+                                   : depth_ == 4 ? (static_cast<std::uint64_t>(w) + 1) / 2
+                                                 : static_cast<std::uint64_t>(w) * sampleBytes;
+    // Unpacked planes: the index plane or red, green, blue; and the mask.
+    std::vector<std::uint8_t> planes[3], mask;
+    std::uint64_t strides[3] = {0, 0, 0}, maskStride = 0;
     bool painted = false;
-    std::vector<std::uint8_t> pixels;
-    for (const TPspChannel& ch : channels) {
-        if (ch.bitmapType != 0) continue; // masks and selections are not part of the picture
+    for (const TPspChannel& ch : layer.channels) {
+        if (ch.bitmapType == kTransparencyMask && ch.channelType == 0) {
+            const std::uint64_t maskBytes = static_cast<std::uint64_t>(w) * sampleBytes;
+            if (!Unpack(ch, compression, maskBytes, h, mask, maskStride)) return false;
+            continue;
+        }
+        if (ch.bitmapType != kImageBitmap) continue;  // user masks and selections are not shown
         int slot;
         if (depth_ <= 8) {
             if (ch.channelType != 0) continue;
-            slot = -1;
+            slot = 0;
         } else {
             if (ch.channelType < 1 || ch.channelType > 3) continue;
-            slot = 3 - ch.channelType; // red, green, blue to their byte in a pixel
+            slot = ch.channelType - 1;
         }
-        std::uint64_t stride = 0;
-        if (!Unpack(ch, compression, rowBytes, h, pixels, stride)) return false;
-        for (std::int64_t y = 0; y < h; ++y) {
-            const std::int64_t cy = top + y;
-            if (cy < 0 || cy >= height_) continue;
-            const std::uint8_t* s = pixels.data() + static_cast<std::size_t>(y) * stride;
-            const int row = static_cast<int>(height_ - 1 - cy);
-            std::uint8_t* d = img.Row(row);
-            for (std::int64_t x = 0; x < w; ++x) {
-                const std::int64_t cx = left + x;
-                if (cx < 0 || cx >= width_) continue;
-                if (slot < 0) {
-                    unsigned index;
-                    if (depth_ == 1)
-                        index = (s[x / 8] >> (7 - (x & 7))) & 1;
-                    else if (depth_ == 4)
-                        index = (x & 1) ? (s[x / 2] & 0x0F) : (s[x / 2] >> 4);
-                    else
-                        index = s[x];
-                    PutIndex(img, row, static_cast<int>(cx), index);
-                } else {
-                    d[cx * 3 + slot] = depth_ == 48 ? Scale16(Get16LE(s + x * 2)) : s[x];
-                }
-            }
-        }
+        if (!Unpack(ch, compression, rowBytes, h, planes[slot], strides[slot])) return false;
         painted = true;
     }
     if (!painted) return Fail("Paintshop Pro bitmap without image channels");
+    const bool indexed = depth_ <= 8;
+    if (!indexed && (planes[0].empty() || planes[1].empty() || planes[2].empty()))
+        return Fail("Paintshop Pro bitmap lacks a colour channel");
+
+    auto sample = [&](int c, std::int64_t y, std::int64_t x) -> std::uint8_t {
+        const std::uint8_t* s = planes[c].data() + static_cast<std::size_t>(y) * strides[c];
+        return depth_ == 48 ? Scale16(Get16LE(s + x * 2)) : s[x];
+    };
+    for (std::int64_t y = 0; y < h; ++y) {
+        const std::int64_t cy = layer.top + y;
+        if (cy < 0 || cy >= height_) continue;
+        const int row = static_cast<int>(height_ - 1 - cy);
+        const std::uint8_t* m =
+            mask.empty() ? nullptr : mask.data() + static_cast<std::size_t>(y) * maskStride;
+        for (std::int64_t x = 0; x < w; ++x) {
+            const std::int64_t cx = layer.left + x;
+            if (cx < 0 || cx >= width_) continue;
+            unsigned cover = layer.opacity;
+            if (m) cover = (cover * (depth_ == 48 ? Scale16(Get16LE(m + x * 2)) : m[x]) + 127) / 255;
+            if (cover == 0) continue;
+            const int col = static_cast<int>(cx);
+            if (indexed) {
+                const std::uint8_t* s = planes[0].data() + static_cast<std::size_t>(y) * strides[0];
+                const unsigned index = depth_ == 1   ? (s[x / 8] >> (7 - (x & 7))) & 1
+                                       : depth_ == 4 ? ((x & 1) ? (s[x / 2] & 0x0F) : (s[x / 2] >> 4))
+                                                     : s[x];
+                if (cover == 255) {
+                    PutIndex(img, row, col, index);
+                    continue;
+                }
+                const TRGBQuad& q = img.Colors()[index];
+                const TColorTriple below = img.GetPixel(row, col);
+                img.SetPixel(row, col,
+                             {Mix(q.b, below.b, cover), Mix(q.g, below.g, cover), Mix(q.r, below.r, cover)});
+                continue;
+            }
+            std::uint8_t* d = img.Row(row) + col * 3;
+            for (int c = 0; c < 3; ++c) {
+                const std::uint8_t v = sample(c, y, x);
+                d[2 - c] = cover == 255 ? v : Mix(v, d[2 - c], cover);
+            }
+        }
+    }
     return true;
 }
 
@@ -315,7 +360,11 @@ bool TPspReader::TryComposite(const TPspBlock& bank, bool& found) {
         if (!ReadChannels(c, b.end, channels, &palette)) return false;
         if (!palette.empty()) palette_ = palette;
         found = true;
-        return Paint(channels, 0, 0, width_, height_, at.compression);
+        TPspLayer composite;
+        composite.width = width_;
+        composite.height = height_;
+        composite.channels = std::move(channels);
+        return Draw(composite, at.compression);
     }
     return true;
 }
@@ -324,6 +373,7 @@ bool TPspReader::TryLayers(const TPspBlock& bank, bool& found) {
     TByteReader r(in_.Data, bank.end);
     r.Seek(bank.start);
     TPspBlock layer;
+    bool otherBlend = false, leftOut = false;
     while (r.Pos() < bank.end) {
         if (!NextBlock(r, bank.end, layer)) return Fail("Corrupt Paintshop Pro layer bank");
         if (layer.id != kLayer) continue;
@@ -341,11 +391,21 @@ bool TPspReader::TryLayers(const TPspBlock& bank, bool& found) {
         }
         const std::uint8_t type = l.U8();
         std::int32_t saved[4];
-        l.Skip(16); // the layer's rectangle; the saved one places the pixels
+        l.Skip(16);  // the layer's rectangle; the saved one places the pixels
         for (auto& v : saved) v = l.I32LE();
+        const std::uint8_t opacity = l.U8();
+        const std::uint8_t blend = l.U8();
+        const std::uint8_t flags = l.U8();
         if (!l.Ok()) return Fail("Truncated Paintshop Pro layer");
+        const bool visible = (flags & 1) != 0;
         const bool raster = major_ >= 4 ? (type == 1 || type == 2) : (type == 0 || type == 1);
-        if (!raster) continue;
+        if (!raster) {
+            // Vector, adjustment and mask layers change what the program
+            // shows; groups only hold other layers.
+            if (visible && major_ >= 4 && type != 0 && type != 5) leftOut = true;
+            continue;
+        }
+        if (!visible || opacity == 0) continue;
         if (major_ >= 4) {
             l.Seek(infoEnd);
             // Newer files put extension blocks before the bitmap chunk.
@@ -358,15 +418,23 @@ bool TPspReader::TryLayers(const TPspBlock& bank, bool& found) {
             if (!l.Ok() || chunk < 8 || !l.Seek(l.Pos() - 4 + std::uint64_t(chunk)))
                 return Fail("Corrupt Paintshop Pro layer bitmap");
         } else {
-            l.Skip(375 - 256 - 1 - 32); // the rest of the fixed-size layer information
+            l.Skip(375 - 256 - 1 - 32 - 3);  // the rest of the fixed-size layer information
         }
-        const std::int64_t w = std::int64_t(saved[2]) - saved[0], h = std::int64_t(saved[3]) - saved[1];
-        if (w <= 0 || h <= 0 || !ImageSizeAllowed(w, h)) return Fail("Invalid Paintshop Pro layer size");
-        std::vector<TPspChannel> channels;
-        if (!ReadChannels(l, layer.end, channels, nullptr)) return false;
+        TPspLayer bitmap;
+        bitmap.left = saved[0];
+        bitmap.top = saved[1];
+        bitmap.width = std::int64_t(saved[2]) - saved[0];
+        bitmap.height = std::int64_t(saved[3]) - saved[1];
+        bitmap.opacity = opacity;
+        if (bitmap.width <= 0 || bitmap.height <= 0 || !ImageSizeAllowed(bitmap.width, bitmap.height))
+            return Fail("Invalid Paintshop Pro layer size");
+        if (!ReadChannels(l, layer.end, bitmap.channels, nullptr)) return false;
+        if (!Draw(bitmap, compression_)) return false;
         found = true;
-        return Paint(channels, saved[0], saved[1], w, h, compression_);
+        otherBlend = otherBlend || blend != 0;
     }
+    if (otherBlend) out_.Warn("Layer blend modes other than normal are drawn as normal");
+    if (leftOut) out_.Warn("Vector, adjustment and mask layers are left out");
     return true;
 }
 
@@ -380,7 +448,7 @@ bool TPspReader::Decode() {
     TPspBlock block, bank, composite;
     bool haveAttributes = false, haveLayers = false, haveComposite = false;
     while (r.Remaining() >= 10) {
-        if (!NextBlock(r, in_.Size, block)) break; // trailing bytes that are no block end the file
+        if (!NextBlock(r, in_.Size, block)) break;  // trailing bytes that are no block end the file
         switch (block.id) {
         case kImageAttributes:
             if (!ReadAttributes(block)) return false;
@@ -422,14 +490,16 @@ bool TPspReader::Decode() {
     out_.Image.Fill({255, 255, 255});
 
     bool found = false;
-    // A damaged composite bank still leaves the layers to fall back on.
+    // A damaged composite bank still leaves the layers to fall back on: the
+    // composite only repeats what they show.
     if (haveComposite && !TryComposite(composite, found)) {
+        out_.Warn("Composite image damaged (" + error_ + "); the layers are shown");
         found = false;
         out_.Image.Fill({255, 255, 255});
     }
     if (!found && haveLayers && !TryLayers(bank, found)) return false;
-    if (!found) return Fail("Paintshop Pro file without a raster image");
-    if (depth_ <= 8 && !palette_.empty()) { // a composite may bring its own palette
+    if (!found) return Fail("Paintshop Pro file without a visible raster image");
+    if (depth_ <= 8 && !palette_.empty()) {  // a composite may bring its own palette
         auto& pal = out_.Image.Colors();
         for (int i = 0; i < 256; ++i)
             pal[static_cast<std::size_t>(i)] = palette_[static_cast<std::size_t>(i)];
@@ -437,11 +507,11 @@ bool TPspReader::Decode() {
     return true;
 }
 
-} // namespace
+}  // namespace
 
 bool DecodePsp(const TDecodeInput& in, TPicture& out, std::string& error) {
     TPspReader reader(in, out, error);
     return reader.Decode();
 }
 
-} // namespace pm
+}  // namespace pm

@@ -24,11 +24,11 @@ TRGBQuad MapEntry(const std::uint8_t* p, int bits) {
     case 24:
         return {p[0], p[1], p[2], 0};
     default:
-        return {p[0], p[1], p[2], 0}; // 32: the fourth byte is alpha
+        return {p[0], p[1], p[2], 0};  // 32: the fourth byte is alpha
     }
 }
 
-} // namespace
+}  // namespace
 
 bool DecodeTarga(const TDecodeInput& in, TPicture& out, std::string& error) {
     TByteReader r(in.Data, in.Size);
@@ -38,7 +38,7 @@ bool DecodeTarga(const TDecodeInput& in, TPicture& out, std::string& error) {
     const std::uint16_t mapFirst = r.U16LE();
     const std::uint16_t mapLength = r.U16LE();
     const std::uint8_t mapBits = r.U8();
-    r.Skip(4); // x and y origin: only for placing the image on a screen
+    r.Skip(4);  // x and y origin: only for placing the image on a screen
     const std::uint16_t width = r.U16LE();
     const std::uint16_t height = r.U16LE();
     const std::uint8_t bits = r.U8();
@@ -46,7 +46,7 @@ bool DecodeTarga(const TDecodeInput& in, TPicture& out, std::string& error) {
     if (!r.Ok()) return Fail(error, "Truncated Targa header");
 
     const bool rle = imageType == 9 || imageType == 10 || imageType == 11;
-    const int kind = rle ? imageType - 8 : imageType; // 1 mapped, 2 true colour, 3 grey
+    const int kind = rle ? imageType - 8 : imageType;  // 1 mapped, 2 true colour, 3 grey
     if (kind < 1 || kind > 3) return Fail(error, "Unsupported Targa image type");
     if (mapType > 1) return Fail(error, "Invalid Targa colour map type");
     if (width == 0 || height == 0) return Fail(error, "Targa image has no pixels");
@@ -83,7 +83,7 @@ bool DecodeTarga(const TDecodeInput& in, TPicture& out, std::string& error) {
         if (bits == 8) {
             mode = TgaOut::Index8;
         } else if (bits == 16) {
-            mode = TgaOut::Grey16; // grey and alpha: the alpha byte is dropped
+            mode = TgaOut::Grey16;  // grey and alpha: the alpha byte is dropped
         } else {
             return Fail(error, "Unsupported Targa grey pixel size");
         }
@@ -103,11 +103,13 @@ bool DecodeTarga(const TDecodeInput& in, TPicture& out, std::string& error) {
             for (std::size_t i = 0; i < mapLength; ++i) map[i] = MapEntry(m + i * entryBytes, mapBits);
         }
     }
-    // Index i addresses map entry i - first; indices outside the map are black.
+    // Index i addresses map entry i - first; indices outside the map are
+    // black, and said so when a pixel uses one.
+    auto inMap = [&](unsigned index) { return index >= mapFirst && index - mapFirst < map.size(); };
     auto lookup = [&](unsigned index) -> TRGBQuad {
-        if (index < mapFirst || index - mapFirst >= map.size()) return {};
-        return map[index - mapFirst];
+        return inMap(index) ? map[index - mapFirst] : TRGBQuad{};
     };
+    bool unmapped = false;
 
     const std::uint64_t pixelBytes = (bits + 7u) / 8u;
     const std::uint64_t pixels = std::uint64_t(width) * height;
@@ -132,8 +134,10 @@ bool DecodeTarga(const TDecodeInput& in, TPicture& out, std::string& error) {
         case TgaOut::Index8:
         case TgaOut::Grey16:
             d[col] = p[0];
+            if (kind == 1 && !inMap(p[0])) unmapped = true;
             break;
         case TgaOut::Mapped16: {
+            if (!inMap(Get16LE(p))) unmapped = true;
             const TRGBQuad q = lookup(Get16LE(p));
             d[col * 3] = q.b;
             d[col * 3 + 1] = q.g;
@@ -142,7 +146,7 @@ bool DecodeTarga(const TDecodeInput& in, TPicture& out, std::string& error) {
         }
         case TgaOut::Rgb555:
             d[col * 2] = p[0];
-            d[col * 2 + 1] = static_cast<std::uint8_t>(p[1] & 0x7F); // the top bit is an attribute
+            d[col * 2 + 1] = static_cast<std::uint8_t>(p[1] & 0x7F);  // the top bit is an attribute
             break;
         case TgaOut::Rgb24:
             std::memcpy(d + col * 3, p, 3);
@@ -157,10 +161,14 @@ bool DecodeTarga(const TDecodeInput& in, TPicture& out, std::string& error) {
         }
     };
 
+    auto finish = [&] {
+        if (unmapped) out.Warn("Pixels use colours the colour map does not hold");
+        return true;
+    };
     if (!rle) {
         const std::uint8_t* p = r.Bytes(pixels * pixelBytes);
         for (std::uint64_t i = 0; i < pixels; ++i) put(p + i * pixelBytes);
-        return true;
+        return finish();
     }
     // Packets run on across lines; one that runs past the last pixel is corrupt.
     std::uint64_t done = 0;
@@ -180,7 +188,7 @@ bool DecodeTarga(const TDecodeInput& in, TPicture& out, std::string& error) {
         }
         done += count;
     }
-    return true;
+    return finish();
 }
 
-} // namespace pm
+}  // namespace pm

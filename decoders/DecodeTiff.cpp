@@ -21,7 +21,9 @@ struct TTiffSource {
     const std::uint8_t* data;
     std::size_t size;
     std::uint64_t pos;
-    std::string message; // the first error libtiff reported
+    std::string message;  // the first error libtiff reported
+    std::string loss;     // the first warning of a codec that dropped or made up pixels
+    std::vector<std::string> warnings;
 };
 
 tmsize_t TiffRead(thandle_t h, void* buf, tmsize_t n) {
@@ -68,10 +70,35 @@ int TiffErrorHandler(TIFF*, void* user, const char* module, const char* fmt, va_
         std::vsnprintf(text, sizeof text, fmt, ap);
         s->message = std::string(module ? module : "TIFF") + ": " + text;
     }
-    return 1; // handled: libtiff's global handler stays silent
+    return 1;  // handled: libtiff's global handler stays silent
 }
 
-int TiffWarningHandler(TIFF*, void*, const char*, const char*, va_list) {
+// Warnings from the decoding routines (PackBitsDecode "Discarding ... bytes
+// to avoid buffer overrun", Fax3Decode2D "Premature EOL", LZWDecode "not
+// terminated with EOI code" ...) and libjpeg's warnings about lost data mean
+// the strip's pixels are not what was written: the load fails. Notes from
+// the set-up of a codec ("Old-style LZW codes") and from the directory
+// concern intact pixels and are passed on, except the note on private tags,
+// which every camera file would raise.
+bool LosesPixels(const char* module, const char* text) {
+    const std::string m(module ? module : ""), t(text);
+    if (m == "JPEGLib")
+        return t.find("remature") != std::string::npos || t.find("bad Huffman") != std::string::npos ||
+               t.find("bad arithmetic") != std::string::npos || t.find("instead of RST") != std::string::npos;
+    return m.find("Decode") != std::string::npos && m.find("PreDecode") == std::string::npos &&
+           m.find("SetupDecode") == std::string::npos;
+}
+
+int TiffWarningHandler(TIFF*, void* user, const char* module, const char* fmt, va_list ap) {
+    auto* s = static_cast<TTiffSource*>(user);
+    if (!s) return 1;
+    char text[256];
+    std::vsnprintf(text, sizeof text, fmt, ap);
+    if (LosesPixels(module, text)) {
+        if (s->loss.empty()) s->loss = std::string(module) + ": " + text;
+    } else if (std::strncmp(text, "Unknown field with tag", 22) != 0) {
+        s->warnings.push_back(text);
+    }
     return 1;
 }
 
@@ -138,7 +165,7 @@ bool ReadPaletteLines(TIFF* tif, const TTiffInfo& ti, TFastDIB& dib, std::string
         case 8:
             std::memcpy(row, line.data(), need);
             break;
-        case 2: // 2-bit indices widen to nibbles
+        case 2:  // 2-bit indices widen to nibbles
             for (int x = 0; x < w; ++x) {
                 const int v = (line[static_cast<std::size_t>(x / 4)] >> (6 - 2 * (x & 3))) & 3;
                 if (x & 1)
@@ -147,7 +174,7 @@ bool ReadPaletteLines(TIFF* tif, const TTiffInfo& ti, TFastDIB& dib, std::string
                     row[x / 2] = static_cast<std::uint8_t>(v << 4);
             }
             break;
-        case 16: // samples arrive in native byte order; scaled with rounding as in the RGBA reader
+        case 16:  // samples arrive in native byte order; scaled with rounding as in the RGBA reader
             for (int x = 0; x < w; ++x) {
                 std::uint16_t v;
                 std::memcpy(&v, line.data() + 2 * static_cast<std::size_t>(x), 2);
@@ -202,7 +229,7 @@ bool UsePaletteLines(TIFF* tif, const TTiffInfo& ti) {
     return false;
 }
 
-} // namespace
+}  // namespace
 
 bool DecodeTiff(const TDecodeInput& in, TPicture& out, std::string& error) {
     out.Kind = TPictureKind::Raster;
@@ -210,7 +237,7 @@ bool DecodeTiff(const TDecodeInput& in, TPicture& out, std::string& error) {
         error = "Not a TIFF file";
         return false;
     }
-    TTiffSource src{in.Data, in.Size, 0, {}};
+    TTiffSource src{in.Data, in.Size, 0, {}, {}, {}};
     TIFFOpenOptions* opts = TIFFOpenOptionsAlloc();
     if (!opts) {
         error = "Out of memory";
@@ -256,8 +283,13 @@ bool DecodeTiff(const TDecodeInput& in, TPicture& out, std::string& error) {
         if (!src.message.empty()) error = src.message;
         return false;
     }
+    if (!src.loss.empty()) {
+        error = src.loss;
+        return false;
+    }
+    for (const std::string& w : src.warnings) out.Warn(w);
     out.Image = std::move(dib);
     return true;
 }
 
-} // namespace pm
+}  // namespace pm

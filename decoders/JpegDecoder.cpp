@@ -33,6 +33,7 @@ struct TJpegState {
     jpeg_progress_mgr progress{};
     std::jmp_buf jump{};
     char message[JMSG_LENGTH_MAX] = {};
+    char warning[JMSG_LENGTH_MAX] = {};  // the first warning that left the pixels whole
     int maxScans = 0;
     bool created = false;
 
@@ -51,13 +52,19 @@ TJpegState& StateOf(j_common_ptr cinfo) {
     std::longjmp(s.jump, 1);
 }
 
-// Warnings that mean image data is missing end the decode; the others
+// Warnings that mean image data is missing or garbled (the data ends, a
+// marker cuts a scan, a Huffman code that no table holds, lost restart
+// markers) end the decode: libjpeg would fill in made-up pixels. The others
 // (extraneous bytes between markers, unknown JFIF revisions ...) leave a
-// complete picture and pass silently. Trace messages are dropped.
+// complete picture; the first is kept for the log. Trace messages are dropped.
 void EmitMessage(j_common_ptr cinfo, int level) {
     if (level >= 0) return;
     const int code = cinfo->err->msg_code;
-    if (code == JWRN_JPEG_EOF || code == JWRN_HIT_MARKER) ErrorExit(cinfo);
+    if (code == JWRN_JPEG_EOF || code == JWRN_HIT_MARKER || code == JWRN_HUFF_BAD_CODE ||
+        code == JWRN_ARITH_BAD_CODE || code == JWRN_MUST_RESYNC)
+        ErrorExit(cinfo);
+    TJpegState& s = StateOf(cinfo);
+    if (cinfo->err->num_warnings == 0) (*cinfo->err->format_message)(cinfo, s.warning);
     ++cinfo->err->num_warnings;
 }
 
@@ -112,7 +119,7 @@ bool RunLibjpeg(TJpegState& s, const TDecodeInput& in, const TJpegLimits& limits
         error = s.message;
         return false;
     }
-    cinfo->client_data = &s; // kept by jpeg_create_decompress
+    cinfo->client_data = &s;  // kept by jpeg_create_decompress
     jpeg_create_decompress(cinfo);
     s.created = true;
     s.progress.progress_monitor = ProgressMonitor;
@@ -188,14 +195,17 @@ bool RunLibjpeg(TJpegState& s, const TDecodeInput& in, const TJpegLimits& limits
     return true;
 }
 
-} // namespace
+}  // namespace
 
 bool DecodeJpegLimited(const TDecodeInput& in, TPicture& out, std::string& error, const TJpegLimits& limits) {
     out.Kind = TPictureKind::Raster;
     if (!ReadJPEGComment(in.Data, in.Size, out.Comment, error)) return false;
     try {
         TJpegState state;
-        if (RunLibjpeg(state, in, limits, out.Image, error)) return true;
+        if (RunLibjpeg(state, in, limits, out.Image, error)) {
+            if (state.warning[0]) out.Warn(state.warning);
+            return true;
+        }
     } catch (const std::exception& e) {
         error = e.what();
     }
@@ -208,4 +218,4 @@ bool DecodeJpeg(const TDecodeInput& in, TPicture& out, std::string& error) {
     return DecodeJpegLimited(in, out, error, TJpegLimits{});
 }
 
-} // namespace pm
+}  // namespace pm

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace pm {
 
@@ -20,6 +21,19 @@ struct TPicture {
     TFastDIB Image;
     // The first comment segment of a JPEG file (read, not used further).
     std::string Comment;
+    // What was wrong with a file that still gave every pixel (a size field
+    // that disagrees with the data, a preview that is out of place ...), for
+    // the loader to log after the picture. Each reason once, and only the
+    // first few, so a file with a flaw in every row cannot flood the log.
+    std::vector<std::string> Warnings;
+
+    void Warn(const std::string& reason) {
+        if (Warnings.size() >= kMaxWarnings) return;
+        for (const std::string& w : Warnings)
+            if (w == reason) return;
+        Warnings.push_back(reason);
+    }
+    static constexpr std::size_t kMaxWarnings = 8;
 };
 
 // The bytes of one file. `FileName` lets a reader find companion files (a

@@ -5,32 +5,50 @@
 #include "decoders/FileBytes.h"
 #include "imaging/PixelMemoryGate.h"
 
+#include <exception>
 #include <vector>
 
 namespace pm {
 
-TDecoderFn DecoderForExtension(const std::string& extension) {
-    struct Binding {
-        const char* ext;
-        TDecoderFn fn;
-    };
-    // PAL (listed with the Dr. Halo format) has no reader: such files fail to load.
-    static const Binding table[] = {
-        {"BMP", DecodeBmp},      {"RLE", DecodeBmp},      {"DIB", DecodeBmp},      {"ICO", DecodeIcon},
-        {"WMF", DecodeMetafile}, {"EMF", DecodeMetafile}, {"JFIF", DecodeJpeg},    {"JPG", DecodeJpeg},
-        {"JPE", DecodeJpeg},     {"JPEG", DecodeJpeg},    {"WIN", DecodeTarga},    {"VST", DecodeTarga},
-        {"VDA", DecodeTarga},    {"TGA", DecodeTarga},    {"ICB", DecodeTarga},    {"TIFF", DecodeTiff},
-        {"TIF", DecodeTiff},     {"FAX", DecodeTiff},     {"EPS", DecodeEps},      {"PCX", DecodePcx},
-        {"PCC", DecodePcx},      {"SCR", DecodePcx},      {"RPF", DecodeRla},      {"RLA", DecodeRla},
-        {"SGI", DecodeSgi},      {"RGBA", DecodeSgi},     {"RGB", DecodeSgi},      {"BW", DecodeSgi},
-        {"PSD", DecodePsd},      {"PDD", DecodePsd},      {"PPM", DecodePnm},      {"PGM", DecodePnm},
-        {"PBM", DecodePnm},      {"CEL", DecodeAutodesk}, {"PIC", DecodeAutodesk}, {"PCD", DecodePcd},
-        {"GIF", DecodeGif},      {"CUT", DecodeCut},      {"PSP", DecodePsp},      {"PNG", DecodePng},
-    };
+namespace {
+
+struct TBinding {
+    const char* ext;
+    TDecoderFn fn;
+    // The name that leads the reader's reasons in the log ("GIF: ...").
+    const char* format;
+};
+
+// PAL (listed with the Dr. Halo format) has no reader: such files fail to load.
+const TBinding kBindings[] = {
+    {"BMP", DecodeBmp, "BMP"},      {"RLE", DecodeBmp, "BMP"},      {"DIB", DecodeBmp, "BMP"},
+    {"ICO", DecodeIcon, "ICO"},     {"WMF", DecodeMetafile, "WMF"}, {"EMF", DecodeMetafile, "EMF"},
+    {"JFIF", DecodeJpeg, "JPEG"},   {"JPG", DecodeJpeg, "JPEG"},    {"JPE", DecodeJpeg, "JPEG"},
+    {"JPEG", DecodeJpeg, "JPEG"},   {"WIN", DecodeTarga, "TGA"},    {"VST", DecodeTarga, "TGA"},
+    {"VDA", DecodeTarga, "TGA"},    {"TGA", DecodeTarga, "TGA"},    {"ICB", DecodeTarga, "TGA"},
+    {"TIFF", DecodeTiff, "TIFF"},   {"TIF", DecodeTiff, "TIFF"},    {"FAX", DecodeTiff, "TIFF"},
+    {"EPS", DecodeEps, "EPS"},      {"PCX", DecodePcx, "PCX"},      {"PCC", DecodePcx, "PCX"},
+    {"SCR", DecodePcx, "PCX"},      {"RPF", DecodeRla, "RLA"},      {"RLA", DecodeRla, "RLA"},
+    {"SGI", DecodeSgi, "SGI"},      {"RGBA", DecodeSgi, "SGI"},     {"RGB", DecodeSgi, "SGI"},
+    {"BW", DecodeSgi, "SGI"},       {"PSD", DecodePsd, "PSD"},      {"PDD", DecodePsd, "PSD"},
+    {"PPM", DecodePnm, "PNM"},      {"PGM", DecodePnm, "PNM"},      {"PBM", DecodePnm, "PNM"},
+    {"CEL", DecodeAutodesk, "CEL"}, {"PIC", DecodeAutodesk, "CEL"}, {"PCD", DecodePcd, "PCD"},
+    {"GIF", DecodeGif, "GIF"},      {"CUT", DecodeCut, "CUT"},      {"PSP", DecodePsp, "PSP"},
+    {"PNG", DecodePng, "PNG"},
+};
+
+const TBinding* BindingFor(const std::string& extension) {
     const std::string up = UpperCase(extension);
-    for (const Binding& b : table)
-        if (up == b.ext) return b.fn;
+    for (const TBinding& b : kBindings)
+        if (up == b.ext) return &b;
     return nullptr;
+}
+
+}  // namespace
+
+TDecoderFn DecoderForExtension(const std::string& extension) {
+    const TBinding* b = BindingFor(extension);
+    return b ? b->fn : nullptr;
 }
 
 bool LoadPicture(const std::string& fileName, TPicture& out, std::string& error) {
@@ -39,21 +57,29 @@ bool LoadPicture(const std::string& fileName, TPicture& out, std::string& error)
     std::string ext = (dot == std::string::npos || (slash != std::string::npos && dot < slash))
                           ? std::string()
                           : fileName.substr(dot + 1);
-    TDecoderFn fn = DecoderForExtension(ext);
-    if (!fn) {
+    const TBinding* binding = BindingFor(ext);
+    if (!binding) {
         error = "Unknown picture file extension (." + ext + ")";
         return false;
     }
     std::vector<std::uint8_t> data;
     if (!ReadRegularFile(fileName, kMaxImageFileBytes, data, error, ThreadPixelMemoryGate())) return false;
     TDecodeInput input{data.data(), data.size(), fileName};
+    const std::string prefix = std::string(binding->format) + ": ";
+    bool ok = false;
     try {
         out = TPicture();
-        return fn(input, out, error);
+        ok = binding->fn(input, out, error);
     } catch (const std::exception& e) {
         error = e.what();
-        return false;
     }
+    if (ok) {
+        for (std::string& w : out.Warnings) w.insert(0, prefix);
+        return true;
+    }
+    out.Warnings.clear();
+    error.insert(0, prefix + (error.empty() ? "the file could not be decoded" : ""));
+    return false;
 }
 
 }  // namespace pm

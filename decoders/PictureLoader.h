@@ -12,7 +12,8 @@ namespace pm {
 TDecoderFn DecoderForExtension(const std::string& extension);
 
 // Reads the file and decodes it; false with a reason when there is no reader,
-// the file cannot be read or the reader fails.
+// the file cannot be read or the reader fails. The reader's reason, and the
+// warnings it leaves in `out`, begin with the format's name ("GIF: ...").
 bool LoadPicture(const std::string& fileName, TPicture& out, std::string& error);
 
 // Largest file the loader reads into memory.

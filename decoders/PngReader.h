@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace pm {
 
@@ -14,7 +15,8 @@ namespace pm {
 // becomes 24 bits and images with an alpha channel 32 bits (blue, green, red,
 // alpha). With `forceBgra` every image becomes 32 bits with alpha, tRNS
 // transparency included (icons need the alpha to draw on white).
+// libpng's warnings about a picture that still decoded go to `warnings`.
 bool ReadPngImage(const std::uint8_t* data, std::size_t size, TFastDIB& dib, std::string& error,
-                  bool forceBgra = false);
+                  bool forceBgra = false, std::vector<std::string>* warnings = nullptr);
 
-} // namespace pm
+}  // namespace pm

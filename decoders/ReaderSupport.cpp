@@ -122,4 +122,21 @@ void PutIndex(TFastDIB& image, int row, int col, unsigned index) {
     }
 }
 
-} // namespace pm
+unsigned HighestIndex(const TFastDIB& image) {
+    const int bpp = image.Bpp();
+    if (bpp != 1 && bpp != 4 && bpp != 8) return 0;
+    unsigned highest = 0;
+    const int w = image.Width();
+    for (int row = 0; row < image.Height(); ++row) {
+        const std::uint8_t* p = image.Row(row);
+        for (int x = 0; x < w; ++x) {
+            const unsigned v = bpp == 8   ? p[x]
+                               : bpp == 4 ? (x & 1 ? p[x / 2] & 0x0F : p[x / 2] >> 4)
+                                          : (p[x / 8] >> (7 - (x & 7))) & 1;
+            if (v > highest) highest = v;
+        }
+    }
+    return highest;
+}
+
+}  // namespace pm

@@ -15,7 +15,7 @@ namespace pm {
 // zeros from then on, and the caller checks Ok() once after a group of
 // fields.
 class TByteReader {
-  public:
+public:
     TByteReader(const std::uint8_t* data, std::size_t size) : data_(data), size_(data ? size : 0) {}
 
     bool Ok() const { return ok_; }
@@ -42,7 +42,7 @@ class TByteReader {
     std::int32_t I32LE() { return static_cast<std::int32_t>(U32LE()); }
     std::int32_t I32BE() { return static_cast<std::int32_t>(U32BE()); }
 
-  private:
+private:
     const std::uint8_t* Take(std::size_t n);
 
     const std::uint8_t* data_;
@@ -104,4 +104,8 @@ inline std::uint8_t Widen6(std::uint32_t v) {
 // the most significant bits hold the leftmost pixel.
 void PutIndex(TFastDIB& image, int row, int col, unsigned index);
 
-} // namespace pm
+// The highest palette index the pixels of a 1, 4 or 8-bit image use (0 for
+// other depths), to tell whether they all have a colour-table entry.
+unsigned HighestIndex(const TFastDIB& image);
+
+}  // namespace pm

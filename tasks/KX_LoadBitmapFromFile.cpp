@@ -7,16 +7,22 @@
 namespace pm {
 
 bool LoadBitmapFromFile(const std::string& fileName, TBitmap& bitmap) {
-    LogNew(lmInfo, {{"Loading image \"", LogTextColor}, {fileName, LogValueColor}, {"\" ... ", LogTextColor}});
+    LogNew(lmInfo,
+           {{"Loading image \"", LogTextColor}, {fileName, LogValueColor}, {"\" ... ", LogTextColor}});
     if (!FileExists(fileName)) {
-        LogNew(lmError, {{"File \"", LogErrorColor}, {fileName, LogValueColor}, {"\" not found!", LogErrorColor}});
+        LogNew(lmError,
+               {{"File \"", LogErrorColor}, {fileName, LogValueColor}, {"\" not found!", LogErrorColor}});
         return false;
     }
     TPicture picture;
     std::string error;
-    if (!LoadPicture(fileName, picture, error) || picture.Image.Empty()) {
+    const bool loaded = LoadPicture(fileName, picture, error);
+    if (!loaded || picture.Image.Empty()) {
         LogNew(lmError,
                {{"Can't load image \"", LogErrorColor}, {fileName, LogValueColor}, {"\" !", LogErrorColor}});
+        // Why, on a line of its own, so the message above stays as it was.
+        if (loaded) error = "The picture has no pixels";
+        if (!error.empty()) LogNew(lmWarning, {{error, LogTextColor}});
         return false;
     }
     try {
@@ -30,6 +36,8 @@ bool LoadBitmapFromFile(const std::string& fileName, TBitmap& bitmap) {
         return false;
     }
     LogAppend(lmInfo, {{"Complete", LogDoneColor}});
+    // What was odd about a file that still gave every pixel.
+    for (const std::string& warning : picture.Warnings) LogNew(lmWarning, {{warning, LogTextColor}});
     return true;
 }
 

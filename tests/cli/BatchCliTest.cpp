@@ -188,12 +188,14 @@ TEST_F(BatchCliTest, LogFileHasTimeStampsAndKindPrefixes) {
         const std::size_t b = a == std::string::npos ? a : l.find(' ', a + 1);
         if (a == 0 || b == std::string::npos || b == a + 1) return false;
         const std::string rest = l.substr(b + 1);
-        return (rest.rfind("(i) ", 0) == 0 || rest.rfind("(e) ", 0) == 0) && rest.size() > 4;
+        return (rest.rfind("(i) ", 0) == 0 || rest.rfind("(e) ", 0) == 0 || rest.rfind("(w) ", 0) == 0) &&
+               rest.size() > 4;
     };
     for (const std::string& l : lines) EXPECT_TRUE(stamped(l)) << l;
     EXPECT_NE(lines.front().find("(i) Loading scenario file \"" + scenario + "\" ... Complete"),
               std::string::npos)
         << lines.front();
+    EXPECT_NE(text.find("(w) BMP: Not a bitmap file\r\n"), std::string::npos);  // why the load failed
     EXPECT_NE(text.find("(e) Scenario processing failed!\r\n"), std::string::npos);
     EXPECT_NE(text.find("(i) Project error(s)!\r\n"), std::string::npos);
     EXPECT_NE(lines.back().find("(i)  - Closing log-file ..."), std::string::npos);

@@ -1,92 +1,39 @@
+#include "PspBuilder.h"
 #include "decoders/Decoders.h"
 #include "support/ByteBuilder.h"
 #include "support/ReaderTestKit.h"
 
 #include <gtest/gtest.h>
-#include <zlib.h>
 
 namespace pm::test {
 namespace {
 
-// Builders for the block structure; `major` selects the old (3) or the
-// chunked (4 and later) layout.
 std::vector<std::uint8_t> Block(int major, int id, const std::vector<std::uint8_t>& body) {
-    TBytes b;
-    b.Text(std::string_view("~BK\0", 4)).U16LE(id);
-    if (major < 4) b.U32LE(static_cast<std::uint32_t>(body.size()));
-    b.U32LE(static_cast<std::uint32_t>(body.size())).Append(body);
-    return b.Bytes();
+    return PspBlock(major, id, body);
 }
-
 std::vector<std::uint8_t> Attributes(int major, int w, int h, int compression, int depth) {
-    TBytes b;
-    if (major >= 4) b.U32LE(46);
-    b.U32LE(w)
-        .U32LE(h)
-        .Zeros(8)
-        .U8(1)
-        .U16LE(compression)
-        .U16LE(depth)
-        .U16LE(1)
-        .U32LE(256)
-        .U8(0)
-        .U32LE(0)
-        .U32LE(0)
-        .U16LE(1);
-    if (major >= 4) b.U32LE(1);
-    return Block(major, 0, b.Bytes());
+    return PspAttributes(major, w, h, compression, depth);
 }
-
 std::vector<std::uint8_t> Channel(int major, const std::vector<std::uint8_t>& data, int channelType,
                                   int bitmapType = 0) {
-    TBytes b;
-    if (major >= 4) b.U32LE(16);
-    b.U32LE(static_cast<std::uint32_t>(data.size()))
-        .U32LE(0)
-        .U16LE(bitmapType)
-        .U16LE(channelType)
-        .Append(data);
-    return Block(major, 5, b.Bytes());
+    return PspChannel(major, data, channelType, bitmapType);
+}
+std::vector<std::uint8_t> Deflate(const std::vector<std::uint8_t>& raw) {
+    return PspDeflate(raw);
 }
 
 // A layer bank with one raster layer whose saved rectangle is (l, t, r, b).
 std::vector<std::uint8_t> LayerBank(int major, int l, int t, int r, int bt,
                                     const std::vector<std::vector<std::uint8_t>>& channels,
                                     bool extensionBlock = false) {
-    TBytes rects;
-    rects.U32LE(l).U32LE(t).U32LE(r).U32LE(bt).U32LE(l).U32LE(t).U32LE(r).U32LE(bt);
-    TBytes rest;
-    rest.Raw({255, 0, 1, 0, 0}).Zeros(32).Zeros(3).Zeros(42);
-    TBytes layer;
-    if (major < 4) {
-        layer.Text("Layer").PadTo(256).U8(0).Append(rects.Bytes()).Append(rest.Bytes());
-        layer.U16LE(1).U16LE(static_cast<unsigned>(channels.size()));
-    } else {
-        layer.U32LE(static_cast<std::uint32_t>(4 + 2 + 5 + 1 + 32 + rest.Size()))
-            .U16LE(5)
-            .Text("Layer")
-            .U8(1);
-        layer.Append(rects.Bytes()).Append(rest.Bytes());
-        if (extensionBlock) layer.Append(Block(major, 0x21, std::vector<std::uint8_t>(12, 7)));
-        layer.U32LE(8).U16LE(1).U16LE(static_cast<unsigned>(channels.size()));
-    }
-    for (const auto& c : channels) layer.Append(c);
-    return Block(major, 3, Block(major, 4, layer.Bytes()));
-}
-
-std::vector<std::uint8_t> PspFile(int major, const std::vector<std::vector<std::uint8_t>>& blocks) {
-    TBytes b;
-    b.Text("Paint Shop Pro Image File\n\x1a").PadTo(32).U16LE(major).U16LE(0);
-    for (const auto& blk : blocks) b.Append(blk);
-    return b.Bytes();
-}
-
-std::vector<std::uint8_t> Deflate(const std::vector<std::uint8_t>& raw) {
-    uLongf size = compressBound(static_cast<uLong>(raw.size()));
-    std::vector<std::uint8_t> out(size);
-    compress(out.data(), &size, raw.data(), static_cast<uLong>(raw.size()));
-    out.resize(size);
-    return out;
+    TPspLayerSpec layer;
+    layer.left = l;
+    layer.top = t;
+    layer.right = r;
+    layer.bottom = bt;
+    layer.channels = channels;
+    layer.extensionBlock = extensionBlock;
+    return PspLayerBank(major, {layer});
 }
 
 TEST(PspReader, PublicFileGivesItsRasterLayer) {
@@ -99,7 +46,7 @@ TEST(PspReader, PublicFileGivesItsRasterLayer) {
 }
 
 TEST(PspReader, BuiltFilesGiveTheirPixels) {
-    { // Old layout, uncompressed rows padded to four bytes.
+    {  // Old layout, uncompressed rows padded to four bytes.
         std::vector<std::vector<std::uint8_t>> ch;
         for (int c = 1; c <= 3; ++c)
             ch.push_back(Channel(3, {std::uint8_t(c), 2, 3, 0, 4, 5, std::uint8_t(6 * c), 0}, c));
@@ -109,7 +56,7 @@ TEST(PspReader, BuiltFilesGiveTheirPixels) {
         EXPECT_EQ(Rgb(r.picture.Image, 0, 0), 0x010203u);
         EXPECT_EQ(Rgb(r.picture.Image, 2, 1), 0x060C12u);
     }
-    { // Run-length palette image with a layer extension block before the bitmap chunk.
+    {  // Run-length palette image with a layer extension block before the bitmap chunk.
         TBytes pal;
         pal.U32LE(8).U32LE(3).Raw({0, 0, 255, 0, 0, 255, 0, 0, 255, 0, 0, 0});
         const auto bytes =
@@ -123,10 +70,10 @@ TEST(PspReader, BuiltFilesGiveTheirPixels) {
         EXPECT_EQ(Rgb(r.picture.Image, 1, 1), 0xFF0000u);
         EXPECT_EQ(Rgb(r.picture.Image, 3, 1), 0x0000FFu);
     }
-    { // Deflated channels of a layer smaller than the canvas: the rest is white.
+    {  // Deflated channels of a layer smaller than the canvas: the rest is white.
         std::vector<std::vector<std::uint8_t>> ch;
         for (int c = 1; c <= 3; ++c) ch.push_back(Channel(6, Deflate({std::uint8_t(10 * c)}), c));
-        ch.push_back(Channel(6, Deflate({0}), 0, 1)); // a transparency mask: not part of the picture
+        ch.push_back(Channel(6, Deflate({255}), 0, 1));  // an opaque transparency mask
         const auto bytes = PspFile(6, {Attributes(6, 3, 2, 2, 24), LayerBank(6, 1, 1, 2, 2, ch)});
         const TDecodeResult r = DecodeBytes(DecodePsp, bytes);
         ASSERT_TRUE(r.ok) << r.error;
@@ -134,7 +81,7 @@ TEST(PspReader, BuiltFilesGiveTheirPixels) {
         EXPECT_EQ(Rgb(r.picture.Image, 0, 0), 0xFFFFFFu);
         EXPECT_EQ(Rgb(r.picture.Image, 2, 1), 0xFFFFFFu);
     }
-    { // A full-size composite in the composite bank wins over the layer.
+    {  // A full-size composite in the composite bank wins over the layer.
         TBytes attrs;
         attrs.U32LE(24).U32LE(1).U32LE(1).U16LE(24).U16LE(0).U16LE(1).U32LE(0).U16LE(0);
         TBytes image;
@@ -154,7 +101,7 @@ TEST(PspReader, BuiltFilesGiveTheirPixels) {
 
 TEST(PspReader, DamagedCompositeBankFallsBackToTheLayer) {
     TBytes bank;
-    bank.U32LE(8).U32LE(1).Append(Block(6, 17, {1, 2, 3})); // attributes cut short
+    bank.U32LE(8).U32LE(1).Append(Block(6, 17, {1, 2, 3}));  // attributes cut short
     std::vector<std::vector<std::uint8_t>> layer;
     for (int c = 1; c <= 3; ++c) layer.push_back(Channel(6, {std::uint8_t(40 * c), 0, 0, 0}, c));
     const auto bytes =
@@ -186,7 +133,7 @@ TEST(PspReader, DamagedFilesFailCleanly) {
     cases.push_back({"corrupt deflate", good(2, {0x78, 0x9C, 0xFF, 0xFF, 0xFF})});
     {
         auto bytes = good(0, {1, 2});
-        bytes.resize(bytes.size() - 1); // the channel block runs past the end
+        bytes.resize(bytes.size() - 1);  // the channel block runs past the end
         cases.push_back({"truncated block", bytes});
     }
     for (const Bad& c : cases) {
@@ -196,8 +143,82 @@ TEST(PspReader, DamagedFilesFailCleanly) {
         EXPECT_FALSE(r.error.empty());
     }
     EXPECT_TRUE(
-        DecodeBytes(DecodePsp, good(0, {1, 2})).ok); // the damaged ones above differ from this only as named
+        DecodeBytes(DecodePsp, good(0, {1, 2})).ok);  // the damaged ones above differ from this only as named
 }
 
-} // namespace
-} // namespace pm::test
+}  // namespace
+}  // namespace pm::test
+
+namespace pm::test {
+namespace {
+
+// Without a composite, the program shows the visible raster layers bottom to
+// top: each at its rectangle (cut at the canvas), through its transparency
+// mask and opacity, over white.
+TEST(PspReader, LayersAreComposedAsTheProgramShowsThem) {
+    auto layer = [](int l, int t, int r, int b, const std::vector<std::vector<std::uint8_t>>& rgb) {
+        TPspLayerSpec s;
+        s.left = l;
+        s.top = t;
+        s.right = r;
+        s.bottom = b;
+        for (int c = 0; c < 3; ++c)
+            s.channels.push_back(PspChannel(6, rgb[static_cast<std::size_t>(c)], c + 1));
+        return s;
+    };
+    TPspLayerSpec bottom =
+        layer(0, 0, 3, 2, {{10, 20, 30, 40, 50, 60}, std::vector<std::uint8_t>(6, 100), {0, 0, 0, 0, 0, 0}});
+    TPspLayerSpec hidden = layer(0, 0, 3, 2,
+                                 {std::vector<std::uint8_t>(6, 255), std::vector<std::uint8_t>(6, 255),
+                                  std::vector<std::uint8_t>(6, 255)});
+    hidden.visible = false;
+    // Half opaque, its mask fading the second pixel; the third lies off the canvas.
+    TPspLayerSpec glaze = layer(1, 1, 4, 2, {{200, 200, 9}, {0, 0, 9}, {250, 250, 9}});
+    glaze.opacity = 128;
+    glaze.channels.push_back(PspChannel(6, {255, 51, 255}, 0, 1));
+    TPspLayerSpec multiply = layer(0, 0, 1, 1, {{1}, {2}, {3}});
+    multiply.blend = 3;
+    TPspLayerSpec vector = layer(
+        0, 0, 3, 2,
+        {std::vector<std::uint8_t>(6, 7), std::vector<std::uint8_t>(6, 7), std::vector<std::uint8_t>(6, 7)});
+    vector.type = 3;
+    const auto bytes = PspFile(
+        6, {PspAttributes(6, 3, 2, 0, 24), PspLayerBank(6, {bottom, hidden, glaze, multiply, vector})});
+
+    const TDecodeResult r = DecodeBytes(DecodePsp, bytes);
+    ASSERT_TRUE(r.ok) << r.error;
+    const TFastDIB& img = r.picture.Image;
+    ASSERT_EQ(img.Width(), 3);
+    ASSERT_EQ(img.Height(), 2);
+    EXPECT_EQ(Rgb(img, 0, 0), 0x010203u);  // the top layer, blended as normal
+    EXPECT_EQ(Rgb(img, 1, 0), 0x146400u);
+    EXPECT_EQ(Rgb(img, 2, 0), 0x1E6400u);
+    EXPECT_EQ(Rgb(img, 0, 1), 0x286400u);
+    // Cover 128 of 255: red (200 * 128 + 50 * 127 + 127) / 255 = 125.
+    EXPECT_EQ(Rgb(img, 1, 1), 0x7D327Du);
+    // Cover (128 * 51 + 127) / 255 = 26.
+    EXPECT_EQ(Rgb(img, 2, 1), 0x4A5A19u);
+    EXPECT_EQ(r.picture.Warnings,
+              (std::vector<std::string>{"Layer blend modes other than normal are drawn as normal",
+                                        "Vector, adjustment and mask layers are left out"}));
+
+    // A layer over part of the canvas leaves white around it; a fully
+    // transparent mask lets the canvas show through.
+    TPspLayerSpec small = layer(1, 0, 2, 1, {{5}, {6}, {7}});
+    TPspLayerSpec clear = layer(0, 1, 1, 2, {{5}, {6}, {7}});
+    clear.channels.push_back(PspChannel(6, {0}, 0, 1));
+    const TDecodeResult s =
+        DecodeBytes(DecodePsp, PspFile(6, {PspAttributes(6, 2, 2, 0, 24), PspLayerBank(6, {small, clear})}));
+    ASSERT_TRUE(s.ok) << s.error;
+    EXPECT_EQ(Rgb(s.picture.Image, 1, 0), 0x050607u);
+    EXPECT_EQ(Rgb(s.picture.Image, 0, 0), 0xFFFFFFu);
+    EXPECT_EQ(Rgb(s.picture.Image, 0, 1), 0xFFFFFFu);
+    EXPECT_TRUE(s.picture.Warnings.empty());
+
+    // Only hidden layers: nothing to show.
+    EXPECT_FALSE(
+        DecodeBytes(DecodePsp, PspFile(6, {PspAttributes(6, 3, 2, 0, 24), PspLayerBank(6, {hidden})})).ok);
+}
+
+}  // namespace
+}  // namespace pm::test

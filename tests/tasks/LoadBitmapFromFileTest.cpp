@@ -1,4 +1,5 @@
 #include "core/RunContext.h"
+#include "decoders/FlawedFiles.h"
 #include "decoders/PictureLoader.h"
 #include "log/WriteLog.h"
 #include "support/ReaderTestKit.h"
@@ -8,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <map>
 
 namespace pm {
 namespace {
@@ -50,6 +52,11 @@ Line CantLoad(const std::string& file) {
             {{"Can't load image \"", LogErrorColor}, {file, LogValueColor}, {"\" !", LogErrorColor}}};
 }
 
+// The reason, on a line of its own after the error.
+Line Reason(const std::string& text) {
+    return {lmWarning, true, {{text, LogTextColor}}};
+}
+
 TEST(LoadBitmapFromFile, SuccessIsOneLineEndingInComplete) {
     const std::string file = SuiteFile("g/pal8.bmp");
     TBitmap bmp;
@@ -60,7 +67,7 @@ TEST(LoadBitmapFromFile, SuccessIsOneLineEndingInComplete) {
     EXPECT_EQ(bmp.PixelFormat(), 8);  // the file's own depth
 }
 
-TEST(LoadBitmapFromFile, FailuresLogOneErrorAfterTheLoadingMessage) {
+TEST(LoadBitmapFromFile, FailuresLogTheErrorAndThenWhy) {
     test::TempDir dir;
     const std::string missing = dir.Path("missing.bmp");
     const std::string pal = dir.Write("colours.PAL", test::ReadFileBytes(SuiteFile("g/pal8.bmp")));
@@ -70,19 +77,19 @@ TEST(LoadBitmapFromFile, FailuresLogOneErrorAfterTheLoadingMessage) {
     std::filesystem::create_directory(folder);
     struct Case {
         std::string file;
-        Line error;
+        std::vector<Line> after;  // the lines after the loading message
     } cases[] = {
         {missing,
-         {lmError,
-          true,
-          {{"File \"", LogErrorColor}, {missing, LogValueColor}, {"\" not found!", LogErrorColor}}}},
+         {{lmError,
+           true,
+           {{"File \"", LogErrorColor}, {missing, LogValueColor}, {"\" not found!", LogErrorColor}}}}},
         {folder,
-         {lmError,
-          true,
-          {{"File \"", LogErrorColor}, {folder, LogValueColor}, {"\" not found!", LogErrorColor}}}},
-        {pal, CantLoad(pal)},
-        {damaged, CantLoad(damaged)},
-        {notBmp, CantLoad(notBmp)},
+         {{lmError,
+           true,
+           {{"File \"", LogErrorColor}, {folder, LogValueColor}, {"\" not found!", LogErrorColor}}}}},
+        {pal, {CantLoad(pal), Reason("Unknown picture file extension (.PAL)")}},
+        {damaged, {CantLoad(damaged), Reason("BMP: Pixel data truncated")}},
+        {notBmp, {CantLoad(notBmp), Reason("BMP: Not a bitmap file")}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.file);
@@ -90,8 +97,47 @@ TEST(LoadBitmapFromFile, FailuresLogOneErrorAfterTheLoadingMessage) {
         bmp.SetSize(3, 3);
         TLogCapture capture;
         EXPECT_FALSE(LoadBitmapFromFile(c.file, bmp));
-        ExpectLog(capture.Take(), {Loading(c.file), c.error});
+        std::vector<Line> want = {Loading(c.file)};
+        want.insert(want.end(), c.after.begin(), c.after.end());
+        ExpectLog(capture.Take(), want);
         EXPECT_EQ(bmp.Width(), 3);  // left as it was
+    }
+}
+
+// The name that leads a reader's reasons, by file extension.
+std::string FormatOf(const std::string& extension) {
+    static const std::map<std::string, std::string> names = {
+        {"bmp", "BMP"}, {"gif", "GIF"}, {"pcx", "PCX"}, {"tif", "TIFF"}, {"jpg", "JPEG"},
+        {"png", "PNG"}, {"cut", "CUT"}, {"psp", "PSP"}, {"eps", "EPS"},  {"psd", "PSD"},
+    };
+    return names.at(extension);
+}
+
+TEST(LoadBitmapFromFile, DamagedFilesOfEveryFormatSayWhyTheyFail) {
+    test::TempDir dir;
+    for (const test::TFlawedFile& f : test::DamagedFiles(test::GhostscriptAvailable())) {
+        SCOPED_TRACE(f.name);
+        const std::string file = dir.Write("damaged." + f.extension, f.bytes);
+        TBitmap bmp;
+        TLogCapture capture;
+        EXPECT_FALSE(LoadBitmapFromFile(file, bmp));
+        ExpectLog(capture.Take(),
+                  {Loading(file), CantLoad(file), Reason(FormatOf(f.extension) + ": " + f.reason)});
+    }
+}
+
+TEST(LoadBitmapFromFile, HarmlessOdditiesLoadAndAreNamedAfterComplete) {
+    test::TempDir dir;
+    for (const test::TFlawedFile& f : test::HarmlessOddities(test::GhostscriptAvailable())) {
+        SCOPED_TRACE(f.name);
+        const std::string file = dir.Write("odd." + f.extension, f.bytes);
+        TBitmap bmp;
+        TLogCapture capture;
+        EXPECT_TRUE(LoadBitmapFromFile(file, bmp));
+        ExpectLog(capture.Take(), {Loading(file),
+                                   {lmInfo, false, {{"Complete", LogDoneColor}}},
+                                   Reason(FormatOf(f.extension) + ": " + f.reason)});
+        EXPECT_FALSE(bmp.Empty());
     }
 }
 
@@ -141,7 +187,7 @@ TEST(LoadSourceImage, FailureLeavesTheGeneralObjectReset) {
     TLogCapture capture;
     EXPECT_FALSE(LoadSourceImage(ctx, SuiteFile("b/shortfile.bmp")));
     EXPECT_TRUE(g.SrcBitmap.Empty());
-    EXPECT_EQ(capture.Take().size(), 2u);
+    EXPECT_EQ(capture.Take().size(), 3u);  // loading, the error, and why
 }
 
 }  // namespace

@@ -55,7 +55,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 // A scratch directory per test, removed afterwards.
 class LoadFromFileExecute : public ::testing::Test {
-  protected:
+protected:
     void SetUp() override {
         const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
         std::string name = std::string("pm_load_") + info->name() + "_" + std::to_string(::getpid());
@@ -101,7 +101,7 @@ TEST_F(LoadFromFileExecute, LoadsColourFileAndNamesTheTarget) {
     ASSERT_EQ(task.DstBitmap.Width(), 21);
     ASSERT_EQ(task.DstBitmap.Height(), 13);
     ASSERT_EQ(task.DstBitmap.PixelFormat(), 24);
-    const test::TRgb want = test::TestPattern(20, 0, 21, 13); // top right
+    const test::TRgb want = test::TestPattern(20, 0, 21, 13);  // top right
     const TColorTriple got = task.DstBitmap.Dib().Row24(12)[20];
     EXPECT_NEAR(got.r, want.r, 3);
     EXPECT_NEAR(got.g, want.g, 3);
@@ -118,7 +118,7 @@ TEST_F(LoadFromFileExecute, GreyFileKeepsItsDepthInTheInfoButBecomes24Bit) {
     EXPECT_EQ(g.SrcBitmap.PixelFormat(), 24);
     EXPECT_EQ(g.BitmapsInfo.TargetFileName, "/out/" + SourceDirFolded() + "/g.JPEG");
     ASSERT_EQ(task.DstBitmap.PixelFormat(), 24);
-    const TColorTriple p = task.DstBitmap.Dib().Row24(0)[4]; // bottom line
+    const TColorTriple p = task.DstBitmap.Dib().Row24(0)[4];  // bottom line
     EXPECT_EQ(p.r, p.g);
     EXPECT_EQ(p.g, p.b);
     EXPECT_NEAR(p.g, test::TestPattern(4, 29, 9, 30).g, 2);
@@ -146,9 +146,10 @@ TEST_F(LoadFromFileExecute, IgnoresItsOwnSourceBitmap) {
 // Failures log the loader's messages and nothing else, and the task fails.
 struct FailureCase {
     const char* name;
-    const char* file;       // relative to the scratch directory
-    bool create;            // write a damaged JPEG there first
-    TTextColorArray second; // the message after "Loading image ..."; %F stands for the path
+    const char* file;        // relative to the scratch directory
+    bool create;             // write a damaged JPEG there first
+    TTextColorArray second;  // the message after "Loading image ..."; %F stands for the path
+    const char* reason;      // the warning line that says why, if any
 };
 
 void PrintTo(const FailureCase& c, std::ostream* os) {
@@ -171,7 +172,7 @@ TEST_P(LoadFromFileFailure, LogsTheLoaderMessages) {
     EXPECT_FALSE(task.Execute(vsCurrent));
     const auto entries = capture.Take();
 
-    ASSERT_EQ(entries.size(), 2u);
+    ASSERT_EQ(entries.size(), *c.reason ? 3u : 2u);
     EXPECT_EQ(entries[0].Kind, lmInfo);
     EXPECT_TRUE(entries[0].NewMessage);
     ASSERT_EQ(entries[0].Segments.size(), 3u);
@@ -188,6 +189,12 @@ TEST_P(LoadFromFileFailure, LogsTheLoaderMessages) {
         EXPECT_EQ(entries[1].Segments[i].Text, want);
         EXPECT_EQ(entries[1].Segments[i].Color, c.second[i].Color);
     }
+    if (*c.reason) {
+        EXPECT_EQ(entries[2].Kind, lmWarning);
+        EXPECT_TRUE(entries[2].NewMessage);
+        ASSERT_EQ(entries[2].Segments.size(), 1u);
+        EXPECT_EQ(entries[2].Segments[0].Text, c.reason);
+    }
     EXPECT_TRUE(task.DstBitmap.Empty());
 }
 
@@ -197,17 +204,19 @@ INSTANTIATE_TEST_SUITE_P(
         FailureCase{"Missing",
                     "nothing.jpg",
                     false,
-                    {{"File \"", LogErrorColor}, {"%F", LogValueColor}, {"\" not found!", LogErrorColor}}},
+                    {{"File \"", LogErrorColor}, {"%F", LogValueColor}, {"\" not found!", LogErrorColor}},
+                    ""},
         FailureCase{"Truncated",
                     "half.jpg",
                     true,
-                    {{"Can't load image \"", LogErrorColor}, {"%F", LogValueColor}, {"\" !", LogErrorColor}}},
-        FailureCase{
-            "PaletteHasNoReader",
-            "colours.pal",
-            true,
-            {{"Can't load image \"", LogErrorColor}, {"%F", LogValueColor}, {"\" !", LogErrorColor}}}),
+                    {{"Can't load image \"", LogErrorColor}, {"%F", LogValueColor}, {"\" !", LogErrorColor}},
+                    "JPEG: Premature end of JPEG file"},
+        FailureCase{"PaletteHasNoReader",
+                    "colours.pal",
+                    true,
+                    {{"Can't load image \"", LogErrorColor}, {"%F", LogValueColor}, {"\" !", LogErrorColor}},
+                    "Unknown picture file extension (.pal)"}),
     [](const auto& info) { return std::string(info.param.name); });
 
-} // namespace
-} // namespace pm
+}  // namespace
+}  // namespace pm
