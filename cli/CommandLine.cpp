@@ -207,8 +207,9 @@ std::string UsageText() {
            "the program at once. A result file is either complete or not there.\n"
            "\n"
            "Exit status: 0 when the run ends \"Project complete.\", 1 when it ends \"Project error(s)!\"\n"
-           "(or items of the project file had to be skipped), 2 for a usage error or an unreadable\n"
-           "project or scenario file, 3 when the run was stopped before its end.\n";
+           "(or items of the project file had to be skipped), 2 for a usage error, an unreadable\n"
+           "project or scenario file or a project none of whose items can run, 3 when the run was\n"
+           "stopped before its end.\n";
 }
 
 std::string VersionText() {

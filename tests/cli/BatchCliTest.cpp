@@ -456,6 +456,24 @@ TEST_F(BatchCliTest, FifosAmongTheSourcesNeitherHangTheRunNorItsStop) {
     EXPECT_NE(text.find("Can't load image \"" + src + "13"), std::string::npos);
 }
 
+// Our own words on standard error start a line of their own, even when the
+// log and they share one terminal.
+TEST_F(BatchCliTest, OwnLinesNeverGlueToTheLog) {
+    dir.Put("src/bad.bmp", kJunk);
+    const std::string empty = Project("empty.pmp", ItemSection(1, dir.Path("missing/"), tgt));
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"run", "--scenario", scenario, "--source", src, "--target", tgt},
+          std::vector<std::string>{"run", empty}}) {
+        std::FILE* both = std::tmpfile();
+        const int status = CommandLineMain(args, both, both);
+        const std::string text = Slurp(both);
+        EXPECT_NE(status, 0);
+        const std::size_t at = text.find("pixmill-batch: ");
+        ASSERT_NE(at, std::string::npos) << text;
+        EXPECT_TRUE(at == 0 || text[at - 1] == '\n') << text;
+    }
+}
+
 // A log file that cannot be written is said once on standard error, and the
 // command does not succeed.
 TEST_F(BatchCliTest, ALogThatCannotBeWrittenFailsTheCommand) {
