@@ -13,19 +13,18 @@ cd "$(dirname "$0")"
 # afresh on every run, so they always match the generator.
 rm -rf samples
 "$bin_dir/pixmill-make-samples" samples
-# Results of an earlier run would hide a missing one.
-rm -rf output/samples output/example.log
+# Results of an earlier run would hide a missing one. They land in one
+# folder named after the samples folder's full path ("_home_me_pixmill_
+# examples_samples"), so everything below output/ is cleared.
+rm -rf output
 mkdir -p output
 
 status=0
 "$bin_dir/pixmill-batch" --log output/example.log run example.pmp || status=$?
 
 echo
-echo "Results in $(pwd)/output/samples/:"
-if [ -d output/samples ]; then
-    (cd output && find samples -type f | sort | sed 's/^/  /')
-else
-    echo "  (none)"
-fi
+echo "Results in $(pwd)/output/:"
+results=$(cd output && find . -mindepth 2 -type f | sort | sed 's|^\./|  |')
+echo "${results:-  (none)}"
 echo "Log file: $(pwd)/output/example.log"
 exit "$status"
