@@ -46,7 +46,7 @@ bool DecodeAnimator1(const TDecodeInput& in, TPicture& out, std::string& error) 
 
 // The first frame of a FLIC: chunks applied to a cleared picture.
 class TFlicFrame {
-  public:
+public:
     TFlicFrame(int w, int h) : w_(w), h_(h), pixels_(std::size_t(w) * h, 0) {}
 
     bool Apply(std::uint16_t type, const std::uint8_t* data, std::size_t size) {
@@ -71,14 +71,14 @@ class TFlicFrame {
         case kDeltaFlc:
             return DeltaFlc(r);
         default:
-            return true; // stamps and unknown chunks do not touch the picture
+            return true;  // stamps and unknown chunks do not touch the picture
         }
     }
     const std::vector<std::uint8_t>& Pixels() const { return pixels_; }
     const std::array<TRGBQuad, 256>& Colours() const { return colours_; }
     bool HasColours() const { return hasColours_; }
 
-  private:
+private:
     std::uint8_t* Line(int y) { return pixels_.data() + std::size_t(y) * w_; }
 
     bool Palette(TByteReader& r, bool sixBit) {
@@ -103,7 +103,7 @@ class TFlicFrame {
 
     bool ByteRun(TByteReader& r) {
         for (int y = 0; y < h_; ++y) {
-            r.U8(); // the packet count is unreliable for wide lines: the width ends a line
+            r.U8();  // the packet count is unreliable for wide lines: the width ends a line
             std::uint8_t* d = Line(y);
             int x = 0;
             while (x < w_) {
@@ -149,7 +149,7 @@ class TFlicFrame {
         int y = 0;
         for (int l = 0; l < lines; ++l, ++y) {
             int packets = -1;
-            while (packets < 0) { // optional skip and last-byte words, then the packet count
+            while (packets < 0) {  // optional skip and last-byte words, then the packet count
                 const std::uint16_t word = r.U16LE();
                 if (!r.Ok()) return false;
                 if ((word & 0xC000) == 0xC000) {
@@ -207,8 +207,9 @@ bool DecodeFlic(const TDecodeInput& in, TPicture& out, std::string& error) {
     if (!r.Ok() || in.Size < 128) return Fail(error, "Truncated Animator Pro header");
     if (depth != 8 && depth != 0) return Fail(error, "Unsupported Animator Pro depth");
     if (width == 0 || height == 0) return Fail(error, "Animator Pro image has no pixels");
-    // Even a frame cleared by one small chunk needs its header and chunk bytes.
-    if (!CanHold(in.Size, std::uint64_t(width) * height, 1024))
+    // A frame cleared by one small chunk has no bound from its coding, so the
+    // general cap on pixels per compressed byte stands in.
+    if (std::uint64_t(width) * height / kMaxPixelsPerCompressedByte > in.Size)
         return Fail(error, "Truncated Animator Pro file");
 
     // The first frame chunk, after optional prefix chunks.
@@ -239,7 +240,8 @@ bool DecodeFlic(const TDecodeInput& in, TPicture& out, std::string& error) {
         if (size < 6 || size > frameEnd - pos) return Fail(error, "Corrupt Animator Pro chunk");
         // Some writers state chunk sizes a little short, so a chunk may read on
         // to the end of its frame.
-        if (!frame.Apply(type, in.Data + pos + 6, frameEnd - pos - 6)) return Fail(error, "Corrupt Animator Pro chunk");
+        if (!frame.Apply(type, in.Data + pos + 6, frameEnd - pos - 6))
+            return Fail(error, "Corrupt Animator Pro chunk");
         pos += size;
     }
 
@@ -253,7 +255,7 @@ bool DecodeFlic(const TDecodeInput& in, TPicture& out, std::string& error) {
     return true;
 }
 
-} // namespace
+}  // namespace
 
 bool DecodeAutodesk(const TDecodeInput& in, TPicture& out, std::string& error) {
     if (in.Size >= 2 && Get16LE(in.Data) == 0x9119) return DecodeAnimator1(in, out, error);
@@ -264,4 +266,4 @@ bool DecodeAutodesk(const TDecodeInput& in, TPicture& out, std::string& error) {
     return Fail(error, "Not an Autodesk Animator image");
 }
 
-} // namespace pm
+}  // namespace pm

@@ -93,7 +93,8 @@ bool DecodeCut(const TDecodeInput& in, TPicture& out, std::string& error) {
     if (!r.Ok()) return Fail(error, "Truncated Dr. Halo header");
     if (width == 0 || height == 0) return Fail(error, "Dr. Halo image has no pixels");
     // Every line takes its two-byte length; a run of two bytes yields at most 127 pixels.
-    if (!r.Has(2u * height) || !CanHold(r.Remaining(), std::uint64_t(width) * height, 64))
+    if (!r.Has(2u * height) ||
+        !CodedDataCanHold(TCoding::PackBits, r.Remaining(), std::uint64_t(width) * height))
         return Fail(error, "Truncated Dr. Halo image data");
     if (!CreateImage(out, width, height, 8, error)) return false;
     TFastDIB& img = out.Image;

@@ -129,6 +129,35 @@ bool DecodeGif(const TDecodeInput& in, TPicture& out, std::string& error) {
         error = "Image size out of range";
         return false;
     }
+    // giflib hands over the raw sub-blocks; our own decoder turns them into
+    // pixels, so damaged codes fail instead of painting guessed pixels.
+    int codeSize = 0;
+    GifByteType* block = nullptr;
+    if (DGifGetCode(gif.get(), &codeSize, &block) == GIF_ERROR) {
+        error = GifMessage(gif->Error, "Damaged GIF image data");
+        return false;
+    }
+    std::vector<std::uint8_t> data;
+    while (block) {
+        data.insert(data.end(), block + 1, block + 1 + block[0]);
+        if (DGifGetCodeNext(gif.get(), &block) == GIF_ERROR) {
+            error = "Image data ends before the last pixel";
+            return false;
+        }
+    }
+    // The frame's pixels come out of the LZW data present, and a screen
+    // beyond a small one must be as well, before either is allocated.
+    const std::uint64_t framePixels = std::uint64_t(frameW) * std::uint64_t(frameH);
+    const std::uint64_t screenPixels = std::uint64_t(width) * std::uint64_t(height);
+    if (!CodedDataCanHold(TCoding::Lzw, data.size(), framePixels)) {
+        error = "Image data ends before the last pixel";
+        return false;
+    }
+    if (screenPixels > std::uint64_t(kFreeCompressedPixels) &&
+        !CodedDataCanHold(TCoding::Lzw, data.size(), screenPixels)) {
+        error = "Logical screen too large for the image it holds";
+        return false;
+    }
     const ColorMapObject* map = desc.ColorMap ? desc.ColorMap : gif->SColorMap;
     const int bits = map ? map->BitsPerPixel : 8;
     const int bpp = bits <= 1 ? 1 : bits <= 4 ? 4 : 8;
@@ -166,22 +195,6 @@ bool DecodeGif(const TDecodeInput& in, TPicture& out, std::string& error) {
     const TRGBQuad& bq = pal[static_cast<std::size_t>(background)];
     dib.Fill({bq.b, bq.g, bq.r});
 
-    // giflib hands over the raw sub-blocks; our own decoder turns them into
-    // pixels, so damaged codes fail instead of painting guessed pixels.
-    int codeSize = 0;
-    GifByteType* block = nullptr;
-    if (DGifGetCode(gif.get(), &codeSize, &block) == GIF_ERROR) {
-        error = GifMessage(gif->Error, "Damaged GIF image data");
-        return false;
-    }
-    std::vector<std::uint8_t> data;
-    while (block) {
-        data.insert(data.end(), block + 1, block + 1 + block[0]);
-        if (DGifGetCodeNext(gif.get(), &block) == GIF_ERROR) {
-            error = "Image data ends before the last pixel";
-            return false;
-        }
-    }
     std::vector<std::uint8_t> indices(static_cast<std::size_t>(frameW) * static_cast<std::size_t>(frameH));
     const TLzwOutcome lzw = DecodeGifLzw(data, codeSize, indices);
     if (!lzw.ok) {

@@ -55,7 +55,7 @@ bool DecodePcx(const TDecodeInput& in, TPicture& out, std::string& error) {
     const std::uint64_t lineBytes = std::uint64_t(bytesPerLine) * planes;
     const std::uint64_t total = lineBytes * height;
     const std::uint64_t available = dataEnd - 128;
-    if (encoding == 1 ? !CanHold(available, total, 32) : available < total)
+    if (encoding == 1 ? !CodedDataCanHold(TCoding::PcxRle, available, total) : available < total)
         return Fail(error, "Truncated PCX image data");
 
     const int outBpp = colourPlanes ? planes * 8 : indexBits == 1 ? 1 : indexBits <= 4 ? 4 : 8;

@@ -7,6 +7,7 @@
 
 #include <png.h>
 
+#include <algorithm>
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
@@ -73,6 +74,25 @@ void PackNibbles(const std::uint8_t* src, std::uint8_t* dst, int width) {
     }
 }
 
+// The image data bytes (IDAT chunk contents) the stream holds; a chunk cut
+// short counts only what is there.
+std::uint64_t IdatBytesPresent(const std::uint8_t* data, std::size_t size) {
+    std::uint64_t total = 0;
+    std::size_t pos = 8;
+    while (size - pos >= 8) {
+        const std::uint64_t length = (std::uint64_t(data[pos]) << 24) | (std::uint64_t(data[pos + 1]) << 16) |
+                                     (std::uint64_t(data[pos + 2]) << 8) | data[pos + 3];
+        const bool idat = std::memcmp(data + pos + 4, "IDAT", 4) == 0;
+        if (std::memcmp(data + pos + 4, "IEND", 4) == 0) break;
+        pos += 8;
+        const std::uint64_t present = std::min<std::uint64_t>(length, size - pos);
+        if (idat) total += present;
+        if (length + 4 >= size - pos) break;
+        pos += static_cast<std::size_t>(length) + 4;
+    }
+    return total;
+}
+
 // Runs libpng. Only plain data lives here; `dib`, `rows` and `scratch` belong
 // to the caller so that a longjmp skips no destructor.
 bool RunPng(TPngSource& src, TFastDIB& dib, std::vector<png_bytep>& rows, std::vector<std::uint8_t>& scratch,
@@ -105,6 +125,12 @@ bool RunPng(TPngSource& src, TFastDIB& dib, std::vector<png_bytep>& rows, std::v
         png_error(png, "Image size out of range");
     const int colorType = png_get_color_type(png, info);
     const int depth = png_get_bit_depth(png, info);
+    // Every row, with its filter byte, comes out of the deflate stream.
+    const std::uint64_t filtered =
+        ((std::uint64_t(plan.width) * png_get_channels(png, info) * depth + 7) / 8 + 1) *
+        std::uint64_t(plan.height);
+    if (!CodedDataCanHold(TCoding::Deflate, IdatBytesPresent(src.data, src.size), filtered))
+        png_error(png, "Truncated PNG image data");
     const bool hasTrns = png_get_valid(png, info, PNG_INFO_tRNS) != 0;
 
     if (depth == 16) png_set_scale_16(png);

@@ -112,7 +112,7 @@ bool DecodePsd(const TDecodeInput& in, TPicture& out, std::string& error) {
         if (!r.Has(allRows * countBytes)) return Fail(error, "Truncated Photoshop row table");
         // Each PackBits row needs at least two bytes per 128 bytes it yields.
         const std::uint64_t minRow = (rowBytes + 127) / 128 * 2;
-        if (!CanHold(r.Remaining() - allRows * countBytes, usedRows * minRow, 1))
+        if (!CodedDataCanHold(TCoding::Raw, r.Remaining() - allRows * countBytes, usedRows * minRow))
             return Fail(error, "Truncated Photoshop image data");
         rowStart.resize(static_cast<std::size_t>(usedRows));
         rowLength.resize(static_cast<std::size_t>(usedRows));

@@ -180,7 +180,8 @@ bool TPspReader::Unpack(const TPspChannel& ch, int compression, std::uint64_t ro
         have = ch.length;
         pixels.assign(ch.data, ch.data + std::min<std::uint64_t>(ch.length, capacity));
     } else if (compression == 1) {
-        if (!CanHold(ch.length, rowBytes * h, 64)) return Fail("Truncated Paintshop Pro channel");
+        if (!CodedDataCanHold(TCoding::PackBits, ch.length, rowBytes * h))
+            return Fail("Truncated Paintshop Pro channel");
         pixels.assign(static_cast<std::size_t>(capacity), 0);
         std::size_t pos = 0;
         while (pos < ch.length && have < capacity) {
@@ -199,7 +200,8 @@ bool TPspReader::Unpack(const TPspChannel& ch, int compression, std::uint64_t ro
             }
         }
     } else {
-        if (!CanHold(ch.length, rowBytes * h, 1032)) return Fail("Truncated Paintshop Pro channel");
+        if (!CodedDataCanHold(TCoding::Deflate, ch.length, rowBytes * h))
+            return Fail("Truncated Paintshop Pro channel");
         pixels.assign(static_cast<std::size_t>(capacity), 0);
         z_stream zs{};
         if (inflateInit(&zs) != Z_OK) return Fail("Cannot start inflating");
@@ -471,8 +473,11 @@ bool TPspReader::Decode() {
     }
     if (!haveAttributes) return Fail("Paintshop Pro file without image attributes");
     if (width_ <= 0 || height_ <= 0) return Fail("Paintshop Pro image has no pixels");
-    // Deflate packs at most about 1000:1; a smaller file cannot fill a larger canvas.
-    if (!CanHold(in_.Size, std::uint64_t(width_) * std::uint64_t(height_), 2048))
+    // Layers may cover less than the canvas, so the file is judged by the most
+    // expansive coding it may use: a smaller file cannot fill a larger canvas.
+    const std::uint64_t canvasBytes =
+        (std::uint64_t(width_) * std::uint64_t(depth_ > 0 ? depth_ : 1) + 7) / 8 * std::uint64_t(height_);
+    if (!CodedDataCanHold(TCoding::Deflate, in_.Size, canvasBytes))
         return Fail("Truncated Paintshop Pro file");
     const int outBpp = depth_ <= 8 ? depth_ : 24;
     if (!CreateImage(out_, width_, height_, outBpp, error_)) return false;

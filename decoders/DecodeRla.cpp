@@ -35,7 +35,7 @@ bool ExpandRlaRecord(const std::uint8_t* src, std::size_t len, std::vector<std::
     return true;
 }
 
-} // namespace
+}  // namespace
 
 bool DecodeRla(const TDecodeInput& in, TPicture& out, std::string& error) {
     TByteReader r(in.Data, in.Size);
@@ -68,7 +68,7 @@ bool DecodeRla(const TDecodeInput& in, TPicture& out, std::string& error) {
     if (!r.Seek(kRlaHeader) || !r.Has(std::uint64_t(height) * 4))
         return Fail(error, "Truncated RLA scanline table");
     // A two-byte record yields at most 128 samples.
-    if (!CanHold(r.Remaining(), std::uint64_t(width) * height * channelsRead, 64))
+    if (!CodedDataCanHold(TCoding::PackBits, r.Remaining(), std::uint64_t(width) * height * channelsRead))
         return Fail(error, "Truncated RLA image data");
     std::vector<std::uint32_t> offsets(static_cast<std::size_t>(height));
     for (auto& o : offsets) o = r.U32BE();
@@ -84,7 +84,7 @@ bool DecodeRla(const TDecodeInput& in, TPicture& out, std::string& error) {
         TByteReader line(in.Data, in.Size);
         if (!line.Seek(offsets[static_cast<std::size_t>(y)]))
             return Fail(error, "RLA scanline outside the file");
-        std::uint8_t* d = img.Row(y); // the first scanline is the bottom line
+        std::uint8_t* d = img.Row(y);  // the first scanline is the bottom line
         for (int c = 0; c < channelsRead; ++c) {
             const bool matte = c == 3;
             const int bits = matte ? matteBits : colourBits;
@@ -111,4 +111,4 @@ bool DecodeRla(const TDecodeInput& in, TPicture& out, std::string& error) {
     return true;
 }
 
-} // namespace pm
+}  // namespace pm

@@ -27,7 +27,7 @@ bool ExpandSgiRow(const std::uint8_t* src, std::size_t len, int bpc, int width,
         std::uint16_t code;
         if (!next(code)) return false;
         const int count = code & 0x7F;
-        if (count == 0) return false; // the row stops short of its width
+        if (count == 0) return false;  // the row stops short of its width
         if (count > width - x) return false;
         if (code & 0x80) {
             for (int k = 0; k < count; ++k)
@@ -41,7 +41,7 @@ bool ExpandSgiRow(const std::uint8_t* src, std::size_t len, int bpc, int width,
     return true;
 }
 
-} // namespace
+}  // namespace
 
 bool DecodeSgi(const TDecodeInput& in, TPicture& out, std::string& error) {
     TByteReader r(in.Data, in.Size);
@@ -85,6 +85,9 @@ bool DecodeSgi(const TDecodeInput& in, TPicture& out, std::string& error) {
                 if (starts[k] < kSgiHeader || std::uint64_t(starts[k]) + lengths[k] > in.Size)
                     return Fail(error, "SGI row outside the file");
             }
+        // Rows may share their bytes, but all of them come out of the file.
+        if (!CodedDataCanHold(TCoding::PackBits, in.Size, std::uint64_t(width) * height * bpc * channels))
+            return Fail(error, "Truncated SGI image data");
     }
 
     if (!CreateImage(out, width, height, outBpp, error)) return false;
@@ -108,7 +111,7 @@ bool DecodeSgi(const TDecodeInput& in, TPicture& out, std::string& error) {
                 if (!ExpandSgiRow(in.Data + starts[k], lengths[k], bpc, width, row))
                     return Fail(error, "Corrupt SGI run-length row");
             }
-            std::uint8_t* d = img.Row(y); // the first stored row is the bottom line
+            std::uint8_t* d = img.Row(y);  // the first stored row is the bottom line
             for (int x = 0; x < width; ++x) {
                 const std::uint16_t v = row[static_cast<std::size_t>(x)];
                 d[x * pixelBytes + slot] = bpc == 1 ? static_cast<std::uint8_t>(v) : Scale16(v);
@@ -118,4 +121,4 @@ bool DecodeSgi(const TDecodeInput& in, TPicture& out, std::string& error) {
     return true;
 }
 
-} // namespace pm
+}  // namespace pm

@@ -113,7 +113,8 @@ bool DecodeTarga(const TDecodeInput& in, TPicture& out, std::string& error) {
 
     const std::uint64_t pixelBytes = (bits + 7u) / 8u;
     const std::uint64_t pixels = std::uint64_t(width) * height;
-    if (rle ? !CanHold(r.Remaining(), pixels * (pixelBytes + 1), 128) : !r.Has(pixels * pixelBytes))
+    if (rle ? !CodedDataCanHold(TCoding::RleRun128, r.Remaining(), pixels * (pixelBytes + 1))
+            : !r.Has(pixels * pixelBytes))
         return Fail(error, "Truncated Targa image data");
     if (!CreateImage(out, width, height, outBpp, error)) return false;
     TFastDIB& img = out.Image;

@@ -7,6 +7,7 @@
 
 #include <tiffio.h>
 
+#include <algorithm>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
@@ -229,6 +230,53 @@ bool UsePaletteLines(TIFF* tif, const TTiffInfo& ti) {
     return false;
 }
 
+// The bytes of the strips (or tiles) that lie inside the file. Strips may
+// share bytes, but all of them together cannot hold more than the file.
+std::uint64_t CodedBytesPresent(TIFF* tif, std::uint64_t fileSize) {
+    const std::uint32_t count = TIFFIsTiled(tif) ? TIFFNumberOfTiles(tif) : TIFFNumberOfStrips(tif);
+    std::uint64_t total = 0;
+    for (std::uint32_t i = 0; i < count && total < fileSize; ++i) {
+        const std::uint64_t offset = TIFFGetStrileOffset(tif, i);
+        if (offset < fileSize)
+            total += std::min<std::uint64_t>(TIFFGetStrileByteCount(tif, i), fileSize - offset);
+    }
+    return std::min(total, fileSize);
+}
+
+// False when the coded data present cannot hold the picture the directory
+// claims, judged by its compression's largest expansion (imaging/Limits.h).
+// Codings without a known bound are left to libtiff's allocation cap.
+bool FileHoldsPicture(TIFF* tif, const TTiffInfo& ti, std::uint64_t fileSize) {
+    std::uint16_t compression = COMPRESSION_NONE;
+    TIFFGetFieldDefaulted(tif, TIFFTAG_COMPRESSION, &compression);
+    const std::uint64_t coded = CodedBytesPresent(tif, fileSize);
+    const std::uint64_t w = ti.width, h = ti.height;
+    const std::uint64_t bytes = (w * ti.spp * ti.bps + 7) / 8 * h;
+    switch (compression) {
+    case COMPRESSION_NONE:
+        return CodedDataCanHold(TCoding::Raw, coded, bytes);
+    case COMPRESSION_PACKBITS:
+        return CodedDataCanHold(TCoding::PackBits, coded, bytes);
+    case COMPRESSION_LZW:
+        return CodedDataCanHold(TCoding::Lzw, coded, bytes);
+    case COMPRESSION_DEFLATE:
+    case COMPRESSION_ADOBE_DEFLATE:
+        return CodedDataCanHold(TCoding::Deflate, coded, bytes);
+    case COMPRESSION_JPEG:
+        // Every block of the most subsampled component (at most 4 x 4) is coded.
+        return CodedDataCanHold(TCoding::JpegProgressive, coded, (w + 31) / 32 * ((h + 31) / 32));
+    case COMPRESSION_OJPEG:  // its tables and data may lie outside the strips
+        return CodedDataCanHold(TCoding::JpegProgressive, fileSize, (w + 31) / 32 * ((h + 31) / 32));
+    case COMPRESSION_CCITTRLE:
+    case COMPRESSION_CCITTRLEW:
+    case COMPRESSION_CCITTFAX3:
+    case COMPRESSION_CCITTFAX4:
+        return CodedDataCanHold(TCoding::Fax, coded, h * ti.spp);
+    default:
+        return true;
+    }
+}
+
 }  // namespace
 
 bool DecodeTiff(const TDecodeInput& in, TPicture& out, std::string& error) {
@@ -274,6 +322,11 @@ bool DecodeTiff(const TDecodeInput& in, TPicture& out, std::string& error) {
         for (std::uint16_t i = 0; i < extraCount; ++i)
             if (extraTypes[i] == EXTRASAMPLE_ASSOCALPHA || extraTypes[i] == EXTRASAMPLE_UNASSALPHA)
                 ti.hasAlpha = true;
+
+    if (!FileHoldsPicture(tif.get(), ti, in.Size)) {
+        error = "Truncated TIFF image data";
+        return false;
+    }
 
     TFastDIB dib;
     const bool ok = ti.hasPhotometric && UsePaletteLines(tif.get(), ti)

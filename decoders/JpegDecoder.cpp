@@ -4,6 +4,7 @@
 #include "decoders/KX_JPEG_Comment.h"
 
 #include <algorithm>
+#include <climits>
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
@@ -78,6 +79,34 @@ void ProgressMonitor(j_common_ptr cinfo) {
     }
 }
 
+// False when the file is too small to code every block of even its most
+// subsampled component (imaging/Limits.h), checked before libjpeg allocates
+// its buffers and we the picture. Arithmetic coding can code an empty block
+// in a small fraction of a bit, so it gives no useful bound.
+bool FileHoldsBlocks(j_decompress_ptr cinfo, std::uint64_t fileSize) {
+    if (cinfo->arith_code || cinfo->num_components <= 0) return true;
+    std::uint64_t fewest = UINT64_MAX;
+    for (int i = 0; i < cinfo->num_components; ++i) {
+        const jpeg_component_info& c = cinfo->comp_info[i];
+        fewest = std::min(fewest, std::uint64_t(c.width_in_blocks) * c.height_in_blocks);
+    }
+    return CodedDataCanHold(cinfo->progressive_mode ? TCoding::JpegProgressive : TCoding::JpegSequential,
+                            fileSize, fewest);
+}
+
+// libjpeg's own memory: the whole-image coefficient buffers of a progressive
+// or multi-scan file (64 two-byte coefficients a block, rows padded to whole
+// MCUs) and working room.
+long LibjpegMemoryCap(j_decompress_ptr cinfo) {
+    std::uint64_t bytes = std::uint64_t(32) << 20;
+    for (int i = 0; i < cinfo->num_components; ++i) {
+        const jpeg_component_info& c = cinfo->comp_info[i];
+        bytes += (std::uint64_t(c.width_in_blocks) + c.h_samp_factor) *
+                 (std::uint64_t(c.height_in_blocks) + c.v_samp_factor) * 64 * sizeof(JCOEF);
+    }
+    return static_cast<long>(std::min<std::uint64_t>(bytes, LONG_MAX));
+}
+
 inline std::uint8_t Mul255(unsigned a, unsigned b) {
     // a * b / 255 rounded to nearest, exact for 8-bit operands.
     const unsigned t = a * b + 128;
@@ -132,6 +161,11 @@ bool RunLibjpeg(TJpegState& s, const TDecodeInput& in, const TJpegLimits& limits
         error = "JPEG image size out of range";
         return false;
     }
+    if (!FileHoldsBlocks(cinfo, in.Size)) {
+        error = "Truncated JPEG image data";
+        return false;
+    }
+    cinfo->mem->max_memory_to_use = LibjpegMemoryCap(cinfo);
 
     int bpp = 24;
     bool cmyk = false;

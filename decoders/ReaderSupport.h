@@ -3,6 +3,7 @@
 // allocation of the decoded bitmap against the caps of imaging/Limits.h, and
 // palette and sample helpers.
 #include "decoders/Picture.h"
+#include "imaging/Limits.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -71,13 +72,6 @@ inline bool Fail(std::string& error, const char* reason) {
 // pixels zeroed. False with a reason for a zero side or a size beyond the caps
 // of imaging/Limits.h, so no reader allocates what the caps forbid.
 bool CreateImage(TPicture& out, std::int64_t width, std::int64_t height, int bpp, std::string& error);
-
-// True when `available` input bytes can hold `needed` output bytes at the
-// format's best compression ratio: a tiny file cannot make a reader allocate
-// a huge bitmap before it finds out the data is missing.
-inline bool CanHold(std::uint64_t available, std::uint64_t needed, std::uint64_t ratio) {
-    return needed / ratio <= available;
-}
 
 // The first `levels` palette entries become an even grey ramp (0 .. 255).
 void SetGreyPalette(TFastDIB& image, int levels);

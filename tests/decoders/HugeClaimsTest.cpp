@@ -1,0 +1,246 @@
+// Tiny files that claim huge pictures fail with their reason before the
+// reader allocates the picture; files that compress as well as their coding
+// allows still load.
+#include "LibImageBuilders.h"
+#include "decoders/Decoders.h"
+#include "imaging/PixelMemoryGate.h"
+#include "support/JpegTestFiles.h"
+
+#include <gtest/gtest.h>
+#include <tiffio.h>
+#include <zlib.h>
+
+#include <algorithm>
+#include <string>
+
+namespace pm::test {
+namespace {
+
+constexpr int kHuge = 16384;
+
+// Hears of every pixel allocation of this thread; remembers the largest.
+class TLargestAllocation : public IPixelMemoryGate {
+public:
+    TLargestAllocation() { SetThreadPixelMemoryGate(this); }
+    ~TLargestAllocation() override { SetThreadPixelMemoryGate(nullptr); }
+    void BeforeAllocate(std::size_t bytes, unsigned) override { largest = std::max(largest, bytes); }
+    std::size_t largest = 0;
+};
+
+void Put16LE(Bytes& b, std::size_t at, unsigned v) {
+    b[at] = static_cast<std::uint8_t>(v);
+    b[at + 1] = static_cast<std::uint8_t>(v >> 8);
+}
+void Put16BE(Bytes& b, std::size_t at, unsigned v) {
+    b[at] = static_cast<std::uint8_t>(v >> 8);
+    b[at + 1] = static_cast<std::uint8_t>(v);
+}
+void Put32BE(Bytes& b, std::size_t at, std::uint32_t v) {
+    Put16BE(b, at, v >> 16);
+    Put16BE(b, at + 2, v & 0xFFFF);
+}
+
+// A little-endian TIFF of one strip holding `data`; the directory claims
+// width x height of the given layout and compression.
+Bytes TinyTiff(int width, int height, int compression, int photometric, int samples, int bits,
+               const Bytes& data) {
+    struct TEntry {
+        std::uint16_t tag, type;
+        std::uint32_t value;
+    };
+    const std::uint32_t dataAt = 8;
+    const std::vector<TEntry> entries = {
+        {256, 4, std::uint32_t(width)},       {257, 4, std::uint32_t(height)},
+        {258, 3, std::uint32_t(bits)},        {259, 3, std::uint32_t(compression)},
+        {262, 3, std::uint32_t(photometric)}, {273, 4, dataAt},
+        {277, 3, std::uint32_t(samples)},     {278, 4, std::uint32_t(height)},
+        {279, 4, std::uint32_t(data.size())},
+    };
+    Bytes b = {'I', 'I', 42, 0, 0, 0, 0, 0};
+    b.insert(b.end(), data.begin(), data.end());
+    if (b.size() & 1) b.push_back(0);
+    const auto ifd = static_cast<std::uint32_t>(b.size());
+    for (int i = 0; i < 4; ++i) b[4 + i] = static_cast<std::uint8_t>(ifd >> (8 * i));
+    auto put = [&](std::uint32_t v, int n) {
+        for (int i = 0; i < n; ++i) b.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
+    };
+    put(static_cast<std::uint32_t>(entries.size()), 2);
+    for (const TEntry& e : entries) {
+        put(e.tag, 2);
+        put(e.type, 2);
+        put(1, 4);
+        put(e.value, 4);  // a SHORT sits in the low bytes, little-endian
+    }
+    put(0, 4);
+    return b;
+}
+
+Bytes Filler(std::size_t n) {
+    Bytes b(n);
+    for (std::size_t i = 0; i < n; ++i) b[i] = static_cast<std::uint8_t>(i * 29 + 7);
+    return b;
+}
+
+// A 16 x 16 PNG whose header claims width x height (its CRC fixed).
+Bytes PngClaiming(int colorType, int width, int height) {
+    Bytes b =
+        MakePng(16, 16, colorType, 8, false, [](int x, int y, int c) { return (x * 7 + y * 3 + c) & 255; });
+    Put32BE(b, 16, static_cast<std::uint32_t>(width));
+    Put32BE(b, 20, static_cast<std::uint32_t>(height));
+    Put32BE(b, 29, static_cast<std::uint32_t>(crc32(0, b.data() + 12, 17)));
+    return b;
+}
+
+// A 16 x 16 JPEG whose frame header claims width x height.
+Bytes JpegClaiming(TJpegKind kind, int width, int height) {
+    Bytes b = MakeJpeg(kind, 16, 16);
+    const std::uint8_t sof = kind == TJpegKind::Progressive ? 0xC2 : 0xC0;
+    for (std::size_t i = 0; i + 9 < b.size(); ++i)
+        if (b[i] == 0xFF && b[i + 1] == sof) {
+            Put16BE(b, i + 5, static_cast<unsigned>(height));
+            Put16BE(b, i + 7, static_cast<unsigned>(width));
+            break;
+        }
+    return b;
+}
+
+// A 16 x 16 GIF whose screen and first frame claim the given sizes.
+Bytes GifClaiming(int screen, int frame) {
+    TGifFrame f;
+    f.width = f.height = 16;
+    f.index = [](int x, int y) { return (x + y) & 1; };
+    Bytes b = MakeGif(16, 16, {0, 0, 0, 255, 255, 255}, 0, {f});
+    Put16LE(b, 6, static_cast<unsigned>(screen));
+    Put16LE(b, 8, static_cast<unsigned>(screen));
+    std::size_t pos = 13 + ((b[10] & 0x80) ? 3u << ((b[10] & 7) + 1) : 0u);
+    while (pos < b.size() && b[pos] == 0x21) {  // extensions: label, then sub-blocks
+        pos += 2;
+        while (pos < b.size() && b[pos]) pos += b[pos] + 1u;
+        ++pos;
+    }
+    if (pos + 9 < b.size() && b[pos] == 0x2C) {
+        Put16LE(b, pos + 5, static_cast<unsigned>(frame));
+        Put16LE(b, pos + 7, static_cast<unsigned>(frame));
+    }
+    return b;
+}
+
+// An RLE Targa header claiming width x height, true colour, and a few bytes.
+Bytes TargaClaiming(int width, int height) {
+    Bytes b(18, 0);
+    b[2] = 10;
+    Put16LE(b, 12, static_cast<unsigned>(width));
+    Put16LE(b, 14, static_cast<unsigned>(height));
+    b[16] = 24;
+    const Bytes tail = Filler(200);
+    b.insert(b.end(), tail.begin(), tail.end());
+    return b;
+}
+
+// An RLE SGI image whose row tables send every row to the same few bytes.
+Bytes SgiClaiming(int width, int height) {
+    const int channels = 3;
+    Bytes b(512, 0);
+    Put16BE(b, 0, 474);
+    b[2] = 1;  // RLE
+    b[3] = 1;  // one byte a sample
+    Put16BE(b, 4, 3);
+    Put16BE(b, 6, static_cast<unsigned>(width));
+    Put16BE(b, 8, static_cast<unsigned>(height));
+    Put16BE(b, 10, channels);
+    const std::size_t rows = std::size_t(height) * channels;
+    const auto runAt = static_cast<std::uint32_t>(512 + rows * 8);
+    b.resize(runAt, 0);
+    for (std::size_t k = 0; k < rows; ++k) {
+        Put32BE(b, 512 + 4 * k, runAt);
+        Put32BE(b, 512 + 4 * rows + 4 * k, 4);
+    }
+    const Bytes run = {0x7F, 0x10, 0x7F, 0x00};
+    b.insert(b.end(), run.begin(), run.end());
+    return b;
+}
+
+struct HugeCase {
+    const char* name;
+    TDecoderFn reader;
+    Bytes (*make)();
+    const char* reason;
+};
+
+const HugeCase kHugeClaims[] = {
+    {"TiffRawRgb", DecodeTiff, [] { return TinyTiff(kHuge, kHuge, COMPRESSION_NONE, 2, 3, 8, Filler(40)); },
+     "Truncated TIFF image data"},
+    {"TiffRawGrey", DecodeTiff, [] { return TinyTiff(kHuge, kHuge, COMPRESSION_NONE, 1, 1, 8, Filler(40)); },
+     "Truncated TIFF image data"},
+    {"TiffPackBits", DecodeTiff,
+     [] { return TinyTiff(kHuge, kHuge, COMPRESSION_PACKBITS, 1, 1, 8, Filler(40)); },
+     "Truncated TIFF image data"},
+    {"TiffLzw", DecodeTiff, [] { return TinyTiff(kHuge, kHuge, COMPRESSION_LZW, 2, 3, 8, Filler(40)); },
+     "Truncated TIFF image data"},
+    {"TiffDeflate", DecodeTiff,
+     [] { return TinyTiff(kHuge, kHuge, COMPRESSION_ADOBE_DEFLATE, 1, 1, 8, Filler(40)); },
+     "Truncated TIFF image data"},
+    {"TiffFax4", DecodeTiff,
+     [] { return TinyTiff(kHuge, kHuge, COMPRESSION_CCITTFAX4, 0, 1, 1, Filler(40)); },
+     "Truncated TIFF image data"},
+    {"TiffJpeg", DecodeTiff, [] { return TinyTiff(kHuge, kHuge, COMPRESSION_JPEG, 2, 3, 8, Filler(40)); },
+     "Truncated TIFF image data"},
+    {"PngRgb", DecodePng, [] { return PngClaiming(2, kHuge, kHuge); }, "Truncated PNG image data"},
+    {"PngGrey", DecodePng, [] { return PngClaiming(0, kHuge, kHuge); }, "Truncated PNG image data"},
+    {"JpegBaseline", DecodeJpeg, [] { return JpegClaiming(TJpegKind::Baseline, kHuge, kHuge); },
+     "Truncated JPEG image data"},
+    {"JpegProgressive", DecodeJpeg, [] { return JpegClaiming(TJpegKind::Progressive, kHuge, kHuge); },
+     "Truncated JPEG image data"},
+    {"GifFrame", DecodeGif, [] { return GifClaiming(kHuge, kHuge); },
+     "Image data ends before the last pixel"},
+    {"GifScreen", DecodeGif, [] { return GifClaiming(kHuge, 16); },
+     "Logical screen too large for the image it holds"},
+    {"TargaRle", DecodeTarga, [] { return TargaClaiming(kHuge, kHuge); }, "Truncated Targa image data"},
+    {"SgiRowsSharingBytes", DecodeSgi, [] { return SgiClaiming(kHuge, 64); }, "Truncated SGI image data"},
+};
+
+TEST(HugeClaims, TinyFilesFailBeforeAllocatingThePicture) {
+    for (const HugeCase& c : kHugeClaims) {
+        SCOPED_TRACE(c.name);
+        const Bytes file = c.make();
+        ASSERT_LT(file.size(), 8192u);
+        TLargestAllocation gate;
+        const TDecoded d = Decode(c.reader, file);
+        EXPECT_FALSE(d.ok);
+        EXPECT_EQ(d.error, c.reason);
+        EXPECT_LE(gate.largest, 64 * file.size());
+    }
+}
+
+// Blank pictures near their coding's best ratio are real files and load.
+TEST(HugeClaims, HighlyCompressedFilesStillLoad) {
+    const int side = 2048;
+    TTiffLayout deflate;
+    deflate.width = deflate.height = side;
+    deflate.compression = COMPRESSION_ADOBE_DEFLATE;
+    deflate.rowsPerStrip = side;
+    TTiffLayout lzw = deflate;
+    lzw.compression = COMPRESSION_LZW;
+    TGifFrame frame;
+    frame.width = frame.height = side;
+    frame.index = [](int, int) { return 0; };
+    const struct {
+        const char* name;
+        TDecoderFn reader;
+        Bytes file;
+    } files[] = {
+        {"png", DecodePng, MakePng(side, side, 0, 8, false, [](int, int, int) { return 0; })},
+        {"tiff deflate", DecodeTiff, MakeTiff(deflate, [](int, int, int) { return 0; })},
+        {"tiff lzw", DecodeTiff, MakeTiff(lzw, [](int, int, int) { return 0; })},
+        {"gif", DecodeGif, MakeGif(side, side, {0, 0, 0, 255, 255, 255}, 0, {frame})},
+    };
+    for (const auto& f : files) {
+        SCOPED_TRACE(f.name);
+        const TDecoded d = Decode(f.reader, f.file);
+        ASSERT_TRUE(d.ok) << d.error;
+        EXPECT_EQ(d.picture.Image.Width(), side);
+    }
+}
+
+}  // namespace
+}  // namespace pm::test
