@@ -10,7 +10,7 @@
 #include "support/RecordingConsole.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TempDir.h"
-#include "tasks/JPEGImage.h"
+#include "encoders/JPEGImage.h"
 #include "tasks/PM__TLoadFromFile.h"
 #include "tasks/PM__TResizeBitmap.h"
 #include "tasks/PM__TSaveToFile.h"
