@@ -358,7 +358,6 @@ std::unique_ptr<TBatchRun> TProjectModel::BeginRun() {
     UpdateProjectButtons();
     if (!Buttons.RunProject) return nullptr;
     Running = true;
-    ProgressPosition = 0;
     UpdateProjectButtons();
     auto run = std::make_unique<TBatchRun>(Items);
     run->Jobs = Jobs;
@@ -369,21 +368,6 @@ void TProjectModel::EndRun(std::unique_ptr<TBatchRun> run) {
     LastRun = std::move(run);
     Running = false;
     UpdateProjectButtons();
-    ProgressPosition = 0;
-}
-
-bool TProjectModel::RunProjectClick() {
-    auto run = BeginRun();
-    if (!run) return false;
-    run->OnProgress = [this](int position, int maximum, const std::string& file) {
-        ProgressPosition = position;
-        ProgressMaximum = maximum;
-        if (OnProgress) OnProgress(position, maximum, file);
-    };
-    run->OnProcessMessages = [this] { view_.ProcessMessages(); };
-    const bool complete = run->Execute();
-    EndRun(std::move(run));
-    return complete;
 }
 
 }  // namespace pm

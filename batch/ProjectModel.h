@@ -6,7 +6,6 @@
 #include "core/MainView.h"
 #include "core/RunContext.h"
 
-#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -54,12 +53,8 @@ public:
     std::string InitialDir;
     std::string ProgramDir;
 
-    // The progress bar of the run.
-    int ProgressPosition = 0;
-    int ProgressMaximum = 100;
+    // A run is under way (between BeginRun and EndRun).
     bool Running = false;
-    // Told about every progress change of a run (position, maximum, file).
-    std::function<void(int, int, const std::string&)> OnProgress;
     // The most recent run; its context keeps the last item, file and image.
     std::unique_ptr<TBatchRun> LastRun;
 
@@ -99,10 +94,6 @@ public:
     // A path box or the check box of the item editor changed.
     void PR_Change() { UpdateProjectButtons(); }
     void PR_ItemChange() { UpdateProjectButtons(); }
-
-    // Runs the open project (disables "Run project" meanwhile); true when the
-    // run ended "Project complete.".
-    bool RunProjectClick();
 
     // Worker threads of a run (TBatchRun::Jobs): 0 one per core, 1 one file
     // after the other.
