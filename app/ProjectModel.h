@@ -2,8 +2,8 @@
 // The open project as the main window holds it: its items, the item editor's
 // values, the project commands (new, open, save, save as, close), the item
 // list commands and the enabled state of the project page's buttons.
-#include "core/Dialogs.h"
-#include "core/MainView.h"
+#include "app/Dialogs.h"
+#include "app/MainView.h"
 #include "core/RunContext.h"
 
 #include <memory>
@@ -78,10 +78,11 @@ public:
     // Closes the project without asking (program exit).
     void Shutdown();
     void PR_DeleteItem(int index);
+    // ValidateProjectItem for an item that may be missing.
     static bool PR_ValidateRecord(const PrItemRec* item);
     void PR_Save();
     // Reads a project file (the part of MM_PrOpenClick after the dialog);
-    // true when the project was opened. Shared with the command line.
+    // true when the project was opened.
     bool LoadProjectFile(const std::string& fileName);
 
     void PR_ItemListClick();
@@ -108,8 +109,6 @@ public:
 
 private:
     PrItemRec EditorItem() const;
-    // Reads section "Item<n>"; false only when reading raised an error.
-    bool ReadItem(const class TIniFile& ini, int n);
 
     IDialogs& dialogs_;
     IMainView& view_;
