@@ -4,9 +4,6 @@
 #include "imaging/Bitmap.h"
 #include "imaging/Colors.h"
 #include "imaging/Drawing.h"
-#include "log/WriteLog.h"
-
-#include <stdexcept>
 
 namespace pm {
 
