@@ -180,10 +180,7 @@ bool TBatchRun::RunSequential(TItemFiles& files) {
     const int last = static_cast<int>(files.Entries->size()) - 1;
     for (int j = 0; j < n; ++j) {
         const std::string& file = files.Found[static_cast<std::size_t>(j)];
-        if (!StopRequested()) {
-            Progress(j, file);
-            if (OnProcessMessages) OnProcessMessages();
-        }
+        if (!StopRequested()) Progress(j, file);
         if (StopRequested()) {
             filesSkipped_ += n - j;
             return true;
@@ -338,7 +335,6 @@ bool TBatchRun::RunParallel(TItemFiles& files, int workerCount) {
                 raised = true;
             else
                 FileDone(files, released, result.Ok);
-            if (OnProcessMessages) OnProcessMessages();
             ++released;
             lock.lock();
         }

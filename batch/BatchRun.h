@@ -47,9 +47,6 @@ public:
     // when the file's messages are logged; the sequence of calls is the
     // same. At the start and at the end the position is 0 and the file empty.
     std::function<void(int position, int maximum, const std::string& file)> OnProgress;
-    // Called before each file (one worker) or after each file's messages
-    // (several) so that the caller can let pending work run.
-    std::function<void()> OnProcessMessages;
 
     // One file finished; told after its messages are logged, in the order of
     // the file list.

@@ -7,7 +7,7 @@
 //
 //   make_corpus DIR [COUNT [WIDTH HEIGHT [QUALITY]]]
 #include "core/AtomicFile.h"
-#include "tasks/JPEGImage.h"
+#include "encoders/JPEGImage.h"
 
 #include <algorithm>
 #include <cmath>

@@ -3,12 +3,11 @@
 #include "cli/LogTarget.h"
 
 #include "batch/BatchRun.h"
-#include "batch/ProjectModel.h"
+#include "batch/ProjectFile.h"
 #include "core/ClassRegistry.h"
-#include "core/MemoryEditorPage.h"
 #include "core/PM_Utils.h"
 #include "core/Paths.h"
-#include "core/ScenarioModel.h"
+#include "core/ScenarioFile.h"
 #include "log/KX_LogFile.h"
 #include "log/SafeText.h"
 #include "log/TerminalConsole.h"
@@ -173,10 +172,8 @@ int RunProjectFile(const TCliOptions& o, TCliLog& log, std::FILE* err) {
         Complain(err, "project file not found: " + o.ProjectFile);
         return kExitUsage;
     }
-    TNoDialogs dialogs;
-    IMainView view;
-    TProjectModel project(dialogs, view);
-    if (!project.LoadProjectFile(o.ProjectFile)) {
+    TProjectFile project;
+    if (!ReadProjectFile(o.ProjectFile, project)) {
         Complain(err, "cannot read project file " + o.ProjectFile);
         return kExitUsage;
     }
@@ -200,7 +197,7 @@ int RunOneItem(const TCliOptions& o, TCliLog& log, std::FILE* err) {
     item.SourceScanSubDir = o.ScanSubDirs;
     item.TargetDirectory = IncludeTrailingSeparator(AbsolutePath(o.TargetDirectory));
     item.ScenarioFileName = AbsolutePath(o.ScenarioFile);
-    if (!TProjectModel::PR_ValidateRecord(&item)) {
+    if (!ValidateProjectItem(item)) {
         Complain(err, "source, target or scenario not found");
         return kExitUsage;
     }
@@ -218,13 +215,8 @@ int ScenarioNew(const TCliOptions& o, std::FILE* err) {
         return kExitUsage;
     }
     TRunContext ctx;
-    TTaskInfoList infos;
-    TNoDialogs dialogs;
-    IMainView view;
-    TMemoryEditorPage editor;
-    TScenarioModel scenario(ctx, infos, dialogs, view, editor);
-    scenario.MM_ScNewClick();
-    if (!TScenarioModel::SaveTaskList(ctx, scenario.Entries, o.ScenarioFile, -1)) {
+    TTaskList tasks = NewScenarioTasks(ctx);
+    if (!WriteScenarioFile(ctx, tasks, o.ScenarioFile, -1)) {
         Complain(err, "cannot write scenario file " + o.ScenarioFile);
         return kExitErrors;
     }

@@ -3,7 +3,7 @@
 // that the run shows the mirrored target tree.
 //   pixmill-make-samples DIR
 #include "imaging/FastDIB.h"
-#include "tasks/JPEGImage.h"
+#include "encoders/JPEGImage.h"
 
 #include <cmath>
 #include <cstdio>

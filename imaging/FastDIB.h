@@ -112,6 +112,9 @@ public:
 
     // The BMP file image (file header, info header, colour table, pixels).
     void SaveToStream(std::vector<std::uint8_t>& out) const;
+    // The part of that image before the pixels, which follow as the stored
+    // rows from Row(0) up, Size() bytes in all.
+    void SaveStreamHeader(std::vector<std::uint8_t>& out) const;
     // Reads a BMP file image: 12-byte OS/2 headers, 16- to 64-byte OS/2 2.x
     // headers, 40-byte Windows headers and their 52/56/108/124-byte
     // successors; RLE4/RLE8, bit fields, top-down rows (stored bottom-up

@@ -99,11 +99,11 @@ std::size_t TFastDIB::StreamTableSize() const {
     return 0;
 }
 
-void TFastDIB::SaveToStream(std::vector<std::uint8_t>& out) const {
+void TFastDIB::SaveStreamHeader(std::vector<std::uint8_t>& out) const {
     const std::size_t tableSize = StreamTableSize();
     const std::size_t fileSize = pixels_.size() + tableSize + 54;
     out.clear();
-    out.reserve(fileSize);
+    out.reserve(tableSize + 54);
     out.push_back('B');
     out.push_back('M');
     Wr32(out, static_cast<std::uint32_t>(fileSize));
@@ -123,6 +123,11 @@ void TFastDIB::SaveToStream(std::vector<std::uint8_t>& out) const {
     Wr32(out, info_.biClrImportant);
     const std::uint8_t* table = &colors_[0].b;
     out.insert(out.end(), table, table + tableSize);
+}
+
+void TFastDIB::SaveToStream(std::vector<std::uint8_t>& out) const {
+    SaveStreamHeader(out);
+    out.reserve(out.size() + pixels_.size());
     out.insert(out.end(), pixels_.begin(), pixels_.end());
 }
 

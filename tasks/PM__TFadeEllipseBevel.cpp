@@ -14,8 +14,6 @@ namespace pm {
 
 namespace {
 
-constexpr const char* kFailure = "Cannot make \"FadeEllipseBevel\" effect!";
-
 // Everything here works on stored rows (row 0 is the bottom line).
 class TRingPainter {
 public:
@@ -65,7 +63,7 @@ int EllipseOffset(int along, int axis, int across) {
 }  // namespace
 
 TFadeEllipseBevel::TFadeEllipseBevel(TRunContext* context)
-    : TBaseClass(context),
+    : TEffect(context, "FadeEllipseBevel", TCanvas::SourceCopy),
       Bevel_Thickness(Declare<TKX_Integer>("FX5_Bevel_Thickness", "Bevel_Thickness", 60)),
       BG_Color(Declare<TKX_Color>("FX5_BG_Color", "BG_Color", 0x008000u)),
       Shadow_Color(Declare<TKX_Color>("FX5_Shadow_Color", "Shadow_Color", 0xFF0000u)),
@@ -82,49 +80,39 @@ TFadeEllipseBevel::TGeometry TFadeEllipseBevel::Geometry(int width, int height) 
     return g;
 }
 
-bool TFadeEllipseBevel::Execute(TValueSlot slot) {
-    try {
-        TFastDIB image;
-        if (!CopyBMPtoFD(SrcBitmap, image) || !ConvertDepth(image, 24)) {
-            LogError(kFailure);
-            return false;
-        }
-        const int w = image.Width(), h = image.Height();
-        const TGeometry geo = Geometry(w, h);
-        // A negative thickness is no band. The ring loop ends once a half axis
-        // is used up, so a huge thickness never runs past min(a, b) rings and
-        // needs only that much of its ramp.
-        const int t = std::max(Bevel_Thickness.GetValue(slot), 0);
-        const int lastRing = std::max(0, std::min({t, geo.A, geo.B}));
-        const std::vector<std::uint8_t> ramp = GreyRamp(t, lastRing + 1);
-        const bool solid = Solid_Border.GetValue(slot);
+bool TFadeEllipseBevel::Render(TFastDIB& image, TValueSlot slot) {
+    const int w = image.Width(), h = image.Height();
+    const TGeometry geo = Geometry(w, h);
+    // A negative thickness is no band. The ring loop ends once a half axis
+    // is used up, so a huge thickness never runs past min(a, b) rings and
+    // needs only that much of its ramp.
+    const int t = std::max(Bevel_Thickness.GetValue(slot), 0);
+    const int lastRing = std::max(0, std::min({t, geo.A, geo.B}));
+    const std::vector<std::uint8_t> ramp = GreyRamp(t, lastRing + 1);
+    const bool solid = Solid_Border.GetValue(slot);
 
-        // `inside` marks the ellipse (white), `fade` the image's share.
-        TFastDIB inside = MakeGreyPlane(w, h, 0);
-        TFastDIB fade = MakeGreyPlane(w, h, 0);
-        TRingPainter rings(fade, geo.CenterColumn, geo.CenterRow);
-        TRingPainter window(inside, geo.CenterColumn, geo.CenterRow);
-        for (int p = 0; p <= lastRing; ++p) {
-            const int a = geo.A - p, b = geo.B - p;
-            if (a <= 0 || b <= 0) break;
-            const std::uint8_t g = ramp[solid ? 0 : p];
-            for (int x = 0; x <= a; ++x) rings.Plot(x, EllipseOffset(x, a, b), g, p >= 1);
-            for (int y = 0; y <= b; ++y) {
-                const int x = EllipseOffset(y, b, a);
-                rings.Plot(x, y, g, p >= 1);
-                if (p == 0) window.Span(y, geo.CenterColumn - x, geo.CenterColumn + x - 1, 255);
-                if (p == t) rings.Span(y, geo.CenterColumn - x + 1, geo.CenterColumn + x - 1, 255);
-            }
+    // `inside` marks the ellipse (white), `fade` the image's share.
+    TFastDIB inside = MakeGreyPlane(w, h, 0);
+    TFastDIB fade = MakeGreyPlane(w, h, 0);
+    TRingPainter rings(fade, geo.CenterColumn, geo.CenterRow);
+    TRingPainter window(inside, geo.CenterColumn, geo.CenterRow);
+    for (int p = 0; p <= lastRing; ++p) {
+        const int a = geo.A - p, b = geo.B - p;
+        if (a <= 0 || b <= 0) break;
+        const std::uint8_t g = ramp[solid ? 0 : p];
+        for (int x = 0; x <= a; ++x) rings.Plot(x, EllipseOffset(x, a, b), g, p >= 1);
+        for (int y = 0; y <= b; ++y) {
+            const int x = EllipseOffset(y, b, a);
+            rings.Plot(x, y, g, p >= 1);
+            if (p == 0) window.Span(y, geo.CenterColumn - x, geo.CenterColumn + x - 1, 255);
+            if (p == t) rings.Span(y, geo.CenterColumn - x + 1, geo.CenterColumn + x - 1, 255);
         }
-        if (t > 0) SplitBlur(fade, 1);
-
-        MixThroughMask(image, fade, ColorToTriple(Shadow_Color.GetValue(slot)));
-        PaintWhereMaskZero(image, inside, ColorToTriple(BG_Color.GetValue(slot)));
-        return CopyFDtoBMP(std::move(image), DstBitmap);
-    } catch (...) {
-        LogError(kFailure);
-        return false;
     }
+    if (t > 0) SplitBlur(fade, 1);
+
+    MixThroughMask(image, fade, ColorToTriple(Shadow_Color.GetValue(slot)));
+    PaintWhereMaskZero(image, inside, ColorToTriple(BG_Color.GetValue(slot)));
+    return true;
 }
 
 }  // namespace pm

@@ -1,15 +1,13 @@
 #pragma once
 // Border "FadeEllipseBevel": the image seen through the largest fitting
 // ellipse whose outer band fades into a shadow colour.
-#include "core/BaseClass.h"
+#include "tasks/Effect.h"
 
 namespace pm {
 
-class TFadeEllipseBevel : public TBaseClass {
+class TFadeEllipseBevel : public TEffect {
 public:
     explicit TFadeEllipseBevel(TRunContext* context = nullptr);
-
-    bool Execute(TValueSlot slot) override;
 
     // The ellipse of a width x height image: half axes a = round((w - 2) / 2)
     // and b = round((h - 2) / 2) (halves to even), centre column a and centre
@@ -23,6 +21,9 @@ public:
     TKX_Color& BG_Color;
     TKX_Color& Shadow_Color;
     TKX_Boolean& Solid_Border;
+
+protected:
+    bool Render(TFastDIB& image, TValueSlot slot) override;
 };
 
 }  // namespace pm

@@ -1,19 +1,20 @@
 #pragma once
 // Border "FadeRectangleBevel": the image fades into a shadow colour in a band
 // along all four edges.
-#include "core/BaseClass.h"
+#include "tasks/Effect.h"
 
 namespace pm {
 
-class TFadeRectangleBevel : public TBaseClass {
+class TFadeRectangleBevel : public TEffect {
 public:
     explicit TFadeRectangleBevel(TRunContext* context = nullptr);
-
-    bool Execute(TValueSlot slot) override;
 
     TKX_Integer& Bevel_Thickness;
     TKX_Color& Shadow_Color;
     TKX_Boolean& Solid_Border;
+
+protected:
+    bool Render(TFastDIB& image, TValueSlot slot) override;
 };
 
 }  // namespace pm

@@ -69,7 +69,7 @@ std::vector<TColorTriple> FadeRamp(TColor shadowColor, TColor backgroundColor, i
 }
 
 TFadeShadow::TFadeShadow(TRunContext* context)
-    : TBaseClass(context),
+    : TEffect(context, "FadeShadow", TCanvas::OwnCanvas),
       Shadow_Direction(Declare<TKX_ItemIndex>("FX6_Shadow_Direction", "Shadow_Direction", 0)),
       Shadow_Thickness(Declare<TKX_Integer>("FX6_Shadow_Thickness", "Shadow_Thickness", 20)),
       Shadow_Color(Declare<TKX_Color>("FX6_Shadow_Color", "Shadow_Color", 0xFF0000u)),
@@ -126,41 +126,34 @@ void TFadeShadow::PaintShadow(TFastDIB& k, const TLayout& l, int s, const std::v
     FillRect(k, l.Xa + s, l.Ya + s, l.Xb - s, l.Yb - s, shadow);
 }
 
-bool TFadeShadow::Execute(TValueSlot slot) {
-    try {
-        // A negative width is no shadow; one wider than any image can be
-        // is refused rather than allocated.
-        const int s = std::max(Shadow_Thickness.GetValue(slot), 0);
-        if (s > kMaxImageSide || SrcBitmap.Empty()) throw std::length_error("no shadow for this image");
-        // Negative lines are no lines; wider ones than any image cover as much.
-        const int l1 = std::clamp(Line1Thickness.GetValue(slot), 0, kMaxImageSide + 1);
-        const int l2 = std::clamp(Line2Thickness.GetValue(slot), 0, kMaxImageSide + 1);
-        const int w = SrcBitmap.Width(), h = SrcBitmap.Height();
+bool TFadeShadow::Render(TFastDIB& k, TValueSlot slot) {
+    // A negative width is no shadow; one wider than any image can be
+    // is refused rather than allocated.
+    const int s = std::max(Shadow_Thickness.GetValue(slot), 0);
+    if (s > kMaxImageSide || SrcBitmap.Empty()) throw std::length_error("no shadow for this image");
+    // Negative lines are no lines; wider ones than any image cover as much.
+    const int l1 = std::clamp(Line1Thickness.GetValue(slot), 0, kMaxImageSide + 1);
+    const int l2 = std::clamp(Line2Thickness.GetValue(slot), 0, kMaxImageSide + 1);
+    const int w = SrcBitmap.Width(), h = SrcBitmap.Height();
 
-        TFastDIB k;
-        k.SetSize(w, h, 24);
-        k.Fill(ColorToTriple(BG_Color.GetValue(slot)));
-        const TLayout l = Layout(Shadow_Direction.GetValue(slot), s, w, h);
-        const std::vector<TColorTriple> ramp =
-            FadeRamp(Shadow_Color.GetValue(slot), BG_Color.GetValue(slot), s);
-        PaintShadow(k, l, s, ramp, ColorToTriple(Shadow_Color.GetValue(slot)));
-        SplitBlur(k, 1);
+    k.SetSize(w, h, 24);
+    k.Fill(ColorToTriple(BG_Color.GetValue(slot)));
+    const TLayout l = Layout(Shadow_Direction.GetValue(slot), s, w, h);
+    const std::vector<TColorTriple> ramp = FadeRamp(Shadow_Color.GetValue(slot), BG_Color.GetValue(slot), s);
+    PaintShadow(k, l, s, ramp, ColorToTriple(Shadow_Color.GetValue(slot)));
+    SplitBlur(k, 1);
 
-        FillFrame(k, l.BoxLeft, l.BoxTop, Line1Color.GetValue(slot), l1, l.BoxBottom, l.BoxRight);
-        FillFrame(k, l.BoxLeft + l1, l.BoxTop + l1, Line2Color.GetValue(slot), l2, l.BoxBottom - l1,
-                  l.BoxRight - l1);
-        const int x = l.BoxLeft + l1 + l2, y = l.BoxTop + l1 + l2;
-        const int bw = (l.BoxRight - l.BoxLeft) - 2 * l1 - 2 * l2;
-        const int bh = (l.BoxBottom - l.BoxTop) - 2 * l1 - 2 * l2;
-        if (!BlockCopy(k, x, y, bw, bh, SrcBitmap.Dib(), x, y)) {
-            LogError("BitBlt failed!");
-            return false;
-        }
-        return CopyFDtoBMP(std::move(k), DstBitmap);
-    } catch (...) {
-        LogError("Cannot make \"FadeShadow\" effect!");
+    FillFrame(k, l.BoxLeft, l.BoxTop, Line1Color.GetValue(slot), l1, l.BoxBottom, l.BoxRight);
+    FillFrame(k, l.BoxLeft + l1, l.BoxTop + l1, Line2Color.GetValue(slot), l2, l.BoxBottom - l1,
+              l.BoxRight - l1);
+    const int x = l.BoxLeft + l1 + l2, y = l.BoxTop + l1 + l2;
+    const int bw = (l.BoxRight - l.BoxLeft) - 2 * l1 - 2 * l2;
+    const int bh = (l.BoxBottom - l.BoxTop) - 2 * l1 - 2 * l2;
+    if (!BlockCopy(k, x, y, bw, bh, SrcBitmap.Dib(), x, y)) {
+        LogError("BitBlt failed!");
         return false;
     }
+    return true;
 }
 
 }  // namespace pm

@@ -1,7 +1,7 @@
 #pragma once
 // Border "FadeShadow": a framed image with a soft shadow in one of four
 // diagonal directions.
-#include "core/BaseClass.h"
+#include "tasks/Effect.h"
 
 #include <vector>
 
@@ -13,11 +13,10 @@ namespace pm {
 // through ColorToTriple. A thickness below 0 counts as 0.
 std::vector<TColorTriple> FadeRamp(TColor shadowColor, TColor backgroundColor, int thickness);
 
-class TFadeShadow : public TBaseClass {
+class TFadeShadow : public TEffect {
 public:
     explicit TFadeShadow(TRunContext* context = nullptr);
     void PrepareEditor(IEditorPage& page) override;
-    bool Execute(TValueSlot slot) override;
 
     // Where the framed image and the shadow lie, in picture coordinates.
     struct TLayout {
@@ -43,6 +42,9 @@ public:
     TKX_Color& Line1Color;
     TKX_Color& Line2Color;
     TKX_Color& BG_Color;
+
+protected:
+    bool Render(TFastDIB& image, TValueSlot slot) override;
 };
 
 }  // namespace pm

@@ -9,8 +9,6 @@ namespace pm {
 
 namespace {
 
-constexpr const char* kFailure = "Cannot make \"RectangleBevel\" effect!";
-
 // Shades one band pixel: its own colour, or the fixed grey of a solid border,
 // through the band's table.
 struct TShader {
@@ -39,7 +37,7 @@ void ShadeColumn(TFastDIB& image, int x, int y0, int y1, const TShader& shade) {
 }  // namespace
 
 TRectangleBevel::TRectangleBevel(TRunContext* context)
-    : TBaseClass(context),
+    : TEffect(context, "RectangleBevel", TCanvas::SourceCopy),
       Bevel_Thickness(Declare<TKX_Integer>("FX3_Bevel_Thickness", "Bevel_Thickness", 60)),
       Top_Amount(Declare<TKX_Integer>("FX3_Top_Amount", "Top_Amount", 130)),
       Left_Amount(Declare<TKX_Integer>("FX3_Left_Amount", "Left_Amount", 100)),
@@ -57,36 +55,25 @@ TRectangleBevel::TLevelTable TRectangleBevel::BuildLevelTable(int amount) {
     return table;
 }
 
-bool TRectangleBevel::Execute(TValueSlot slot) {
-    try {
-        TFastDIB image;
-        if (!CopyBMPtoFD(SrcBitmap, image) || !ConvertDepth(image, 24)) {
-            LogError(kFailure);
-            return false;
-        }
-        const int w = image.Width(), h = image.Height();
-        // Bands further in than the image is wide or high paint nothing, so a
-        // huge thickness costs no more than max(w, h); a negative one is none.
-        const int t = std::clamp(Bevel_Thickness.GetValue(slot), 0, std::max(w, h));
-        const TColorTriple midGrey{127, 127, 127};
-        const TColorTriple* solid = Solid_Border.GetValue(slot) ? &midGrey : nullptr;
+bool TRectangleBevel::Render(TFastDIB& image, TValueSlot slot) {
+    const int w = image.Width(), h = image.Height();
+    // Bands further in than the image is wide or high paint nothing, so a
+    // huge thickness costs no more than max(w, h); a negative one is none.
+    const int t = std::clamp(Bevel_Thickness.GetValue(slot), 0, std::max(w, h));
+    const TColorTriple midGrey{127, 127, 127};
+    const TColorTriple* solid = Solid_Border.GetValue(slot) ? &midGrey : nullptr;
 
-        // Each band completes before the next starts: where bands overlap a
-        // pixel passes through top, left, right and bottom in that order.
-        const TLevelTable top = BuildLevelTable(Top_Amount.GetValue(slot));
-        for (int k = 0; k < t; ++k) ShadeLine(image, k, k + 1, w - k - 2, {top, solid});
-        const TLevelTable left = BuildLevelTable(Left_Amount.GetValue(slot));
-        for (int k = 0; k < t; ++k) ShadeColumn(image, k, k, h - 1 - k, {left, solid});
-        const TLevelTable right = BuildLevelTable(Right_Amount.GetValue(slot));
-        for (int k = 0; k < t; ++k) ShadeColumn(image, w - 1 - k, k, h - 1 - k, {right, solid});
-        const TLevelTable bottom = BuildLevelTable(Bottom_Amount.GetValue(slot));
-        for (int k = 0; k < t; ++k) ShadeLine(image, h - 1 - k, k + 1, w - k - 2, {bottom, solid});
-
-        return CopyFDtoBMP(std::move(image), DstBitmap);
-    } catch (...) {
-        LogError(kFailure);
-        return false;
-    }
+    // Each band completes before the next starts: where bands overlap a
+    // pixel passes through top, left, right and bottom in that order.
+    const TLevelTable top = BuildLevelTable(Top_Amount.GetValue(slot));
+    for (int k = 0; k < t; ++k) ShadeLine(image, k, k + 1, w - k - 2, {top, solid});
+    const TLevelTable left = BuildLevelTable(Left_Amount.GetValue(slot));
+    for (int k = 0; k < t; ++k) ShadeColumn(image, k, k, h - 1 - k, {left, solid});
+    const TLevelTable right = BuildLevelTable(Right_Amount.GetValue(slot));
+    for (int k = 0; k < t; ++k) ShadeColumn(image, w - 1 - k, k, h - 1 - k, {right, solid});
+    const TLevelTable bottom = BuildLevelTable(Bottom_Amount.GetValue(slot));
+    for (int k = 0; k < t; ++k) ShadeLine(image, h - 1 - k, k + 1, w - k - 2, {bottom, solid});
+    return true;
 }
 
 }  // namespace pm

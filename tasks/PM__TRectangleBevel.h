@@ -1,18 +1,16 @@
 #pragma once
 // Border "RectangleBevel": four bands along the edges, each lightened or
 // darkened by its own amount.
-#include "core/BaseClass.h"
+#include "tasks/Effect.h"
 
 #include <array>
 #include <cstdint>
 
 namespace pm {
 
-class TRectangleBevel : public TBaseClass {
+class TRectangleBevel : public TEffect {
 public:
     explicit TRectangleBevel(TRunContext* context = nullptr);
-
-    bool Execute(TValueSlot slot) override;
 
     // One output level per input level: a >= 0 lightens, v + a * (255 - v)
     // div 256; a < 0 darkens, v - |a| * v div 256. Amounts beyond -255..255
@@ -26,6 +24,9 @@ public:
     TKX_Integer& Right_Amount;
     TKX_Integer& Bottom_Amount;
     TKX_Boolean& Solid_Border;
+
+protected:
+    bool Render(TFastDIB& image, TValueSlot slot) override;
 };
 
 }  // namespace pm

@@ -6,13 +6,14 @@
 #include "core/RunContext.h"
 #include "core/SourceGuard.h"
 #include "core/StringUtils.h"
+#include "encoders/BmpEncoder.h"
+#include "encoders/JPEGImage.h"
 #include "log/WriteLog.h"
-#include "tasks/JPEGImage.h"
 
 #include <algorithm>
 #include <cstring>
 #include <exception>
-#include <vector>
+#include <memory>
 
 namespace pm {
 
@@ -132,6 +133,28 @@ std::string TSaveToFile::ResultFileName(const std::string& target, TValueSlot sl
     return fitted.empty() ? std::string() : dir + fitted;
 }
 
+std::unique_ptr<IImageEncoder> TSaveToFile::ChooseEncoder(TValueSlot slot) {
+    const int format = Out_Format.GetValue(slot);
+    if (format == kFormatBMP) return std::make_unique<TBmpEncoder>();
+    if (format != kFormatJPEG) return nullptr;
+    auto jpeg = std::make_unique<TJPEGImage>();
+    const int quality = Compression_Quality.GetValue(slot);
+    jpeg->CompressionQuality = std::clamp(quality, 1, 100);
+    if (jpeg->CompressionQuality != quality)
+        LogNew(lmWarning, {{"JPEG quality ", LogTextColor},
+                           {std::to_string(quality), LogValueColor},
+                           {" is out of range 1..100, ", LogTextColor},
+                           {std::to_string(jpeg->CompressionQuality), LogValueColor},
+                           {" is used.", LogTextColor}});
+    jpeg->Comment = JPEG_Comment.GetValue(slot);
+    jpeg->ProgressiveEncoding = Progressive_JPEG.GetValue(slot);
+    if (jpeg->Comment.size() > kMaxCommentBytes)
+        LogNew(lmWarning, {{"JPEG comment is longer than ", LogTextColor},
+                           {std::to_string(kMaxCommentBytes), LogValueColor},
+                           {" bytes and is not written.", LogTextColor}});
+    return jpeg;
+}
+
 bool TSaveToFile::Execute(TValueSlot slot) {
     TRunContext* ctx = Context();
     if (ctx == nullptr) {
@@ -217,23 +240,7 @@ bool TSaveToFile::Execute(TValueSlot slot) {
         return false;
     }
 
-    TJPEGImage jpeg;
-    if (format == kFormatJPEG) {
-        const int quality = Compression_Quality.GetValue(slot);
-        jpeg.CompressionQuality = std::clamp(quality, 1, 100);
-        if (jpeg.CompressionQuality != quality)
-            LogNew(lmWarning, {{"JPEG quality ", LogTextColor},
-                               {std::to_string(quality), LogValueColor},
-                               {" is out of range 1..100, ", LogTextColor},
-                               {std::to_string(jpeg.CompressionQuality), LogValueColor},
-                               {" is used.", LogTextColor}});
-        jpeg.Comment = JPEG_Comment.GetValue(slot);
-        jpeg.ProgressiveEncoding = Progressive_JPEG.GetValue(slot);
-        if (jpeg.Comment.size() > kMaxCommentBytes)
-            LogNew(lmWarning, {{"JPEG comment is longer than ", LogTextColor},
-                               {std::to_string(kMaxCommentBytes), LogValueColor},
-                               {" bytes and is not written.", LogTextColor}});
-    }
+    const std::unique_ptr<IImageEncoder> encoder = ChooseEncoder(slot);
 
     LogNew(lmInfo,
            {{"Saving result image \"", LogTextColor}, {full, LogValueColor}, {"\" ...", LogTextColor}});
@@ -241,7 +248,7 @@ bool TSaveToFile::Execute(TValueSlot slot) {
     bool ok = false;
     try {
         const TFastDIB& dib = SrcBitmap.Dib();
-        if (!knownFormat) {
+        if (!encoder) {
             // Nothing can be written; calling that a success would hide a
             // broken scenario until someone looks for the missing files.
             reason = "Unknown output format " + std::to_string(format) + "!";
@@ -253,16 +260,11 @@ bool TSaveToFile::Execute(TValueSlot slot) {
             TAtomicFileWriter& file = *writer;
             if (!file.IsOpen()) {
                 reason = "Can't create file in \"" + dir + "\"!" + SystemSaid(file.Error());
-            } else if (format == kFormatJPEG) {
-                ok = jpeg.SaveToSink(
+            } else {
+                ok = encoder->SaveToSink(
                     dib,
                     [&file](const std::uint8_t* data, std::size_t size) { return file.Write(data, size); },
                     reason);
-            } else {
-                std::vector<std::uint8_t> bmp;
-                dib.SaveToStream(bmp);
-                ok = file.Write(bmp.data(), bmp.size());
-                if (!ok) reason = "Can't write file \"" + full + "\"!" + SystemSaid(file.Error());
             }
             if (ok && ctx->DeferResultCommit) {
                 // Closed now, so that files waiting for their turn hold no descriptor.

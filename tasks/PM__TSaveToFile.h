@@ -3,7 +3,11 @@
 // directory.
 #include "core/BaseClass.h"
 
+#include <memory>
+
 namespace pm {
+
+class IImageEncoder;
 
 class TSaveToFile : public TBaseClass {
 public:
@@ -34,6 +38,11 @@ public:
     // Written beside "JPEG_Comment" (as "Yes") only when the comment holds a
     // line break and was therefore stored escaped.
     static constexpr const char* kCommentEscapedKey = "JPEG_Comment_Escaped";
+
+private:
+    // The encoder for the chosen format, set up from the settings (with a
+    // warning for each value it cannot use as is); none for an unknown format.
+    std::unique_ptr<IImageEncoder> ChooseEncoder(TValueSlot slot);
 };
 
 // The one-line form of a comment: backslash, CR and LF become "\\", "\r"

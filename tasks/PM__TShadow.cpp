@@ -8,7 +8,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <stdexcept>
 
 namespace pm {
 
@@ -89,7 +88,8 @@ void SplitAxis(int n, int d, int& shadowLo, int& shadowHi, int& cardLo, int& car
 }  // namespace
 
 TShadow::TShadow(TRunContext* context)
-    : TBaseClass(context), Shadow_Y(Declare<TKX_Integer>("FX2_Shadow_Y", "Shadow_Y", 6)),
+    : TEffect(context, "Shadow", TCanvas::SourceCopy),
+      Shadow_Y(Declare<TKX_Integer>("FX2_Shadow_Y", "Shadow_Y", 6)),
       Shadow_X(Declare<TKX_Integer>("FX2_Shadow_X", "Shadow_X", 6)),
       FG_Line1Thickness(Declare<TKX_Integer>("FX2_FG_Line1Thickness", "FG_Line1Thickness", 2)),
       FG_Line2Thickness(Declare<TKX_Integer>("FX2_FG_Line2Thickness", "FG_Line2Thickness", 1)),
@@ -105,56 +105,53 @@ TShadow::TShadow(TRunContext* context)
     classInfo_ = {"TShadow", "Border: \"Shadow\"", "Make border \"Shadow\"", 3};
 }
 
-bool TShadow::Execute(TValueSlot slot) {
+bool TShadow::Accepts(TValueSlot slot) {
     const long long W = SrcBitmap.Width(), H = SrcBitmap.Height();
     if (H < 2LL * Radius.GetValue(slot) || W < 2LL * Radius.GetValue(slot)) {
         LogError("Very large value of radius.");
         return false;
     }
+    return true;
+}
+
+bool TShadow::Render(TFastDIB& image, TValueSlot slot) {
     // A negative radius draws square corners, as 0 does.
     const int r = std::max(Radius.GetValue(slot), 0);
-    try {
-        TFastDIB image, canvas, mask;
-        CopyBMPtoFD(SrcBitmap, image);
-        if (image.Empty() || (image.Bpp() != 24 && !ConvertDepth(image, 24)))
-            throw std::runtime_error("no 24-bit image");
-        const int w = image.Width(), h = image.Height();
-        canvas.SetSize(w, h, 24);
-        mask.SetSize(w, h, 24);
-        canvas.Fill(ColorToTriple(BG_Color.GetValue(slot)));
+    TFastDIB canvas, mask;
+    const int w = image.Width(), h = image.Height();
+    canvas.SetSize(w, h, 24);
+    mask.SetSize(w, h, 24);
+    canvas.Fill(ColorToTriple(BG_Color.GetValue(slot)));
 
-        TBox shadow, card;
-        SplitAxis(w, Shadow_X.GetValue(slot), shadow.Left, shadow.Right, card.Left, card.Right);
-        SplitAxis(h, Shadow_Y.GetValue(slot), shadow.Top, shadow.Bottom, card.Top, card.Bottom);
-        const int fill = (w > h ? (shadow.Bottom - shadow.Top) / 2 : (shadow.Right - shadow.Left) / 2) + 1;
+    TBox shadow, card;
+    SplitAxis(w, Shadow_X.GetValue(slot), shadow.Left, shadow.Right, card.Left, card.Right);
+    SplitAxis(h, Shadow_Y.GetValue(slot), shadow.Top, shadow.Bottom, card.Top, card.Bottom);
+    const int fill = (w > h ? (shadow.Bottom - shadow.Top) / 2 : (shadow.Right - shadow.Left) / 2) + 1;
 
-        const int b1 = ClampThickness(BG_Line1Thickness.GetValue(slot));
-        const int b2 = ClampThickness(BG_Line2Thickness.GetValue(slot));
-        DrawRoundFrame(canvas, shadow, r, fill, Shadow_Color.GetValue(slot));
-        DrawRoundFrame(canvas, shadow, r, b1, BG_Line1Color.GetValue(slot));
-        DrawRoundFrame(canvas, shadow.Shrunk(b1), r - b1, b2, BG_Line2Color.GetValue(slot));
+    const int b1 = ClampThickness(BG_Line1Thickness.GetValue(slot));
+    const int b2 = ClampThickness(BG_Line2Thickness.GetValue(slot));
+    DrawRoundFrame(canvas, shadow, r, fill, Shadow_Color.GetValue(slot));
+    DrawRoundFrame(canvas, shadow, r, b1, BG_Line1Color.GetValue(slot));
+    DrawRoundFrame(canvas, shadow.Shrunk(b1), r - b1, b2, BG_Line2Color.GetValue(slot));
 
-        mask.Fill(ColorToTriple(kBlack));
-        DrawRoundFrame(mask, card, r, fill, kWhite);
+    mask.Fill(ColorToTriple(kBlack));
+    DrawRoundFrame(mask, card, r, fill, kWhite);
 
-        const int f1 = ClampThickness(FG_Line1Thickness.GetValue(slot));
-        const int f2 = ClampThickness(FG_Line2Thickness.GetValue(slot));
-        DrawRoundFrame(image, card, r, f1, FG_Line1Color.GetValue(slot));
-        DrawRoundFrame(image, card.Shrunk(f1), r - f1, f2, FG_Line2Color.GetValue(slot));
+    const int f1 = ClampThickness(FG_Line1Thickness.GetValue(slot));
+    const int f2 = ClampThickness(FG_Line2Thickness.GetValue(slot));
+    DrawRoundFrame(image, card, r, f1, FG_Line1Color.GetValue(slot));
+    DrawRoundFrame(image, card.Shrunk(f1), r - f1, f2, FG_Line2Color.GetValue(slot));
 
-        // The card: the image wherever the mask is not black.
-        for (int row = 0; row < h; ++row) {
-            const TColorTriple* m = mask.Row24(row);
-            const TColorTriple* in = image.Row24(row);
-            TColorTriple* out = canvas.Row24(row);
-            for (int x = 0; x < w; ++x)
-                if (m[x].b | m[x].g | m[x].r) out[x] = in[x];
-        }
-        return CopyFDtoBMP(std::move(canvas), DstBitmap);
-    } catch (...) {
-        LogError("Cannot make \"Shadow\" effect!");
-        return false;
+    // The card: the image wherever the mask is not black.
+    for (int row = 0; row < h; ++row) {
+        const TColorTriple* m = mask.Row24(row);
+        const TColorTriple* in = image.Row24(row);
+        TColorTriple* out = canvas.Row24(row);
+        for (int x = 0; x < w; ++x)
+            if (m[x].b | m[x].g | m[x].r) out[x] = in[x];
     }
+    image = std::move(canvas);
+    return true;
 }
 
 }  // namespace pm

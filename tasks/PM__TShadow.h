@@ -1,13 +1,12 @@
 #pragma once
 // Border "Shadow": a rounded card with a solid drop shadow on a background.
-#include "core/BaseClass.h"
+#include "tasks/Effect.h"
 
 namespace pm {
 
-class TShadow : public TBaseClass {
+class TShadow : public TEffect {
 public:
     explicit TShadow(TRunContext* context = nullptr);
-    bool Execute(TValueSlot slot) override;
 
     TKX_Integer& Shadow_Y;
     TKX_Integer& Shadow_X;
@@ -22,6 +21,10 @@ public:
     TKX_Color& FG_Line2Color;
     TKX_Color& BG_Line1Color;
     TKX_Color& BG_Line2Color;
+
+protected:
+    bool Accepts(TValueSlot slot) override;
+    bool Render(TFastDIB& image, TValueSlot slot) override;
 };
 
 }  // namespace pm

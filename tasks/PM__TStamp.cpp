@@ -13,7 +13,7 @@
 namespace pm {
 
 TStamp::TStamp(TRunContext* context)
-    : TBaseClass(context), Radius(Declare<TKX_Integer>("FX8_Radius", "Radius", 10)),
+    : TEffect(context, "Stamp", TCanvas::OwnCanvas), Radius(Declare<TKX_Integer>("FX8_Radius", "Radius", 10)),
       Border(Declare<TKX_Integer>("FX8_Border", "Border", 10)),
       BG_Color(Declare<TKX_Color>("FX8_BG_Color", "BG_Color", 0xFFFFFFu)),
       FG_Color(Declare<TKX_Color>("FX8_FG_Color", "FG_Color", 0x00FF00u)),
@@ -27,55 +27,58 @@ void TStamp::PrepareEditor(IEditorPage& page) {
     page.SetItems("FX8_Mode", {"Normal", "Smoothed"});
 }
 
-bool TStamp::Execute(TValueSlot slot) {
-    // A radius below 1 (only from a hand-edited file) means notches of no
-    // size: none are drawn, and the notch rows would never advance. A
-    // negative margin counts as none.
-    const int r = std::max(Radius.GetValue(slot), 0);
-    const int B = std::max(Border.GetValue(slot), 0);
-    const long long W = SrcBitmap.Width(), H = SrcBitmap.Height();
-    const long long q = 2 * (static_cast<long long>(r) + B + 2);
-    if (W <= q || H <= q) {
+// A radius below 1 (only from a hand-edited file) means notches of no size:
+// none are drawn, and the notch rows would never advance. A negative margin
+// counts as none.
+int TStamp::NotchRadius(TValueSlot slot) const {
+    return std::max(Radius.GetValue(slot), 0);
+}
+int TStamp::Margin(TValueSlot slot) const {
+    return std::max(Border.GetValue(slot), 0);
+}
+
+bool TStamp::Accepts(TValueSlot slot) {
+    const long long q = 2 * (static_cast<long long>(NotchRadius(slot)) + Margin(slot) + 2);
+    if (SrcBitmap.Width() <= q || SrcBitmap.Height() <= q) {
         LogError("Geometric error: very small image for current parameters!");
         return false;
     }
-    // From here r + B + 2 < W / 2, so no coordinate below leaves the int range.
-    const int w = static_cast<int>(W), h = static_cast<int>(H);
-    try {
-        TFastDIB k;
-        k.SetSize(w, h, 24);
-        FillRect(k, 1, 1, w - 1, h - 1, ColorToTriple(FG_Color.GetValue(slot)));
-        FillFrame(k, 0, 0, Line1_Color.GetValue(slot), 1, h, w);
+    return true;
+}
 
-        if (r > 0) {
-            TDrawContext dc(k);
-            dc.SelectSolidBrush(BG_Color.GetValue(slot));
-            dc.SelectPen(TPenStyle::Solid, 1, Line1_Color.GetValue(slot));
-            for (int m = r; m < w - 4 * r; m += 3 * r) {
-                dc.Ellipse(m + r, 1 - r, m + 3 * r, r + 1);
-                dc.Ellipse(m + r, h - r - 1, m + 3 * r, h + r - 1);
-            }
-            for (int n = 1 - 2 * r; n < h; n += 3 * r) {
-                dc.Ellipse(1 - r, n + r, r + 1, n + 3 * r);
-                dc.Ellipse(w - r - 1, n + r, w + r - 1, n + 3 * r);
-            }
-            dc.DeleteCurrentBrush();
-            dc.DeleteCurrentPen();
-        }
-        if (DrawMode.GetValue(slot) == 1) SplitBlur(k, 1);
+bool TStamp::Render(TFastDIB& k, TValueSlot slot) {
+    const int r = NotchRadius(slot), B = Margin(slot);
+    // Accepts made r + B + 2 < w / 2, so no coordinate below leaves the int range.
+    const int w = SrcBitmap.Width(), h = SrcBitmap.Height();
+    const int q = 2 * (r + B + 2);
+    k.SetSize(w, h, 24);
+    FillRect(k, 1, 1, w - 1, h - 1, ColorToTriple(FG_Color.GetValue(slot)));
+    FillFrame(k, 0, 0, Line1_Color.GetValue(slot), 1, h, w);
 
-        const int in = r + B + 1;
-        FillFrame(k, in, in, Line2_Color.GetValue(slot), 1, h - in, w - in);
-        if (!BlockCopy(k, in + 1, in + 1, static_cast<int>(W - q), static_cast<int>(H - q), SrcBitmap.Dib(),
-                       in + 1, in + 1)) {
-            LogError("Can't copy source bitmap to target canvas!");
-            return false;
+    if (r > 0) {
+        TDrawContext dc(k);
+        dc.SelectSolidBrush(BG_Color.GetValue(slot));
+        dc.SelectPen(TPenStyle::Solid, 1, Line1_Color.GetValue(slot));
+        for (int m = r; m < w - 4 * r; m += 3 * r) {
+            dc.Ellipse(m + r, 1 - r, m + 3 * r, r + 1);
+            dc.Ellipse(m + r, h - r - 1, m + 3 * r, h + r - 1);
         }
-        return CopyFDtoBMP(std::move(k), DstBitmap);
-    } catch (...) {
-        LogError("Cannot make \"Stamp\" effect!");
+        for (int n = 1 - 2 * r; n < h; n += 3 * r) {
+            dc.Ellipse(1 - r, n + r, r + 1, n + 3 * r);
+            dc.Ellipse(w - r - 1, n + r, w + r - 1, n + 3 * r);
+        }
+        dc.DeleteCurrentBrush();
+        dc.DeleteCurrentPen();
+    }
+    if (DrawMode.GetValue(slot) == 1) SplitBlur(k, 1);
+
+    const int in = r + B + 1;
+    FillFrame(k, in, in, Line2_Color.GetValue(slot), 1, h - in, w - in);
+    if (!BlockCopy(k, in + 1, in + 1, w - q, h - q, SrcBitmap.Dib(), in + 1, in + 1)) {
+        LogError("Can't copy source bitmap to target canvas!");
         return false;
     }
+    return true;
 }
 
 }  // namespace pm

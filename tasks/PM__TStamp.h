@@ -1,13 +1,12 @@
 #pragma once
 // Border "Stamp": a perforated postage-stamp margin.
-#include "core/BaseClass.h"
+#include "tasks/Effect.h"
 
 namespace pm {
 
-class TStamp : public TBaseClass {
+class TStamp : public TEffect {
 public:
     explicit TStamp(TRunContext* context = nullptr);
-    bool Execute(TValueSlot slot) override;
     void PrepareEditor(IEditorPage& page) override;
 
     TKX_Integer& Radius;
@@ -17,6 +16,14 @@ public:
     TKX_Color& Line1_Color;
     TKX_Color& Line2_Color;
     TKX_ItemIndex& DrawMode;
+
+protected:
+    bool Accepts(TValueSlot slot) override;
+    bool Render(TFastDIB& image, TValueSlot slot) override;
+
+private:
+    int NotchRadius(TValueSlot slot) const;
+    int Margin(TValueSlot slot) const;
 };
 
 }  // namespace pm

@@ -2,13 +2,13 @@
 // The main window: menus, the project page and the scenario page. Every
 // command runs the project and scenario models; the window only moves values
 // between them and its widgets and keeps the enabled states.
-#include "batch/ProjectModel.h"
+#include "app/MainView.h"
+#include "app/MemoryEditorPage.h"
+#include "app/ProjectModel.h"
+#include "app/ScenarioModel.h"
 #include "core/ClassRegistry.h"
 #include "core/Config.h"
-#include "core/MainView.h"
-#include "core/MemoryEditorPage.h"
 #include "core/RunContext.h"
-#include "core/ScenarioModel.h"
 #include "ui/QtDialogs.h"
 #include "ui/TaskWindows.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 // The engine's questions answered with Qt message boxes and file dialogs.
-#include "core/Dialogs.h"
+#include "app/Dialogs.h"
 
 #include <QString>
 

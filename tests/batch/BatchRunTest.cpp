@@ -1,9 +1,7 @@
 #include "batch/BatchRun.h"
-#include "batch/ProjectModel.h"
 
 #include "support/RecordingConsole.h"
 #include "support/ScenarioFiles.h"
-#include "support/ScriptedDialogs.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -130,55 +128,6 @@ TEST_F(BatchRunTest, AnItemThatCannotRunFailsAndTheOthersStillRun) {
     EXPECT_TRUE(log.Has("Can't get valid \"TaskRecord\" for task index =0")) << log.Dump();
     EXPECT_TRUE(log.Has("Invalid type of first task!"));
     EXPECT_EQ(log.Messages.back().Text(), "Project error(s)!");
-}
-
-// The window stays usable between files: closing the project meanwhile
-// must not disturb the run, and the run cannot be started twice.
-class RunningView : public IMainView {
-public:
-    TProjectModel* model = nullptr;
-    int calls = 0;
-    bool runWasDisabled = true;
-    bool secondRunStarted = false;
-    void ProcessMessages() override {
-        ++calls;
-        runWasDisabled = runWasDisabled && !model->Buttons.RunProject;
-        if (calls == 1) {
-            secondRunStarted = model->RunProjectClick();
-            model->ClearProject();
-            model->ProjectOpen = false;
-        }
-    }
-};
-
-TEST_F(BatchRunTest, ModelRunWorksOnItsOwnCopies) {
-    const std::string s1 = dir.MakeDir("s1"), s2 = dir.MakeDir("s2");
-    const std::string f1 = dir.Put("s1/a.bmp", kJunk), f2 = dir.Put("s1/b.bmp", kJunk);
-    const std::string f3 = dir.Put("s2/c.bmp", kJunk);
-    const std::string scenario = dir.Path("s.pms");
-    ASSERT_TRUE(WriteScenario(scenario, {"Bitmap"}));
-    test::TScriptedDialogs dialogs;
-    RunningView view;
-    TProjectModel model(dialogs, view);
-    view.model = &model;
-    model.Items = {{s1, true, tgt, scenario}, {s2, true, tgt, scenario}};
-    std::vector<std::string> files;
-    model.OnProgress = [&](int, int, const std::string& f) {
-        if (!f.empty()) files.push_back(f);
-    };
-    EXPECT_FALSE(model.RunProjectClick());  // the junk files fail
-    EXPECT_EQ(files, (std::vector<std::string>{f1, f2, f3}));
-    EXPECT_EQ(view.calls, 3);
-    EXPECT_TRUE(view.runWasDisabled);
-    EXPECT_FALSE(view.secondRunStarted);
-    EXPECT_EQ(log.Count("Project error(s)!"), 1);
-    EXPECT_EQ(model.ProgressPosition, 0);
-    EXPECT_EQ(model.ProgressMaximum, 0);
-    EXPECT_FALSE(model.Running);
-    EXPECT_FALSE(model.Buttons.RunProject);  // the project was closed meanwhile
-    ASSERT_TRUE(model.LastRun);
-    EXPECT_EQ(model.LastRun->Context().CurrentSourceFile, f3);
-    EXPECT_EQ(model.LastRun->Context().CurrentProjectItem->SourceDirectory, s2);
 }
 
 }  // namespace

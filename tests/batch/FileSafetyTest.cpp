@@ -1,8 +1,8 @@
 // A run never harms the user's files, whatever the folders, names and
 // settings it is given.
+#include "app/ProjectModel.h"
 #include "batch/BatchRun.h"
 #include "batch/FindFiles.h"
-#include "batch/ProjectModel.h"
 #include "batch/Shard.h"
 #include "core/Paths.h"
 #include "core/TempNames.h"

@@ -1,16 +1,16 @@
+#include "app/ProjectModel.h"
 #include "batch/BatchRun.h"
-#include "batch/ProjectModel.h"
 #include "batch/Shard.h"
 
 #include "core/Paths.h"
-#include "core/ScenarioModel.h"
+#include "core/ScenarioFile.h"
 #include "decoders/Decoders.h"
+#include "encoders/JPEGImage.h"
 #include "log/KX_LogFile.h"
 #include "support/JpegTestFiles.h"
 #include "support/RecordingConsole.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TempDir.h"
-#include "tasks/JPEGImage.h"
 #include "tasks/PM__TLoadFromFile.h"
 #include "tasks/PM__TResizeBitmap.h"
 #include "tasks/PM__TSaveToFile.h"
@@ -110,7 +110,7 @@ protected:
         list.push_back(std::make_unique<TaskRec>(TaskRec{"Load", std::move(load)}));
         list.push_back(std::make_unique<TaskRec>(TaskRec{"Fit", std::move(resize)}));
         list.push_back(std::make_unique<TaskRec>(TaskRec{"Save", std::move(save)}));
-        EXPECT_TRUE(TScenarioModel::SaveTaskList(ctx, list, scenario, -1));
+        EXPECT_TRUE(WriteScenarioFile(ctx, list, scenario, -1));
     }
 
     struct TOutcome {
@@ -189,7 +189,7 @@ TEST(ParallelRunOrder, SameResultNameGoesToTheFirstSourceWithAnyWorkerCount) {
         TTaskList list;
         list.push_back(std::make_unique<TaskRec>(TaskRec{"Load", std::make_unique<TLoadFromFile>(&ctx)}));
         list.push_back(std::make_unique<TaskRec>(TaskRec{"Save", std::make_unique<TSaveToFile>(&ctx)}));
-        ASSERT_TRUE(TScenarioModel::SaveTaskList(ctx, list, scenario, -1));
+        ASSERT_TRUE(WriteScenarioFile(ctx, list, scenario, -1));
     }
     std::map<std::string, std::string> results[2];
     std::vector<std::string> logs[2];
@@ -206,7 +206,8 @@ TEST(ParallelRunOrder, SameResultNameGoesToTheFirstSourceWithAnyWorkerCount) {
         std::string folded = ExcludeTrailingSeparator(src);
         std::replace(folded.begin(), folded.end(), '/', '_');
         const std::string expected = "Result file \"" + tgt + folded + "/dup.jpg\" of \"" + src +
-                                     "dup.jpg\" is already the result of \"" + src + "dup.bmp\"; not written!";
+                                     "dup.jpg\" is already the result of \"" + src +
+                                     "dup.bmp\"; not written!";
         EXPECT_NE(std::find(logs[jobs - 1].begin(), logs[jobs - 1].end(), expected), logs[jobs - 1].end())
             << expected;
     }

@@ -1,10 +1,10 @@
 #include "imaging/FastDIB.h"
 #include "support/BmpBuilder.h"
+#include "support/RandomDib.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <random>
 
 namespace pm {
 namespace {
@@ -32,17 +32,6 @@ void ExpectSame(const TFastDIB& a, const TFastDIB& b) {
     EXPECT_EQ(std::memcmp(a.Bits(), b.Bits(), a.Size()), 0);
 }
 
-TFastDIB Random(int w, int h, int bpp, unsigned seed) {
-    TFastDIB d;
-    d.SetSize(w, h, bpp);
-    std::mt19937 rng(seed);
-    for (std::size_t i = 0; i < d.Size(); ++i) d.Bits()[i] = static_cast<std::uint8_t>(rng());
-    if (bpp <= 8)
-        for (int i = 0; i < (1 << bpp); ++i)
-            d.Colors()[i] = {std::uint8_t(rng()), std::uint8_t(rng()), std::uint8_t(rng()), 0};
-    return d;
-}
-
 TEST(BmpSave, HeadersAndColourTableSizePerDepth) {
     struct Case {
         int bpp;
@@ -50,7 +39,7 @@ TEST(BmpSave, HeadersAndColourTableSizePerDepth) {
     } cases[] = {{1, 8}, {4, 64}, {8, 1024}, {16, 0}, {24, 0}, {32, 0}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.bpp);
-        TFastDIB d = Random(3, 2, c.bpp, 1);
+        TFastDIB d = test::RandomDib(3, 2, c.bpp, 1);
         std::vector<std::uint8_t> s;
         d.SaveToStream(s);
         ASSERT_EQ(s.size(), 54 + c.table + d.Size());
@@ -102,7 +91,7 @@ TEST(BmpRoundTrip, SaveThenLoadGivesTheSameBitmapForEveryDepth) {
     for (int bpp : {1, 4, 8, 16, 24, 32})
         for (int w : {1, 2, 3, 7, 33}) {
             SCOPED_TRACE(testing::Message() << bpp << " bits, width " << w);
-            TFastDIB d = Random(w, 5, bpp, unsigned(bpp * 100 + w));
+            TFastDIB d = test::RandomDib(w, 5, bpp, unsigned(bpp * 100 + w));
             std::vector<std::uint8_t> s;
             d.SaveToStream(s);
             TFastDIB back;
@@ -124,11 +113,11 @@ TEST(BmpLoad, CoreHeaderBringsSizeDepthAndPalette) {
     EXPECT_EQ(d.Height(), 2);
     EXPECT_EQ(d.Bpp(), 1);
     EXPECT_EQ(d.Info().biSize, 40u);
-    EXPECT_EQ(d.GetPixel(0, 0), (TColorTriple{0, 0xFF, 0})); // bit 1: the second entry, blue first
+    EXPECT_EQ(d.GetPixel(0, 0), (TColorTriple{0, 0xFF, 0}));  // bit 1: the second entry, blue first
     EXPECT_EQ(d.GetPixel(0, 1), (TColorTriple{0xFF, 0, 0}));
     EXPECT_EQ(d.GetPixel(0, 2), (TColorTriple{0, 0xFF, 0}));
     EXPECT_EQ(d.GetPixel(1, 1), (TColorTriple{0, 0xFF, 0}));
-    EXPECT_EQ(d.Colors()[2].g, 0); // only 2^depth entries are read
+    EXPECT_EQ(d.Colors()[2].g, 0);  // only 2^depth entries are read
 }
 
 TEST(BmpLoad, TopDownRowsAreStoredBottomUp) {
@@ -285,7 +274,7 @@ TEST(BmpLoad, HostileHeadersAreRejected) {
         std::string error;
         EXPECT_FALSE(d.LoadFromStream(bytes.data(), bytes.size(), {}, &error));
         EXPECT_EQ(error, c.error);
-        EXPECT_EQ(d.Width(), 2); // unchanged on failure
+        EXPECT_EQ(d.Width(), 2);  // unchanged on failure
     }
 }
 
@@ -348,7 +337,7 @@ struct RleCase {
     const char* what;
     int bpp, width, height;
     std::vector<std::uint8_t> data;
-    std::vector<std::vector<int>> rows; // expected indices, bottom row first
+    std::vector<std::vector<int>> rows;  // expected indices, bottom row first
     bool complete;
 };
 
@@ -416,5 +405,5 @@ TEST(BmpRle, DecodesRunsEscapesAndClipsAtTheEdges) {
     }
 }
 
-} // namespace
-} // namespace pm
+}  // namespace
+}  // namespace pm

@@ -1,6 +1,6 @@
 #pragma once
 // IMainView that records which window operations were asked for.
-#include "core/MainView.h"
+#include "app/MainView.h"
 
 #include <algorithm>
 #include <string>
@@ -9,7 +9,7 @@
 namespace pm::test {
 
 class TRecordingMainView : public IMainView {
-  public:
+public:
     void UpdateMenus() override { Calls.push_back("UpdateMenus"); }
     void ShowProjectPage() override { Calls.push_back("ShowProjectPage"); }
     void ShowScenarioPage() override { Calls.push_back("ShowScenarioPage"); }
@@ -35,4 +35,4 @@ class TRecordingMainView : public IMainView {
     bool scenarioOpen = false;
 };
 
-} // namespace pm::test
+}  // namespace pm::test

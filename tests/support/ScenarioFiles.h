@@ -2,7 +2,7 @@
 // Scenario files for batch tests: a loading task with the chosen input
 // formats switched on, then a saving task.
 #include "core/ClassRegistry.h"
-#include "core/ScenarioModel.h"
+#include "core/ScenarioFile.h"
 #include "tasks/PM__TLoadFromFile.h"
 #include "tasks/PM__TSaveToFile.h"
 
@@ -29,7 +29,7 @@ inline bool WriteScenario(const std::string& file, const std::set<std::string>& 
     saver->Image_Extension_JPG.SetValue(save.ExtensionJPG, vsCurrent);
     list.push_back(std::make_unique<TaskRec>(TaskRec{"Load", std::move(load)}));
     list.push_back(std::make_unique<TaskRec>(TaskRec{"Save", std::move(saver)}));
-    return TScenarioModel::SaveTaskList(ctx, list, file, -1);
+    return WriteScenarioFile(ctx, list, file, -1);
 }
 
 }  // namespace pm::test

@@ -2,7 +2,7 @@
 // IDialogs with answers queued by the test. Every question and file request
 // is recorded; one without a queued answer fails the test and is answered
 // No / cancelled.
-#include "core/Dialogs.h"
+#include "app/Dialogs.h"
 
 #include <gtest/gtest.h>
 
@@ -14,7 +14,7 @@
 namespace pm::test {
 
 class TScriptedDialogs : public IDialogs {
-  public:
+public:
     struct Question {
         std::string Text, Caption;
         TMsgIcon Icon;
@@ -69,7 +69,7 @@ class TScriptedDialogs : public IDialogs {
     std::vector<FileRequest> FileRequests;
     std::vector<std::string> Shown;
 
-  private:
+private:
     std::optional<std::string> NextFile(FileRequest request) {
         FileRequests.push_back(request);
         if (Files.empty()) {
@@ -82,4 +82,4 @@ class TScriptedDialogs : public IDialogs {
     }
 };
 
-} // namespace pm::test
+}  // namespace pm::test

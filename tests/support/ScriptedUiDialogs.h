@@ -2,7 +2,7 @@
 // IDialogs for Qt tests: answers queued by the test, every question and file
 // request recorded. A question without a queued answer is noted in
 // `Unexpected` and answered No / cancelled.
-#include "core/Dialogs.h"
+#include "app/Dialogs.h"
 
 #include <deque>
 #include <optional>

@@ -1,6 +1,6 @@
 #include "tasks/PM__TLoadFromFile.h"
 
-#include "core/MemoryEditorPage.h"
+#include "app/MemoryEditorPage.h"
 #include "support/RecordingConsole.h"
 
 #include <gtest/gtest.h>
@@ -55,12 +55,12 @@ TEST(TLoadFromFile, ExtensionListsFollowTheSlot) {
     EXPECT_EQ(task.AllExtensions[0], "CEL");
     EXPECT_EQ(task.AllExtensions[2], "GIF");
     EXPECT_EQ(task.AllExtensions[40], "PCC");
-    task.BuildExtensionLists(vsCurrent); // the current values still enable everything
+    task.BuildExtensionLists(vsCurrent);  // the current values still enable everything
     EXPECT_EQ(task.EnabledExtensions, task.AllExtensions);
     for (auto& f : task.Formats) f->Enabled.SetValue(false, vsCurrent);
     task.BuildExtensionLists(vsCurrent);
     EXPECT_TRUE(task.EnabledExtensions.empty());
-    EXPECT_EQ(task.AllExtensions.size(), 41u); // rebuilt, not appended
+    EXPECT_EQ(task.AllExtensions.size(), 41u);  // rebuilt, not appended
 }
 
 std::vector<bool> Only(std::initializer_list<int> rows, bool others = false) {
@@ -80,11 +80,11 @@ TEST(TLoadFromFile, SelectClearInvertAndTheConfirmButton) {
         bool enabled;
     };
     const Case cases[] = {
-        {Only({}), 1, AllBut({}), true},         // select
-        {Only({3, 7}), 2, Only({}), false},      // clear
-        {Only({3, 7}), 3, AllBut({3, 7}), true}, // invert
-        {AllBut({}), 3, Only({}), false},        // inverting all ticked rows leaves none
-        {Only({5}), 9, Only({5}), true},         // an unknown tag only checks the list
+        {Only({}), 1, AllBut({}), true},          // select
+        {Only({3, 7}), 2, Only({}), false},       // clear
+        {Only({3, 7}), 3, AllBut({3, 7}), true},  // invert
+        {AllBut({}), 3, Only({}), false},         // inverting all ticked rows leaves none
+        {Only({5}), 9, Only({5}), true},          // an unknown tag only checks the list
     };
     for (const Case& c : cases) {
         TLoadFromFile task;
@@ -120,5 +120,5 @@ TEST(TLoadFromFile, MissingKeyKeepsItsFlagAndTheRestIsRead) {
     EXPECT_EQ(log.Texts(), std::vector<std::string>{"Could't read variable \"EPS\""});
 }
 
-} // namespace
-} // namespace pm
+}  // namespace
+}  // namespace pm

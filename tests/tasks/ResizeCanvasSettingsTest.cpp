@@ -1,6 +1,6 @@
 #include "tasks/PM__TResizeCanvas.h"
 
-#include "core/MemoryEditorPage.h"
+#include "app/MemoryEditorPage.h"
 
 #include <gtest/gtest.h>
 
@@ -29,7 +29,7 @@ TEST(TResizeCanvas, ShowSettingsPressesTheAnchorButton) {
         page.checks["RC_Anchor_SB3"] = true;
         task.Archor_Position.SetValue(outside, vsCurrent);
         task.ShowSettings(page, vsCurrent);
-        EXPECT_EQ(Pressed(page), std::vector<int>{3}) << outside; // no button changes
+        EXPECT_EQ(Pressed(page), std::vector<int>{3}) << outside;  // no button changes
     }
 }
 
@@ -44,10 +44,10 @@ TEST(TResizeCanvas, ReadSettingsTakesThePressedButton) {
     task.ReadSettings(page, vsCurrent);
     EXPECT_EQ(task.Archor_Position.GetValue(vsCurrent), 9);
 
-    page.checks["RC_Anchor_SB9"] = false; // none pressed: unchanged
+    page.checks["RC_Anchor_SB9"] = false;  // none pressed: unchanged
     task.ReadSettings(page, vsCurrent);
     EXPECT_EQ(task.Archor_Position.GetValue(vsCurrent), 9);
 }
 
-} // namespace
-} // namespace pm
+}  // namespace
+}  // namespace pm

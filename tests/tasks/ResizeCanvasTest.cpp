@@ -1,4 +1,4 @@
-#include "core/MemoryEditorPage.h"
+#include "app/MemoryEditorPage.h"
 #include "core/RunContext.h"
 #include "log/WriteLog.h"
 #include "support/JpegTestFiles.h"

@@ -4,7 +4,7 @@
 #include "core/PM_Utils.h"
 #include "core/Paths.h"
 #include "core/RunContext.h"
-#include "core/ScenarioModel.h"
+#include "core/ScenarioFile.h"
 #include "log/WriteLog.h"
 #include "tasks/PM__TSaveToFile.h"
 
@@ -474,7 +474,7 @@ TEST(SaveToFileSettings, CommentSurvivesScenarioSaveAndReload) {
         save.JPEG_Comment.SetValue(comment, vsCurrent);
         const std::string file = d.Str() + "s.pms";
         TLogCapture capture;
-        ASSERT_TRUE(TScenarioModel::SaveTaskList(ctx, list, file, 0));
+        ASSERT_TRUE(WriteScenarioFile(ctx, list, file, 0));
 
         // Every record on its own line; the marker only where it is needed.
         const Bytes raw = ReadAll(file);

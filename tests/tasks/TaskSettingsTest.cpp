@@ -1,7 +1,7 @@
 // The settings of the eleven task types: keys, defaults, order, editor
 // widgets and what the editor round trip does with them.
+#include "app/MemoryEditorPage.h"
 #include "core/ClassRegistry.h"
-#include "core/MemoryEditorPage.h"
 
 #include <gtest/gtest.h>
 
@@ -18,7 +18,7 @@ std::vector<std::string> Saved(TBaseClass& task, const std::string& name = "n") 
 
 struct Defaults {
     const char* type;
-    std::vector<std::string> settings; // after the two header lines
+    std::vector<std::string> settings;  // after the two header lines
 };
 
 const std::vector<Defaults>& AllDefaults() {
@@ -229,7 +229,7 @@ TEST(TaskSettings, EditedSlotIsWhatTheEditorHolds) {
     task->ShowSettings(page, vsDefault);
     page.ints["FX2_Shadow_X"] = -20;
     task->ReadSettings(page, vsEdited);
-    task->ShowSettings(page, vsCurrent); // the editor shows the stored value again
+    task->ShowSettings(page, vsCurrent);  // the editor shows the stored value again
     EXPECT_EQ(page.ints["FX2_Shadow_X"], 6);
     task->ShowSettings(page, vsEdited);
     EXPECT_EQ(page.ints["FX2_Shadow_X"], -20);
@@ -272,5 +272,5 @@ TEST(TaskSettings, SubPageFollowsTheChosenMode) {
     }
 }
 
-} // namespace
-} // namespace pm
+}  // namespace
+}  // namespace pm

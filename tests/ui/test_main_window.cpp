@@ -2,6 +2,7 @@
 // commands, quitting, and the settings dialog.
 #include "core/ClassRegistry.h"
 #include "core/Paths.h"
+#include "core/ScenarioFile.h"
 #include "log/WriteLog.h"
 #include "support/BmpBuilder.h"
 #include "support/RecordingConsole.h"
@@ -94,7 +95,7 @@ struct TRig {
             list.push_back(std::move(rec));
         }
         const std::string path = dir.Path(name);
-        TScenarioModel::SaveTaskList(ctx, list, path, 0);
+        WriteScenarioFile(ctx, list, path, 0);
         return path;
     }
     void OpenScenario(const std::vector<std::string>& types) {

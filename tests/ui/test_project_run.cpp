@@ -3,6 +3,7 @@
 // files in flight, and the settings dialog keeps the number of workers.
 #include "batch/BatchRun.h"
 #include "core/ClassRegistry.h"
+#include "core/ScenarioFile.h"
 #include "log/WriteLog.h"
 #include "support/BmpBuilder.h"
 #include "support/RecordingConsole.h"
@@ -118,7 +119,7 @@ struct TRig {
             list.push_back(std::move(rec));
         }
         scenario = dir.Path("gate.pms");
-        TScenarioModel::SaveTaskList(ctx, list, scenario, 0);
+        WriteScenarioFile(ctx, list, scenario, 0);
 
         form.MM_PrNewClick();
         TProjectModel& project = form.Project();

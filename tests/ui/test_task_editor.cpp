@@ -1,6 +1,7 @@
 // The task editor over a scenario: every settings page round trip through a
 // scenario file, creating, retyping and resetting tasks, and the name rule.
 #include "core/PM_Utils.h"
+#include "core/ScenarioFile.h"
 #include "core/StringUtils.h"
 #include "support/TaskRig.h"
 #include "support/TempDir.h"
@@ -234,7 +235,7 @@ private slots:
             if (className == "TSaveToFile")
                 QCOMPARE(static_cast<TSaveToFile&>(saved).JPEG_Comment.GetValue(vsCurrent),
                          std::string("line 1\r\nline 2"));
-            QVERIFY(TScenarioModel::SaveTaskList(b.form.Context(), b.form.Scenario().Entries, file, row));
+            QVERIFY(WriteScenarioFile(b.form.Context(), b.form.Scenario().Entries, file, row));
             QVERIFY2(b.editor.Page().UnknownWidgets().isEmpty(),
                      qPrintable(b.editor.Page().UnknownWidgets().join(", ")));
         }
@@ -571,7 +572,7 @@ private slots:
                 list.push_back(std::move(rec));
             }
             static_cast<TShadow&>(*list[1]->Task).Radius.SetValue(500, vsCurrent);
-            QVERIFY(TScenarioModel::SaveTaskList(ctx, list, file, 0));
+            QVERIFY(WriteScenarioFile(ctx, list, file, 0));
         }
         TTaskRig b;
         b.dialogs.File(file);

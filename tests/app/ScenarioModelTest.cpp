@@ -1,7 +1,8 @@
-#include "core/ScenarioModel.h"
+#include "app/ScenarioModel.h"
 
+#include "app/MemoryEditorPage.h"
 #include "core/IniFile.h"
-#include "core/MemoryEditorPage.h"
+#include "core/ScenarioFile.h"
 #include "support/FileSizeLimit.h"
 #include "support/RecordingConsole.h"
 #include "support/RecordingMainView.h"
@@ -58,7 +59,7 @@ struct TScenarioRig {
 };
 
 class ScenarioModel : public testing::Test {
-  protected:
+protected:
     std::string File(const std::string& name = "s.pms") const { return dir.Path(name); }
     // A new scenario saved to `file`.
     void NewAndSave(const std::string& file) {
@@ -101,6 +102,20 @@ TEST_F(ScenarioModel, NewScenarioHoldsOneTaskOfEveryType) {
     }
 }
 
+// The command line makes a new scenario without the model; both files and
+// both logs are the same.
+TEST_F(ScenarioModel, NewScenarioTasksWriteWhatTheModelWrites) {
+    NewAndSave(File("model.pms"));
+    std::vector<std::string> modelLog = rig.log.Texts();
+    rig.log.Clear();
+    TRunContext ctx;
+    TTaskList tasks = NewScenarioTasks(ctx);
+    ASSERT_TRUE(WriteScenarioFile(ctx, tasks, File("plain.pms"), -1));
+    EXPECT_EQ(TTempDir::Read(File("plain.pms")), TTempDir::Read(File("model.pms")));
+    modelLog.back() = "Saving scenario file \"" + File("plain.pms") + "\" ... Complete.";
+    EXPECT_EQ(rig.log.Texts(), modelLog);
+}
+
 TEST_F(ScenarioModel, NewWhileOpenAsksFirst) {
     model.MM_ScNewClick();
     const TaskRec* first = model.Entries[0].get();
@@ -114,7 +129,7 @@ TEST_F(ScenarioModel, NewWhileOpenAsksFirst) {
     EXPECT_EQ(q.Caption, "Confirmation");
     EXPECT_EQ(q.Icon, TMsgIcon::Question);
     EXPECT_FALSE(q.DefaultYes);
-    EXPECT_EQ(model.Entries[0].get(), first); // nothing changed
+    EXPECT_EQ(model.Entries[0].get(), first);  // nothing changed
     EXPECT_EQ(rig.ctx.CurrentSourceFile, "/x/a.jpg");
 
     rig.log.Clear();
@@ -136,7 +151,7 @@ TEST_F(ScenarioModel, NewWhileOpenAsksFirst) {
 }
 
 TEST_F(ScenarioModel, CloseAsksAndShowsTheProjectPageWhenAProjectIsOpen) {
-    EXPECT_TRUE(model.SC_CreateNewAllowed("Close current scenario?")); // nothing open: no question
+    EXPECT_TRUE(model.SC_CreateNewAllowed("Close current scenario?"));  // nothing open: no question
     EXPECT_TRUE(rig.dialogs.Questions.empty());
     model.MM_ScNewClick();
     rig.view.projectOpen = true;
@@ -175,7 +190,7 @@ TEST_F(ScenarioModel, SavedFileHasOneSectionPerTask) {
               "Truevision=Yes\nIcons=Yes\nMetafiles=Yes\nWord5=Yes\n"
               "Paintbrush=Yes\n");
     EXPECT_TRUE(rig.log.Has("Saving scenario file \"" + File() + "\" ... Complete."));
-    EXPECT_EQ(dir.List(), std::vector<std::string>{"s.pms"}); // no backup, no temporary file
+    EXPECT_EQ(dir.List(), std::vector<std::string>{"s.pms"});  // no backup, no temporary file
     EXPECT_EQ(model.InitialDir, dir.Dir());
     EXPECT_EQ(model.ScenarioFileName, File());
 }
@@ -239,7 +254,7 @@ TEST_F(ScenarioModel, FailedWriteLeavesTheBackupAndTheOldFile) {
     model.ScenarioFileName = File();
     model.InitialDir = "/before/";
     {
-        test::TFileSizeLimit limit(200); // the backup fits, the new file does not
+        test::TFileSizeLimit limit(200);  // the backup fits, the new file does not
         model.SC_Save();
     }
     EXPECT_TRUE(rig.log.Has("Unable to write to " + File() + " Can't save scenario!"));
@@ -249,7 +264,7 @@ TEST_F(ScenarioModel, FailedWriteLeavesTheBackupAndTheOldFile) {
     EXPECT_EQ(model.InitialDir, "/before/");
 
     rig.log.Clear();
-    model.SC_Save(); // the next save clears the old backup first
+    model.SC_Save();  // the next save clears the old backup first
     EXPECT_TRUE(rig.log.Has("Saving scenario file \"" + File() + "\" ... Complete."));
     EXPECT_EQ(dir.List(), std::vector<std::string>{"s.pms"});
 }
@@ -260,7 +275,7 @@ TEST_F(ScenarioModel, BackupProblemsLeaveTheFileUntouched) {
     model.MM_ScNewClick();
     model.ScenarioFileName = File();
 
-    std::filesystem::create_directories(File() + ".bak/inner"); // cannot be deleted
+    std::filesystem::create_directories(File() + ".bak/inner");  // cannot be deleted
     model.SC_Save();
     EXPECT_TRUE(rig.log.Has("Can't delete old backup copy!"));
     EXPECT_EQ(TTempDir::Read(File()), old);
@@ -268,7 +283,7 @@ TEST_F(ScenarioModel, BackupProblemsLeaveTheFileUntouched) {
 
     rig.log.Clear();
     {
-        test::TFileSizeLimit limit(100); // the copy cannot be written
+        test::TFileSizeLimit limit(100);  // the copy cannot be written
         model.SC_Save();
     }
     EXPECT_TRUE(rig.log.Has("Can't create backup copy!"));
@@ -286,7 +301,7 @@ TEST_F(ScenarioModel, NothingToSave) {
 
 // A task that cannot write its settings.
 class UnsavableTask : public TBaseClass {
-  public:
+public:
     TINIObject& SaveSettings(const std::string&) override { throw std::runtime_error("No settings."); }
 };
 
@@ -298,14 +313,14 @@ TEST_F(ScenarioModel, SaveFailureOfOneTaskNamesItsPositionFromZero) {
         rec->Task = *type ? MakeTask(type, nullptr) : std::make_unique<UnsavableTask>();
         list.push_back(std::move(rec));
     }
-    EXPECT_FALSE(TScenarioModel::SaveTaskList(rig.ctx, list, File(), 2));
+    EXPECT_FALSE(WriteScenarioFile(rig.ctx, list, File(), 2));
     const auto& last = rig.log.Messages.back();
     EXPECT_EQ(last.Segments.front().Text, "No settings. Can't save task 1");
     EXPECT_EQ(last.Kind, lmError);
     EXPECT_EQ(last.Segments.back().Text, "Error(s)!");
     EXPECT_EQ(last.Segments.back().Color, LogErrorColor);
     EXPECT_EQ(TIniFile(File()).ReadSections(), (std::vector<std::string>{"Task1", "Task3"}));
-    EXPECT_EQ(rig.ctx.CurrentTaskRec, list[2].get()); // the remembered line is current again
+    EXPECT_EQ(rig.ctx.CurrentTaskRec, list[2].get());  // the remembered line is current again
 }
 
 TEST_F(ScenarioModel, AddTaskPosition) {
@@ -333,7 +348,7 @@ TEST_F(ScenarioModel, AddTaskPosition) {
 TEST_F(ScenarioModel, AddTaskTakesTheDefaultsTheEditorShows) {
     model.MM_ScNewClick();
     model.Selected = 10;
-    rig.editor.ints["FX2_Shadow_X"] = 99; // left over from another task
+    rig.editor.ints["FX2_Shadow_X"] = 99;  // left over from another task
     model.AddTask("TShadow", "Second shadow", true);
     auto& added = dynamic_cast<TShadow&>(*model.Entries[10]->Task);
     EXPECT_EQ(model.Entries[10]->Name, "Second shadow");
@@ -368,7 +383,7 @@ TEST_F(ScenarioModel, ChangeTaskReplacesTheTaskInPlace) {
     const TBaseClass* before = model.Entries[2]->Task.get();
     model.ChangeTask("TNope", "Broken");
     EXPECT_TRUE(rig.log.Has("Can't change the task \"Broken\" inside TaskList!"));
-    EXPECT_EQ(model.Entries[2]->Task.get(), before); // the entry keeps its task
+    EXPECT_EQ(model.Entries[2]->Task.get(), before);  // the entry keeps its task
     EXPECT_EQ(model.Entries[2]->Name, "Film it");
 }
 
@@ -398,7 +413,7 @@ TEST_F(ScenarioModel, OpenFailuresOpenNothing) {
         EXPECT_FALSE(model.ScenarioOpen);
         EXPECT_EQ(model.Count(), 0);
         EXPECT_EQ(model.ScenarioFileName, "");
-        EXPECT_EQ(rig.ctx.CurrentTaskRec, nullptr); // nothing points at freed tasks
+        EXPECT_EQ(rig.ctx.CurrentTaskRec, nullptr);  // nothing points at freed tasks
         EXPECT_EQ(rig.ctx.CurrentTask, nullptr);
     }
 }
@@ -406,7 +421,7 @@ TEST_F(ScenarioModel, OpenFailuresOpenNothing) {
 TEST_F(ScenarioModel, SaveAsAsksForTheFileName) {
     model.MM_ScNewClick();
     rig.dialogs.Cancel();
-    model.MM_ScSaveClick(); // no file name yet: save as
+    model.MM_ScSaveClick();  // no file name yet: save as
     EXPECT_TRUE(rig.log.Has("Saving scenario as ...Abort!"));
     ASSERT_EQ(rig.dialogs.FileRequests.size(), 1u);
     const auto& request = rig.dialogs.FileRequests[0];
@@ -421,7 +436,7 @@ TEST_F(ScenarioModel, SaveAsAsksForTheFileName) {
     model.MM_ScSaveClick();
     EXPECT_EQ(model.ScenarioFileName, File());
     EXPECT_TRUE(TTempDir::Exists(File()));
-    model.MM_ScSaveClick(); // now saved without asking
+    model.MM_ScSaveClick();  // now saved without asking
     EXPECT_EQ(rig.dialogs.FileRequests.size(), 2u);
 }
 
@@ -434,5 +449,5 @@ TEST_F(ScenarioModel, SaveMakesTheSelectedEntryCurrentAgain) {
     EXPECT_EQ(rig.ctx.CurrentTask, model.Entries[4]->Task.get());
 }
 
-} // namespace
-} // namespace pm
+}  // namespace
+}  // namespace pm

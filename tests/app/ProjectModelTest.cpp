@@ -1,5 +1,6 @@
-#include "batch/ProjectModel.h"
+#include "app/ProjectModel.h"
 
+#include "batch/ProjectFile.h"
 #include "support/RecordingConsole.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TempDir.h"
@@ -146,6 +147,39 @@ TEST_F(ProjectModelTest, SectionNumbersFollowTheSectionCount) {
     ASSERT_TRUE(model.LoadProjectFile(file));
     EXPECT_EQ(Sources(), (std::vector<std::string>{src1}));
     EXPECT_EQ(log.CountContaining("Can't found item 2 Skipped."), 1) << log.Dump();
+}
+
+// The command line reads projects without the model: the same items, the
+// same skipped count and the same log, whatever the file holds.
+TEST_F(ProjectModelTest, ReadProjectFileReadsWhatTheModelOpens) {
+    const std::string gone = dir.Path("gone/");
+    const struct {
+        const char* name;
+        std::string text;  // empty: no file
+    } cases[] = {
+        {"good", ItemSection(1, src1, "Yes", tgt) + ItemSection(2, src2, "No", tgt)},
+        {"skipped", ItemSection(1, src1, "Yes", gone) + ItemSection(3, src3, "Yes", tgt)},
+        {"no sections", "Key=1\n"},
+        {"missing", ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string file = c.text.empty() ? dir.Path("missing.pmp") : dir.Put("p.pmp", c.text);
+        log.Clear();
+        TProjectModel m(dialogs, view);
+        const bool opened = m.LoadProjectFile(file);
+        const std::vector<std::string> modelLog = log.Texts();
+        log.Clear();
+        TProjectFile project;
+        EXPECT_EQ(ReadProjectFile(file, project), opened);
+        EXPECT_EQ(log.Texts(), modelLog);
+        EXPECT_EQ(project.SkippedItems, m.SkippedItems);
+        ASSERT_EQ(project.Items.size(), m.Items.size());
+        for (std::size_t i = 0; i < m.Items.size(); ++i) {
+            EXPECT_EQ(project.Items[i].SourceDirectory, m.Items[i].SourceDirectory);
+            EXPECT_EQ(project.Items[i].SourceScanSubDir, m.Items[i].SourceScanSubDir);
+        }
+    }
 }
 
 TEST_F(ProjectModelTest, FileWithoutSectionsOpensNothing) {

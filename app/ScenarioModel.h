@@ -1,9 +1,9 @@
 #pragma once
 // The open scenario as the main window holds it, with its commands
 // (new, open, save, save as, close) and the task list operations.
+#include "app/Dialogs.h"
+#include "app/MainView.h"
 #include "core/ClassRegistry.h"
-#include "core/Dialogs.h"
-#include "core/MainView.h"
 #include "core/RunContext.h"
 
 #include <string>
@@ -48,10 +48,6 @@ public:
 
     // The editor widgets new and changed tasks are read from (not owned).
     void SetEditorPage(IEditorPage& editor) { editor_ = &editor; }
-
-    // Writes `list` to a scenario file (sections Task1..TaskN) through the
-    // backup copy; logs like SC_Save. Shared with the command line.
-    static bool SaveTaskList(TRunContext& ctx, TTaskList& list, const std::string& fileName, int reselect);
 
 private:
     TRunContext& ctx_;

@@ -1,5 +1,5 @@
 // Library errors while encoding come back as a false result with a reason.
-#include "tasks/JPEGImage.h"
+#include "encoders/JPEGImage.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,7 @@
-#include "batch/ProjectModel.h"
+#include "app/ProjectModel.h"
 
 #include "batch/BatchRun.h"
-#include "core/INIObject.h"
-#include "core/IniFile.h"
+#include "batch/ProjectFile.h"
 #include "core/Paths.h"
 #include "log/WriteLog.h"
 
@@ -76,31 +75,7 @@ void TProjectModel::PR_DeleteItem(int index) {
 }
 
 bool TProjectModel::PR_ValidateRecord(const PrItemRec* item) {
-    if (!item) return false;
-    try {
-        auto report = [](const char* key, const char* what, const std::string& path) {
-            LogNew(lmError, {{std::string("Invalid value of key \"") + key + "\". Specified " + what + " \"",
-                              LogErrorColor},
-                             {path, LogValueColor},
-                             {"\" not found!", LogErrorColor}});
-        };
-        bool ok = true;
-        if (!DirectoryExists(item->SourceDirectory)) {
-            report("SourceDirectory", "directory", item->SourceDirectory);
-            ok = false;
-        }
-        if (!DirectoryExists(item->TargetDirectory)) {
-            report("TargetDirectory", "directory", item->TargetDirectory);
-            ok = false;
-        }
-        if (!FileExists(item->ScenarioFileName)) {
-            report("ScenarioFileName", "file", item->ScenarioFileName);
-            ok = false;
-        }
-        return ok;
-    } catch (const std::exception&) {
-        return false;
-    }
+    return item && ValidateProjectItem(*item);
 }
 
 void TProjectModel::MM_PrNewClick() {
@@ -112,63 +87,16 @@ void TProjectModel::MM_PrNewClick() {
     ProjectFileName.clear();
 }
 
-// Directory values written by hand may lack the trailing separator; the scan
-// and the target names rely on it, so it is added when the item is read.
-static std::string ReadDirectory(const TIniFile& ini, const std::string& section, const std::string& key) {
-    std::string dir = ini.ReadString(section, key, "");
-    return dir.empty() ? dir : IncludeTrailingSeparator(dir);
-}
-
-bool TProjectModel::ReadItem(const TIniFile& ini, int n) {
-    const std::string section = "Item" + std::to_string(n);
-    if (!ini.SectionExists(section)) {
-        LogNew(lmError, {{"Can't found item ", LogErrorColor},
-                         {std::to_string(n), LogValueColor},
-                         {" Skipped.", LogErrorColor}});
-        ++SkippedItems;
-        return true;
-    }
-    try {
-        PrItemRec item;
-        item.SourceDirectory = ReadDirectory(ini, section, "SourceDirectory");
-        item.SourceScanSubDir = StringToBool(ini.ReadString(section, "SourceScanSubDir", "YES"));
-        item.TargetDirectory = ReadDirectory(ini, section, "TargetDirectory");
-        item.ScenarioFileName = ini.ReadString(section, "ScenarioFileName", "");
-        if (PR_ValidateRecord(&item)) {
-            Items.push_back(std::move(item));
-        } else {
-            LogNew(lmError, {{"Can't add item ", LogErrorColor},
-                             {std::to_string(n), LogValueColor},
-                             {". Error founded. Section skipped!", LogErrorColor}});
-            ++SkippedItems;
-        }
-    } catch (const std::exception& e) {
-        LogError(std::string(e.what()) + " Can't read item " + std::to_string(n));
-        return false;
-    }
-    return true;
-}
-
 bool TProjectModel::LoadProjectFile(const std::string& fileName) {
-    SkippedItems = 0;
+    TProjectFile file;
+    const bool read = ReadProjectFile(fileName, file);
+    SkippedItems = file.SkippedItems;
+    if (!read && !file.ItemFailed) return false;
     bool opened = false;
     try {
-        LogNew(lmInfo, {{"Loading project file \"", LogTextColor},
-                        {fileName, LogValueColor},
-                        {"\" ... ", LogTextColor}});
-        TIniFile ini(fileName);
-        const std::vector<std::string> sections = ini.ReadSections();
-        if (sections.empty()) {
-            LogError("Can't found valid data inside file!");
-            return false;
-        }
-        const int count = static_cast<int>(sections.size());
-        bool failed = false;
-        for (int n = 1; n <= count; ++n)
-            if (!ReadItem(ini, n)) failed = true;
+        for (PrItemRec& item : file.Items) Items.push_back(std::move(item));
         view_.ProjectListChanged();
-        if (failed) {
-            LogError("Can't load project!");
+        if (!read) {
             ClearProject();
             return false;
         }
@@ -178,7 +106,6 @@ bool TProjectModel::LoadProjectFile(const std::string& fileName) {
         opened = true;
         UpdateProjectButtons();
         view_.ShowProjectPage();
-        LogAppend(lmInfo, {{"Complete", LogDoneColor}});
         if (!Items.empty()) {
             Selected = 0;
             view_.ProjectListChanged();
@@ -222,65 +149,8 @@ void TProjectModel::MM_PrSaveAsClick() {
     PR_Save();
 }
 
-// Values are written in double quotes on one line; a line break inside a
-// path cannot be stored in that form.
-static std::string QuotedPath(const std::string& value) {
-    if (value.find_first_of("\r\n") != std::string::npos)
-        throw std::runtime_error("Line break inside a path.");
-    return Quoted(value);
-}
-
 void TProjectModel::PR_Save() {
-    LogNew(lmInfo, {{"Saving project file \"", LogTextColor},
-                    {ProjectFileName, LogValueColor},
-                    {"\" ...", LogTextColor}});
-    if (Items.empty()) {
-        LogNew(lmWarning, {{"No items for saving.", LogTextColor}});
-        return;
-    }
-    const std::string backup = ProjectFileName + ".bak";
-    if (!DeleteFileIfExists(backup)) {
-        LogError("Can't delete old backup copy!");
-        return;
-    }
-    if (FileExists(ProjectFileName) && !CopyFileOver(ProjectFileName, backup)) {
-        LogError("Can't create backup copy!");
-        return;
-    }
-    try {
-        TIniFile ini(ProjectFileName);
-        for (const std::string& s : ini.ReadSections()) ini.EraseSection(s);
-        bool faulty = false;
-        for (int i = 0; i < Count(); ++i) {
-            try {
-                const PrItemRec& item = Items[static_cast<std::size_t>(i)];
-                const std::string section = "Item" + std::to_string(i + 1);
-                const std::string source = QuotedPath(item.SourceDirectory);
-                const std::string target = QuotedPath(item.TargetDirectory);
-                const std::string scenario = QuotedPath(item.ScenarioFileName);
-                ini.WriteString(section, "SourceDirectory", source);
-                ini.WriteString(section, "SourceScanSubDir", BoolToString(item.SourceScanSubDir));
-                ini.WriteString(section, "TargetDirectory", target);
-                ini.WriteString(section, "ScenarioFileName", scenario);
-            } catch (const std::exception& e) {
-                LogError(std::string(e.what()) + " Can't save item " + std::to_string(i));
-                faulty = true;
-            }
-        }
-        ini.UpdateFile();
-        if (!DeleteFileIfExists(backup)) {
-            LogError("Can't remove backup copy!");
-            faulty = true;
-        }
-        if (faulty) {
-            LogAppend(lmError, {{"Error(s)!", LogErrorColor}});
-        } else {
-            LogAppend(lmInfo, {{"Complete.", LogTextColor}});
-            InitialDir = DirectoryPart(ProjectFileName);
-        }
-    } catch (const std::exception& e) {
-        LogError(std::string(e.what()) + " Can't save project!");
-    }
+    if (WriteProjectFile(ProjectFileName, Items)) InitialDir = DirectoryPart(ProjectFileName);
 }
 
 void TProjectModel::PR_ItemListClick() {
@@ -358,7 +228,6 @@ std::unique_ptr<TBatchRun> TProjectModel::BeginRun() {
     UpdateProjectButtons();
     if (!Buttons.RunProject) return nullptr;
     Running = true;
-    ProgressPosition = 0;
     UpdateProjectButtons();
     auto run = std::make_unique<TBatchRun>(Items);
     run->Jobs = Jobs;
@@ -369,21 +238,6 @@ void TProjectModel::EndRun(std::unique_ptr<TBatchRun> run) {
     LastRun = std::move(run);
     Running = false;
     UpdateProjectButtons();
-    ProgressPosition = 0;
-}
-
-bool TProjectModel::RunProjectClick() {
-    auto run = BeginRun();
-    if (!run) return false;
-    run->OnProgress = [this](int position, int maximum, const std::string& file) {
-        ProgressPosition = position;
-        ProgressMaximum = maximum;
-        if (OnProgress) OnProgress(position, maximum, file);
-    };
-    run->OnProcessMessages = [this] { view_.ProcessMessages(); };
-    const bool complete = run->Execute();
-    EndRun(std::move(run));
-    return complete;
 }
 
 }  // namespace pm

@@ -1,4 +1,4 @@
-#include "decoders/KX_JPEG_Comment.h"
+#include "encoders/KX_JPEG_CommentWriter.h"
 
 #include <cstdio>
 #include <jpeglib.h>

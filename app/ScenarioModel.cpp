@@ -1,9 +1,9 @@
-#include "core/ScenarioModel.h"
+#include "app/ScenarioModel.h"
 
 #include "core/EditorPage.h"
-#include "core/IniFile.h"
 #include "core/PM_Utils.h"
 #include "core/Paths.h"
+#include "core/ScenarioFile.h"
 #include "log/WriteLog.h"
 
 namespace pm {
@@ -193,66 +193,8 @@ void TScenarioModel::MM_ScSaveAsClick() {
 }
 
 void TScenarioModel::SC_Save() {
-    if (SaveTaskList(ctx_, Entries, ScenarioFileName, Selected)) InitialDir = DirectoryPart(ScenarioFileName);
-}
-
-bool TScenarioModel::SaveTaskList(TRunContext& ctx, TTaskList& list, const std::string& fileName,
-                                  int reselect) {
-    LogNew(lmInfo,
-           {{"Saving scenario file \"", LogTextColor}, {fileName, LogValueColor}, {"\" ... ", LogTextColor}});
-    if (list.empty()) {
-        LogNew(lmWarning, {{"No items for saving!", LogTextColor}});
-        return false;
-    }
-    const std::string backup = fileName + ".bak";
-    if (!DeleteFileIfExists(backup)) {
-        LogError("Can't delete old backup copy!");
-        return false;
-    }
-    if (FileExists(fileName) && !CopyFileOver(fileName, backup)) {
-        LogError("Can't create backup copy!");
-        return false;
-    }
-    bool faulty = false;
-    bool ok = false;
-    try {
-        TIniFile ini(fileName);
-        // The section list is capped; repeat until no old section is left.
-        for (auto sections = ini.ReadSections(); !sections.empty(); sections = ini.ReadSections())
-            for (const std::string& s : sections) ini.EraseSection(s);
-        for (int i = 0; i < static_cast<int>(list.size()); ++i) {
-            try {
-                if (!GetTaskRecord(ctx, &list, i) || !GetBaseClass(ctx)) {
-                    faulty = true;
-                    continue;
-                }
-                const TINIObject& obj = ctx.CurrentTask->SaveSettings(ctx.CurrentTaskRec->Name);
-                const std::string section = "Task" + std::to_string(i + 1);
-                for (const TINIRecord& r : obj.Records()) ini.WriteString(section, r.Name, r.Data);
-            } catch (const std::exception& e) {
-                LogError(std::string(e.what()) + " Can't save task " + std::to_string(i));
-                faulty = true;
-            }
-        }
-        ini.UpdateFile();
-        if (!DeleteFileIfExists(backup)) {
-            LogError("Can't remove backup copy!");
-            faulty = true;
-        }
-        if (faulty) {
-            LogAppend(lmError, {{"Error(s)!", LogErrorColor}});
-        } else {
-            LogAppend(lmInfo, {{"Complete.", LogDoneColor}});
-            ok = true;
-        }
-    } catch (const std::exception& e) {
-        LogError(std::string(e.what()) + " Can't save scenario!");
-    }
-    if (reselect >= 0 && reselect < static_cast<int>(list.size())) {
-        ctx.CurrentTaskRec = list[static_cast<std::size_t>(reselect)].get();
-        ctx.CurrentTask = ctx.CurrentTaskRec->Task.get();
-    }
-    return ok;
+    if (WriteScenarioFile(ctx_, Entries, ScenarioFileName, Selected))
+        InitialDir = DirectoryPart(ScenarioFileName);
 }
 
 }  // namespace pm

@@ -1,6 +1,6 @@
-#include "tasks/JPEGImage.h"
+#include "encoders/JPEGImage.h"
 
-#include "decoders/KX_JPEG_Comment.h"
+#include "encoders/KX_JPEG_CommentWriter.h"
 
 #include <csetjmp>
 #include <cstdio>

@@ -2,11 +2,10 @@
 // The open project as the main window holds it: its items, the item editor's
 // values, the project commands (new, open, save, save as, close), the item
 // list commands and the enabled state of the project page's buttons.
-#include "core/Dialogs.h"
-#include "core/MainView.h"
+#include "app/Dialogs.h"
+#include "app/MainView.h"
 #include "core/RunContext.h"
 
-#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -54,12 +53,8 @@ public:
     std::string InitialDir;
     std::string ProgramDir;
 
-    // The progress bar of the run.
-    int ProgressPosition = 0;
-    int ProgressMaximum = 100;
+    // A run is under way (between BeginRun and EndRun).
     bool Running = false;
-    // Told about every progress change of a run (position, maximum, file).
-    std::function<void(int, int, const std::string&)> OnProgress;
     // The most recent run; its context keeps the last item, file and image.
     std::unique_ptr<TBatchRun> LastRun;
 
@@ -83,10 +78,11 @@ public:
     // Closes the project without asking (program exit).
     void Shutdown();
     void PR_DeleteItem(int index);
+    // ValidateProjectItem for an item that may be missing.
     static bool PR_ValidateRecord(const PrItemRec* item);
     void PR_Save();
     // Reads a project file (the part of MM_PrOpenClick after the dialog);
-    // true when the project was opened. Shared with the command line.
+    // true when the project was opened.
     bool LoadProjectFile(const std::string& fileName);
 
     void PR_ItemListClick();
@@ -99,10 +95,6 @@ public:
     // A path box or the check box of the item editor changed.
     void PR_Change() { UpdateProjectButtons(); }
     void PR_ItemChange() { UpdateProjectButtons(); }
-
-    // Runs the open project (disables "Run project" meanwhile); true when the
-    // run ended "Project complete.".
-    bool RunProjectClick();
 
     // Worker threads of a run (TBatchRun::Jobs): 0 one per core, 1 one file
     // after the other.
@@ -117,8 +109,6 @@ public:
 
 private:
     PrItemRec EditorItem() const;
-    // Reads section "Item<n>"; false only when reading raised an error.
-    bool ReadItem(const class TIniFile& ini, int n);
 
     IDialogs& dialogs_;
     IMainView& view_;

@@ -1,0 +1,21 @@
+#pragma once
+// Writing scenario files and the task list of a new scenario, for the
+// desktop's scenario model and the command line alike. Reading is
+// ReadScenario (PM_Utils.h).
+#include "core/RunContext.h"
+
+#include <string>
+
+namespace pm {
+
+// Writes `list` to a scenario file (sections Task1..TaskN) through the
+// backup copy, logging each step; true when every task was written. The
+// entry `reselect` (when in range) is the context's current task afterwards.
+bool WriteScenarioFile(TRunContext& ctx, TTaskList& list, const std::string& fileName, int reselect);
+
+// One task of every registered type, in registration order, with its
+// default settings and named by its description; logs "Creating the new
+// scenario ..." and every type that cannot be made.
+TTaskList NewScenarioTasks(TRunContext& ctx);
+
+}  // namespace pm
