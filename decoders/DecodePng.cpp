@@ -18,6 +18,9 @@ namespace pm {
 
 namespace {
 
+// The most an ancillary chunk may make libpng allocate.
+constexpr std::uint32_t kMaxChunkBytes = 8u << 20;
+
 struct TPngSource {
     const std::uint8_t* data;
     std::size_t size;
@@ -114,7 +117,7 @@ bool RunPng(TPngSource& src, TFastDIB& dib, std::vector<png_bytep>& rows, std::v
     }
     // The caps of Limits.h, and no ancillary chunk larger than 8 MiB.
     png_set_user_limits(png, kMaxImageSide, kMaxImageSide);
-    png_set_chunk_malloc_max(png, 8u << 20);
+    png_set_chunk_malloc_max(png, kMaxChunkBytes);
     png_set_read_fn(png, &src, PngRead);
     png_read_info(png, info);
 
@@ -224,6 +227,27 @@ bool RunPng(TPngSource& src, TFastDIB& dib, std::vector<png_bytep>& rows, std::v
     return true;
 }
 
+// libpng only warns about an ancillary chunk longer than its allocation cap
+// and then allocates it anyway: a chunk that claims more than the file holds
+// would let a file of a hundred bytes take a gigabyte. Such a file is cut off
+// or forged; it fails before libpng sees it.
+bool ChunksFitTheFile(const std::uint8_t* data, std::size_t size, std::string& error) {
+    std::size_t at = 8;
+    while (size - at >= 8) {
+        const std::uint32_t length = (std::uint32_t(data[at]) << 24) | (std::uint32_t(data[at + 1]) << 16) |
+                                     (std::uint32_t(data[at + 2]) << 8) | data[at + 3];
+        const std::string name(reinterpret_cast<const char*>(data + at + 4), 4);
+        const std::size_t rest = size - at - 8;
+        if (length > kMaxChunkBytes && length > rest) {
+            error = name + ": chunk data is too large";
+            return false;
+        }
+        if (name == "IEND" || length > rest || rest - length < 4) return true;
+        at += 12 + length;
+    }
+    return true;
+}
+
 }  // namespace
 
 bool ReadPngImage(const std::uint8_t* data, std::size_t size, TFastDIB& dib, std::string& error,
@@ -232,6 +256,7 @@ bool ReadPngImage(const std::uint8_t* data, std::size_t size, TFastDIB& dib, std
         error = "Not a PNG stream";
         return false;
     }
+    if (!ChunksFitTheFile(data, size, error)) return false;
     TPngSource src{data, size, 0, {}, {}, 0};
     std::vector<png_bytep> rows;
     std::vector<std::uint8_t> scratch;

@@ -244,3 +244,24 @@ TEST(HugeClaims, HighlyCompressedFilesStillLoad) {
 
 }  // namespace
 }  // namespace pm::test
+
+namespace pm {
+namespace {
+
+// An ancillary chunk that claims a gigabyte in a file of fifty bytes: libpng
+// would only warn and allocate it (found by fuzzing); the reader refuses the
+// file first. A chunk that fits, however large its declared length, passes.
+TEST(HugeClaims, AChunkLongerThanTheFileFailsBeforeLibpngAllocatesIt) {
+    const std::uint8_t head[] = {0x89, 'P',  'N', 'G', 0x0d, 0x0a, 0x1a, 0x0a,  // signature
+                                 0,    0,    0,   13,  'I',  'H',  'D',  'R',  0,    0, 0, 1, 0, 0, 0, 1,
+                                 1,    3,    0,   0,   0,    0x52, 0xdc, 0x66, 0x5c,  // IHDR 1 x 1, CRC
+                                 0x41, 0x54, 0,   3,   's',  'P',  'L',  'T',  0,    0, 0, 0, 0, 0, 0, 0};
+    const std::vector<std::uint8_t> file(std::begin(head), std::end(head));
+    TPicture picture;
+    std::string error;
+    EXPECT_FALSE(DecodePng({file.data(), file.size(), "claim.png"}, picture, error));
+    EXPECT_EQ(error, "sPLT: chunk data is too large");
+}
+
+}  // namespace
+}  // namespace pm
