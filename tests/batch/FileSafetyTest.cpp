@@ -48,15 +48,6 @@ std::string Bmp(int width, int height, int seed) {
     return std::string(out.begin(), out.end());
 }
 
-// Every file below `dir` with its bytes, by path relative to `dir`.
-std::map<std::string, std::string> Snapshot(const std::string& dir) {
-    std::map<std::string, std::string> files;
-    for (const auto& e : fs::recursive_directory_iterator(dir))
-        if (e.is_regular_file())
-            files[fs::relative(e.path(), dir).string()] = TTempDir::Read(e.path().string());
-    return files;
-}
-
 std::string Folded(const std::string& dir) {
     std::string f = ExcludeTrailingSeparator(dir);
     std::replace(f.begin(), f.end(), '/', '_');
@@ -110,7 +101,7 @@ TEST_F(FileSafetyTest, RelativeAndNestedFoldersNeverTouchTheSources) {
         fs::remove_all(dir.Path("photos"));
         dir.Put("photos/a.bmp", Bmp(5, 4, 1));
         dir.Put("photos/sub/b.bmp", Bmp(3, 3, 2));
-        const auto before = Snapshot(dir.Path("photos"));
+        const auto before = TTempDir::Snapshot(dir.Path("photos"));
         TCurrentDir cwd(dir.Path(c.cwd));
         std::vector<std::string> found[2];
         for (int pass = 0; pass < 2; ++pass) {
@@ -192,7 +183,7 @@ TEST_F(FileSafetyTest, HostileExtensionsAreRefused) {
             1)
             << log.Dump();
         EXPECT_EQ(TTempDir::Read(victim), "precious");
-        EXPECT_TRUE(Snapshot(tgt).empty());
+        EXPECT_TRUE(TTempDir::Snapshot(tgt).empty());
     }
 }
 
@@ -268,7 +259,8 @@ TEST_F(FileSafetyTest, SourcesSharingAResultNameFailAfterTheFirstInEveryShard) {
             run.Execute();
             failed += run.FilesFailed();
             done += run.FilesDone();
-            for (const auto& [name, bytes] : Snapshot(tgt)) EXPECT_TRUE(together.emplace(name, bytes).second);
+            for (const auto& [name, bytes] : TTempDir::Snapshot(tgt))
+                EXPECT_TRUE(together.emplace(name, bytes).second);
         }
         EXPECT_EQ(failed, 2) << count << " parts";
         EXPECT_EQ(done, 7);
@@ -301,7 +293,7 @@ TEST_F(FileSafetyTest, LongNamesGiveResults) {
         TBatchRun run({{deep, false, tgt, jpeg}});
         run.Execute();
         EXPECT_EQ(run.FilesFailed(), 1) << log.Dump();
-        r = Snapshot(tgt);
+        r = TTempDir::Snapshot(tgt);
     }
     EXPECT_EQ(results[0], results[1]);
     ASSERT_EQ(results[0].size(), 4u);

@@ -120,14 +120,6 @@ std::string Bmp(int width, int height, int seed) {
     return std::string(out.begin(), out.end());
 }
 
-std::map<std::string, std::string> Snapshot(const std::string& dir) {
-    std::map<std::string, std::string> files;
-    for (const auto& e : fs::recursive_directory_iterator(dir))
-        if (e.is_regular_file())
-            files[fs::relative(e.path(), dir).string()] = TTempDir::Read(e.path().string());
-    return files;
-}
-
 class MemoryBudgetRunTest : public ::testing::Test {
 protected:
     MemoryBudgetRunTest() : src(dir.MakeDir("src")), scenario(dir.Path("s.pms")) {
@@ -152,7 +144,7 @@ TEST_F(MemoryBudgetRunTest, ASmallBudgetHoldsAndChangesNoResult) {
         run.Jobs = 4;
         run.MemoryLimit = limits[i];
         EXPECT_TRUE(run.Execute()) << log.Dump();
-        results[i] = Snapshot(tgt);
+        results[i] = TTempDir::Snapshot(tgt);
         if (i == 1) {
             EXPECT_GT(run.MemoryWaits(), 0);
             // One 1200 x 1000 picture (3.6 MB, 14.4 MB reserved) fits alone;
@@ -193,7 +185,7 @@ TEST_F(MemoryBudgetRunTest, TheBudgetLowersThePeakOfTheProcess) {
     };
     const long unlimited = peakOf("1T", dir.MakeDir("t1"));
     const long limited = peakOf("100M", dir.MakeDir("t2"));
-    EXPECT_EQ(Snapshot(dir.Path("t1")), Snapshot(dir.Path("t2")));
+    EXPECT_EQ(TTempDir::Snapshot(dir.Path("t1")), TTempDir::Snapshot(dir.Path("t2")));
     // Without a limit four workers hold four files and their pictures at
     // once; within 100 MiB one file goes at a time.
     EXPECT_LT(limited, 180) << "limited " << limited << " MiB, unlimited " << unlimited << " MiB";

@@ -32,16 +32,6 @@ namespace fs = std::filesystem;
 using test::TLogRecorder;
 using test::TTempDir;
 
-// Every file below `dir` with its bytes, by path relative to `dir`.
-std::map<std::string, std::string> Snapshot(const std::string& dir) {
-    std::map<std::string, std::string> files;
-    if (!fs::exists(dir)) return files;
-    for (const auto& e : fs::recursive_directory_iterator(dir))
-        if (e.is_regular_file())
-            files[fs::relative(e.path(), dir).string()] = TTempDir::Read(e.path().string());
-    return files;
-}
-
 std::vector<std::uint8_t> Jpeg(int width, int height, int seed) {
     TFastDIB dib;
     dib.SetSize(width, height, 24);
@@ -142,7 +132,7 @@ protected:
         SetLogFile(nullptr);
         for (const auto& m : log.Messages) out.Log.push_back(std::to_string(m.Kind) + " " + m.Text());
         out.LogFile = TTempDir::Read(logFile);
-        out.Files = Snapshot(tgt);
+        out.Files = TTempDir::Snapshot(tgt);
         out.Found = run.FilesFound();
         out.Failed = run.FilesFailed();
         out.DoneCount = run.FilesDone();
@@ -201,7 +191,7 @@ TEST(ParallelRunOrder, SameResultNameGoesToTheFirstSourceWithAnyWorkerCount) {
         run.Jobs = jobs;
         EXPECT_FALSE(run.Execute());
         EXPECT_EQ(run.FilesFailed(), 1);
-        results[jobs - 1] = Snapshot(tgt);
+        results[jobs - 1] = TTempDir::Snapshot(tgt);
         for (const auto& m : log.Messages) logs[jobs - 1].push_back(m.Text());
         std::string folded = ExcludeTrailingSeparator(src);
         std::replace(folded.begin(), folded.end(), '/', '_');
@@ -282,7 +272,7 @@ TEST_F(ParallelRunTest, StopFinishesTheFilesInProgressAndStartsNoOther) {
         EXPECT_EQ(log.Count("Processing source image ... "), run.FilesDone());
         EXPECT_EQ(log.Count("Scenario complete.") + log.Count("Scenario processing failed!"),
                   run.FilesDone());
-        EXPECT_EQ(static_cast<int>(Snapshot(tgt).size()), written);
+        EXPECT_EQ(static_cast<int>(TTempDir::Snapshot(tgt).size()), written);
         const std::string stopped = "Run stopped: " + std::to_string(run.FilesDone()) + " file(s) done, " +
                                     std::to_string(run.FilesSkipped()) +
                                     " file(s) skipped, 1 item(s) not started.";
@@ -291,7 +281,7 @@ TEST_F(ParallelRunTest, StopFinishesTheFilesInProgressAndStartsNoOther) {
         EXPECT_EQ(log.Messages[log.Messages.size() - 2].Kind, lmWarning);
         EXPECT_EQ(log.Messages.back().Text(), "Project error(s)!");
         // Every result is whole: it decodes, and no temporary file is left.
-        for (const auto& [name, bytes] : Snapshot(tgt)) {
+        for (const auto& [name, bytes] : TTempDir::Snapshot(tgt)) {
             EXPECT_NE(fs::path(name).filename().string()[0], '.') << name;
             TPicture picture;
             std::string error;
@@ -314,7 +304,7 @@ TEST_F(ParallelRunTest, StopBeforeTheRunStartsNothing) {
     EXPECT_EQ(log.Texts(), (std::vector<std::string>{
                                "Run stopped: 0 file(s) done, 0 file(s) skipped, 1 item(s) not started.",
                                "Project error(s)!"}));
-    EXPECT_TRUE(Snapshot(tgt).empty());
+    EXPECT_TRUE(TTempDir::Snapshot(tgt).empty());
 }
 
 TEST_F(ParallelRunTest, TheLastFileStaysInTheContextAsWithOneWorker) {

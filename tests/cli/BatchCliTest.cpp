@@ -51,6 +51,26 @@ TCliRun Cli(const std::vector<std::string>& args) {
     return r;
 }
 
+// Starts `program` with `args`, its standard output and error going to
+// out[0], which the caller reads; -1 when it cannot.
+pid_t SpawnWithOutput(const std::string& program, const std::vector<std::string>& args, int out[2]) {
+    if (::pipe(out) != 0) return -1;
+    std::vector<char*> argv = {const_cast<char*>(program.c_str())};
+    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::dup2(out[1], 1);
+        ::dup2(out[1], 2);
+        ::close(out[0]);
+        ::close(out[1]);
+        ::execv(program.c_str(), argv.data());
+        ::_exit(127);
+    }
+    ::close(out[1]);
+    return child;
+}
+
 int Lines(const std::string& s) {
     return static_cast<int>(std::count(s.begin(), s.end(), '\n'));
 }
@@ -285,20 +305,11 @@ TEST_F(BatchCliTest, InterruptStopsTheRunAfterTheFileAtHand) {
         dir.Put("src/" + std::to_string(1000 + i) + ".bmp", std::string(bytes.begin(), bytes.end()));
     const std::string bin = std::string(PIXMILL_BIN_DIR) + "/pixmill-batch";
     int out[2];
-    ASSERT_EQ(::pipe(out), 0);
-    const pid_t child = ::fork();
+    const pid_t child = SpawnWithOutput(bin,
+                                        {"run", "--scenario", scenario, "--source", src, "--target", tgt,
+                                         "--jobs", "2", "--log", dir.Path("run.log")},
+                                        out);
     ASSERT_GE(child, 0);
-    if (child == 0) {
-        ::dup2(out[1], 1);
-        ::dup2(out[1], 2);
-        ::close(out[0]);
-        ::close(out[1]);
-        ::execl(bin.c_str(), bin.c_str(), "run", "--scenario", scenario.c_str(), "--source", src.c_str(),
-                "--target", tgt.c_str(), "--jobs", "2", "--log", dir.Path("run.log").c_str(),
-                static_cast<char*>(nullptr));
-        ::_exit(127);
-    }
-    ::close(out[1]);
     std::string text;
     char buf[4096];
     bool signalled = false;
@@ -395,19 +406,9 @@ TEST_F(BatchCliTest, FifosAmongTheSourcesNeitherHangTheRunNorItsStop) {
         dir.Put("src/" + std::to_string(1000 + i) + ".bmp", std::string(bytes.begin(), bytes.end()));
     const std::string bin = std::string(PIXMILL_BIN_DIR) + "/pixmill-batch";
     int out[2];
-    ASSERT_EQ(::pipe(out), 0);
-    const pid_t child = ::fork();
+    const pid_t child = SpawnWithOutput(
+        bin, {"run", "--scenario", scenario, "--source", src, "--target", tgt, "--jobs", "2"}, out);
     ASSERT_GE(child, 0);
-    if (child == 0) {
-        ::dup2(out[1], 1);
-        ::dup2(out[1], 2);
-        ::close(out[0]);
-        ::close(out[1]);
-        ::execl(bin.c_str(), bin.c_str(), "run", "--scenario", scenario.c_str(), "--source", src.c_str(),
-                "--target", tgt.c_str(), "--jobs", "2", static_cast<char*>(nullptr));
-        ::_exit(127);
-    }
-    ::close(out[1]);
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
     std::string text;
     bool swapped = false, signalled = false;

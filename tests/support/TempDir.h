@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <sstream>
 #include <stdexcept>
 #include <string>
@@ -13,7 +14,7 @@
 namespace pm::test {
 
 class TTempDir {
-  public:
+public:
     TTempDir() {
         const char* base = std::getenv("TMPDIR");
         std::string pattern = std::string(base && *base ? base : "/tmp") + "/pixmill-test-XXXXXX";
@@ -66,6 +67,17 @@ class TTempDir {
         std::error_code ec;
         return std::filesystem::exists(file, ec);
     }
+    // Every regular file below `dir` with its bytes, by path relative to `dir`
+    // (empty when `dir` does not exist).
+    static std::map<std::string, std::string> Snapshot(const std::string& dir) {
+        std::map<std::string, std::string> files;
+        std::error_code ec;
+        if (!std::filesystem::exists(dir, ec)) return files;
+        for (const auto& e : std::filesystem::recursive_directory_iterator(dir))
+            if (e.is_regular_file())
+                files[std::filesystem::relative(e.path(), dir).string()] = Read(e.path().string());
+        return files;
+    }
     // Names of the directory's entries, sorted.
     std::vector<std::string> List() const {
         std::vector<std::string> names;
@@ -74,10 +86,10 @@ class TTempDir {
         return names;
     }
 
-  private:
+private:
     std::string path_;
 };
 
 using TempDir = TTempDir;
 
-} // namespace pm::test
+}  // namespace pm::test
