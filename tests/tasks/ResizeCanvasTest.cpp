@@ -3,6 +3,7 @@
 #include "log/WriteLog.h"
 #include "support/JpegTestFiles.h"
 #include "support/Pixels.h"
+#include "support/TempDir.h"
 #include "tasks/KX_LoadBitmapFromFile.h"
 #include "tasks/PM__TLoadFromFile.h"
 #include "tasks/PM__TResizeCanvas.h"
@@ -196,15 +197,11 @@ TEST(ResizeCanvasBackground, EmptyBackgroundIsAFailedLoad) {
     EXPECT_EQ(ReadRows(t.DstBitmap), (TRows{{9}}));
 }
 
+// Each test gets its own folder: test processes run side by side.
 class ResizeCanvasFiles : public testing::Test {
 protected:
-    void SetUp() override {
-        dir_ = std::filesystem::temp_directory_path() /
-               ("pixmill_canvas_" + std::to_string(reinterpret_cast<std::uintptr_t>(this)));
-        std::filesystem::create_directories(dir_);
-    }
-    void TearDown() override { std::filesystem::remove_all(dir_); }
-    std::filesystem::path dir_;
+    test::TTempDir tmp_;
+    std::filesystem::path dir_{tmp_.Path("")};
 };
 
 TEST_F(ResizeCanvasFiles, MissingFileFallsBackToTheColourSilently) {
