@@ -6,10 +6,6 @@ namespace pm {
 
 namespace {
 
-std::uint32_t Rd32(const std::uint8_t* p) {
-    return p[0] | (p[1] << 8) | (p[2] << 16) | (std::uint32_t(p[3]) << 24);
-}
-
 // Walks RLE8/RLE4 data as the reader draws it. Absolute runs are padded to
 // whole 16-bit words; the data may stop early (the reader reports that).
 bool CheckRuns(const std::uint8_t* src, std::size_t n, std::int64_t width, std::int64_t height, bool rle4,
@@ -48,21 +44,21 @@ bool CheckRuns(const std::uint8_t* src, std::size_t n, std::int64_t width, std::
 bool CheckBmpData(const std::uint8_t* data, std::size_t size, std::size_t infoAt, const TFastDIB& image,
                   TPicture& out, std::string& error) {
     if (!data || size < infoAt + 40) return true;
-    const std::uint32_t headerSize = Rd32(data + infoAt);
+    const std::uint32_t headerSize = Get32LE(data + infoAt);
     if (headerSize < 40 || size - infoAt < headerSize) return true;  // core headers have no compression
     const std::uint8_t* h = data + infoAt;
-    const std::int64_t width = static_cast<std::int32_t>(Rd32(h + 4));
-    const std::int64_t height = static_cast<std::int32_t>(Rd32(h + 8));
+    const std::int64_t width = static_cast<std::int32_t>(Get32LE(h + 4));
+    const std::int64_t height = static_cast<std::int32_t>(Get32LE(h + 8));
     const int bpp = Get16LE(h + 14);
-    const std::uint32_t compression = Rd32(h + 16);
-    const std::uint32_t imageSize = Rd32(h + 20);
-    const std::uint32_t colorsUsed = Rd32(h + 32);
+    const std::uint32_t compression = Get32LE(h + 16);
+    const std::uint32_t imageSize = Get32LE(h + 20);
+    const std::uint32_t colorsUsed = Get32LE(h + 32);
     if (width <= 0 || height <= 0 || bpp == 0) return true;
 
     std::uint64_t pixelOffset;
     if (infoAt > 0) {
-        pixelOffset = Rd32(data + 10);
-        const std::uint32_t fileSize = Rd32(data + 2);
+        pixelOffset = Get32LE(data + 10);
+        const std::uint32_t fileSize = Get32LE(data + 2);
         if (fileSize > size)
             out.Warn("The file size field says " + std::to_string(fileSize) + " bytes, the file holds " +
                      std::to_string(size));

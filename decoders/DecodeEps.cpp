@@ -8,6 +8,7 @@
 // when it overruns its time limit.
 #include "decoders/Decoders.h"
 #include "decoders/EpsRender.h"
+#include "imaging/ByteOrder.h"
 #include "imaging/Limits.h"
 
 #include <fcntl.h>
@@ -51,10 +52,6 @@ int& TimeoutSeconds() {
     return seconds;
 }
 
-std::uint32_t Rd32(const std::uint8_t* p) {
-    return p[0] | (p[1] << 8) | (p[2] << 16) | (std::uint32_t(p[3]) << 24);
-}
-
 struct TSection {
     const std::uint8_t* data = nullptr;
     std::size_t size = 0;
@@ -81,7 +78,7 @@ bool SplitEps(const TDecodeInput& in, TEpsParts& parts, std::string& error) {
         } const fields[] = {
             {4, &parts.ps, "PostScript"}, {12, &parts.wmf, "WMF preview"}, {20, &parts.tiff, "TIFF preview"}};
         for (const auto& f : fields) {
-            const std::uint32_t offset = Rd32(in.Data + f.at), length = Rd32(in.Data + f.at + 4);
+            const std::uint32_t offset = Get32LE(in.Data + f.at), length = Get32LE(in.Data + f.at + 4);
             if (auto s = Slice(in, offset, length))
                 *f.section = *s;
             else if (offset != 0 || length != 0)

@@ -12,6 +12,7 @@
 //   is black (the transparent pixels), the inverse colour elsewhere.
 #include "decoders/Decoders.h"
 #include "decoders/PngReader.h"
+#include "imaging/ByteOrder.h"
 #include "imaging/Limits.h"
 
 #include <cstring>
@@ -20,13 +21,6 @@
 namespace pm {
 
 namespace {
-
-std::uint16_t Rd16(const std::uint8_t* p) {
-    return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
-}
-std::uint32_t Rd32(const std::uint8_t* p) {
-    return p[0] | (p[1] << 8) | (p[2] << 16) | (std::uint32_t(p[3]) << 24);
-}
 
 struct TIconEntry {
     int width, height, bits;
@@ -52,12 +46,12 @@ bool DecodeDibEntry(const std::uint8_t* p, std::size_t n, TFastDIB& out, std::st
         error = "Icon entry too short";
         return false;
     }
-    const std::uint32_t headerSize = Rd32(p);
-    const auto width = static_cast<std::int32_t>(Rd32(p + 4));
-    const auto height2 = static_cast<std::int32_t>(Rd32(p + 8));
-    const int bpp = Rd16(p + 14);
-    const std::uint32_t compression = Rd32(p + 16);
-    std::uint32_t colorsUsed = Rd32(p + 32);
+    const std::uint32_t headerSize = Get32LE(p);
+    const auto width = static_cast<std::int32_t>(Get32LE(p + 4));
+    const auto height2 = static_cast<std::int32_t>(Get32LE(p + 8));
+    const int bpp = Get16LE(p + 14);
+    const std::uint32_t compression = Get32LE(p + 16);
+    std::uint32_t colorsUsed = Get32LE(p + 32);
     if (headerSize < 40 || headerSize > n || width <= 0 || height2 <= 0 || (height2 & 1)) {
         error = "Damaged icon bitmap header";
         return false;
@@ -158,17 +152,17 @@ bool DecodeDibEntry(const std::uint8_t* p, std::size_t n, TFastDIB& out, std::st
     return true;
 }
 
-} // namespace
+}  // namespace
 
 bool DecodeIcon(const TDecodeInput& in, TPicture& out, std::string& error) {
     out.Kind = TPictureKind::Icon;
     const std::uint8_t* p = in.Data;
     const std::size_t n = in.Size;
-    if (!p || n < 6 || Rd16(p) != 0 || (Rd16(p + 2) != 1 && Rd16(p + 2) != 2)) {
+    if (!p || n < 6 || Get16LE(p) != 0 || (Get16LE(p + 2) != 1 && Get16LE(p + 2) != 2)) {
         error = "Not an icon file";
         return false;
     }
-    const int count = Rd16(p + 4);
+    const int count = Get16LE(p + 4);
     if (count == 0 || 6 + 16 * static_cast<std::size_t>(count) > n) {
         error = "Damaged icon directory";
         return false;
@@ -178,8 +172,9 @@ bool DecodeIcon(const TDecodeInput& in, TPicture& out, std::string& error) {
     entries.reserve(static_cast<std::size_t>(count));
     for (int i = 0; i < count; ++i) {
         const std::uint8_t* e = p + 6 + 16 * static_cast<std::size_t>(i);
-        TIconEntry entry{e[0] ? e[0] : 256, e[1] ? e[1] : 256, Rd16(e + 6), Rd32(e + 8), Rd32(e + 12)};
-        if (entry.bits == 0) { // older files leave the depth out: judge by the colour count
+        TIconEntry entry{e[0] ? e[0] : 256, e[1] ? e[1] : 256, Get16LE(e + 6), Get32LE(e + 8),
+                         Get32LE(e + 12)};
+        if (entry.bits == 0) {  // older files leave the depth out: judge by the colour count
             const int colours = e[2];
             entry.bits = colours == 0 ? 8 : colours <= 2 ? 1 : colours <= 16 ? 4 : 8;
         }
@@ -211,4 +206,4 @@ bool DecodeIcon(const TDecodeInput& in, TPicture& out, std::string& error) {
     return DecodeDibEntry(data, size, out.Image, error);
 }
 
-} // namespace pm
+}  // namespace pm

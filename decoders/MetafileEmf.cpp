@@ -4,6 +4,7 @@
 // from device pixels to the picture.
 #include "decoders/MetafilePlayer.h"
 #include "decoders/MetafileReaders.h"
+#include "imaging/ByteOrder.h"
 #include "imaging/Limits.h"
 
 #include <cmath>
@@ -15,7 +16,7 @@ namespace pm {
 
 namespace {
 
-constexpr std::uint32_t kEmfSignature = 0x464D4520; // " EMF"
+constexpr std::uint32_t kEmfSignature = 0x464D4520;  // " EMF"
 constexpr double kScreenDpi = 96;
 constexpr std::size_t kMaxHandles = 65535;
 
@@ -69,17 +70,14 @@ enum : std::uint32_t {
     emrExtCreatePen = 95,
 };
 
-std::uint32_t U32(const std::uint8_t* p) {
-    return p[0] | (p[1] << 8) | (p[2] << 16) | (std::uint32_t(p[3]) << 24);
-}
 std::int32_t S32(const std::uint8_t* p) {
-    return static_cast<std::int32_t>(U32(p));
+    return static_cast<std::int32_t>(Get32LE(p));
 }
 std::int16_t S16(const std::uint8_t* p) {
-    return static_cast<std::int16_t>(p[0] | (p[1] << 8));
+    return static_cast<std::int16_t>(Get16LE(p));
 }
 float F32(const std::uint8_t* p) {
-    const std::uint32_t v = U32(p);
+    const std::uint32_t v = Get32LE(p);
     float f;
     std::memcpy(&f, &v, 4);
     return f;
@@ -91,7 +89,7 @@ struct TRecord {
     std::size_t size;
     bool Has(std::size_t end) const { return end <= size; }
     std::int32_t S(std::size_t at) const { return S32(p + at); }
-    std::uint32_t U(std::size_t at) const { return U32(p + at); }
+    std::uint32_t U(std::size_t at) const { return Get32LE(p + at); }
     TColorTriple Colour(std::size_t at) const { return {p[at + 2], p[at + 1], p[at]}; }
 };
 
@@ -192,12 +190,10 @@ void DrawBits(TMetafilePlayer& player, const TRecord& r, std::size_t offBmiAt, d
     if (offBmi > r.size || cbBmi > r.size - offBmi || offBits > r.size || cbBits > r.size - offBits) return;
     TFastDIB dib;
     if (!ReadEmbeddedDib(r.p + offBmi, cbBmi, r.p + offBits, cbBits, dib)) return;
-    if (bottomUpSource) {
-        const std::int64_t top = std::int64_t(dib.Height()) - sy - sh;
-        if (top < INT32_MIN || top > INT32_MAX) return;
-        sy = static_cast<int>(top);
-    }
-    player.Bitmap(dib, x, y, w, h, sx, sy, sw, sh);
+    if (bottomUpSource)
+        player.BitmapFromBottom(dib, x, y, w, h, sx, sy, sw, sh);
+    else
+        player.Bitmap(dib, x, y, w, h, sx, sy, sw, sh);
 }
 
 void PlayRecord(TMetafilePlayer& player, std::uint32_t type, const TRecord& r) {
@@ -366,7 +362,7 @@ void PlayRecord(TMetafilePlayer& player, std::uint32_t type, const TRecord& r) {
             }
         break;
     case emrRectangle:
-    case emrRoundRect: // rounded corners are drawn square
+    case emrRoundRect:  // rounded corners are drawn square
         if (r.Has(24)) player.Rectangle(r.S(8), r.S(12), r.S(16), r.S(20));
         break;
     case emrEllipse:
@@ -376,7 +372,7 @@ void PlayRecord(TMetafilePlayer& player, std::uint32_t type, const TRecord& r) {
     case emrStretchBlt: {
         if (!r.Has(100)) break;
         const double x = r.S(24), y = r.S(28), w = r.S(32), h = r.S(36);
-        if (r.U(88) == 0) { // no source bitmap: a pattern operation
+        if (r.U(88) == 0) {  // no source bitmap: a pattern operation
             player.PatBlt(x, y, w, h, r.U(40));
             break;
         }
@@ -399,18 +395,18 @@ void PlayRecord(TMetafilePlayer& player, std::uint32_t type, const TRecord& r) {
                      true);
         break;
     default:
-        break; // text, arcs, paths, regions, clipping ...
+        break;  // text, arcs, paths, regions, clipping ...
     }
 }
 
-} // namespace
+}  // namespace
 
 bool IsEnhancedMetafile(const std::uint8_t* data, std::size_t size) {
-    return size >= 88 && U32(data) == emrHeader && U32(data + 40) == kEmfSignature;
+    return size >= 88 && Get32LE(data) == emrHeader && Get32LE(data + 40) == kEmfSignature;
 }
 
 bool PlayEmf(const std::uint8_t* data, std::size_t size, TFastDIB& dib, std::string& error) {
-    const std::uint32_t headerSize = U32(data + 4);
+    const std::uint32_t headerSize = Get32LE(data + 4);
     if (!IsEnhancedMetafile(data, size) || headerSize < 88 || headerSize > size || headerSize % 4) {
         error = "Not an enhanced metafile";
         return false;
@@ -418,7 +414,7 @@ bool PlayEmf(const std::uint8_t* data, std::size_t size, TFastDIB& dib, std::str
     // Check the record chain first: a damaged or truncated file fails whole.
     bool sawEnd = false;
     for (std::size_t at = 0; at + 8 <= size;) {
-        const std::uint32_t type = U32(data + at), bytes = U32(data + at + 4);
+        const std::uint32_t type = Get32LE(data + at), bytes = Get32LE(data + at + 4);
         if (bytes < 8 || bytes % 4 || bytes > size - at) break;
         if (type == emrEof) {
             sawEnd = true;
@@ -432,7 +428,7 @@ bool PlayEmf(const std::uint8_t* data, std::size_t size, TFastDIB& dib, std::str
     }
     const double bl = S32(data + 8), bt = S32(data + 12), br = S32(data + 16), bb = S32(data + 20);
     const double fl = S32(data + 24), ft = S32(data + 28), fr = S32(data + 32), fb = S32(data + 36);
-    const std::size_t handles = std::min<std::size_t>(U32(data + 56) & 0xFFFF, kMaxHandles);
+    const std::size_t handles = std::min<std::size_t>(Get32LE(data + 56) & 0xFFFF, kMaxHandles);
     const double devX = S32(data + 72), devY = S32(data + 76), mmX = S32(data + 80), mmY = S32(data + 84);
     // Device pixels per 0.01 mm of the reference device.
     const double perHmmX = devX > 0 && mmX > 0 ? devX / (mmX * 100) : kScreenDpi / 2540;
@@ -446,7 +442,7 @@ bool PlayEmf(const std::uint8_t* data, std::size_t size, TFastDIB& dib, std::str
         originY = ft * perHmmY;
         spanX = (fr - fl) * perHmmX;
         spanY = (fb - ft) * perHmmY;
-    } else { // no usable frame: the bounds, in device pixels, inclusive
+    } else {  // no usable frame: the bounds, in device pixels, inclusive
         width = br - bl + 1;
         height = bb - bt + 1;
         originX = bl;
@@ -468,7 +464,7 @@ bool PlayEmf(const std::uint8_t* data, std::size_t size, TFastDIB& dib, std::str
                            -originY * scaleY);
     player.SetTableSize(handles);
     for (std::size_t at = headerSize; at + 8 <= size;) {
-        const std::uint32_t type = U32(data + at), bytes = U32(data + at + 4);
+        const std::uint32_t type = Get32LE(data + at), bytes = Get32LE(data + at + 4);
         if (type == emrEof || bytes < 8 || bytes > size - at) break;
         PlayRecord(player, type, TRecord{data + at, bytes});
         if (player.Exhausted()) {
@@ -481,4 +477,4 @@ bool PlayEmf(const std::uint8_t* data, std::size_t size, TFastDIB& dib, std::str
     return true;
 }
 
-} // namespace pm
+}  // namespace pm

@@ -1,4 +1,5 @@
 #include "decoders/MetafilePlayer.h"
+#include "imaging/ByteOrder.h"
 
 #include "imaging/Limits.h"
 
@@ -12,7 +13,7 @@ namespace {
 constexpr std::uint32_t kBlackness = 0x00000042, kWhiteness = 0x00FF0062, kPatCopy = 0x00F00021;
 constexpr std::size_t kMaxSavedStates = 1024;
 constexpr std::size_t kMaxPathPoints = std::size_t(1) << 22;
-} // namespace
+}  // namespace
 
 // Enough to cover every pixel 32 times over, and at most about a second's
 // work whatever the picture's size.
@@ -63,7 +64,7 @@ TPointD TMetafilePlayer::Map(double x, double y) const {
     double dx, dy;
     auto metric = [&](double mmPerUnit) {
         dx = (wx - s.winOrgX) * mmPerUnit * pxPerMmX_ + s.vpOrgX;
-        dy = -(wy - s.winOrgY) * mmPerUnit * pxPerMmY_ + s.vpOrgY; // y grows upwards
+        dy = -(wy - s.winOrgY) * mmPerUnit * pxPerMmY_ + s.vpOrgY;  // y grows upwards
     };
     switch (s.mapMode) {
     case mmLoMetric:
@@ -239,7 +240,7 @@ void TMetafilePlayer::CloseFigure() {
 }
 
 void TMetafilePlayer::DrawPath(bool fill, bool stroke) {
-    if (inPath_) return; // only a finished path is drawn
+    if (inPath_) return;  // only a finished path is drawn
     std::vector<std::vector<TPointD>> polygons;
     for (const TFigure& f : path_)
         if (!f.points.empty()) polygons.push_back(f.points);
@@ -267,6 +268,13 @@ void TMetafilePlayer::PatBlt(double x, double y, double w, double h, std::uint32
     else
         return;
     canvas_.FillPolygons({{Map(x, y), Map(x + w, y), Map(x + w, y + h), Map(x, y + h)}}, false, colour);
+}
+
+void TMetafilePlayer::BitmapFromBottom(const TFastDIB& src, double x, double y, double w, double h, int sx,
+                                       int sy, int sw, int sh) {
+    const std::int64_t top = std::int64_t(src.Height()) - sy - sh;
+    if (top < INT32_MIN || top > INT32_MAX) return;
+    Bitmap(src, x, y, w, h, sx, static_cast<int>(top), sw, sh);
 }
 
 void TMetafilePlayer::Bitmap(const TFastDIB& src, double x, double y, double w, double h, int sx, int sy,
@@ -324,13 +332,13 @@ bool ReadEmbeddedDib(const std::uint8_t* info, std::size_t infoSize, const std::
     return dib.LoadFromStream(bmp);
 }
 
-} // namespace pm
+}  // namespace pm
 
 namespace pm {
 
 bool ReadPackedDib(const std::uint8_t* p, std::size_t n, TFastDIB& dib) {
     if (!p || n < 12) return false;
-    const std::uint32_t headerSize = p[0] | (p[1] << 8) | (p[2] << 16) | (std::uint32_t(p[3]) << 24);
+    const std::uint32_t headerSize = Get32LE(p);
     std::size_t infoSize;
     if (headerSize == 12) {
         const int bpp = p[10] | (p[11] << 8);
@@ -352,4 +360,4 @@ bool ReadPackedDib(const std::uint8_t* p, std::size_t n, TFastDIB& dib) {
     return ReadEmbeddedDib(p, infoSize, p + infoSize, n - infoSize, dib);
 }
 
-} // namespace pm
+}  // namespace pm

@@ -12,7 +12,7 @@ namespace pm {
 
 struct TMfPen {
     bool null = false;
-    double width = 0; // logical units; 0 is one pixel
+    double width = 0;  // logical units; 0 is one pixel
     TColorTriple colour{};
 };
 
@@ -49,11 +49,11 @@ struct TMfState {
     int mapMode = mmText;
     double winOrgX = 0, winOrgY = 0, winExtX = 1, winExtY = 1;
     double vpOrgX = 0, vpOrgY = 0, vpExtX = 1, vpExtY = 1;
-    double m11 = 1, m12 = 0, m21 = 0, m22 = 1, dx = 0, dy = 0; // world transform
+    double m11 = 1, m12 = 0, m21 = 0, m22 = 1, dx = 0, dy = 0;  // world transform
 };
 
 class TMetafilePlayer {
-  public:
+public:
     // `pixelsPerMm` is the reference device's resolution, for the metric
     // mapping modes; picture = device * scale + offset.
     TMetafilePlayer(TFastDIB& dib, double pixelsPerMmX, double pixelsPerMmY, double scaleX, double scaleY,
@@ -68,7 +68,7 @@ class TMetafilePlayer {
 
     // Object table.
     void SetTableSize(std::size_t n) { objects_.assign(n, TMfObject()); }
-    std::size_t FirstFreeSlot() const; // table size when full
+    std::size_t FirstFreeSlot() const;  // table size when full
     TMfObject* Object(std::size_t index) { return index < objects_.size() ? &objects_[index] : nullptr; }
     void Select(const TMfObject& object);
 
@@ -90,6 +90,10 @@ class TMetafilePlayer {
     // The bitmap's rectangle (sx, sy, sw, sh) in picture lines into the
     // logical rectangle (x, y, w, h).
     void Bitmap(const TFastDIB& src, double x, double y, double w, double h, int sx, int sy, int sw, int sh);
+    // The same with the source rectangle's lines counted from the bottom, as
+    // the DIB records of both metafile kinds give them.
+    void BitmapFromBottom(const TFastDIB& src, double x, double y, double w, double h, int sx, int sy, int sw,
+                          int sh);
 
     void BeginPath();
     void EndPath() { inPath_ = false; }
@@ -98,9 +102,9 @@ class TMetafilePlayer {
     // Fills and/or strokes the path's figures, then forgets the path.
     void DrawPath(bool fill, bool stroke);
 
-  private:
+private:
     struct TFigure {
-        std::vector<TPointD> points; // picture coordinates
+        std::vector<TPointD> points;  // picture coordinates
         bool closed = false;
     };
     void FillAndStroke(const std::vector<std::vector<TPointD>>& picture, bool fill);
@@ -126,7 +130,7 @@ bool ReadEmbeddedDib(const std::uint8_t* info, std::size_t infoSize, const std::
 // The work budget for a picture of the given size.
 std::uint64_t MetafileBudget(int width, int height);
 
-} // namespace pm
+}  // namespace pm
 
 namespace pm {
 
@@ -134,4 +138,4 @@ namespace pm {
 // one block, as metafile records hold them).
 bool ReadPackedDib(const std::uint8_t* p, std::size_t n, TFastDIB& dib);
 
-} // namespace pm
+}  // namespace pm

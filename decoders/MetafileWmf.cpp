@@ -4,6 +4,7 @@
 // Pictures are made at 96 pixels per inch.
 #include "decoders/MetafilePlayer.h"
 #include "decoders/MetafileReaders.h"
+#include "imaging/ByteOrder.h"
 #include "imaging/Limits.h"
 
 #include <cmath>
@@ -49,14 +50,8 @@ enum : std::uint16_t {
     fnCreateRegion = 0x06FF,
 };
 
-std::uint16_t U16(const std::uint8_t* p) {
-    return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
-}
 std::int16_t S16(const std::uint8_t* p) {
-    return static_cast<std::int16_t>(U16(p));
-}
-std::uint32_t U32(const std::uint8_t* p) {
-    return U16(p) | (std::uint32_t(U16(p + 2)) << 16);
+    return static_cast<std::int16_t>(Get16LE(p));
 }
 
 // One record's parameters: 16-bit words, bounds checked.
@@ -65,8 +60,8 @@ struct TParams {
     std::size_t words;
     bool Has(std::size_t n) const { return n <= words; }
     std::int16_t S(std::size_t i) const { return S16(p + 2 * i); }
-    std::uint16_t U(std::size_t i) const { return U16(p + 2 * i); }
-    std::uint32_t U32At(std::size_t i) const { return U32(p + 2 * i); }
+    std::uint16_t U(std::size_t i) const { return Get16LE(p + 2 * i); }
+    std::uint32_t U32At(std::size_t i) const { return Get32LE(p + 2 * i); }
     TColorTriple Colour(std::size_t i) const { return {p[2 * i + 2], p[2 * i + 1], p[2 * i]}; }
 };
 
@@ -86,13 +81,10 @@ void DrawDib(TMetafilePlayer& player, const TParams& r, std::size_t dibWord, dou
              double h, int sx, int sy, int sw, int sh, bool bottomUpSource) {
     TFastDIB dib;
     if (!ReadPackedDib(r.p + 2 * dibWord, 2 * (r.words - dibWord), dib)) return;
-    // Source rectangles of the DIB functions count lines from the bottom.
-    if (bottomUpSource) {
-        const std::int64_t top = std::int64_t(dib.Height()) - sy - sh;
-        if (top < INT32_MIN || top > INT32_MAX) return;
-        sy = static_cast<int>(top);
-    }
-    player.Bitmap(dib, x, y, w, h, sx, sy, sw, sh);
+    if (bottomUpSource)
+        player.BitmapFromBottom(dib, x, y, w, h, sx, sy, sw, sh);
+    else
+        player.Bitmap(dib, x, y, w, h, sx, sy, sw, sh);
 }
 
 void PlayRecord(TMetafilePlayer& player, std::uint16_t fn, const TParams& r) {
@@ -121,7 +113,7 @@ void PlayRecord(TMetafilePlayer& player, std::uint16_t fn, const TParams& r) {
         if (r.Has(2)) player.LineTo(r.S(1), r.S(0));
         break;
     case fnRectangle:
-    case fnRoundRect: { // rounded corners are drawn square
+    case fnRoundRect: {  // rounded corners are drawn square
         const std::size_t at = fn == fnRoundRect ? 2 : 0;
         if (r.Has(at + 4)) player.Rectangle(r.S(at + 3), r.S(at + 2), r.S(at + 1), r.S(at));
         break;
@@ -198,7 +190,7 @@ void PlayRecord(TMetafilePlayer& player, std::uint16_t fn, const TParams& r) {
             DrawDib(player, r, 11, r.S(10), r.S(9), r.S(8), r.S(7), r.S(6), r.S(5), r.S(4), r.S(3), true);
         break;
     case fnDibStretchBlt:
-        if (r.words == 11) // no bitmap: a pattern fill of the destination
+        if (r.words == 11)  // no bitmap: a pattern fill of the destination
             player.PatBlt(r.S(10), r.S(9), r.S(8), r.S(7), r.U32At(0));
         else if (r.Has(10))
             DrawDib(player, r, 10, r.S(9), r.S(8), r.S(7), r.S(6), r.S(5), r.S(4), r.S(3), r.S(2), false);
@@ -214,15 +206,15 @@ void PlayRecord(TMetafilePlayer& player, std::uint16_t fn, const TParams& r) {
             DrawDib(player, r, 9, r.S(8), r.S(7), r.S(6), r.S(5), r.S(4), r.S(3), r.S(6), r.S(5), true);
         break;
     default:
-        break; // text, arcs, regions, palettes, clipping ...
+        break;  // text, arcs, regions, palettes, clipping ...
     }
 }
 
-} // namespace
+}  // namespace
 
 bool PlayWmf(const std::uint8_t* data, std::size_t size, TFastDIB& dib, std::string& error) {
     std::size_t pos = 0;
-    const bool placeable = size >= 22 && U32(data) == kPlaceableKey;
+    const bool placeable = size >= 22 && Get32LE(data) == kPlaceableKey;
     double left = 0, top = 0, right = 0, bottom = 0;
     int inch = 0;
     if (placeable) {
@@ -230,14 +222,15 @@ bool PlayWmf(const std::uint8_t* data, std::size_t size, TFastDIB& dib, std::str
         top = S16(data + 8);
         right = S16(data + 10);
         bottom = S16(data + 12);
-        inch = U16(data + 14);
+        inch = Get16LE(data + 14);
         pos = 22;
     }
-    if (size - pos < 18 || (U16(data + pos) != 1 && U16(data + pos) != 2) || U16(data + pos + 2) != 9) {
+    if (size - pos < 18 || (Get16LE(data + pos) != 1 && Get16LE(data + pos) != 2) ||
+        Get16LE(data + pos + 2) != 9) {
         error = "Not a metafile";
         return false;
     }
-    const std::size_t objects = U16(data + pos + 10);
+    const std::size_t objects = Get16LE(data + pos + 10);
     pos += 18;
     const std::size_t firstRecord = pos;
 
@@ -246,8 +239,8 @@ bool PlayWmf(const std::uint8_t* data, std::size_t size, TFastDIB& dib, std::str
     bool sawEnd = false, sawExtent = false;
     double extX = 0, extY = 0, orgX = 0, orgY = 0;
     for (std::size_t at = firstRecord; at + 6 <= size;) {
-        const std::uint64_t bytes = 2 * static_cast<std::uint64_t>(U32(data + at));
-        const std::uint16_t fn = U16(data + at + 4);
+        const std::uint64_t bytes = 2 * static_cast<std::uint64_t>(Get32LE(data + at));
+        const std::uint16_t fn = Get16LE(data + at + 4);
         if (bytes < 6 || bytes > size - at) break;
         if (fn == fnEof) {
             sawEnd = true;
@@ -304,8 +297,8 @@ bool PlayWmf(const std::uint8_t* data, std::size_t size, TFastDIB& dib, std::str
     s.vpExtX = width;
     s.vpExtY = height;
     for (std::size_t at = firstRecord;;) {
-        const std::size_t bytes = 2 * static_cast<std::size_t>(U32(data + at));
-        const std::uint16_t fn = U16(data + at + 4);
+        const std::size_t bytes = 2 * static_cast<std::size_t>(Get32LE(data + at));
+        const std::uint16_t fn = Get16LE(data + at + 4);
         if (fn == fnEof) break;
         PlayRecord(player, fn, TParams{data + at + 6, (bytes - 6) / 2});
         if (player.Exhausted()) {
@@ -318,4 +311,4 @@ bool PlayWmf(const std::uint8_t* data, std::size_t size, TFastDIB& dib, std::str
     return true;
 }
 
-} // namespace pm
+}  // namespace pm

@@ -1,4 +1,5 @@
 #include "decoders/ReaderSupport.h"
+#include "imaging/ByteOrder.h"
 
 #include "imaging/Limits.h"
 
@@ -64,7 +65,7 @@ std::uint16_t TByteReader::U16BE() {
 
 std::uint32_t TByteReader::U32LE() {
     const std::uint8_t* p = Take(4);
-    return p ? (p[0] | (p[1] << 8) | (p[2] << 16) | (std::uint32_t(p[3]) << 24)) : 0;
+    return p ? (Get32LE(p)) : 0;
 }
 
 std::uint32_t TByteReader::U32BE() {

@@ -3,6 +3,7 @@
 // allocation of the decoded bitmap against the caps of imaging/Limits.h, and
 // palette and sample helpers.
 #include "decoders/Picture.h"
+#include "imaging/ByteOrder.h"
 #include "imaging/Limits.h"
 
 #include <cstddef>
@@ -51,16 +52,6 @@ private:
     std::size_t pos_ = 0;
     bool ok_ = true;
 };
-
-inline std::uint16_t Get16LE(const std::uint8_t* p) {
-    return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
-}
-inline std::uint16_t Get16BE(const std::uint8_t* p) {
-    return static_cast<std::uint16_t>((p[0] << 8) | p[1]);
-}
-inline std::uint32_t Get32BE(const std::uint8_t* p) {
-    return (std::uint32_t(p[0]) << 24) | (std::uint32_t(p[1]) << 16) | (std::uint32_t(p[2]) << 8) | p[3];
-}
 
 // Sets `error` and returns false, so a reader can `return Fail(error, "...")`.
 inline bool Fail(std::string& error, const char* reason) {

@@ -1,18 +1,12 @@
 #pragma once
-// Byte order, channel-mask and colour-table helpers shared by TFastDIB's
+// Channel-mask and colour-table helpers shared by TFastDIB's
 // pixel access, its depth conversion and its BMP stream reader and writer.
+#include "imaging/ByteOrder.h"
+
 #include <bit>
 #include <cstdint>
 
 namespace pm {
-
-inline std::uint16_t Rd16(const std::uint8_t* p) {
-    return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
-}
-inline std::uint32_t Rd32(const std::uint8_t* p) {
-    return std::uint32_t(p[0]) | (std::uint32_t(p[1]) << 8) | (std::uint32_t(p[2]) << 16) |
-           (std::uint32_t(p[3]) << 24);
-}
 
 inline bool SupportedDepth(int bpp) {
     return bpp == 1 || bpp == 4 || bpp == 8 || bpp == 16 || bpp == 24 || bpp == 32;

@@ -179,7 +179,7 @@ TColorTriple TFastDIB::GetPixel(int row, int col) const {
         if (info_.biCompression != 3) return {p[col * 4], p[col * 4 + 1], p[col * 4 + 2]};
         [[fallthrough]];
     case 16: {
-        const std::uint32_t v = Bpp() == 16 ? Rd16(p + col * 2) : Rd32(p + col * 4);
+        const std::uint32_t v = Bpp() == 16 ? Get16LE(p + col * 2) : Get32LE(p + col * 4);
         return {WidenReplicate(Extract(v, bMask_), bBits_), WidenReplicate(Extract(v, gMask_), gBits_),
                 WidenReplicate(Extract(v, rMask_), rBits_)};
     }
@@ -277,7 +277,7 @@ bool ConvertDepth(TFastDIB& bmp, int bpp) {
             // 8/8/8 bit fields are read through their masks as well: their
             // channels need not lie in the first three bytes in that order.
             for (int x = 0; x < w; ++x) {
-                const std::uint32_t v = src == 16 ? Rd16(p + x * 2) : Rd32(p + x * 4);
+                const std::uint32_t v = src == 16 ? Get16LE(p + x * 2) : Get32LE(p + x * 4);
                 const std::uint32_t b = (v & bm) >> bl, g = (v & gm) >> gl, r = (v & rm) >> rl;
                 if (eightBit)
                     dst[x] = {static_cast<std::uint8_t>(b), static_cast<std::uint8_t>(g),

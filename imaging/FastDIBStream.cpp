@@ -160,7 +160,7 @@ void TFastDIB::MakeStreamImage() {
     }
     std::fill(colors_.begin() + static_cast<std::ptrdiff_t>(keep), colors_.end(), TRGBQuad{});
     if (bpp > 8 && info_.biCompression == 3)
-        SetupMasks(Rd32(&colors_[0].b), Rd32(&colors_[1].b), Rd32(&colors_[2].b));
+        SetupMasks(Get32LE(&colors_[0].b), Get32LE(&colors_[1].b), Get32LE(&colors_[2].b));
 }
 
 bool TFastDIB::LoadFromStream(const std::uint8_t* data, std::size_t size) {
@@ -184,7 +184,7 @@ bool TFastDIB::LoadDib(const std::uint8_t* data, std::size_t size, std::size_t i
         return false;
     };
     if (!data || size < infoAt + 4) return fail("File too short");
-    const std::uint32_t headerSize = Rd32(data + infoAt);
+    const std::uint32_t headerSize = Get32LE(data + infoAt);
     if (!KnownHeaderSize(headerSize)) return fail("Unknown bitmap header");
     if (size - infoAt < headerSize) return fail("Bitmap header truncated");
     const std::uint8_t* hp = data + infoAt;
@@ -196,21 +196,21 @@ bool TFastDIB::LoadDib(const std::uint8_t* data, std::size_t size, std::size_t i
     int bpp = 0;
     std::uint32_t comp = 0, colorsUsed = 0;
     if (core) {
-        width = Rd16(hp + 4);
-        height = Rd16(hp + 6);
-        bpp = Rd16(hp + 10);
+        width = Get16LE(hp + 4);
+        height = Get16LE(hp + 6);
+        bpp = Get16LE(hp + 10);
     } else {
         // Shorter OS/2 2.x headers end early; the fields they leave out are 0.
         std::uint8_t hb[40] = {};
         std::memcpy(hb, hp, std::min<std::size_t>(40, headerSize));
-        width = static_cast<std::int32_t>(Rd32(hb + 4));
-        height = static_cast<std::int32_t>(Rd32(hb + 8));
-        bpp = Rd16(hb + 14);
-        comp = Rd32(hb + 16);
-        h.biXPelsPerMeter = static_cast<std::int32_t>(Rd32(hb + 24));
-        h.biYPelsPerMeter = static_cast<std::int32_t>(Rd32(hb + 28));
-        colorsUsed = Rd32(hb + 32);
-        h.biClrImportant = Rd32(hb + 36);
+        width = static_cast<std::int32_t>(Get32LE(hb + 4));
+        height = static_cast<std::int32_t>(Get32LE(hb + 8));
+        bpp = Get16LE(hb + 14);
+        comp = Get32LE(hb + 16);
+        h.biXPelsPerMeter = static_cast<std::int32_t>(Get32LE(hb + 24));
+        h.biYPelsPerMeter = static_cast<std::int32_t>(Get32LE(hb + 28));
+        colorsUsed = Get32LE(hb + 32);
+        h.biClrImportant = Get32LE(hb + 36);
     }
     // OS/2 2.x gives 3 and 4 other meanings (Huffman 1D, RLE24).
     if (Os2v2HeaderSize(headerSize) && comp >= 3) return fail("Unsupported compression");
@@ -234,9 +234,9 @@ bool TFastDIB::LoadDib(const std::uint8_t* data, std::size_t size, std::size_t i
     if (bitFields) {
         const std::size_t masksEnd = infoAt + 40 + (comp == 6 ? 16 : 12);
         if (masksEnd > size) return fail("Bitmap header truncated");
-        rm = Rd32(hp + 40);
-        gm = Rd32(hp + 44);
-        bm = Rd32(hp + 48);
+        rm = Get32LE(hp + 40);
+        gm = Get32LE(hp + 44);
+        bm = Get32LE(hp + 48);
         if ((rm | gm | bm) == 0) return fail("Bad bit-field masks");
         tableStart = std::max(tableStart, masksEnd);
     }
@@ -246,7 +246,7 @@ bool TFastDIB::LoadDib(const std::uint8_t* data, std::size_t size, std::size_t i
     // right behind the colour table.
     std::uint64_t pixelOffset = 0;
     if (hasFileHeader) {
-        pixelOffset = Rd32(data + 10);
+        pixelOffset = Get32LE(data + 10);
         if (pixelOffset < tableStart) return fail("Bad pixel data offset");
     } else {
         std::uint64_t entries = colorsUsed;

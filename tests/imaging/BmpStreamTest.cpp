@@ -1,3 +1,4 @@
+#include "imaging/DibFormat.h"
 #include "imaging/FastDIB.h"
 #include "support/BmpBuilder.h"
 #include "support/RandomDib.h"
@@ -12,7 +13,7 @@ namespace {
 using test::BmpLayout;
 using test::MakeBmp;
 
-std::uint32_t Rd32(const std::vector<std::uint8_t>& s, std::size_t at) {
+std::uint32_t Get32LE(const std::vector<std::uint8_t>& s, std::size_t at) {
     return s[at] | (s[at + 1] << 8) | (s[at + 2] << 16) | (std::uint32_t(s[at + 3]) << 24);
 }
 
@@ -45,15 +46,15 @@ TEST(BmpSave, HeadersAndColourTableSizePerDepth) {
         ASSERT_EQ(s.size(), 54 + c.table + d.Size());
         EXPECT_EQ(s[0], 'B');
         EXPECT_EQ(s[1], 'M');
-        EXPECT_EQ(Rd32(s, 2), s.size());
-        EXPECT_EQ(Rd32(s, 6), 0u);
-        EXPECT_EQ(Rd32(s, 10), 54 + c.table);
-        EXPECT_EQ(Rd32(s, 14), 40u);
-        EXPECT_EQ(Rd32(s, 18), 3u);
-        EXPECT_EQ(Rd32(s, 22), 2u);
+        EXPECT_EQ(Get32LE(s, 2), s.size());
+        EXPECT_EQ(Get32LE(s, 6), 0u);
+        EXPECT_EQ(Get32LE(s, 10), 54 + c.table);
+        EXPECT_EQ(Get32LE(s, 14), 40u);
+        EXPECT_EQ(Get32LE(s, 18), 3u);
+        EXPECT_EQ(Get32LE(s, 22), 2u);
         EXPECT_EQ(s[26], 1);
         EXPECT_EQ(s[28], c.bpp);
-        EXPECT_EQ(Rd32(s, 34), d.Size());
+        EXPECT_EQ(Get32LE(s, 34), d.Size());
         EXPECT_EQ(std::memcmp(s.data() + 54 + c.table, d.Bits(), d.Size()), 0);
     }
 }
@@ -71,7 +72,7 @@ TEST(BmpSave, ColoursUsedAndBitFieldsDecideTheTable) {
     ASSERT_TRUE(d.LoadFromStream(pal4));
     std::vector<std::uint8_t> s;
     d.SaveToStream(s);
-    EXPECT_EQ(Rd32(s, 10), 54u + 48u);
+    EXPECT_EQ(Get32LE(s, 10), 54u + 48u);
     EXPECT_EQ(s, pal4);
 
     auto bf = MakeBmp({.width = 1,
@@ -83,7 +84,7 @@ TEST(BmpSave, ColoursUsedAndBitFieldsDecideTheTable) {
                        .pixels = {0xFF, 0xFF, 0, 0}});
     ASSERT_TRUE(d.LoadFromStream(bf));
     d.SaveToStream(s);
-    EXPECT_EQ(Rd32(s, 10), 66u);
+    EXPECT_EQ(Get32LE(s, 10), 66u);
     EXPECT_EQ(s, bf);
 }
 

@@ -1,6 +1,6 @@
 // The comment marker goes byte by byte through whatever destination manager
 // the encoder has, including its buffer refills.
-#include "decoders/KX_JPEG_Comment.h"
+#include "encoders/KX_JPEG_CommentWriter.h"
 
 #include <gtest/gtest.h>
 
