@@ -6,6 +6,8 @@
 #include "tasks/PM__TShadow.h"
 #include "tasks/PM__TStamp.h"
 
+#include "PhotoPicture.h"
+
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
@@ -15,31 +17,16 @@ namespace {
 
 using namespace pm;
 
-constexpr int kW = 3000, kH = 2000;
-
-const TBitmap& Source() {
-    static const TBitmap bmp = [] {
-        TFastDIB d;
-        d.SetSize(kW, kH, 24);
-        for (int y = 0; y < kH; ++y) {
-            TColorTriple* row = d.Row24(y);
-            for (int x = 0; x < kW; ++x)
-                row[x] = {static_cast<std::uint8_t>(x * 255 / kW), static_cast<std::uint8_t>(y * 255 / kH),
-                          static_cast<std::uint8_t>((x + y) / 20)};
-        }
-        return TBitmap(std::move(d));
-    }();
-    return bmp;
-}
+using bench::CountPhotoRate;
+using bench::PhotoPicture;
 
 void Run(benchmark::State& state, TBaseClass& task) {
     for (auto _ : state) {
-        task.SrcBitmap = Source();
+        task.SrcBitmap = PhotoPicture();
         if (!task.Execute(vsCurrent)) state.SkipWithError("effect failed");
         benchmark::DoNotOptimize(task.DstBitmap);
     }
-    state.counters["MP/s"] =
-        benchmark::Counter(double(kW) * kH / 1e6, benchmark::Counter::kIsIterationInvariantRate);
+    CountPhotoRate(state);
 }
 
 void BM_Shadow(benchmark::State& state) {
