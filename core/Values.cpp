@@ -7,83 +7,71 @@
 
 namespace pm {
 
-void TKX_Integer::SaveTo(TINIObject& ini) const {
-    ini.Save_Integer(*this);
+namespace {
+
+// Each type's saver and loader in the settings store and its setter and
+// getter on the editor page.
+template <typename Traits> struct TAccess;
+template <> struct TAccess<TIntegerTraits> {
+    static constexpr auto Save = &TINIObject::Save_Integer;
+    static constexpr auto Load = &TINIObject::Load_Integer;
+    static constexpr auto Show = &IEditorPage::SetInteger;
+    static constexpr auto Read = &IEditorPage::GetInteger;
+};
+template <> struct TAccess<TItemIndexTraits> {
+    static constexpr auto Save = &TINIObject::Save_Integer;
+    static constexpr auto Load = &TINIObject::Load_Integer;
+    static constexpr auto Show = &IEditorPage::SetItemIndex;
+    static constexpr auto Read = &IEditorPage::GetItemIndex;
+};
+template <> struct TAccess<TColorTraits> {
+    static constexpr auto Save = &TINIObject::Save_Color;
+    static constexpr auto Load = &TINIObject::Load_Color;
+    static constexpr auto Show = &IEditorPage::SetColor;
+    static constexpr auto Read = &IEditorPage::GetColor;
+};
+template <> struct TAccess<TStringTraits> {
+    static constexpr auto Save = &TINIObject::Save_String;
+    static constexpr auto Load = &TINIObject::Load_String;
+    static constexpr auto Show = &IEditorPage::SetText;
+    static constexpr auto Read = &IEditorPage::GetText;
+};
+template <> struct TAccess<TBooleanTraits> {
+    static constexpr auto Save = &TINIObject::Save_Boolean;
+    static constexpr auto Load = &TINIObject::Load_Boolean;
+    static constexpr auto Show = &IEditorPage::SetChecked;
+    static constexpr auto Read = &IEditorPage::GetChecked;
+};
+template <> struct TAccess<TMetricTraits> {
+    static constexpr auto Save = &TINIObject::Save_Metric;
+    static constexpr auto Load = &TINIObject::Load_Metric;
+    static constexpr auto Show = &IEditorPage::SetMetric;
+    static constexpr auto Read = &IEditorPage::GetMetric;
+};
+
+}  // namespace
+
+template <typename Traits> void TKX_Typed<Traits>::SaveTo(TINIObject& ini) const {
+    (ini.*TAccess<Traits>::Save)(*this);
 }
-void TKX_Integer::LoadFrom(const TINIObject& ini) {
-    ini.Load_Integer(*this);
+template <typename Traits> void TKX_Typed<Traits>::LoadFrom(const TINIObject& ini) {
+    (ini.*TAccess<Traits>::Load)(*this);
 }
-void TKX_Integer::Show(IEditorPage& page, const std::string& widget, TValueSlot slot) const {
-    page.SetInteger(widget, GetValue(slot));
+template <typename Traits>
+void TKX_Typed<Traits>::Show(IEditorPage& page, const std::string& widget, TValueSlot slot) const {
+    (page.*TAccess<Traits>::Show)(widget, this->GetValue(slot));
 }
-void TKX_Integer::Read(IEditorPage& page, const std::string& widget, TValueSlot slot) {
-    SetValue(page.GetInteger(widget), slot);
+template <typename Traits>
+void TKX_Typed<Traits>::Read(IEditorPage& page, const std::string& widget, TValueSlot slot) {
+    this->SetValue((page.*TAccess<Traits>::Read)(widget), slot);
 }
 
-void TKX_ItemIndex::SaveTo(TINIObject& ini) const {
-    ini.Save_Integer(*this);
-}
-void TKX_ItemIndex::LoadFrom(const TINIObject& ini) {
-    ini.Load_Integer(*this);
-}
-void TKX_ItemIndex::Show(IEditorPage& page, const std::string& widget, TValueSlot slot) const {
-    page.SetItemIndex(widget, GetValue(slot));
-}
-void TKX_ItemIndex::Read(IEditorPage& page, const std::string& widget, TValueSlot slot) {
-    SetValue(page.GetItemIndex(widget), slot);
-}
-
-void TKX_Color::SaveTo(TINIObject& ini) const {
-    ini.Save_Color(*this);
-}
-void TKX_Color::LoadFrom(const TINIObject& ini) {
-    ini.Load_Color(*this);
-}
-void TKX_Color::Show(IEditorPage& page, const std::string& widget, TValueSlot slot) const {
-    page.SetColor(widget, GetValue(slot));
-}
-void TKX_Color::Read(IEditorPage& page, const std::string& widget, TValueSlot slot) {
-    SetValue(page.GetColor(widget), slot);
-}
-
-void TKX_String::SaveTo(TINIObject& ini) const {
-    ini.Save_String(*this);
-}
-void TKX_String::LoadFrom(const TINIObject& ini) {
-    ini.Load_String(*this);
-}
-void TKX_String::Show(IEditorPage& page, const std::string& widget, TValueSlot slot) const {
-    page.SetText(widget, GetValue(slot));
-}
-void TKX_String::Read(IEditorPage& page, const std::string& widget, TValueSlot slot) {
-    SetValue(page.GetText(widget), slot);
-}
-
-void TKX_Boolean::SaveTo(TINIObject& ini) const {
-    ini.Save_Boolean(*this);
-}
-void TKX_Boolean::LoadFrom(const TINIObject& ini) {
-    ini.Load_Boolean(*this);
-}
-void TKX_Boolean::Show(IEditorPage& page, const std::string& widget, TValueSlot slot) const {
-    page.SetChecked(widget, GetValue(slot));
-}
-void TKX_Boolean::Read(IEditorPage& page, const std::string& widget, TValueSlot slot) {
-    SetValue(page.GetChecked(widget), slot);
-}
-
-void TKX_Metric::SaveTo(TINIObject& ini) const {
-    ini.Save_Metric(*this);
-}
-void TKX_Metric::LoadFrom(const TINIObject& ini) {
-    ini.Load_Metric(*this);
-}
-void TKX_Metric::Show(IEditorPage& page, const std::string& widget, TValueSlot slot) const {
-    page.SetMetric(widget, GetValue(slot));
-}
-void TKX_Metric::Read(IEditorPage& page, const std::string& widget, TValueSlot slot) {
-    SetValue(page.GetMetric(widget), slot);
-}
+template class TKX_Typed<TIntegerTraits>;
+template class TKX_Typed<TItemIndexTraits>;
+template class TKX_Typed<TColorTraits>;
+template class TKX_Typed<TStringTraits>;
+template class TKX_Typed<TBooleanTraits>;
+template class TKX_Typed<TMetricTraits>;
 
 std::int32_t MetricToPixels(std::int32_t value, TMetric metric, std::int32_t reference) {
     if (metric == mPixel) return value;
