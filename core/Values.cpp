@@ -9,61 +9,46 @@ namespace pm {
 
 namespace {
 
-// Each type's saver and loader in the settings store and its setter and
+// Each type's saver and loader in the settings store, and its setter and
 // getter on the editor page.
-template <typename Traits> struct TAccess;
-template <> struct TAccess<TIntegerTraits> {
-    static constexpr auto Save = &TINIObject::Save_Integer;
-    static constexpr auto Load = &TINIObject::Load_Integer;
-    static constexpr auto Show = &IEditorPage::SetInteger;
-    static constexpr auto Read = &IEditorPage::GetInteger;
+template <auto Save, auto Load, auto Show, auto Read> struct TAccess {
+    static constexpr auto kSave = Save, kLoad = Load, kShow = Show, kRead = Read;
 };
-template <> struct TAccess<TItemIndexTraits> {
-    static constexpr auto Save = &TINIObject::Save_Integer;
-    static constexpr auto Load = &TINIObject::Load_Integer;
-    static constexpr auto Show = &IEditorPage::SetItemIndex;
-    static constexpr auto Read = &IEditorPage::GetItemIndex;
-};
-template <> struct TAccess<TColorTraits> {
-    static constexpr auto Save = &TINIObject::Save_Color;
-    static constexpr auto Load = &TINIObject::Load_Color;
-    static constexpr auto Show = &IEditorPage::SetColor;
-    static constexpr auto Read = &IEditorPage::GetColor;
-};
-template <> struct TAccess<TStringTraits> {
-    static constexpr auto Save = &TINIObject::Save_String;
-    static constexpr auto Load = &TINIObject::Load_String;
-    static constexpr auto Show = &IEditorPage::SetText;
-    static constexpr auto Read = &IEditorPage::GetText;
-};
-template <> struct TAccess<TBooleanTraits> {
-    static constexpr auto Save = &TINIObject::Save_Boolean;
-    static constexpr auto Load = &TINIObject::Load_Boolean;
-    static constexpr auto Show = &IEditorPage::SetChecked;
-    static constexpr auto Read = &IEditorPage::GetChecked;
-};
-template <> struct TAccess<TMetricTraits> {
-    static constexpr auto Save = &TINIObject::Save_Metric;
-    static constexpr auto Load = &TINIObject::Load_Metric;
-    static constexpr auto Show = &IEditorPage::SetMetric;
-    static constexpr auto Read = &IEditorPage::GetMetric;
-};
+template <typename Traits> struct TAccessOf;
+template <>
+struct TAccessOf<TIntegerTraits> : TAccess<&TINIObject::Save_Integer, &TINIObject::Load_Integer,
+                                           &IEditorPage::SetInteger, &IEditorPage::GetInteger> {};
+template <>
+struct TAccessOf<TItemIndexTraits> : TAccess<&TINIObject::Save_Integer, &TINIObject::Load_Integer,
+                                             &IEditorPage::SetItemIndex, &IEditorPage::GetItemIndex> {};
+template <>
+struct TAccessOf<TColorTraits> : TAccess<&TINIObject::Save_Color, &TINIObject::Load_Color,
+                                         &IEditorPage::SetColor, &IEditorPage::GetColor> {};
+template <>
+struct TAccessOf<TStringTraits> : TAccess<&TINIObject::Save_String, &TINIObject::Load_String,
+                                          &IEditorPage::SetText, &IEditorPage::GetText> {};
+template <>
+struct TAccessOf<TBooleanTraits> : TAccess<&TINIObject::Save_Boolean, &TINIObject::Load_Boolean,
+                                           &IEditorPage::SetChecked, &IEditorPage::GetChecked> {};
+template <>
+struct TAccessOf<TMetricTraits> : TAccess<&TINIObject::Save_Metric, &TINIObject::Load_Metric,
+                                          &IEditorPage::SetMetric, &IEditorPage::GetMetric> {};
 
 }  // namespace
 
 template <typename Traits> void TKX_Typed<Traits>::SaveTo(TINIObject& ini) const {
-    (ini.*TAccess<Traits>::Save)(*this);
+    (ini.*TAccessOf<Traits>::kSave)(*this);
 }
 template <typename Traits> void TKX_Typed<Traits>::LoadFrom(const TINIObject& ini) {
-    (ini.*TAccess<Traits>::Load)(*this);
+    (ini.*TAccessOf<Traits>::kLoad)(*this);
 }
 template <typename Traits>
 void TKX_Typed<Traits>::Show(IEditorPage& page, const std::string& widget, TValueSlot slot) const {
-    (page.*TAccess<Traits>::Show)(widget, this->GetValue(slot));
+    (page.*TAccessOf<Traits>::kShow)(widget, this->GetValue(slot));
 }
 template <typename Traits>
 void TKX_Typed<Traits>::Read(IEditorPage& page, const std::string& widget, TValueSlot slot) {
-    this->SetValue((page.*TAccess<Traits>::Read)(widget), slot);
+    this->SetValue((page.*TAccessOf<Traits>::kRead)(widget), slot);
 }
 
 template class TKX_Typed<TIntegerTraits>;
