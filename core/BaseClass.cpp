@@ -56,4 +56,10 @@ TKX_ValueBase* TBaseClass::FindSetting(const std::string& key) const {
     return nullptr;
 }
 
+const TKX_ValueBase* TBaseClass::SettingOfWidget(const std::string& widget) const {
+    for (const TSetting& s : settings_)
+        if (!widget.empty() && s.Widget == widget) return s.Value.get();
+    return nullptr;
+}
+
 }  // namespace pm

@@ -71,21 +71,36 @@ public:
     const std::vector<TSetting>& Settings() const { return settings_; }
     // The setting stored under `key` (case-insensitive), or null.
     TKX_ValueBase* FindSetting(const std::string& key) const;
+    // The setting shown in the editor widget `widget`, or null.
+    const TKX_ValueBase* SettingOfWidget(const std::string& widget) const;
 
 protected:
-    // Declares the next setting. Example:
-    //   TKX_Integer& ShadowX = Declare<TKX_Integer>("FX2_Shadow_X", "Shadow_X", 6);
+    // Declares the next setting. An integer comes with the range the editor
+    // accepts and, where a run brings a hand-edited value into other bounds
+    // than those (TKX_Integer::InRange), with that range too. Example:
+    //   TKX_Integer& ShadowX = Declare<TKX_Integer>("FX2_Shadow_X", "Shadow_X", 6, {-100, 100});
+    template <typename V, typename Def> V& Declare(std::string widget, std::string key, Def def) {
+        static_assert(!V::kRanged, "an integer setting is declared with its range");
+        return Add(std::make_unique<V>(std::move(key), std::move(def)), std::move(widget));
+    }
     template <typename V, typename Def>
-    V& Declare(std::string widget, std::string key, Def def) {
-        auto value = std::make_unique<V>(std::move(key), std::move(def));
-        V& ref = *value;
-        settings_.push_back({std::move(value), std::move(widget)});
-        return ref;
+    V& Declare(std::string widget, std::string key, Def def, TIntRange range) {
+        return Add(std::make_unique<V>(std::move(key), std::move(def), range), std::move(widget));
+    }
+    template <typename V, typename Def>
+    V& Declare(std::string widget, std::string key, Def def, TIntRange range, TIntRange runRange) {
+        return Add(std::make_unique<V>(std::move(key), std::move(def), range, runRange), std::move(widget));
     }
 
     TRegClassInfo classInfo_;
 
 private:
+    template <typename V> V& Add(std::unique_ptr<V> value, std::string widget) {
+        V& ref = *value;
+        settings_.push_back({std::move(value), std::move(widget)});
+        return ref;
+    }
+
     TINIObject settingsStore_;
     TRunContext* context_;
     std::vector<TSetting> settings_;

@@ -7,83 +7,56 @@
 
 namespace pm {
 
-void TKX_Integer::SaveTo(TINIObject& ini) const {
-    ini.Save_Integer(*this);
+namespace {
+
+// Each type's saver and loader in the settings store, and its setter and
+// getter on the editor page.
+template <auto Save, auto Load, auto Show, auto Read> struct TAccess {
+    static constexpr auto kSave = Save, kLoad = Load, kShow = Show, kRead = Read;
+};
+template <typename Traits> struct TAccessOf;
+template <>
+struct TAccessOf<TIntegerTraits> : TAccess<&TINIObject::Save_Integer, &TINIObject::Load_Integer,
+                                           &IEditorPage::SetInteger, &IEditorPage::GetInteger> {};
+template <>
+struct TAccessOf<TItemIndexTraits> : TAccess<&TINIObject::Save_Integer, &TINIObject::Load_Integer,
+                                             &IEditorPage::SetItemIndex, &IEditorPage::GetItemIndex> {};
+template <>
+struct TAccessOf<TColorTraits> : TAccess<&TINIObject::Save_Color, &TINIObject::Load_Color,
+                                         &IEditorPage::SetColor, &IEditorPage::GetColor> {};
+template <>
+struct TAccessOf<TStringTraits> : TAccess<&TINIObject::Save_String, &TINIObject::Load_String,
+                                          &IEditorPage::SetText, &IEditorPage::GetText> {};
+template <>
+struct TAccessOf<TBooleanTraits> : TAccess<&TINIObject::Save_Boolean, &TINIObject::Load_Boolean,
+                                           &IEditorPage::SetChecked, &IEditorPage::GetChecked> {};
+template <>
+struct TAccessOf<TMetricTraits> : TAccess<&TINIObject::Save_Metric, &TINIObject::Load_Metric,
+                                          &IEditorPage::SetMetric, &IEditorPage::GetMetric> {};
+
+}  // namespace
+
+template <typename Traits> void TKX_Typed<Traits>::SaveTo(TINIObject& ini) const {
+    (ini.*TAccessOf<Traits>::kSave)(*this);
 }
-void TKX_Integer::LoadFrom(const TINIObject& ini) {
-    ini.Load_Integer(*this);
+template <typename Traits> void TKX_Typed<Traits>::LoadFrom(const TINIObject& ini) {
+    (ini.*TAccessOf<Traits>::kLoad)(*this);
 }
-void TKX_Integer::Show(IEditorPage& page, const std::string& widget, TValueSlot slot) const {
-    page.SetInteger(widget, GetValue(slot));
+template <typename Traits>
+void TKX_Typed<Traits>::Show(IEditorPage& page, const std::string& widget, TValueSlot slot) const {
+    (page.*TAccessOf<Traits>::kShow)(widget, this->GetValue(slot));
 }
-void TKX_Integer::Read(IEditorPage& page, const std::string& widget, TValueSlot slot) {
-    SetValue(page.GetInteger(widget), slot);
+template <typename Traits>
+void TKX_Typed<Traits>::Read(IEditorPage& page, const std::string& widget, TValueSlot slot) {
+    this->SetValue((page.*TAccessOf<Traits>::kRead)(widget), slot);
 }
 
-void TKX_ItemIndex::SaveTo(TINIObject& ini) const {
-    ini.Save_Integer(*this);
-}
-void TKX_ItemIndex::LoadFrom(const TINIObject& ini) {
-    ini.Load_Integer(*this);
-}
-void TKX_ItemIndex::Show(IEditorPage& page, const std::string& widget, TValueSlot slot) const {
-    page.SetItemIndex(widget, GetValue(slot));
-}
-void TKX_ItemIndex::Read(IEditorPage& page, const std::string& widget, TValueSlot slot) {
-    SetValue(page.GetItemIndex(widget), slot);
-}
-
-void TKX_Color::SaveTo(TINIObject& ini) const {
-    ini.Save_Color(*this);
-}
-void TKX_Color::LoadFrom(const TINIObject& ini) {
-    ini.Load_Color(*this);
-}
-void TKX_Color::Show(IEditorPage& page, const std::string& widget, TValueSlot slot) const {
-    page.SetColor(widget, GetValue(slot));
-}
-void TKX_Color::Read(IEditorPage& page, const std::string& widget, TValueSlot slot) {
-    SetValue(page.GetColor(widget), slot);
-}
-
-void TKX_String::SaveTo(TINIObject& ini) const {
-    ini.Save_String(*this);
-}
-void TKX_String::LoadFrom(const TINIObject& ini) {
-    ini.Load_String(*this);
-}
-void TKX_String::Show(IEditorPage& page, const std::string& widget, TValueSlot slot) const {
-    page.SetText(widget, GetValue(slot));
-}
-void TKX_String::Read(IEditorPage& page, const std::string& widget, TValueSlot slot) {
-    SetValue(page.GetText(widget), slot);
-}
-
-void TKX_Boolean::SaveTo(TINIObject& ini) const {
-    ini.Save_Boolean(*this);
-}
-void TKX_Boolean::LoadFrom(const TINIObject& ini) {
-    ini.Load_Boolean(*this);
-}
-void TKX_Boolean::Show(IEditorPage& page, const std::string& widget, TValueSlot slot) const {
-    page.SetChecked(widget, GetValue(slot));
-}
-void TKX_Boolean::Read(IEditorPage& page, const std::string& widget, TValueSlot slot) {
-    SetValue(page.GetChecked(widget), slot);
-}
-
-void TKX_Metric::SaveTo(TINIObject& ini) const {
-    ini.Save_Metric(*this);
-}
-void TKX_Metric::LoadFrom(const TINIObject& ini) {
-    ini.Load_Metric(*this);
-}
-void TKX_Metric::Show(IEditorPage& page, const std::string& widget, TValueSlot slot) const {
-    page.SetMetric(widget, GetValue(slot));
-}
-void TKX_Metric::Read(IEditorPage& page, const std::string& widget, TValueSlot slot) {
-    SetValue(page.GetMetric(widget), slot);
-}
+template class TKX_Typed<TIntegerTraits>;
+template class TKX_Typed<TItemIndexTraits>;
+template class TKX_Typed<TColorTraits>;
+template class TKX_Typed<TStringTraits>;
+template class TKX_Typed<TBooleanTraits>;
+template class TKX_Typed<TMetricTraits>;
 
 std::int32_t MetricToPixels(std::int32_t value, TMetric metric, std::int32_t reference) {
     if (metric == mPixel) return value;

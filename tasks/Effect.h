@@ -5,6 +5,7 @@
 // while rendering ends in the effect's "Cannot make ... effect!" message.
 #include "core/BaseClass.h"
 #include "imaging/FastDIB.h"
+#include "imaging/Limits.h"
 
 #include <string>
 
@@ -18,6 +19,11 @@ protected:
     enum class TCanvas { SourceCopy, OwnCanvas };
     // `effectName` is the name the failure message gives.
     TEffect(TRunContext* context, std::string effectName, TCanvas canvas);
+
+    // What a run makes of a line thickness from a hand-edited file: a
+    // negative one draws nothing, and anything beyond the largest image side
+    // covers the same pixels as that side.
+    static constexpr TIntRange kLineRun{0, kMaxImageSide + 1};
 
     // Checks of the settings against the source before any pixel is
     // touched; false after logging why. Accepts by default.

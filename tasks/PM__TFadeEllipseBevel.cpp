@@ -64,7 +64,9 @@ int EllipseOffset(int along, int axis, int across) {
 
 TFadeEllipseBevel::TFadeEllipseBevel(TRunContext* context)
     : TEffect(context, "FadeEllipseBevel", TCanvas::SourceCopy),
-      Bevel_Thickness(Declare<TKX_Integer>("FX5_Bevel_Thickness", "Bevel_Thickness", 60)),
+      // A negative thickness is no band.
+      Bevel_Thickness(Declare<TKX_Integer>("FX5_Bevel_Thickness", "Bevel_Thickness", 60, {0, 100},
+                                           TIntRange::AtLeast(0))),
       BG_Color(Declare<TKX_Color>("FX5_BG_Color", "BG_Color", 0x008000u)),
       Shadow_Color(Declare<TKX_Color>("FX5_Shadow_Color", "Shadow_Color", 0xFF0000u)),
       Solid_Border(Declare<TKX_Boolean>("FX5_Solid_Border", "Solid_Border", false)) {
@@ -83,10 +85,9 @@ TFadeEllipseBevel::TGeometry TFadeEllipseBevel::Geometry(int width, int height) 
 bool TFadeEllipseBevel::Render(TFastDIB& image, TValueSlot slot) {
     const int w = image.Width(), h = image.Height();
     const TGeometry geo = Geometry(w, h);
-    // A negative thickness is no band. The ring loop ends once a half axis
-    // is used up, so a huge thickness never runs past min(a, b) rings and
-    // needs only that much of its ramp.
-    const int t = std::max(Bevel_Thickness.GetValue(slot), 0);
+    // The ring loop ends once a half axis is used up, so a huge thickness
+    // never runs past min(a, b) rings and needs only that much of its ramp.
+    const int t = Bevel_Thickness.InRange(slot);
     const int lastRing = std::max(0, std::min({t, geo.A, geo.B}));
     const std::vector<std::uint8_t> ramp = GreyRamp(t, lastRing + 1);
     const bool solid = Solid_Border.GetValue(slot);

@@ -22,7 +22,9 @@ void PaintColumn(TFastDIB& mask, int x, int r0, int r1, std::uint8_t level) {
 
 TFadeRectangleBevel::TFadeRectangleBevel(TRunContext* context)
     : TEffect(context, "FadeRectangleBevel", TCanvas::SourceCopy),
-      Bevel_Thickness(Declare<TKX_Integer>("FX4_Bevel_Thickness", "Bevel_Thickness", 60)),
+      // A negative thickness is no band.
+      Bevel_Thickness(Declare<TKX_Integer>("FX4_Bevel_Thickness", "Bevel_Thickness", 60, {0, 100},
+                                           TIntRange::AtLeast(0))),
       Shadow_Color(Declare<TKX_Color>("FX4_Shadow_Color", "Shadow_Color", 0xFF0000u)),
       Solid_Border(Declare<TKX_Boolean>("FX4_Solid_Border", "Solid_Border", false)) {
     classInfo_ = {"TFadeRectangleBevel", "Border: \"FadeRectangleBevel\"",
@@ -31,10 +33,10 @@ TFadeRectangleBevel::TFadeRectangleBevel(TRunContext* context)
 
 bool TFadeRectangleBevel::Render(TFastDIB& image, TValueSlot slot) {
     const int w = image.Width(), h = image.Height();
-    // A negative thickness is no band. Rings from max(w, h) in paint
-    // nothing, so only the ramp's first entries are ever used: a huge
-    // thickness changes the ramp but costs no more than the image's size.
-    const int t = std::max(Bevel_Thickness.GetValue(slot), 0);
+    // Rings from max(w, h) in paint nothing, so only the ramp's first
+    // entries are ever used: a huge thickness changes the ramp but costs no
+    // more than the image's size.
+    const int t = Bevel_Thickness.InRange(slot);
     const int lastRing = std::min(t, std::max(w, h));
     const std::vector<std::uint8_t> ramp = GreyRamp(t, lastRing + 1);
     const bool solid = Solid_Border.GetValue(slot);

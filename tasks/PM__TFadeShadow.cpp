@@ -71,10 +71,12 @@ std::vector<TColorTriple> FadeRamp(TColor shadowColor, TColor backgroundColor, i
 TFadeShadow::TFadeShadow(TRunContext* context)
     : TEffect(context, "FadeShadow", TCanvas::OwnCanvas),
       Shadow_Direction(Declare<TKX_ItemIndex>("FX6_Shadow_Direction", "Shadow_Direction", 0)),
-      Shadow_Thickness(Declare<TKX_Integer>("FX6_Shadow_Thickness", "Shadow_Thickness", 20)),
+      // A negative width is no shadow.
+      Shadow_Thickness(Declare<TKX_Integer>("FX6_Shadow_Thickness", "Shadow_Thickness", 20, {0, 100},
+                                            TIntRange::AtLeast(0))),
       Shadow_Color(Declare<TKX_Color>("FX6_Shadow_Color", "Shadow_Color", 0xFF0000u)),
-      Line1Thickness(Declare<TKX_Integer>("FX6_Line1Thickness", "Line1Thickness", 2)),
-      Line2Thickness(Declare<TKX_Integer>("FX6_Line2Thickness", "Line2Thickness", 1)),
+      Line1Thickness(Declare<TKX_Integer>("FX6_Line1Thickness", "Line1Thickness", 2, {0, 100}, kLineRun)),
+      Line2Thickness(Declare<TKX_Integer>("FX6_Line2Thickness", "Line2Thickness", 1, {0, 100}, kLineRun)),
       Line1Color(Declare<TKX_Color>("FX6_Line1Color", "Line1Color", 0x000000u)),
       Line2Color(Declare<TKX_Color>("FX6_Line2Color", "Line2Color", 0xFFFFFFu)),
       BG_Color(Declare<TKX_Color>("FX6_BG_Color", "BG_Color", 0xC0C0C0u)) {
@@ -127,13 +129,11 @@ void TFadeShadow::PaintShadow(TFastDIB& k, const TLayout& l, int s, const std::v
 }
 
 bool TFadeShadow::Render(TFastDIB& k, TValueSlot slot) {
-    // A negative width is no shadow; one wider than any image can be
-    // is refused rather than allocated.
-    const int s = std::max(Shadow_Thickness.GetValue(slot), 0);
+    // A shadow wider than any image can be is refused rather than allocated.
+    const int s = Shadow_Thickness.InRange(slot);
     if (s > kMaxImageSide || SrcBitmap.Empty()) throw std::length_error("no shadow for this image");
-    // Negative lines are no lines; wider ones than any image cover as much.
-    const int l1 = std::clamp(Line1Thickness.GetValue(slot), 0, kMaxImageSide + 1);
-    const int l2 = std::clamp(Line2Thickness.GetValue(slot), 0, kMaxImageSide + 1);
+    const int l1 = Line1Thickness.InRange(slot);
+    const int l2 = Line2Thickness.InRange(slot);
     const int w = SrcBitmap.Width(), h = SrcBitmap.Height();
 
     k.SetSize(w, h, 24);

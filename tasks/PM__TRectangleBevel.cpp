@@ -38,17 +38,19 @@ void ShadeColumn(TFastDIB& image, int x, int y0, int y1, const TShader& shade) {
 
 TRectangleBevel::TRectangleBevel(TRunContext* context)
     : TEffect(context, "RectangleBevel", TCanvas::SourceCopy),
-      Bevel_Thickness(Declare<TKX_Integer>("FX3_Bevel_Thickness", "Bevel_Thickness", 60)),
-      Top_Amount(Declare<TKX_Integer>("FX3_Top_Amount", "Top_Amount", 130)),
-      Left_Amount(Declare<TKX_Integer>("FX3_Left_Amount", "Left_Amount", 100)),
-      Right_Amount(Declare<TKX_Integer>("FX3_Right_Amount", "Right_Amount", -100)),
-      Bottom_Amount(Declare<TKX_Integer>("FX3_Bottom_Amount", "Bottom_Amount", -130)),
+      // A negative thickness is none.
+      Bevel_Thickness(Declare<TKX_Integer>("FX3_Bevel_Thickness", "Bevel_Thickness", 60, {0, 100},
+                                           TIntRange::AtLeast(0))),
+      Top_Amount(Declare<TKX_Integer>("FX3_Top_Amount", "Top_Amount", 130, kAmountRange)),
+      Left_Amount(Declare<TKX_Integer>("FX3_Left_Amount", "Left_Amount", 100, kAmountRange)),
+      Right_Amount(Declare<TKX_Integer>("FX3_Right_Amount", "Right_Amount", -100, kAmountRange)),
+      Bottom_Amount(Declare<TKX_Integer>("FX3_Bottom_Amount", "Bottom_Amount", -130, kAmountRange)),
       Solid_Border(Declare<TKX_Boolean>("FX3_Solid_Border", "Solid_Border", false)) {
     classInfo_ = {"TRectangleBevel", "Border: \"RectangleBevel\"", "Make border \"RectangleBevel\"", 4};
 }
 
 TRectangleBevel::TLevelTable TRectangleBevel::BuildLevelTable(int amount) {
-    const int a = std::clamp(amount, -255, 255);
+    const int a = kAmountRange.Clamp(amount);
     TLevelTable table{};
     for (int v = 0; v < 256; ++v)
         table[v] = static_cast<std::uint8_t>(a >= 0 ? v + a * (255 - v) / 256 : v - -a * v / 256);
@@ -58,8 +60,8 @@ TRectangleBevel::TLevelTable TRectangleBevel::BuildLevelTable(int amount) {
 bool TRectangleBevel::Render(TFastDIB& image, TValueSlot slot) {
     const int w = image.Width(), h = image.Height();
     // Bands further in than the image is wide or high paint nothing, so a
-    // huge thickness costs no more than max(w, h); a negative one is none.
-    const int t = std::clamp(Bevel_Thickness.GetValue(slot), 0, std::max(w, h));
+    // huge thickness costs no more than max(w, h).
+    const int t = std::min(Bevel_Thickness.InRange(slot), std::max(w, h));
     const TColorTriple midGrey{127, 127, 127};
     const TColorTriple* solid = Solid_Border.GetValue(slot) ? &midGrey : nullptr;
 

@@ -16,6 +16,7 @@ public:
     // div 256; a < 0 darkens, v - |a| * v div 256. Amounts beyond -255..255
     // (a hand-edited file) act as the strongest, -255 or 255.
     using TLevelTable = std::array<std::uint8_t, 256>;
+    static constexpr TIntRange kAmountRange{-255, 255};
     static TLevelTable BuildLevelTable(int amount);
 
     TKX_Integer& Bevel_Thickness;

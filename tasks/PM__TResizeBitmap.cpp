@@ -12,8 +12,8 @@
 namespace pm {
 
 TResizeBitmap::TResizeBitmap(TRunContext* context)
-    : TBaseClass(context), Width(Declare<TKX_Integer>("RI_Width", "Width", 200)),
-      Height(Declare<TKX_Integer>("RI_Height", "Height", 200)),
+    : TBaseClass(context), Width(Declare<TKX_Integer>("RI_Width", "Width", 200, {1, 10000})),
+      Height(Declare<TKX_Integer>("RI_Height", "Height", 200, {1, 10000})),
       Width_Metric(Declare<TKX_Metric>("RI_Width_Metric", "Width_Metric", mPixel)),
       Height_Metric(Declare<TKX_Metric>("RI_Height_Metric", "Height_Metric", mPixel)),
       Method(Declare<TKX_ItemIndex>("RI_Method", "Method", 7)),

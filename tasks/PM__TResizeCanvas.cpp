@@ -15,20 +15,26 @@
 
 namespace pm {
 
+namespace {
+constexpr TIntRange kMarginRange{-10000, 10000};
+}  // namespace
+
 TResizeCanvas::TResizeCanvas(TRunContext* context)
     : TBaseClass(context), Resize_Method(Declare<TKX_ItemIndex>("RC_Method", "Resize_Method", 0)),
-      Top(Declare<TKX_Integer>("RC_Top", "Top", 10)), Left(Declare<TKX_Integer>("RC_Left", "Left", 10)),
-      Right(Declare<TKX_Integer>("RC_Right", "Right", 10)),
-      Bottom(Declare<TKX_Integer>("RC_Bottom", "Bottom", 10)),
+      Top(Declare<TKX_Integer>("RC_Top", "Top", 10, kMarginRange)),
+      Left(Declare<TKX_Integer>("RC_Left", "Left", 10, kMarginRange)),
+      Right(Declare<TKX_Integer>("RC_Right", "Right", 10, kMarginRange)),
+      Bottom(Declare<TKX_Integer>("RC_Bottom", "Bottom", 10, kMarginRange)),
       Top_Metric(Declare<TKX_Metric>("RC_Top_Metric", "Top_Metric", mPixel)),
       Left_Metric(Declare<TKX_Metric>("RC_Left_Metric", "Left_Metric", mPixel)),
       Right_Metric(Declare<TKX_Metric>("RC_Right_Metric", "Right_Metric", mPixel)),
       Bottom_Metric(Declare<TKX_Metric>("RC_Bottom_Metric", "Bottom_Metric", mPixel)),
-      Width(Declare<TKX_Integer>("RC_Width", "Width", 800)),
-      Height(Declare<TKX_Integer>("RC_Height", "Height", 600)),
+      Width(Declare<TKX_Integer>("RC_Width", "Width", 800, {1, 10000})),
+      Height(Declare<TKX_Integer>("RC_Height", "Height", 600, {1, 10000})),
       Width_Metric(Declare<TKX_Metric>("RC_Width_Metric", "Width_Metric", mPixel)),
       Height_Metric(Declare<TKX_Metric>("RC_Height_Metric", "Height_Metric", mPixel)),
-      Archor_Position(Declare<TKX_Integer>("", "Archor_Position", 5)),
+      // The anchor buttons 1 to 9, shown by the task itself.
+      Archor_Position(Declare<TKX_Integer>("", "Archor_Position", 5, {1, 9})),
       BG_Color(Declare<TKX_Color>("RC_BG_Color", "BG_Color", 0x000000u)),
       BG_File(Declare<TKX_String>("RC_BG_File", "BG_File", std::string())) {
     classInfo_ = {"TResizeCanvas", "Transform: Change canvas size", "Make \"ResizeCanvas\"", 2};

@@ -10,7 +10,6 @@
 #include "encoders/JPEGImage.h"
 #include "log/WriteLog.h"
 
-#include <algorithm>
 #include <cstring>
 #include <exception>
 #include <memory>
@@ -72,7 +71,10 @@ TSaveToFile::TSaveToFile(TRunContext* context)
           Declare<TKX_String>("stfImage_Extension_JPG", "Image_Extension_JPG", std::string(".jpg"))),
       Image_Extension_BMP(
           Declare<TKX_String>("stfImage_Extension_BMP", "Image_Extension_BMP", std::string(".bmp"))),
-      Compression_Quality(Declare<TKX_Integer>("stfC_Quality", "Compression_Quality", 70)),
+      // A hand-edited quality outside what the encoder takes is brought into
+      // its range, with a warning.
+      Compression_Quality(
+          Declare<TKX_Integer>("stfC_Quality", "Compression_Quality", 70, {10, 100}, {1, 100})),
       JPEG_Comment(Declare<TKX_String>("stfJPEG_Comment", "JPEG_Comment", std::string())),
       Progressive_JPEG(Declare<TKX_Boolean>("stfProgressive_JPEG", "Progressive_JPEG", false)) {
     classInfo_ = {"TSaveToFile", "File: Save to file", "Save resulting graphical file", 10};
@@ -139,13 +141,16 @@ std::unique_ptr<IImageEncoder> TSaveToFile::ChooseEncoder(TValueSlot slot) {
     if (format != kFormatJPEG) return nullptr;
     auto jpeg = std::make_unique<TJPEGImage>();
     const int quality = Compression_Quality.GetValue(slot);
-    jpeg->CompressionQuality = std::clamp(quality, 1, 100);
+    jpeg->CompressionQuality = Compression_Quality.InRange(slot);
+    const TIntRange& range = Compression_Quality.RunRange();
     if (jpeg->CompressionQuality != quality)
-        LogNew(lmWarning, {{"JPEG quality ", LogTextColor},
-                           {std::to_string(quality), LogValueColor},
-                           {" is out of range 1..100, ", LogTextColor},
-                           {std::to_string(jpeg->CompressionQuality), LogValueColor},
-                           {" is used.", LogTextColor}});
+        LogNew(lmWarning,
+               {{"JPEG quality ", LogTextColor},
+                {std::to_string(quality), LogValueColor},
+                {" is out of range " + std::to_string(range.Min) + ".." + std::to_string(range.Max) + ", ",
+                 LogTextColor},
+                {std::to_string(jpeg->CompressionQuality), LogValueColor},
+                {" is used.", LogTextColor}});
     jpeg->Comment = JPEG_Comment.GetValue(slot);
     jpeg->ProgressiveEncoding = Progressive_JPEG.GetValue(slot);
     if (jpeg->Comment.size() > kMaxCommentBytes)

@@ -3,7 +3,6 @@
 #include "imaging/Bitmap.h"
 #include "imaging/Colors.h"
 #include "imaging/Drawing.h"
-#include "imaging/Limits.h"
 #include "log/WriteLog.h"
 
 #include <algorithm>
@@ -15,12 +14,6 @@ namespace {
 
 constexpr TColor kBlack = 0x000000u;
 constexpr TColor kWhite = 0xFFFFFFu;
-
-// Thicknesses from a hand-edited file: a negative one draws nothing, and
-// anything beyond the largest image side covers the same pixels as that side.
-int ClampThickness(int t) {
-    return std::clamp(t, 0, kMaxImageSide + 1);
-}
 
 struct TBox {
     int Left = 0, Top = 0, Right = 0, Bottom = 0;
@@ -89,13 +82,18 @@ void SplitAxis(int n, int d, int& shadowLo, int& shadowHi, int& cardLo, int& car
 
 TShadow::TShadow(TRunContext* context)
     : TEffect(context, "Shadow", TCanvas::SourceCopy),
-      Shadow_Y(Declare<TKX_Integer>("FX2_Shadow_Y", "Shadow_Y", 6)),
-      Shadow_X(Declare<TKX_Integer>("FX2_Shadow_X", "Shadow_X", 6)),
-      FG_Line1Thickness(Declare<TKX_Integer>("FX2_FG_Line1Thickness", "FG_Line1Thickness", 2)),
-      FG_Line2Thickness(Declare<TKX_Integer>("FX2_FG_Line2Thickness", "FG_Line2Thickness", 1)),
-      BG_Line1Thickness(Declare<TKX_Integer>("FX2_BG_Line1Thickness", "BG_Line1Thickness", 2)),
-      BG_Line2Thickness(Declare<TKX_Integer>("FX2_BG_Line2Thickness", "BG_Line2Thickness", 1)),
-      Radius(Declare<TKX_Integer>("FX2_Radius", "Radius", 30)),
+      Shadow_Y(Declare<TKX_Integer>("FX2_Shadow_Y", "Shadow_Y", 6, {-100, 100})),
+      Shadow_X(Declare<TKX_Integer>("FX2_Shadow_X", "Shadow_X", 6, {-100, 100})),
+      FG_Line1Thickness(
+          Declare<TKX_Integer>("FX2_FG_Line1Thickness", "FG_Line1Thickness", 2, {0, 100}, kLineRun)),
+      FG_Line2Thickness(
+          Declare<TKX_Integer>("FX2_FG_Line2Thickness", "FG_Line2Thickness", 1, {0, 100}, kLineRun)),
+      BG_Line1Thickness(
+          Declare<TKX_Integer>("FX2_BG_Line1Thickness", "BG_Line1Thickness", 2, {0, 100}, kLineRun)),
+      BG_Line2Thickness(
+          Declare<TKX_Integer>("FX2_BG_Line2Thickness", "BG_Line2Thickness", 1, {0, 100}, kLineRun)),
+      // A negative radius draws square corners, as 0 does.
+      Radius(Declare<TKX_Integer>("FX2_Radius", "Radius", 30, {0, 100}, TIntRange::AtLeast(0))),
       Shadow_Color(Declare<TKX_Color>("FX2_Shadow_Color_CB", "Shadow_Color", 0x000000u)),
       BG_Color(Declare<TKX_Color>("FX2_BG_Color_CB", "BG_Color", 0x0000FFu)),
       FG_Line1Color(Declare<TKX_Color>("FX2_FG_Line1Color_CB", "FG_Line1Color", 0x000000u)),
@@ -115,8 +113,7 @@ bool TShadow::Accepts(TValueSlot slot) {
 }
 
 bool TShadow::Render(TFastDIB& image, TValueSlot slot) {
-    // A negative radius draws square corners, as 0 does.
-    const int r = std::max(Radius.GetValue(slot), 0);
+    const int r = Radius.InRange(slot);
     TFastDIB canvas, mask;
     const int w = image.Width(), h = image.Height();
     canvas.SetSize(w, h, 24);
@@ -128,8 +125,8 @@ bool TShadow::Render(TFastDIB& image, TValueSlot slot) {
     SplitAxis(h, Shadow_Y.GetValue(slot), shadow.Top, shadow.Bottom, card.Top, card.Bottom);
     const int fill = (w > h ? (shadow.Bottom - shadow.Top) / 2 : (shadow.Right - shadow.Left) / 2) + 1;
 
-    const int b1 = ClampThickness(BG_Line1Thickness.GetValue(slot));
-    const int b2 = ClampThickness(BG_Line2Thickness.GetValue(slot));
+    const int b1 = BG_Line1Thickness.InRange(slot);
+    const int b2 = BG_Line2Thickness.InRange(slot);
     DrawRoundFrame(canvas, shadow, r, fill, Shadow_Color.GetValue(slot));
     DrawRoundFrame(canvas, shadow, r, b1, BG_Line1Color.GetValue(slot));
     DrawRoundFrame(canvas, shadow.Shrunk(b1), r - b1, b2, BG_Line2Color.GetValue(slot));
@@ -137,8 +134,8 @@ bool TShadow::Render(TFastDIB& image, TValueSlot slot) {
     mask.Fill(ColorToTriple(kBlack));
     DrawRoundFrame(mask, card, r, fill, kWhite);
 
-    const int f1 = ClampThickness(FG_Line1Thickness.GetValue(slot));
-    const int f2 = ClampThickness(FG_Line2Thickness.GetValue(slot));
+    const int f1 = FG_Line1Thickness.InRange(slot);
+    const int f2 = FG_Line2Thickness.InRange(slot);
     DrawRoundFrame(image, card, r, f1, FG_Line1Color.GetValue(slot));
     DrawRoundFrame(image, card.Shrunk(f1), r - f1, f2, FG_Line2Color.GetValue(slot));
 

@@ -8,13 +8,15 @@
 #include "imaging/Drawing.h"
 #include "log/WriteLog.h"
 
-#include <algorithm>
-
 namespace pm {
 
 TStamp::TStamp(TRunContext* context)
-    : TEffect(context, "Stamp", TCanvas::OwnCanvas), Radius(Declare<TKX_Integer>("FX8_Radius", "Radius", 10)),
-      Border(Declare<TKX_Integer>("FX8_Border", "Border", 10)),
+    : TEffect(context, "Stamp", TCanvas::OwnCanvas),
+      // A radius below 1 (only from a hand-edited file) means notches of no
+      // size: none are drawn, and the notch rows would never advance. A
+      // negative margin counts as none.
+      Radius(Declare<TKX_Integer>("FX8_Radius", "Radius", 10, {1, 100}, TIntRange::AtLeast(0))),
+      Border(Declare<TKX_Integer>("FX8_Border", "Border", 10, {0, 100}, TIntRange::AtLeast(0))),
       BG_Color(Declare<TKX_Color>("FX8_BG_Color", "BG_Color", 0xFFFFFFu)),
       FG_Color(Declare<TKX_Color>("FX8_FG_Color", "FG_Color", 0x00FF00u)),
       Line1_Color(Declare<TKX_Color>("FX8_Line1_Color", "Line1_Color", 0x000000u)),
@@ -27,18 +29,8 @@ void TStamp::PrepareEditor(IEditorPage& page) {
     page.SetItems("FX8_Mode", {"Normal", "Smoothed"});
 }
 
-// A radius below 1 (only from a hand-edited file) means notches of no size:
-// none are drawn, and the notch rows would never advance. A negative margin
-// counts as none.
-int TStamp::NotchRadius(TValueSlot slot) const {
-    return std::max(Radius.GetValue(slot), 0);
-}
-int TStamp::Margin(TValueSlot slot) const {
-    return std::max(Border.GetValue(slot), 0);
-}
-
 bool TStamp::Accepts(TValueSlot slot) {
-    const long long q = 2 * (static_cast<long long>(NotchRadius(slot)) + Margin(slot) + 2);
+    const long long q = 2 * (static_cast<long long>(Radius.InRange(slot)) + Border.InRange(slot) + 2);
     if (SrcBitmap.Width() <= q || SrcBitmap.Height() <= q) {
         LogError("Geometric error: very small image for current parameters!");
         return false;
@@ -47,7 +39,7 @@ bool TStamp::Accepts(TValueSlot slot) {
 }
 
 bool TStamp::Render(TFastDIB& k, TValueSlot slot) {
-    const int r = NotchRadius(slot), B = Margin(slot);
+    const int r = Radius.InRange(slot), B = Border.InRange(slot);
     // Accepts made r + B + 2 < w / 2, so no coordinate below leaves the int range.
     const int w = SrcBitmap.Width(), h = SrcBitmap.Height();
     const int q = 2 * (r + B + 2);

@@ -20,10 +20,6 @@ public:
 protected:
     bool Accepts(TValueSlot slot) override;
     bool Render(TFastDIB& image, TValueSlot slot) override;
-
-private:
-    int NotchRadius(TValueSlot slot) const;
-    int Margin(TValueSlot slot) const;
 };
 
 }  // namespace pm

@@ -1,5 +1,6 @@
 #include "ui/PageBuilder.h"
 
+#include "core/BaseClass.h"
 #include "ui/KX_ColorComboBox.h"
 #include "ui/KX_Edit.h"
 #include "ui/KX_MetricCombo.h"
@@ -9,6 +10,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <algorithm>
+#include <stdexcept>
 
 namespace pm {
 
@@ -28,7 +30,10 @@ QLabel* TPageBuilder::Label(const QString& text, int row, int column, int span) 
     return label;
 }
 
-TKX_Edit* TPageBuilder::Numeric(const QString& name, int min, int max, int row, int column) {
+TKX_Edit* TPageBuilder::Numeric(const QString& name, const TBaseClass& task, int row, int column) {
+    const auto* setting = dynamic_cast<const TKX_Integer*>(task.SettingOfWidget(name.toStdString()));
+    if (!setting) throw std::logic_error(task.ClassName() + " declares no integer for " + name.toStdString());
+    const int min = setting->Range().Min, max = setting->Range().Max;
     auto* edit = new TKX_Edit(page_);
     edit->setObjectName(name);
     edit->SetEditType(etNumeric);

@@ -11,6 +11,7 @@ class QLabel;
 
 namespace pm {
 
+class TBaseClass;
 class TKX_ColorComboBox;
 class TKX_Edit;
 class TKX_MetricCombo;
@@ -24,9 +25,10 @@ public:
     QGridLayout* Grid() const { return grid_; }
 
     QLabel* Label(const QString& text, int row, int column, int span = 1);
-    // A numeric field with its range, a text field, a colour list, a
-    // pixel/percent list, a drop-down list and a check box.
-    TKX_Edit* Numeric(const QString& name, int min, int max, int row, int column);
+    // A numeric field with the range `task` declares for the setting it
+    // shows, a text field, a colour list, a pixel/percent list, a drop-down
+    // list and a check box.
+    TKX_Edit* Numeric(const QString& name, const TBaseClass& task, int row, int column);
     TKX_Edit* Text(const QString& name, int row, int column, int span = 1);
     TKX_ColorComboBox* Color(const QString& name, int row, int column, int span = 1);
     TKX_MetricCombo* Metric(const QString& name, int row, int column);

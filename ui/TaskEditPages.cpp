@@ -1,6 +1,9 @@
 // The pages of the file tasks and the geometry tasks, and the notebook.
 #include "ui/TaskEditPages.h"
 
+#include "tasks/PM__TResizeBitmap.h"
+#include "tasks/PM__TResizeCanvas.h"
+#include "tasks/PM__TSaveToFile.h"
 #include "ui/KX_Button.h"
 #include "ui/KX_ColorComboBox.h"
 #include "ui/KX_Edit.h"
@@ -62,12 +65,13 @@ QWidget* BuildLoadFromFilePage() {
 }
 
 QWidget* BuildResizeBitmapPage() {
+    const TResizeBitmap task;
     TPageBuilder b(QStringLiteral("ResizeBitmap"));
     b.Label(QStringLiteral("Result width"), 0, 0);
-    b.Numeric(QStringLiteral("RI_Width"), 1, 10000, 0, 1);
+    b.Numeric(QStringLiteral("RI_Width"), task, 0, 1);
     b.Metric(QStringLiteral("RI_Width_Metric"), 0, 2);
     b.Label(QStringLiteral("Result height"), 1, 0);
-    b.Numeric(QStringLiteral("RI_Height"), 1, 10000, 1, 1);
+    b.Numeric(QStringLiteral("RI_Height"), task, 1, 1);
     b.Metric(QStringLiteral("RI_Height_Metric"), 1, 2);
     b.Label(QStringLiteral("Resizing method"), 2, 0);
     b.DropDown(QStringLiteral("RI_Method"), 2, 1, 2);
@@ -81,14 +85,14 @@ QWidget* BuildResizeBitmapPage() {
 namespace {
 
 // Margins: one numeric field with its metric per side.
-QWidget* CanvasMarginsPage() {
+QWidget* CanvasMarginsPage(const TResizeCanvas& task) {
     TPageBuilder b(QStringLiteral("0"));
     b.Grid()->setContentsMargins(0, 0, 0, 0);
     const char* sides[] = {"Top", "Left", "Right", "Bottom"};
     for (int i = 0; i < 4; ++i) {
         const QString side = QString::fromLatin1(sides[i]);
         b.Label(side, i, 0);
-        b.Numeric(QStringLiteral("RC_") + side, -10000, 10000, i, 1);
+        b.Numeric(QStringLiteral("RC_") + side, task, i, 1);
         b.Metric(QStringLiteral("RC_") + side + QStringLiteral("_Metric"), i, 2);
     }
     b.Grid()->setColumnStretch(3, 1);
@@ -97,14 +101,14 @@ QWidget* CanvasMarginsPage() {
 }
 
 // New size: width and height with their metrics, and the anchor grid.
-QWidget* CanvasSizePage() {
+QWidget* CanvasSizePage(const TResizeCanvas& task) {
     TPageBuilder b(QStringLiteral("1"));
     b.Grid()->setContentsMargins(0, 0, 0, 0);
     b.Label(QStringLiteral("Width"), 0, 0);
-    b.Numeric(QStringLiteral("RC_Width"), 1, 10000, 0, 1);
+    b.Numeric(QStringLiteral("RC_Width"), task, 0, 1);
     b.Metric(QStringLiteral("RC_Width_Metric"), 0, 2);
     b.Label(QStringLiteral("Height"), 1, 0);
-    b.Numeric(QStringLiteral("RC_Height"), 1, 10000, 1, 1);
+    b.Numeric(QStringLiteral("RC_Height"), task, 1, 1);
     b.Metric(QStringLiteral("RC_Height_Metric"), 1, 2);
 
     auto* anchors = new QWidget(b.Page());
@@ -134,14 +138,15 @@ QWidget* CanvasSizePage() {
 }  // namespace
 
 QWidget* BuildResizeCanvasPage() {
+    const TResizeCanvas task;
     TPageBuilder b(QStringLiteral("FX1"));
     b.Label(QStringLiteral("Resizing method"), 0, 0);
     b.DropDown(QStringLiteral("RC_Method"), 0, 1);
 
     auto* nb = new QStackedWidget(b.Page());
     nb->setObjectName(QStringLiteral("RC_NB"));
-    nb->addWidget(CanvasMarginsPage());
-    nb->addWidget(CanvasSizePage());
+    nb->addWidget(CanvasMarginsPage(task));
+    nb->addWidget(CanvasSizePage(task));
     b.Grid()->addWidget(nb, 1, 0, 1, 3);
 
     b.Label(QStringLiteral("Background color"), 2, 0);
@@ -158,6 +163,7 @@ QWidget* BuildResizeCanvasPage() {
 }
 
 QWidget* BuildSaveToFilePage() {
+    const TSaveToFile task;
     TPageBuilder b(QStringLiteral("SaveToFile"));
     b.Label(QStringLiteral("Output format"), 0, 0);
     b.DropDown(QStringLiteral("stfFormat"), 0, 1);
@@ -168,7 +174,7 @@ QWidget* BuildSaveToFilePage() {
     TPageBuilder jpeg(QStringLiteral("JPEG"));
     jpeg.Grid()->setContentsMargins(0, 0, 0, 0);
     jpeg.Label(QStringLiteral("Quality"), 0, 0);
-    jpeg.Numeric(QStringLiteral("stfC_Quality"), 10, 100, 0, 1);
+    jpeg.Numeric(QStringLiteral("stfC_Quality"), task, 0, 1);
     jpeg.Check(QStringLiteral("stfProgressive_JPEG"), QStringLiteral("Write progressive JPEG"), 0, 2);
     jpeg.Label(QStringLiteral("Extension"), 1, 0);
     jpeg.Text(QStringLiteral("stfImage_Extension_JPG"), 1, 1);

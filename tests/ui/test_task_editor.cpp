@@ -15,6 +15,7 @@
 #include "ui/KX_Edit.h"
 #include "ui/KX_FileDirComboBox.h"
 #include "ui/KX_MetricCombo.h"
+#include "ui/PageBuilder.h"
 #include "ui/TaskEditPages.h"
 #include "ui/UiColors.h"
 #include "ui/UiScale.h"
@@ -194,6 +195,42 @@ private slots:
         b.editor.findChild<QComboBox*>("stfFormat")->setCurrentIndex(1);
         QCOMPARE(stf->currentIndex(), 1);
         QVERIFY(b.dialogs.Unexpected.empty());
+    }
+
+    // A page's numeric fields are the integers its task declares with a
+    // widget, bounded by the declared ranges; a field for anything else is
+    // refused when the page is built.
+    void numericFieldsTakeTheDeclaredRanges() {
+        TTaskRig b;
+        for (std::size_t type = 0; type < TaskTypeNames().size(); ++type) {
+            auto task = MakeTask(TaskTypeNames()[type], nullptr);
+            QWidget* page = PageOf(b, int(type));
+            std::set<QString> declared, fields;
+            for (const TBaseClass::TSetting& s : task->Settings()) {
+                const auto* v = dynamic_cast<const TKX_Integer*>(s.Value.get());
+                if (!v || s.Widget.empty()) continue;
+                const QString name = QString::fromStdString(s.Widget);
+                declared.insert(name);
+                auto* edit = page->findChild<TKX_Edit*>(name);
+                QVERIFY2(edit && edit->EditType() == etNumeric, qPrintable(name));
+                QCOMPARE(edit->Min(), v->Range().Min);
+                QCOMPARE(edit->Max(), v->Range().Max);
+            }
+            for (TKX_Edit* e : page->findChildren<TKX_Edit*>())
+                if (e->EditType() == etNumeric) fields.insert(e->objectName());
+            QVERIFY2(fields == declared, task->ClassName().c_str());
+        }
+        TPageBuilder builder(QStringLiteral("probe"));
+        const TShadow shadow;
+        for (const char* name : {"FX2_Shadow_Color_CB", "FX3_Top_Amount"}) {
+            bool refused = false;
+            try {
+                builder.Numeric(QString::fromLatin1(name), shadow, 0, 0);
+            } catch (const std::logic_error&) {
+                refused = true;
+            }
+            QVERIFY2(refused, name);
+        }
     }
 
     void everyPageRoundTripsThroughAScenarioFile_data() {
