@@ -25,6 +25,10 @@ TScenarioModel::TScenarioModel(TRunContext& ctx, const TTaskInfoList& taskInfos,
                                IMainView& view, IEditorPage& editor)
     : TDocumentModel(kScenarioKind, dialogs, view), ctx_(ctx), taskInfos_(taskInfos), editor_(&editor) {}
 
+TScenarioModel::~TScenarioModel() {
+    RemoveAll();
+}
+
 void TScenarioModel::SetCurrent(TaskRec* rec) {
     ctx_.CurrentTaskRec = rec;
     ctx_.CurrentTask = rec ? rec->Task.get() : nullptr;

@@ -17,6 +17,8 @@ class TScenarioModel : public TDocumentModel {
 public:
     TScenarioModel(TRunContext& ctx, const TTaskInfoList& taskInfos, IDialogs& dialogs, IMainView& view,
                    IEditorPage& editor);
+    // The entries go as any deletion goes: the context outlives the model.
+    ~TScenarioModel() override;
 
     TTaskList Entries;
     bool ScenarioOpen = false;

@@ -450,6 +450,18 @@ TEST_F(ScenarioModel, SaveMakesTheSelectedEntryCurrentAgain) {
     EXPECT_EQ(rig.ctx.CurrentTask, model.Entries[4]->Task.get());
 }
 
+TEST_F(ScenarioModel, AContextKeepsNothingOfAModelThatWent) {
+    TRunContext ctx;
+    {
+        TScenarioModel other{ctx, rig.infos, rig.dialogs, rig.view, rig.editor};
+        other.MM_ScNewClick();
+        other.MakeCurrent(2);
+        ASSERT_EQ(ctx.CurrentTaskRec, other.Entries[2].get());
+    }
+    EXPECT_EQ(ctx.CurrentTaskRec, nullptr);
+    EXPECT_EQ(ctx.CurrentTask, nullptr);
+}
+
 // However an entry became the edited one, deleting it through the model
 // leaves no pointer to it or its task in the context; an entry that stays
 // stays the edited one.
