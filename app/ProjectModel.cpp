@@ -12,8 +12,15 @@ namespace pm {
 namespace {
 
 const TDocumentKind kProjectKind{
-    "project", "Closing the current project ...", "Opening project ...",       false, kProjectFilter,
-    ".pmp",    &IMainView::ScenarioOpen,          &IMainView::ShowScenarioPage};
+    .Name = "project",
+    .Closing = "Closing the current project ...",
+    .Opening = "Opening project ...",
+    .OkOnNewLine = false,
+    .Filter = kProjectFilter,
+    .DefaultExt = ".pmp",
+    .OtherOpen = &IMainView::ScenarioOpen,
+    .ShowOther = &IMainView::ShowScenarioPage,
+};
 
 }  // namespace
 

@@ -10,14 +10,16 @@ namespace pm {
 
 namespace {
 
-const TDocumentKind kScenarioKind{"scenario",
-                                  "Closing the current scenario ... ",
-                                  "Opening scenario ... ",
-                                  true,
-                                  kScenarioFilter,
-                                  ".pms",
-                                  &IMainView::ProjectOpen,
-                                  &IMainView::ShowProjectPage};
+const TDocumentKind kScenarioKind{
+    .Name = "scenario",
+    .Closing = "Closing the current scenario ... ",
+    .Opening = "Opening scenario ... ",
+    .OkOnNewLine = true,
+    .Filter = kScenarioFilter,
+    .DefaultExt = ".pms",
+    .OtherOpen = &IMainView::ProjectOpen,
+    .ShowOther = &IMainView::ShowProjectPage,
+};
 
 }  // namespace
 

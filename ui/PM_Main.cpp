@@ -1,7 +1,6 @@
 #include "ui/PM_Main.h"
 
 #include "batch/BatchRun.h"
-#include "core/PM_Utils.h"
 #include "core/Paths.h"
 #include "log/KX_LogFile.h"
 #include "log/WriteLog.h"
