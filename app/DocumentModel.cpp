@@ -14,16 +14,16 @@ bool TDocumentModel::CreateNewAllowed(const std::string& question) {
     if (!dialogs_.Confirm(std::string("Some ") + kind_.Name + " already opened.\r\n" + question,
                           "Confirmation", TMsgIcon::Question, false))
         return false;
-    LogNew(lmInfo, {{kind_.Closing, LogTextColor}});
+    LogNew(lmInfo, {{kind_.Log.Closing, LogTextColor}});
     Clear();
     OpenFlag() = false;
-    if (kind_.OkOnNewLine)
+    if (kind_.Log.OkOnNewLine)
         LogNew(lmInfo, {{"Ok", LogDoneColor}});
     else
         LogAppend(lmInfo, {{"Ok", LogDoneColor}});
     view_.UpdateMenus();
-    if ((view_.*kind_.OtherOpen)())
-        (view_.*kind_.ShowOther)();
+    if ((view_.*kind_.OtherPage.IsOpen)())
+        (view_.*kind_.OtherPage.Show)();
     else
         view_.HidePageArea();
     return true;
@@ -39,7 +39,7 @@ void TDocumentModel::SaveClick() {
 void TDocumentModel::SaveAsClick() {
     LogNew(lmInfo, {{std::string("Saving ") + kind_.Name + " as ...", LogTextColor}});
     std::optional<std::string> file = dialogs_.SaveFile(std::string("Enter ") + kind_.Name + " filename ...",
-                                                        ProgramDir, kind_.Filter, kind_.DefaultExt);
+                                                        ProgramDir, kind_.File.Filter, kind_.File.DefaultExt);
     if (!file) {
         LogAppend(lmWarning, {{"Abort!", LogErrorColor}});
         return;
@@ -49,9 +49,9 @@ void TDocumentModel::SaveAsClick() {
 }
 
 std::optional<std::string> TDocumentModel::ChooseFileToOpen() {
-    LogNew(lmInfo, {{kind_.Opening, LogTextColor}});
+    LogNew(lmInfo, {{kind_.Log.Opening, LogTextColor}});
     std::optional<std::string> file = dialogs_.OpenFile(std::string("Select ") + kind_.Name + " filename ...",
-                                                        InitialDir, kind_.Filter, kind_.DefaultExt);
+                                                        InitialDir, kind_.File.Filter, kind_.File.DefaultExt);
     if (!file) LogAppend(lmWarning, {{"Abort!", LogErrorColor}});
     return file;
 }

@@ -13,15 +13,21 @@ namespace pm {
 
 // The texts of one kind of document and the main window's other page.
 struct TDocumentKind {
-    const char* Name;     // as the questions and file dialogs name it
-    const char* Closing;  // logged before the open document is cleared
-    const char* Opening;  // logged before the file to open is asked for
-    bool OkOnNewLine;     // whether "Ok" after closing starts a log line
-    const char* Filter;
-    const char* DefaultExt;
+    const char* Name;  // as questions, file dialogs and the clearing line name it
+    struct {
+        const char* Closing;  // before the open document is cleared
+        const char* Opening;  // before the file to open is asked for
+        bool OkOnNewLine;     // whether "Ok" after closing starts a line
+    } Log;
+    struct {
+        const char* Filter;
+        const char* DefaultExt;
+    } File;
     // The other document's page, shown after a close when that one is open.
-    bool (IMainView::*OtherOpen)() const;
-    void (IMainView::*ShowOther)();
+    struct {
+        bool (IMainView::*IsOpen)() const;
+        void (IMainView::*Show)();
+    } OtherPage;
 };
 
 class TDocumentModel {

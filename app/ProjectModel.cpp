@@ -9,20 +9,10 @@
 
 namespace pm {
 
-namespace {
-
-const TDocumentKind kProjectKind{
-    .Name = "project",
-    .Closing = "Closing the current project ...",
-    .Opening = "Opening project ...",
-    .OkOnNewLine = false,
-    .Filter = kProjectFilter,
-    .DefaultExt = ".pmp",
-    .OtherOpen = &IMainView::ScenarioOpen,
-    .ShowOther = &IMainView::ShowScenarioPage,
-};
-
-}  // namespace
+const TDocumentKind kProjectKind{"project",
+                                 {"Closing the current project ...", "Opening project ...", false},
+                                 {kProjectFilter, ".pmp"},
+                                 {&IMainView::ScenarioOpen, &IMainView::ShowScenarioPage}};
 
 TProjectModel::TProjectModel(IDialogs& dialogs, IMainView& view)
     : TDocumentModel(kProjectKind, dialogs, view) {}

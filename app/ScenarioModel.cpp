@@ -8,20 +8,10 @@
 
 namespace pm {
 
-namespace {
-
-const TDocumentKind kScenarioKind{
-    .Name = "scenario",
-    .Closing = "Closing the current scenario ... ",
-    .Opening = "Opening scenario ... ",
-    .OkOnNewLine = true,
-    .Filter = kScenarioFilter,
-    .DefaultExt = ".pms",
-    .OtherOpen = &IMainView::ProjectOpen,
-    .ShowOther = &IMainView::ShowProjectPage,
-};
-
-}  // namespace
+const TDocumentKind kScenarioKind{"scenario",
+                                  {"Closing the current scenario ... ", "Opening scenario ... ", true},
+                                  {kScenarioFilter, ".pms"},
+                                  {&IMainView::ProjectOpen, &IMainView::ShowProjectPage}};
 
 TScenarioModel::TScenarioModel(TRunContext& ctx, const TTaskInfoList& taskInfos, IDialogs& dialogs,
                                IMainView& view, IEditorPage& editor)
