@@ -9,7 +9,13 @@
 
 namespace pm {
 
-TProjectModel::TProjectModel(IDialogs& dialogs, IMainView& view) : dialogs_(dialogs), view_(view) {}
+const TDocumentKind kProjectKind{"project",
+                                 {"Closing the current project ...", "Opening project ...", false},
+                                 {kProjectFilter, ".pmp"},
+                                 {&IMainView::ScenarioOpen, &IMainView::ShowScenarioPage}};
+
+TProjectModel::TProjectModel(IDialogs& dialogs, IMainView& view)
+    : TDocumentModel(kProjectKind, dialogs, view) {}
 
 TProjectModel::~TProjectModel() = default;
 
@@ -27,30 +33,10 @@ PrItemRec TProjectModel::EditorItem() const {
     return {EditorSourceDirectory, EditorScanSubDir, EditorTargetDirectory, EditorScenarioFileName};
 }
 
-bool TProjectModel::PR_CreateNewAllowed(const std::string& question) {
-    if (!ProjectOpen) return true;
-    if (!dialogs_.Confirm("Some project already opened.\r\n" + question, "Confirmation", TMsgIcon::Question,
-                          false))
-        return false;
-    LogNew(lmInfo, {{"Closing the current project ...", LogTextColor}});
-    ClearProject();
-    ProjectOpen = false;
-    LogAppend(lmInfo, {{"Ok", LogDoneColor}});
-    view_.UpdateMenus();
-    if (view_.ScenarioOpen())
-        view_.ShowScenarioPage();
-    else
-        view_.HidePageArea();
-    return true;
-}
-
 void TProjectModel::ClearProject() {
-    LogNew(lmInfo, {{"Clearing the \"project\" resources ...", LogTextColor}});
-    try {
+    RemoveAllLogged([this] {
         while (!Items.empty()) PR_DeleteItem(0);
-    } catch (const std::exception&) {
-        LogError("Can't clear resources");
-    }
+    });
     UpdateProjectButtons();
 }
 
@@ -120,33 +106,8 @@ bool TProjectModel::LoadProjectFile(const std::string& fileName) {
 
 void TProjectModel::MM_PrOpenClick() {
     if (!PR_CreateNewAllowed("Open other?")) return;
-    LogNew(lmInfo, {{"Opening project ...", LogTextColor}});
-    std::optional<std::string> file =
-        dialogs_.OpenFile("Select project filename ...", InitialDir, kProjectFilter, ".pmp");
-    if (!file)
-        LogAppend(lmWarning, {{"Abort!", LogErrorColor}});
-    else
-        LoadProjectFile(*file);
+    if (std::optional<std::string> file = ChooseFileToOpen()) LoadProjectFile(*file);
     view_.UpdateMenus();
-}
-
-void TProjectModel::MM_PrSaveClick() {
-    if (!ProjectFileName.empty())
-        PR_Save();
-    else
-        MM_PrSaveAsClick();
-}
-
-void TProjectModel::MM_PrSaveAsClick() {
-    LogNew(lmInfo, {{"Saving project as ...", LogTextColor}});
-    std::optional<std::string> file =
-        dialogs_.SaveFile("Enter project filename ...", ProgramDir, kProjectFilter, ".pmp");
-    if (!file) {
-        LogAppend(lmWarning, {{"Abort!", LogErrorColor}});
-        return;
-    }
-    ProjectFileName = *file;
-    PR_Save();
 }
 
 void TProjectModel::PR_Save() {

@@ -2,8 +2,7 @@
 // The open project as the main window holds it: its items, the item editor's
 // values, the project commands (new, open, save, save as, close), the item
 // list commands and the enabled state of the project page's buttons.
-#include "app/Dialogs.h"
-#include "app/MainView.h"
+#include "app/DocumentModel.h"
 #include "core/RunContext.h"
 
 #include <memory>
@@ -26,12 +25,10 @@ struct TProjectButtons {
     bool Delete = false;
 };
 
-class TProjectModel {
+class TProjectModel : public TDocumentModel {
 public:
     TProjectModel(IDialogs& dialogs, IMainView& view);
-    ~TProjectModel();
-    TProjectModel(const TProjectModel&) = delete;
-    TProjectModel& operator=(const TProjectModel&) = delete;
+    ~TProjectModel() override;
 
     // The items in list order; the item list shows each SourceDirectory.
     std::vector<PrItemRec> Items;
@@ -49,10 +46,6 @@ public:
 
     TProjectButtons Buttons;
 
-    // Remembered last directory ("InitialDir") and the program directory.
-    std::string InitialDir;
-    std::string ProgramDir;
-
     // A run is under way (between BeginRun and EndRun).
     bool Running = false;
     // The most recent run; its context keeps the last item, file and image.
@@ -69,11 +62,11 @@ public:
 
     void MM_PrNewClick();
     void MM_PrOpenClick();
-    void MM_PrSaveClick();
-    void MM_PrSaveAsClick();
+    void MM_PrSaveClick() { SaveClick(); }
+    void MM_PrSaveAsClick() { SaveAsClick(); }
     void MM_PrCloseClick() { PR_CreateNewAllowed("Close current project?"); }
 
-    bool PR_CreateNewAllowed(const std::string& question);
+    bool PR_CreateNewAllowed(const std::string& question) { return CreateNewAllowed(question); }
     void ClearProject();
     // Closes the project without asking (program exit).
     void Shutdown();
@@ -108,10 +101,11 @@ public:
     void EndRun(std::unique_ptr<TBatchRun> run);
 
 private:
+    bool& OpenFlag() override { return ProjectOpen; }
+    std::string& FileName() override { return ProjectFileName; }
+    void Clear() override { ClearProject(); }
+    void Save() override { PR_Save(); }
     PrItemRec EditorItem() const;
-
-    IDialogs& dialogs_;
-    IMainView& view_;
 };
 
 }  // namespace pm

@@ -8,38 +8,37 @@
 
 namespace pm {
 
+const TDocumentKind kScenarioKind{"scenario",
+                                  {"Closing the current scenario ... ", "Opening scenario ... ", true},
+                                  {kScenarioFilter, ".pms"},
+                                  {&IMainView::ProjectOpen, &IMainView::ShowProjectPage}};
+
 TScenarioModel::TScenarioModel(TRunContext& ctx, const TTaskInfoList& taskInfos, IDialogs& dialogs,
                                IMainView& view, IEditorPage& editor)
-    : ctx_(ctx), taskInfos_(taskInfos), dialogs_(dialogs), view_(view), editor_(&editor) {}
+    : TDocumentModel(kScenarioKind, dialogs, view), ctx_(ctx), taskInfos_(taskInfos), editor_(&editor) {}
 
-bool TScenarioModel::SC_CreateNewAllowed(const std::string& question) {
-    if (!ScenarioOpen) return true;
-    if (!dialogs_.Confirm("Some scenario already opened.\r\n" + question, "Confirmation", TMsgIcon::Question,
-                          false))
-        return false;
-    LogNew(lmInfo, {{"Closing the current scenario ... ", LogTextColor}});
-    ClearScenario();
-    ScenarioOpen = false;
-    LogNew(lmInfo, {{"Ok", LogDoneColor}});
-    view_.UpdateMenus();
-    if (view_.ProjectOpen())
-        view_.ShowProjectPage();
-    else
-        view_.HidePageArea();
-    return true;
+TScenarioModel::~TScenarioModel() {
+    RemoveAll();
+}
+
+void TScenarioModel::SetCurrent(TaskRec* rec) {
+    ctx_.CurrentTaskRec = rec;
+    ctx_.CurrentTask = rec ? rec->Task.get() : nullptr;
+}
+
+TBaseClass* TScenarioModel::MakeCurrent(int index) {
+    TBaseClass* task = GetEntryTask(&Entries, index);
+    if (task) SetCurrent(Entries[static_cast<std::size_t>(index)].get());
+    return task;
+}
+
+void TScenarioModel::RemoveAll() {
+    while (!Entries.empty()) RemoveTask(0);
 }
 
 void TScenarioModel::ClearScenario() {
-    LogNew(lmInfo, {{"Clearing the \"scenario\" resources ...", LogTextColor}});
-    try {
-        while (!Entries.empty()) RemoveTask(0);
-    } catch (const std::exception&) {
-        LogError("Can't clear resources");
-        return;
-    }
+    if (!RemoveAllLogged([this] { RemoveAll(); })) return;
     Selected = -1;
-    ctx_.CurrentTaskRec = nullptr;
-    ctx_.CurrentTask = nullptr;
     view_.HideTaskEditor();
     ctx_.CurrentSourceFile.clear();
     view_.ClearTestWindow();
@@ -48,10 +47,8 @@ void TScenarioModel::ClearScenario() {
 
 void TScenarioModel::RemoveTask(int index) {
     if (index < 0 || index >= Count()) return;
-    ctx_.CurrentTaskRec = Entries[static_cast<std::size_t>(index)].get();
-    if (ctx_.CurrentTask == ctx_.CurrentTaskRec->Task.get()) ctx_.CurrentTask = nullptr;
+    if (ctx_.CurrentTaskRec == Entries[static_cast<std::size_t>(index)].get()) SetCurrent(nullptr);
     Entries.erase(Entries.begin() + index);
-    ctx_.CurrentTaskRec = nullptr;
     if (Selected >= Count()) Selected = Count() - 1;
 }
 
@@ -59,7 +56,7 @@ void TScenarioModel::MM_ScNewClick() {
     if (!SC_CreateNewAllowed("Create new?")) return;
     LastSelected = -1;
     LogNew(lmInfo, {{"Creating the new scenario ...", LogTextColor}});
-    Entries.clear();
+    RemoveAll();
     Selected = -1;
     for (const std::string& type : TaskTypeNames()) AddTask(type, "", false);
     Selected = Entries.empty() ? -1 : 0;
@@ -74,7 +71,6 @@ void TScenarioModel::MM_ScNewClick() {
 void TScenarioModel::AddTask(const std::string& typeName, const std::string& name, bool afterCurrent) {
     try {
         std::unique_ptr<TBaseClass> task = MakeTask(typeName, &ctx_);
-        ctx_.CurrentTask = task.get();
         auto rec = std::make_unique<TaskRec>();
         rec->Name = name.empty() ? task->ClassInfo().Description : name;
         rec->Task = std::move(task);
@@ -86,9 +82,10 @@ void TScenarioModel::AddTask(const std::string& typeName, const std::string& nam
         }
         Entries.insert(Entries.begin() + pos, std::move(rec));
         Selected = pos;
-        ctx_.CurrentTaskRec = Entries[static_cast<std::size_t>(pos)].get();
+        TaskRec& added = *Entries[static_cast<std::size_t>(pos)];
+        SetCurrent(&added);
         view_.TaskListChanged();
-        TBaseClass& t = *ctx_.CurrentTask;
+        TBaseClass& t = *added.Task;
         t.PrepareEditor(*editor_);
         t.ShowSettings(*editor_, vsDefault);
         t.ReadSettings(*editor_, vsCurrent);
@@ -101,15 +98,15 @@ void TScenarioModel::AddTask(const std::string& typeName, const std::string& nam
 
 void TScenarioModel::ChangeTask(const std::string& typeName, const std::string& name) {
     try {
-        if (!GetTaskRecord(ctx_, &Entries, Selected)) throw std::runtime_error("no entry");
-        TaskRec& rec = *ctx_.CurrentTaskRec;
+        TaskRec* rec = GetTaskRecord(&Entries, Selected);
+        if (!rec) throw std::runtime_error("no entry");
         // The new task is complete before the old one goes, so a failure
         // leaves the entry as it was instead of without a task.
         std::unique_ptr<TBaseClass> task = MakeTask(typeName, &ctx_);
         task->ReadSettings(*editor_, vsCurrent);
-        rec.Task = std::move(task);
-        rec.Name = name;
-        ctx_.CurrentTask = rec.Task.get();
+        rec->Task = std::move(task);
+        SetCurrent(rec);
+        rec->Name = name;
         view_.TaskListChanged();
     } catch (const std::exception&) {
         LogNew(lmError, {{"Can't change the task \"", LogErrorColor},
@@ -127,11 +124,8 @@ void TScenarioModel::Exchange(int a, int b) {
 void TScenarioModel::MM_ScOpenClick() {
     if (!SC_CreateNewAllowed("Open other?")) return;
     LastSelected = -1;
-    LogNew(lmInfo, {{"Opening scenario ... ", LogTextColor}});
-    std::optional<std::string> file =
-        dialogs_.OpenFile("Select scenario filename ...", InitialDir, kScenarioFilter, ".pms");
+    std::optional<std::string> file = ChooseFileToOpen();
     if (!file) {
-        LogAppend(lmWarning, {{"Abort!", LogErrorColor}});
         view_.UpdateMenus();
         return;
     }
@@ -143,11 +137,12 @@ void TScenarioModel::MM_ScOpenClick() {
             bool allTaken = true;
             for (auto& rec : list) {
                 Entries.push_back(std::move(rec));
-                if (!GetTaskRecord(ctx_, &Entries, Count() - 1) || !GetBaseClass(ctx_)) {
+                TBaseClass* task = GetEntryTask(&Entries, Count() - 1);
+                if (!task) {
                     allTaken = false;
                     break;
                 }
-                ctx_.CurrentTask->PrepareEditor(*editor_);
+                task->PrepareEditor(*editor_);
             }
             if (allTaken) {
                 ScenarioFileName = *file;
@@ -163,38 +158,14 @@ void TScenarioModel::MM_ScOpenClick() {
             }
         }
     }
-    // The reader made its tasks current; those that were not taken over are
-    // freed with `list`, so the references must not outlive them.
-    for (const auto& rec : list)
-        if (rec && ctx_.CurrentTaskRec == rec.get()) {
-            ctx_.CurrentTaskRec = nullptr;
-            ctx_.CurrentTask = nullptr;
-        }
     view_.UpdateMenus();
 }
 
-void TScenarioModel::MM_ScSaveClick() {
-    if (!ScenarioFileName.empty())
-        SC_Save();
-    else
-        MM_ScSaveAsClick();
-}
-
-void TScenarioModel::MM_ScSaveAsClick() {
-    LogNew(lmInfo, {{"Saving scenario as ...", LogTextColor}});
-    std::optional<std::string> file =
-        dialogs_.SaveFile("Enter scenario filename ...", ProgramDir, kScenarioFilter, ".pms");
-    if (!file) {
-        LogAppend(lmWarning, {{"Abort!", LogErrorColor}});
-        return;
-    }
-    ScenarioFileName = *file;
-    SC_Save();
-}
-
 void TScenarioModel::SC_Save() {
-    if (WriteScenarioFile(ctx_, Entries, ScenarioFileName, Selected))
-        InitialDir = DirectoryPart(ScenarioFileName);
+    const bool written = WriteScenarioFile(Entries, ScenarioFileName);
+    // The editor goes on with the selected entry.
+    if (Selected >= 0 && Selected < Count()) SetCurrent(Entries[static_cast<std::size_t>(Selected)].get());
+    if (written) InitialDir = DirectoryPart(ScenarioFileName);
 }
 
 }  // namespace pm

@@ -387,9 +387,9 @@ bool TBatchRun::RunItem(int itemIndex) {
             ok = false;
         } else if (!ReadScenario(ctx, item.ScenarioFileName, entries)) {
             ok = false;
-        } else if (!GetTaskRecord(ctx, &entries, 0)) {
+        } else if (const TaskRec* first = GetTaskRecord(&entries, 0); !first) {
             ok = false;
-        } else if (auto* load = dynamic_cast<TLoadFromFile*>(ctx.CurrentTaskRec->Task.get()); !load) {
+        } else if (auto* load = dynamic_cast<TLoadFromFile*>(first->Task.get()); !load) {
             ok = false;
         } else {
             load->BuildExtensionLists(vsCurrent);
@@ -413,9 +413,6 @@ bool TBatchRun::RunItem(int itemIndex) {
     } catch (...) {
         ok = false;
     }
-    // The tasks die with the entries; nothing may keep pointing at them.
-    ctx.CurrentTaskRec = nullptr;
-    ctx.CurrentTask = nullptr;
     return ok;
 }
 

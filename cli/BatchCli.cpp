@@ -216,7 +216,7 @@ int ScenarioNew(const TCliOptions& o, std::FILE* err) {
     }
     TRunContext ctx;
     TTaskList tasks = NewScenarioTasks(ctx);
-    if (!WriteScenarioFile(ctx, tasks, o.ScenarioFile, -1)) {
+    if (!WriteScenarioFile(tasks, o.ScenarioFile)) {
         Complain(err, "cannot write scenario file " + o.ScenarioFile);
         return kExitErrors;
     }

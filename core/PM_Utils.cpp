@@ -8,23 +8,23 @@
 
 namespace pm {
 
-bool GetTaskRecord(TRunContext& ctx, const TTaskList* list, int index) {
-    if (list && !list->empty() && index >= 0 && index < static_cast<int>(list->size())) {
-        ctx.CurrentTaskRec = (*list)[static_cast<std::size_t>(index)].get();
-        return true;
-    }
+TaskRec* GetTaskRecord(const TTaskList* list, int index) {
+    if (list && !list->empty() && index >= 0 && index < static_cast<int>(list->size()))
+        return (*list)[static_cast<std::size_t>(index)].get();
     LogNew(lmError, {{"Can't get valid \"TaskRecord\" for task index =", LogErrorColor},
                      {std::to_string(index), LogValueColor}});
-    return false;
+    return nullptr;
 }
 
-bool GetBaseClass(TRunContext& ctx) {
-    if (ctx.CurrentTaskRec && ctx.CurrentTaskRec->Task) {
-        ctx.CurrentTask = ctx.CurrentTaskRec->Task.get();
-        return true;
-    }
+TBaseClass* GetBaseClass(const TaskRec* rec) {
+    if (rec && rec->Task) return rec->Task.get();
     LogError("Can't get valid \"BaseClass\"!");
-    return false;
+    return nullptr;
+}
+
+TBaseClass* GetEntryTask(const TTaskList* list, int index) {
+    const TaskRec* rec = GetTaskRecord(list, index);
+    return rec ? GetBaseClass(rec) : nullptr;
 }
 
 namespace {
@@ -40,7 +40,8 @@ bool ReadTaskSection(TRunContext& ctx, const TIniFile& ini, int n, int count, TT
     }
     TINIObject obj;
     try {
-        for (const std::string& key : ini.ReadSection(section)) obj.AddRecord(key, ini.ReadString(section, key, ""));
+        for (const std::string& key : ini.ReadSection(section))
+            obj.AddRecord(key, ini.ReadString(section, key, ""));
         const TINIRecord* nameRec = obj.Find("TaskName");
         if (!nameRec) {
             LogError("Can't found keys \"TaskName\" for task " + std::to_string(n));
@@ -62,9 +63,9 @@ bool ReadTaskSection(TRunContext& ctx, const TIniFile& ini, int n, int count, TT
         const std::string name = nameRec->Data;
         const std::string type = typeRec->Data;
         if (!IsTaskType(type)) {
-            LogNew(lmError, {{"Unknown \"TaskType\" - \"", LogErrorColor},
-                             {type, LogValueColor},
-                             {"\"", LogErrorColor}});
+            LogNew(
+                lmError,
+                {{"Unknown \"TaskType\" - \"", LogErrorColor}, {type, LogValueColor}, {"\"", LogErrorColor}});
             return false;
         }
         bool ok = true;
@@ -90,9 +91,7 @@ bool ReadTaskSection(TRunContext& ctx, const TIniFile& ini, int n, int count, TT
                              {type, LogValueColor}});
             return false;
         }
-        ctx.CurrentTaskRec = list.back().get();
-        ctx.CurrentTask = ctx.CurrentTaskRec->Task.get();
-        ctx.CurrentTask->LoadSettings(obj);
+        list.back()->Task->LoadSettings(obj);
     } catch (const std::exception& e) {
         LogError(std::string(e.what()) + " Can't read task " + std::to_string(n));
         return false;
@@ -103,9 +102,9 @@ bool ReadTaskSection(TRunContext& ctx, const TIniFile& ini, int n, int count, TT
 }  // namespace
 
 bool ReadScenario(TRunContext& ctx, const std::string& fileName, TTaskList& list) {
-    LogNew(lmInfo, {{"Loading scenario file \"", LogTextColor},
-                    {fileName, LogValueColor},
-                    {"\" ... ", LogTextColor}});
+    LogNew(
+        lmInfo,
+        {{"Loading scenario file \"", LogTextColor}, {fileName, LogValueColor}, {"\" ... ", LogTextColor}});
     try {
         TIniFile ini(fileName);
         std::vector<std::string> sections = ini.ReadSections();
@@ -129,14 +128,14 @@ bool ReadScenario(TRunContext& ctx, const std::string& fileName, TTaskList& list
     }
 }
 
-double RunTask(TRunContext& ctx, TValueSlot slot) {
+double RunTask(TBaseClass* task, TValueSlot slot) {
     using clock = std::chrono::steady_clock;
-    if (!ctx.CurrentTask) {
+    if (!task) {
         LogError("Can't get valid \"BaseClass\"!");
         return -1;
     }
     const auto start = clock::now();
-    const bool ok = ctx.CurrentTask->Execute(slot);
+    const bool ok = task->Execute(slot);
     if (!ok) return -1;
     return std::chrono::duration<double, std::milli>(clock::now() - start).count();
 }
@@ -154,21 +153,22 @@ double RunScenario(TRunContext& ctx, int first, int last, const TTaskList* list)
     double total = 0;
     bool failed = false;
     for (int i = first; i <= last && !failed; ++i) {
-        if (!GetTaskRecord(ctx, list, i) || !GetBaseClass(ctx)) {
+        TBaseClass* task = GetEntryTask(list, i);
+        if (!task) {
             failed = true;
             break;
         }
         LogNew(lmInfo, {{" - task \"", LogTextColor},
-                        {ctx.CurrentTaskRec->Name, LogValueColor},
+                        {(*list)[static_cast<std::size_t>(i)]->Name, LogValueColor},
                         {"\" ...", LogTextColor}});
-        ctx.CurrentTask->SrcBitmap = work;
-        const double t = RunTask(ctx, vsCurrent);
+        task->SrcBitmap = work;
+        const double t = RunTask(task, vsCurrent);
         if (t == -1) {
             failed = true;
             break;
         }
         total += t;
-        work = ctx.CurrentTask->DstBitmap;
+        work = task->DstBitmap;
     }
     if (!failed) ctx.GeneralObject().DstBitmap = work;
     if (failed) {

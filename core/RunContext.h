@@ -1,7 +1,7 @@
 #pragma once
 // The state a running task can reach: the general object with the image of
-// the file being processed, the current task references, the current source
-// file and project item. The main window holds one; a batch run (or each of
+// the file being processed, the task being edited, the current source file
+// and project item. The main window holds one; a batch run (or each of
 // its workers) holds its own.
 #include "core/AtomicFile.h"
 #include "core/BaseClass.h"
@@ -44,6 +44,9 @@ public:
     // the loaded file and the target file name.
     TBaseClass& GeneralObject() { return *generalObject_; }
 
+    // The scenario entry the task editor shows and its task. Only the scenario
+    // model, which owns the entries, sets them, and it clears them with the
+    // entry; readers and runners get the entries they work on directly.
     TaskRec* CurrentTaskRec = nullptr;
     TBaseClass* CurrentTask = nullptr;
     std::string CurrentSourceFile;

@@ -10,7 +10,7 @@
 
 namespace pm {
 
-bool WriteScenarioFile(TRunContext& ctx, TTaskList& list, const std::string& fileName, int reselect) {
+bool WriteScenarioFile(const TTaskList& list, const std::string& fileName) {
     LogNew(lmInfo,
            {{"Saving scenario file \"", LogTextColor}, {fileName, LogValueColor}, {"\" ... ", LogTextColor}});
     if (list.empty()) {
@@ -27,11 +27,12 @@ bool WriteScenarioFile(TRunContext& ctx, TTaskList& list, const std::string& fil
             for (const std::string& s : sections) ini.EraseSection(s);
         for (int i = 0; i < static_cast<int>(list.size()); ++i) {
             try {
-                if (!GetTaskRecord(ctx, &list, i) || !GetBaseClass(ctx)) {
+                TBaseClass* task = GetEntryTask(&list, i);
+                if (!task) {
                     faulty = true;
                     continue;
                 }
-                const TINIObject& obj = ctx.CurrentTask->SaveSettings(ctx.CurrentTaskRec->Name);
+                const TINIObject& obj = task->SaveSettings(list[static_cast<std::size_t>(i)]->Name);
                 const std::string section = "Task" + std::to_string(i + 1);
                 for (const TINIRecord& r : obj.Records()) ini.WriteString(section, r.Name, r.Data);
             } catch (const std::exception& e) {
@@ -49,10 +50,6 @@ bool WriteScenarioFile(TRunContext& ctx, TTaskList& list, const std::string& fil
         }
     } catch (const std::exception& e) {
         LogError(std::string(e.what()) + " Can't save scenario!");
-    }
-    if (reselect >= 0 && reselect < static_cast<int>(list.size())) {
-        ctx.CurrentTaskRec = list[static_cast<std::size_t>(reselect)].get();
-        ctx.CurrentTask = ctx.CurrentTaskRec->Task.get();
     }
     return ok;
 }

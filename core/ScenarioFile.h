@@ -9,9 +9,8 @@
 namespace pm {
 
 // Writes `list` to a scenario file (sections Task1..TaskN) through the
-// backup copy, logging each step; true when every task was written. The
-// entry `reselect` (when in range) is the context's current task afterwards.
-bool WriteScenarioFile(TRunContext& ctx, TTaskList& list, const std::string& fileName, int reselect);
+// backup copy, logging each step; true when every task was written.
+bool WriteScenarioFile(const TTaskList& list, const std::string& fileName);
 
 // One task of every registered type, in registration order, with its
 // default settings and named by its description; logs "Creating the new

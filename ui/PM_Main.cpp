@@ -1,7 +1,6 @@
 #include "ui/PM_Main.h"
 
 #include "batch/BatchRun.h"
-#include "core/PM_Utils.h"
 #include "core/Paths.h"
 #include "log/KX_LogFile.h"
 #include "log/WriteLog.h"
@@ -751,7 +750,7 @@ void TPM_MainForm::TaskListClick() {
 
 void TPM_MainForm::SelectTask() {
     const int row = scenario_.Selected;
-    if (!GetTaskRecord(ctx_, &scenario_.Entries, row) || !GetBaseClass(ctx_)) {
+    if (!scenario_.MakeCurrent(row)) {
         LogError("Function \"SelectTask\" failed!");
         return;
     }
@@ -815,7 +814,7 @@ void TPM_MainForm::DeleteTaskClick() {
     scenario_.RemoveTask(row);
     scenario_.Selected = std::min(row, scenario_.Count() - 1);
     TaskListChanged();
-    if (GetTaskRecord(ctx_, &scenario_.Entries, scenario_.Selected)) GetBaseClass(ctx_);
+    scenario_.MakeCurrent(scenario_.Selected);
     UpdateTaskButtons();
     scenario_.LastSelected = -1;
     taskWindows_->ClearDestinationFrame();

@@ -83,10 +83,10 @@ TaskRec* TPM_TaskWindows::SelectedEntry() const {
     return s.Entries[std::size_t(s.Selected)].get();
 }
 
-bool TPM_TaskWindows::MakeSelectedCurrent() {
-    if (!SelectedEntry()) return false;
+TBaseClass* TPM_TaskWindows::MakeSelectedCurrent() {
+    if (!SelectedEntry()) return nullptr;
     TScenarioModel& s = main_.Scenario();
-    return GetTaskRecord(main_.Context(), &s.Entries, s.Selected) && GetBaseClass(main_.Context());
+    return s.MakeCurrent(s.Selected);
 }
 
 void TPM_TaskWindows::ShowEditorTypes(bool middleTask) {
@@ -287,7 +287,6 @@ void TPM_TaskWindows::RunTest(TTestMode mode, int row, int count) {
         const int last = mode == tmSingleTask ? row : count - 2;
         TTaskList& entries = main_.Scenario().Entries;
         const double ms = Guarded([&] { return RunScenario(ctx, first, last, &entries); });
-        MakeSelectedCurrent();
         if (ms >= 0) {
             SetTimeCell(fileRow, ms);
             tester_->ShowResult(ctx.GeneralObject().DstBitmap);
@@ -304,13 +303,12 @@ void TPM_TaskWindows::RunTest(TTestMode mode, int row, int count) {
 }
 
 void TPM_TaskWindows::AskSaveChanges() {
-    if (!MakeSelectedCurrent()) return;
-    TRunContext& ctx = main_.Context();
+    TBaseClass* task = MakeSelectedCurrent();
+    if (!task) return;
     const TTaskInfoList::Entry* chosen = editor_->SelectedType();
-    TBaseClass& task = *ctx.CurrentTask;
-    const bool unchanged = chosen && SameText(chosen->Caption, task.ClassInfo().Caption) &&
-                           editor_->EditedName() == ctx.CurrentTaskRec->Name &&
-                           !task.SettingsChanged(editor_->Page());
+    const bool unchanged = chosen && SameText(chosen->Caption, task->ClassInfo().Caption) &&
+                           editor_->EditedName() == SelectedEntry()->Name &&
+                           !task->SettingsChanged(editor_->Page());
     if (unchanged) return;
     if (main_.Dialogs().Confirm("Settings changed. Save?", "Confirmation", TMsgIcon::Question, true))
         btn1Click();
@@ -363,8 +361,8 @@ void TPM_TaskWindows::btn1Click() {
         scenario.AddTask(type.Info.ClassName, name, true);
         main_.TaskListChanged();
         editor_->ShowPage(type.Info.PageIndex);
-        if (scenario.Count() > before && MakeSelectedCurrent())
-            main_.Context().CurrentTask->ShowSettings(editor_->Page(), vsDefault);
+        if (scenario.Count() > before)
+            if (TBaseClass* task = MakeSelectedCurrent()) task->ShowSettings(editor_->Page(), vsDefault);
         editor_->TaskTypeCB->setEnabled(MiddleRow() && main_.Config().AllowChangeTaskType);
         editor_->GroupBox2->show();
         editor_->DefaultBtn->show();
@@ -396,16 +394,17 @@ void TPM_TaskWindows::EditorClosing() {
 }
 
 void TPM_TaskWindows::DefaultBtnClick() {
-    if (!MakeSelectedCurrent()) return;
-    const std::string text = "The original type of this task:\r\n\"" +
-                             main_.Context().CurrentTask->ClassInfo().Caption +
+    const TBaseClass* task = MakeSelectedCurrent();
+    if (!task) return;
+    const std::string text = "The original type of this task:\r\n\"" + task->ClassInfo().Caption +
                              "\"\r\nLoad default settings for this task?";
     if (main_.Dialogs().Confirm(text, "Confirmation", TMsgIcon::Question, false)) LoadDefaultSettings();
 }
 
 void TPM_TaskWindows::LoadDefaultSettings() {
-    if (!MakeSelectedCurrent()) return;
-    TBaseClass& task = *main_.Context().CurrentTask;
+    TBaseClass* current = MakeSelectedCurrent();
+    if (!current) return;
+    TBaseClass& task = *current;
     editor_->SelectTypeCaption(task.ClassInfo().Caption);
     editor_->SetEditedName(task.ClassInfo().Description);
     task.ShowSettings(editor_->Page(), vsDefault);
@@ -415,11 +414,12 @@ void TPM_TaskWindows::LoadDefaultSettings() {
 
 void TPM_TaskWindows::MakeCurSetTest() {
     if (!editor_->ApplyEffect_B->isEnabled() || testRunning_) return;
-    if (!MakeSelectedCurrent()) return;
+    TBaseClass* current = MakeSelectedCurrent();
+    if (!current) return;
     TBusyCursor busy;
     testRunning_ = true;
     TRunContext& ctx = main_.Context();
-    TBaseClass& task = *ctx.CurrentTask;
+    TBaseClass& task = *current;
     task.ReadSettings(editor_->Page(), vsEdited);
     main_.UpdateTestWindow();
     task.SrcBitmap = ctx.GeneralObject().SrcBitmap;
@@ -427,7 +427,7 @@ void TPM_TaskWindows::MakeCurSetTest() {
     if (task.SrcBitmap.Empty()) {
         LogError("Cannot make effect - blank source !");
     } else if (row >= 0) {
-        const double ms = Guarded([&] { return RunTask(ctx, vsEdited); });
+        const double ms = Guarded([&] { return RunTask(&task, vsEdited); });
         if (ms >= 0) {
             SetTimeCell(row, ms);
             ctx.GeneralObject().DstBitmap = task.DstBitmap;

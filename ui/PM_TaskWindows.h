@@ -72,8 +72,8 @@ public:
 private:
     bool MiddleRow() const;
     TaskRec* SelectedEntry() const;
-    // Makes the selected row's task the current task.
-    bool MakeSelectedCurrent();
+    // Makes the selected row's task the current task; that task, or nullptr.
+    TBaseClass* MakeSelectedCurrent();
     void ShowEditorTypes(bool middleTask);
     void RefreshCaptions();
     void SetTimeCell(int row, double ms);

@@ -2,6 +2,7 @@
 
 #include "batch/ProjectFile.h"
 #include "support/RecordingConsole.h"
+#include "support/RecordingMainView.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TempDir.h"
 
@@ -397,6 +398,29 @@ TEST_F(ProjectModelTest, OpenAndSaveAsThroughTheDialogs) {
     model.MM_PrCloseClick();
     EXPECT_FALSE(model.ProjectOpen);
     EXPECT_EQ(dialogs.Questions.back().Text, "Some project already opened.\r\nClose current project?");
+}
+
+// Closing logs its steps on two lines, then the menus follow and the
+// scenario page shows when a scenario is open.
+TEST_F(ProjectModelTest, CloseLogsItsStepsAndShowsTheOtherPage) {
+    const std::pair<bool, const char*> cases[] = {{false, "HidePageArea"}, {true, "ShowScenarioPage"}};
+    for (const auto& [scenarioOpen, page] : cases) {
+        test::TRecordingMainView recording;
+        recording.scenarioOpen = scenarioOpen;
+        TProjectModel closing(dialogs, recording);
+        closing.MM_PrNewClick();
+        closing.Items = {Item(src1), Item(src2)};
+        log.Clear();
+        recording.Calls.clear();
+        dialogs.Yes();
+        closing.MM_PrCloseClick();
+        EXPECT_EQ(log.Texts(), (std::vector<std::string>{"Closing the current project ...",
+                                                         "Clearing the \"project\" resources ...Ok"}));
+        EXPECT_TRUE(closing.Items.empty());
+        ASSERT_GE(recording.Calls.size(), 2u);
+        EXPECT_EQ(recording.Calls.end()[-2], "UpdateMenus");
+        EXPECT_EQ(recording.Calls.back(), page);
+    }
 }
 
 }  // namespace

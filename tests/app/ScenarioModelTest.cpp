@@ -13,7 +13,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <functional>
 
 namespace pm {
 namespace {
@@ -110,7 +112,7 @@ TEST_F(ScenarioModel, NewScenarioTasksWriteWhatTheModelWrites) {
     rig.log.Clear();
     TRunContext ctx;
     TTaskList tasks = NewScenarioTasks(ctx);
-    ASSERT_TRUE(WriteScenarioFile(ctx, tasks, File("plain.pms"), -1));
+    ASSERT_TRUE(WriteScenarioFile(tasks, File("plain.pms")));
     EXPECT_EQ(TTempDir::Read(File("plain.pms")), TTempDir::Read(File("model.pms")));
     modelLog.back() = "Saving scenario file \"" + File("plain.pms") + "\" ... Complete.";
     EXPECT_EQ(rig.log.Texts(), modelLog);
@@ -313,14 +315,13 @@ TEST_F(ScenarioModel, SaveFailureOfOneTaskNamesItsPositionFromZero) {
         rec->Task = *type ? MakeTask(type, nullptr) : std::make_unique<UnsavableTask>();
         list.push_back(std::move(rec));
     }
-    EXPECT_FALSE(WriteScenarioFile(rig.ctx, list, File(), 2));
+    EXPECT_FALSE(WriteScenarioFile(list, File()));
     const auto& last = rig.log.Messages.back();
     EXPECT_EQ(last.Segments.front().Text, "No settings. Can't save task 1");
     EXPECT_EQ(last.Kind, lmError);
     EXPECT_EQ(last.Segments.back().Text, "Error(s)!");
     EXPECT_EQ(last.Segments.back().Color, LogErrorColor);
     EXPECT_EQ(TIniFile(File()).ReadSections(), (std::vector<std::string>{"Task1", "Task3"}));
-    EXPECT_EQ(rig.ctx.CurrentTaskRec, list[2].get());  // the remembered line is current again
 }
 
 TEST_F(ScenarioModel, AddTaskPosition) {
@@ -447,6 +448,71 @@ TEST_F(ScenarioModel, SaveMakesTheSelectedEntryCurrentAgain) {
     model.SC_Save();
     EXPECT_EQ(rig.ctx.CurrentTaskRec, model.Entries[4].get());
     EXPECT_EQ(rig.ctx.CurrentTask, model.Entries[4]->Task.get());
+}
+
+TEST_F(ScenarioModel, AContextKeepsNothingOfAModelThatWent) {
+    TRunContext ctx;
+    {
+        TScenarioModel other{ctx, rig.infos, rig.dialogs, rig.view, rig.editor};
+        other.MM_ScNewClick();
+        other.MakeCurrent(2);
+        ASSERT_EQ(ctx.CurrentTaskRec, other.Entries[2].get());
+    }
+    EXPECT_EQ(ctx.CurrentTaskRec, nullptr);
+    EXPECT_EQ(ctx.CurrentTask, nullptr);
+}
+
+// However an entry became the edited one, deleting it through the model
+// leaves no pointer to it or its task in the context; an entry that stays
+// stays the edited one.
+TEST_F(ScenarioModel, ContextNeverKeepsADeletedEntry) {
+    using TStep = std::function<void(TScenarioModel&)>;
+    struct Case {
+        const char* name;
+        TStep edit;
+        TStep remove;
+        bool editedStays;
+    };
+    const Case cases[] = {
+        {"selected and deleted", [](auto& m) { m.MakeCurrent(3); }, [](auto& m) { m.RemoveTask(3); }, false},
+        {"another deleted", [](auto& m) { m.MakeCurrent(3); }, [](auto& m) { m.RemoveTask(2); }, true},
+        {"added and deleted",
+         [](auto& m) {
+             m.Selected = 5;
+             m.AddTask("TFilm", "", true);
+         },
+         [](auto& m) { m.RemoveTask(6); }, false},
+        {"retyped and deleted",
+         [](auto& m) {
+             m.Selected = 4;
+             m.ChangeTask("TFilm", "Film");
+         },
+         [](auto& m) { m.RemoveTask(4); }, false},
+        {"closed", [](auto& m) { m.MakeCurrent(5); }, [](auto& m) { m.MM_ScCloseClick(); }, false},
+        {"replaced by a new one", [](auto& m) { m.MakeCurrent(5); }, [](auto& m) { m.MM_ScNewClick(); },
+         false},
+    };
+    for (const Case& c : cases) {
+        TScenarioRig r;
+        r.model.MM_ScNewClick();
+        c.edit(r.model);
+        const TaskRec* edited = r.ctx.CurrentTaskRec;
+        ASSERT_NE(edited, nullptr) << c.name;
+        const TBaseClass* editedTask = edited->Task.get();
+        r.dialogs.Yes();
+        c.remove(r.model);
+        const auto live = std::find_if(r.model.Entries.begin(), r.model.Entries.end(),
+                                       [&](const auto& e) { return e.get() == r.ctx.CurrentTaskRec; });
+        if (c.editedStays) {
+            EXPECT_EQ(r.ctx.CurrentTaskRec, edited) << c.name;
+            EXPECT_EQ(r.ctx.CurrentTask, editedTask) << c.name;
+        } else if (r.ctx.CurrentTaskRec) {
+            EXPECT_NE(live, r.model.Entries.end()) << c.name;
+            EXPECT_EQ(r.ctx.CurrentTask, r.ctx.CurrentTaskRec->Task.get()) << c.name;
+        } else {
+            EXPECT_EQ(r.ctx.CurrentTask, nullptr) << c.name;
+        }
+    }
 }
 
 }  // namespace

@@ -100,7 +100,7 @@ protected:
         list.push_back(std::make_unique<TaskRec>(TaskRec{"Load", std::move(load)}));
         list.push_back(std::make_unique<TaskRec>(TaskRec{"Fit", std::move(resize)}));
         list.push_back(std::make_unique<TaskRec>(TaskRec{"Save", std::move(save)}));
-        EXPECT_TRUE(WriteScenarioFile(ctx, list, scenario, -1));
+        EXPECT_TRUE(WriteScenarioFile(list, scenario));
     }
 
     struct TOutcome {
@@ -179,7 +179,7 @@ TEST(ParallelRunOrder, SameResultNameGoesToTheFirstSourceWithAnyWorkerCount) {
         TTaskList list;
         list.push_back(std::make_unique<TaskRec>(TaskRec{"Load", std::make_unique<TLoadFromFile>(&ctx)}));
         list.push_back(std::make_unique<TaskRec>(TaskRec{"Save", std::make_unique<TSaveToFile>(&ctx)}));
-        ASSERT_TRUE(WriteScenarioFile(ctx, list, scenario, -1));
+        ASSERT_TRUE(WriteScenarioFile(list, scenario));
     }
     std::map<std::string, std::string> results[2];
     std::vector<std::string> logs[2];

@@ -53,7 +53,7 @@ struct Case {
     std::string file;
     bool ok;
     std::vector<std::string> types;
-    std::vector<std::string> messages; // each one the start of the logged text, all of them, in order
+    std::vector<std::string> messages;  // each one the start of the logged text, all of them, in order
 };
 
 std::vector<Case> Cases() {
@@ -216,7 +216,9 @@ TEST(ReadScenario, ValuesAndNamesAreRead) {
     const TINIObject& saved = list[1]->Task->SaveSettings(list[1]->Name);
     EXPECT_EQ(saved.Find("Shadow_X")->Data, "-3");
     EXPECT_EQ(saved.Find("BG_Color")->Data, "$00010203");
-    EXPECT_EQ(ctx.CurrentTaskRec, list[2].get()); // the last entry read is current
+    // Reading edits nothing: no entry of the list is left in the context.
+    EXPECT_EQ(ctx.CurrentTaskRec, nullptr);
+    EXPECT_EQ(ctx.CurrentTask, nullptr);
     EXPECT_EQ(list[1]->Task->Context(), &ctx);
 }
 
@@ -233,12 +235,12 @@ TEST(ReadScenario, UnreadableFileFails) {
 // A TShadow whose loading or making fails, to reach the reader's own error
 // handling.
 class ThrowingShadow : public TBaseClass {
-  public:
+public:
     void LoadSettings(const TINIObject&) override { throw std::runtime_error("Bad settings."); }
 };
 
 class ReadScenarioFailingTask : public testing::Test {
-  protected:
+protected:
     void SetUp() override {
         TTempDir::Write(dir.Path("s.pms"),
                         Load("Task1") + Sec("Task2", "TShadow", "TaskName=\"S\"") + Save("Task3"));
@@ -271,5 +273,5 @@ TEST_F(ReadScenarioFailingTask, TaskThatCannotBeMade) {
     EXPECT_EQ(m->Kind, lmError);
 }
 
-} // namespace
-} // namespace pm
+}  // namespace
+}  // namespace pm

@@ -20,7 +20,7 @@ TScriptedTask::TAction Widen(std::vector<int>* seen) {
 }
 
 class RunScenario_ : public testing::Test {
-  protected:
+protected:
     void SetUp() override {
         ctx.GeneralObject().SrcBitmap.SetSize(4, 3);
         ctx.GeneralObject().DstBitmap.SetSize(9, 9);
@@ -77,7 +77,7 @@ TEST_F(RunScenario_, EachTaskGetsItsPredecessorsResult) {
     EXPECT_EQ(log.Messages[1].Segments[1].Color, LogValueColor);
 
     seen.clear();
-    EXPECT_GE(RunScenario(ctx, 1, 1, &list), 0); // one task on the source image
+    EXPECT_GE(RunScenario(ctx, 1, 1, &list), 0);  // one task on the source image
     EXPECT_EQ(seen, std::vector<int>{4});
     EXPECT_EQ(Result().Width(), 5);
 }
@@ -87,7 +87,7 @@ TEST_F(RunScenario_, FailingTaskStopsTheChainAndKeepsThePreviousResult) {
     Add("B", [](TScriptedTask&, TValueSlot) { return false; });
     Add("C", Widen(&seen));
     EXPECT_EQ(RunScenario(ctx, 0, 2, &list), -1);
-    EXPECT_EQ(seen, std::vector<int>{4}); // C never ran
+    EXPECT_EQ(seen, std::vector<int>{4});  // C never ran
     EXPECT_EQ(Runs(), 2);
     EXPECT_EQ(Result().Width(), 9);
     EXPECT_EQ(log.Texts().back(), "Scenario processing failed!");
@@ -136,19 +136,16 @@ TEST_F(RunScenario_, EntryWithoutTaskOrNegativeIndexFailsTheRun) {
 
 TEST_F(RunScenario_, RunTaskTimesOrFails) {
     TScriptedTask& ok = Add("ok", [](TScriptedTask&, TValueSlot slot) { return slot == vsEdited; });
-    ctx.CurrentTask = &ok;
-    EXPECT_GE(RunTask(ctx, vsEdited), 0);
-    EXPECT_EQ(RunTask(ctx, vsCurrent), -1);
-    ctx.CurrentTask = nullptr;
-    EXPECT_EQ(RunTask(ctx, vsCurrent), -1);
+    EXPECT_GE(RunTask(&ok, vsEdited), 0);
+    EXPECT_EQ(RunTask(&ok, vsCurrent), -1);
+    EXPECT_EQ(RunTask(nullptr, vsCurrent), -1);
 }
 
 TEST_F(RunScenario_, GetTaskRecordReportsTheIndex) {
     Add("A", Widen(&seen));
-    EXPECT_TRUE(GetTaskRecord(ctx, &list, 0));
-    EXPECT_EQ(ctx.CurrentTaskRec, list[0].get());
-    EXPECT_FALSE(GetTaskRecord(ctx, &list, 5));
-    EXPECT_FALSE(GetTaskRecord(ctx, nullptr, 0));
+    EXPECT_EQ(GetTaskRecord(&list, 0), list[0].get());
+    EXPECT_EQ(GetTaskRecord(&list, 5), nullptr);
+    EXPECT_EQ(GetTaskRecord(nullptr, 0), nullptr);
     ASSERT_EQ(log.Messages.size(), 2u);
     const auto& m = log.Messages[0];
     EXPECT_EQ(m.Kind, lmError);
@@ -156,8 +153,26 @@ TEST_F(RunScenario_, GetTaskRecordReportsTheIndex) {
     EXPECT_EQ(m.Segments[0].Text, "Can't get valid \"TaskRecord\" for task index =");
     EXPECT_EQ(m.Segments[1].Text, "5");
     EXPECT_EQ(m.Segments[1].Color, LogValueColor);
-    EXPECT_EQ(ctx.CurrentTaskRec, list[0].get()); // unchanged by a failure
 }
 
-} // namespace
-} // namespace pm
+// A missing entry is reported once, not again as a missing task.
+TEST_F(RunScenario_, GetEntryTaskReportsTheFirstMissingPart) {
+    TScriptedTask& a = Add("A", Widen(&seen));
+    list.push_back(std::make_unique<TaskRec>());
+    struct Case {
+        int index;
+        TBaseClass* task;
+        std::vector<std::string> logged;
+    };
+    const Case cases[] = {{0, &a, {}},
+                          {1, nullptr, {"Can't get valid \"BaseClass\"!"}},
+                          {2, nullptr, {"Can't get valid \"TaskRecord\" for task index =2"}}};
+    for (const Case& c : cases) {
+        log.Clear();
+        EXPECT_EQ(GetEntryTask(&list, c.index), c.task) << c.index;
+        EXPECT_EQ(log.Texts(), c.logged) << c.index;
+    }
+}
+
+}  // namespace
+}  // namespace pm

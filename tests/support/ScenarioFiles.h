@@ -29,7 +29,7 @@ inline bool WriteScenario(const std::string& file, const std::set<std::string>& 
     saver->Image_Extension_JPG.SetValue(save.ExtensionJPG, vsCurrent);
     list.push_back(std::make_unique<TaskRec>(TaskRec{"Load", std::move(load)}));
     list.push_back(std::make_unique<TaskRec>(TaskRec{"Save", std::move(saver)}));
-    return WriteScenarioFile(ctx, list, file, -1);
+    return WriteScenarioFile(list, file);
 }
 
 }  // namespace pm::test

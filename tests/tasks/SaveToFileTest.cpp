@@ -474,7 +474,7 @@ TEST(SaveToFileSettings, CommentSurvivesScenarioSaveAndReload) {
         save.JPEG_Comment.SetValue(comment, vsCurrent);
         const std::string file = d.Str() + "s.pms";
         TLogCapture capture;
-        ASSERT_TRUE(WriteScenarioFile(ctx, list, file, 0));
+        ASSERT_TRUE(WriteScenarioFile(list, file));
 
         // Every record on its own line; the marker only where it is needed.
         const Bytes raw = ReadAll(file);

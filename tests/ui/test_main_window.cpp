@@ -95,7 +95,7 @@ struct TRig {
             list.push_back(std::move(rec));
         }
         const std::string path = dir.Path(name);
-        WriteScenarioFile(ctx, list, path, 0);
+        WriteScenarioFile(list, path);
         return path;
     }
     void OpenScenario(const std::vector<std::string>& types) {

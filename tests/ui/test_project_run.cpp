@@ -119,7 +119,7 @@ struct TRig {
             list.push_back(std::move(rec));
         }
         scenario = dir.Path("gate.pms");
-        WriteScenarioFile(ctx, list, scenario, 0);
+        WriteScenarioFile(list, scenario);
 
         form.MM_PrNewClick();
         TProjectModel& project = form.Project();

@@ -272,7 +272,7 @@ private slots:
             if (className == "TSaveToFile")
                 QCOMPARE(static_cast<TSaveToFile&>(saved).JPEG_Comment.GetValue(vsCurrent),
                          std::string("line 1\r\nline 2"));
-            QVERIFY(WriteScenarioFile(b.form.Context(), b.form.Scenario().Entries, file, row));
+            QVERIFY(WriteScenarioFile(b.form.Scenario().Entries, file));
             QVERIFY2(b.editor.Page().UnknownWidgets().isEmpty(),
                      qPrintable(b.editor.Page().UnknownWidgets().join(", ")));
         }
@@ -609,7 +609,7 @@ private slots:
                 list.push_back(std::move(rec));
             }
             static_cast<TShadow&>(*list[1]->Task).Radius.SetValue(500, vsCurrent);
-            QVERIFY(WriteScenarioFile(ctx, list, file, 0));
+            QVERIFY(WriteScenarioFile(list, file));
         }
         TTaskRig b;
         b.dialogs.File(file);
