@@ -41,6 +41,15 @@ struct TTiffLayout {
     std::vector<std::uint16_t> colormap;  // 3 * 2^bits entries for palette images
     int extraSamples = 0;                 // 1: one unassociated alpha sample
 };
+// Three 8-bit samples a pixel (RGB) in strips of 3 rows.
+inline TTiffLayout RgbLayout(int width, int height) {
+    TTiffLayout layout;
+    layout.width = width;
+    layout.height = height;
+    layout.photometric = 2;  // PHOTOMETRIC_RGB
+    layout.samples = 3;
+    return layout;
+}
 // Samples come from `sample(x, y, channel)`, already in the file's depth.
 Bytes MakeTiff(const TTiffLayout& layout, const std::function<int(int, int, int)>& sample);
 
