@@ -1,9 +1,8 @@
 // The BMP/RLE/DIB reader on arbitrary bytes: it must fail cleanly or give a
 // bitmap that converts to 24 bits and survives a trip through its own BMP
 // stream unchanged.
-#include "decoders/Decoders.h"
+#include "Harness.h"
 
-#include <cstdlib>
 #include <cstring>
 #include <vector>
 
@@ -17,22 +16,18 @@ bool Same(const pm::TFastDIB& a, const pm::TFastDIB& b) {
            a.Size() == b.Size() && std::memcmp(a.Bits(), b.Bits(), a.Size()) == 0;
 }
 
-} // namespace
-
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    pm::TDecodeInput in{data, size, "fuzz.bmp"};
-    pm::TPicture picture;
-    std::string error;
-    if (!pm::DecodeBmp(in, picture, error)) return 0;
-    pm::TFastDIB& image = picture.Image;
-
+void SurvivesItsStream(pm::TPicture& picture) {
     std::vector<std::uint8_t> stream;
-    image.SaveToStream(stream);
+    picture.Image.SaveToStream(stream);
     pm::TFastDIB back, direct;
     if (!back.LoadFromStream(stream)) std::abort();
-    direct.AssignStreamImage(image);
+    direct.AssignStreamImage(picture.Image);
     if (!Same(back, direct)) std::abort();
+}
 
-    if (!pm::ConvertDepth(image, 24) || image.Bpp() != 24) std::abort();
-    return 0;
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    static const pm::fuzz::TTarget target{pm::DecodeBmp, "fuzz.bmp", true, SurvivesItsStream};
+    return pm::fuzz::DecodeOne(target, data, size);
 }

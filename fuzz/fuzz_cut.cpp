@@ -1,22 +1,14 @@
-// Feeds arbitrary bytes to the Dr. Halo reader, and the same bytes to the
-// palette reader as if they were the companion PAL file.
+// The Dr. Halo reader on arbitrary bytes (a decoded picture is also
+// converted to 24 bits, as the loader does), and the same bytes read as if
+// they were the companion PAL file.
+#include "Harness.h"
 #include "decoders/DecodeCut.h"
-#include "decoders/Decoders.h"
 
 #include <array>
-#include <cstdint>
-#include <cstdlib>
-#include <string>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    pm::TDecodeInput in{data, size, std::string()};
-    pm::TPicture picture;
-    std::string error;
-    if (pm::DecodeCut(in, picture, error)) {
-        if (picture.Image.Empty() || !pm::ConvertDepth(picture.Image, 24)) std::abort();
-    } else if (error.empty()) {
-        std::abort();
-    }
+    static const pm::fuzz::TTarget target{pm::DecodeCut, "", true};
+    pm::fuzz::DecodeOne(target, data, size);
     std::array<pm::TRGBQuad, 256> palette;
     pm::ReadHaloPalette(data, size, palette);
     return 0;

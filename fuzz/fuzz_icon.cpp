@@ -1,10 +1,7 @@
-// Feeds arbitrary bytes to the icon reader.
-#include "decoders/Decoders.h"
+// The icon reader on arbitrary bytes.
+#include "Harness.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    pm::TDecodeInput in{data, size, "fuzz"};
-    pm::TPicture picture;
-    std::string error;
-    pm::DecodeIcon(in, picture, error);
-    return 0;
+    static const pm::fuzz::TTarget target{pm::DecodeIcon, "fuzz"};
+    return pm::fuzz::DecodeOne(target, data, size);
 }

@@ -1,23 +1,16 @@
-// Fuzz target for the JPEG reader (comment reader included).
+// The JPEG reader (comment reader included) on arbitrary bytes.
+#include "Harness.h"
 #include "decoders/JpegDecoder.h"
 
-#include <cstddef>
-#include <cstdint>
-#include <string>
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    pm::TPicture picture;
-    std::string error;
     // The full size caps allow pictures of several hundred megabytes, more
     // than a fuzzer's memory budget; the code paths are the same.
-    pm::TJpegLimits limits;
-    limits.MaxPixels = std::int64_t(1) << 22;
-    if (pm::DecodeJpegLimited(pm::TDecodeInput{data, size, "fuzz.jpg"}, picture, error, limits)) {
-        // Touch the first and last stored bytes so a short buffer shows.
-        const pm::TFastDIB& img = picture.Image;
-        volatile std::uint8_t sink = img.Bits()[0];
-        sink = img.Bits()[img.Size() - 1];
-        (void)sink;
-    }
-    return 0;
+    static const pm::fuzz::TTarget target{
+        [](const pm::TDecodeInput& in, pm::TPicture& picture, std::string& error) {
+            pm::TJpegLimits limits;
+            limits.MaxPixels = std::int64_t(1) << 22;
+            return pm::DecodeJpegLimited(in, picture, error, limits);
+        },
+        "fuzz.jpg"};
+    return pm::fuzz::DecodeOne(target, data, size);
 }

@@ -1,10 +1,7 @@
-// Feeds arbitrary bytes to the TIFF reader.
-#include "decoders/Decoders.h"
+// The TIFF reader on arbitrary bytes.
+#include "Harness.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    pm::TDecodeInput in{data, size, "fuzz"};
-    pm::TPicture picture;
-    std::string error;
-    pm::DecodeTiff(in, picture, error);
-    return 0;
+    static const pm::fuzz::TTarget target{pm::DecodeTiff, "fuzz"};
+    return pm::fuzz::DecodeOne(target, data, size);
 }

@@ -50,6 +50,16 @@ struct TScenarioRig {
         }
         return all;
     }
+    // The only file request so far was the scenario file dialog.
+    void ExpectOneScenarioRequest(bool save, const std::string& title, const std::string& initialDir) const {
+        ASSERT_EQ(dialogs.FileRequests.size(), 1u);
+        const auto& request = dialogs.FileRequests[0];
+        EXPECT_EQ(request.Save, save);
+        EXPECT_EQ(request.Title, title);
+        EXPECT_EQ(request.InitialDir, initialDir);
+        EXPECT_EQ(request.Filter, "PM scenario files (*.pms)|*.pms");
+        EXPECT_EQ(request.DefaultExt, ".pms");
+    }
 
     test::TLogRecorder log;
     TRunContext ctx;
@@ -218,13 +228,7 @@ TEST_F(ScenarioModel, SaveAndReopenGiveTheSameScenario) {
     other.dialogs.File(File());
     other.model.InitialDir = "/somewhere/";
     other.model.MM_ScOpenClick();
-    ASSERT_EQ(other.dialogs.FileRequests.size(), 1u);
-    const auto& request = other.dialogs.FileRequests[0];
-    EXPECT_FALSE(request.Save);
-    EXPECT_EQ(request.Title, "Select scenario filename ...");
-    EXPECT_EQ(request.InitialDir, "/somewhere/");
-    EXPECT_EQ(request.Filter, "PM scenario files (*.pms)|*.pms");
-    EXPECT_EQ(request.DefaultExt, ".pms");
+    other.ExpectOneScenarioRequest(false, "Select scenario filename ...", "/somewhere/");
     EXPECT_TRUE(other.model.ScenarioOpen);
     EXPECT_EQ(other.model.ScenarioFileName, File());
     EXPECT_EQ(other.model.InitialDir, dir.Dir());
@@ -424,13 +428,7 @@ TEST_F(ScenarioModel, SaveAsAsksForTheFileName) {
     rig.dialogs.Cancel();
     model.MM_ScSaveClick();  // no file name yet: save as
     EXPECT_TRUE(rig.log.Has("Saving scenario as ...Abort!"));
-    ASSERT_EQ(rig.dialogs.FileRequests.size(), 1u);
-    const auto& request = rig.dialogs.FileRequests[0];
-    EXPECT_TRUE(request.Save);
-    EXPECT_EQ(request.Title, "Enter scenario filename ...");
-    EXPECT_EQ(request.InitialDir, "/program/");
-    EXPECT_EQ(request.Filter, "PM scenario files (*.pms)|*.pms");
-    EXPECT_EQ(request.DefaultExt, ".pms");
+    rig.ExpectOneScenarioRequest(true, "Enter scenario filename ...", "/program/");
     EXPECT_EQ(model.ScenarioFileName, "");
 
     rig.dialogs.File(File());

@@ -81,6 +81,13 @@ protected:
         WriteScenario(scenario, {"Bitmap"});
     }
     std::string Project(const std::string& name, const std::string& body) { return dir.Put(name, body); }
+    // `count` copies of the picture as BMP files src/1000.bmp, src/1001.bmp, ...
+    void PutSourceCopies(const TFastDIB& dib, int count) {
+        std::vector<std::uint8_t> bytes;
+        dib.SaveToStream(bytes);
+        for (int i = 0; i < count; ++i)
+            dir.Put("src/" + std::to_string(1000 + i) + ".bmp", std::string(bytes.begin(), bytes.end()));
+    }
     std::string ItemSection(int n, const std::string& source, const std::string& target) const {
         return "[Item" + std::to_string(n) + "]\nSourceDirectory=\"" + source + "\"\nTargetDirectory=\"" +
                target + "\"\nScenarioFileName=\"" + scenario + "\"\n";
@@ -299,10 +306,7 @@ TEST_F(BatchCliTest, InterruptStopsTheRunAfterTheFileAtHand) {
     TFastDIB dib;
     dib.SetSize(300, 200, 24);
     dib.Fill({10, 20, 30});
-    std::vector<std::uint8_t> bytes;
-    dib.SaveToStream(bytes);
-    for (int i = 0; i < 400; ++i)
-        dir.Put("src/" + std::to_string(1000 + i) + ".bmp", std::string(bytes.begin(), bytes.end()));
+    PutSourceCopies(dib, 400);
     const std::string bin = std::string(PIXMILL_BIN_DIR) + "/pixmill-batch";
     int out[2];
     const pid_t child = SpawnWithOutput(bin,
@@ -400,10 +404,7 @@ TEST_F(BatchCliTest, LogNamingAFileOfTheRunIsRefused) {
 TEST_F(BatchCliTest, FifosAmongTheSourcesNeitherHangTheRunNorItsStop) {
     TFastDIB dib;
     dib.SetSize(200, 200, 24);
-    std::vector<std::uint8_t> bytes;
-    dib.SaveToStream(bytes);
-    for (int i = 0; i < 400; ++i)
-        dir.Put("src/" + std::to_string(1000 + i) + ".bmp", std::string(bytes.begin(), bytes.end()));
+    PutSourceCopies(dib, 400);
     const std::string bin = std::string(PIXMILL_BIN_DIR) + "/pixmill-batch";
     int out[2];
     const pid_t child = SpawnWithOutput(

@@ -49,14 +49,14 @@ TEST(AutodeskReader, AnimatorOneImageUsesItsSixBitPalette) {
     EXPECT_EQ(img.Bpp(), 8);
     EXPECT_EQ(Rgb(img, 0, 0), 0x00FF00u);
     EXPECT_EQ(Rgb(img, 2, 0), 0xFFFF00u);
-    EXPECT_EQ(Rgb(img, 1, 1), 0x0CFF00u); // 3 of 63
+    EXPECT_EQ(Rgb(img, 1, 1), 0x0CFF00u);  // 3 of 63
 }
 
 TEST(AutodeskReader, FlicChunksBuildTheFirstFrame) {
     struct Case {
         const char* name;
         std::vector<std::vector<std::uint8_t>> chunks;
-        std::vector<std::uint32_t> pixels; // 3 x 2, top line first
+        std::vector<std::uint32_t> pixels;  // 3 x 2, top line first
     };
     const auto pal = Palette256({{0, 0, 0}, {255, 0, 0}, {0, 255, 0}, {0, 0, 255}});
     std::vector<Case> cases;
@@ -84,23 +84,15 @@ TEST(AutodeskReader, FlicChunksBuildTheFirstFrame) {
 }
 
 TEST(AutodeskReader, PublicCelsLoad) {
-    struct File {
-        const char* file;
-        int width, height;
-    };
-    const File files[] = {
-        {"animator/animator1_CRSHAIR.CEL", 314, 146},    {"animator/animator1_ZIN.CEL", 6, 6},
-        {"animator/animator1_ZOUT.CEL", 6, 5},           {"animator/animatorpro_flic_LOGO.CEL", 84, 88},
-        {"animator/animatorpro_flic_RED.CEL", 42, 53},   {"animator/animatorpro_flic_S-BULLET.CEL", 8, 6},
-        {"animator/animatorpro_flic_SUN.CEL", 146, 140},
-    };
-    for (const File& f : files) {
-        SCOPED_TRACE(f.file);
-        const TDecodeResult r = DecodeTestFile(DecodeAutodesk, f.file);
-        ASSERT_TRUE(r.ok) << r.error;
-        EXPECT_EQ(r.picture.Image.Width(), f.width);
-        EXPECT_EQ(r.picture.Image.Height(), f.height);
-    }
+    ExpectFileSizes(DecodeAutodesk, {
+                                        {"animator/animator1_CRSHAIR.CEL", 314, 146},
+                                        {"animator/animator1_ZIN.CEL", 6, 6},
+                                        {"animator/animator1_ZOUT.CEL", 6, 5},
+                                        {"animator/animatorpro_flic_LOGO.CEL", 84, 88},
+                                        {"animator/animatorpro_flic_RED.CEL", 42, 53},
+                                        {"animator/animatorpro_flic_S-BULLET.CEL", 8, 6},
+                                        {"animator/animatorpro_flic_SUN.CEL", 146, 140},
+                                    });
     // The sun is drawn on black: its corner is black, its middle is not.
     const TDecodeResult sun = DecodeTestFile(DecodeAutodesk, "animator/animatorpro_flic_SUN.CEL");
     ASSERT_TRUE(sun.ok);
@@ -109,11 +101,7 @@ TEST(AutodeskReader, PublicCelsLoad) {
 }
 
 TEST(AutodeskReader, DamagedFilesFailCleanly) {
-    struct Bad {
-        const char* name;
-        std::vector<std::uint8_t> bytes;
-    };
-    std::vector<Bad> cases;
+    std::vector<TBadFile> cases;
     cases.push_back({"unknown magic", TBytes().U16LE(0x1234).Zeros(900).Bytes()});
     auto truncated = Animator1(10, 10, std::vector<std::uint8_t>(99, 1));
     cases.push_back({"truncated pixels", truncated});
@@ -127,16 +115,11 @@ TEST(AutodeskReader, DamagedFilesFailCleanly) {
         {"no frame", TBytes().U32LE(0).U16LE(0xAF12).U16LE(1).U16LE(3).U16LE(2).U16LE(8).PadTo(128).Bytes()});
     {
         auto big = Flic(3, 2, {Chunk(16, {1, 2, 3, 4, 5, 6})});
-        big[8] = 0xFF, big[9] = 0xFF, big[10] = 0xFF, big[11] = 0xFF; // 65535 x 65535 from a few bytes
+        big[8] = 0xFF, big[9] = 0xFF, big[10] = 0xFF, big[11] = 0xFF;  // 65535 x 65535 from a few bytes
         cases.push_back({"huge", big});
     }
-    for (const Bad& c : cases) {
-        SCOPED_TRACE(c.name);
-        const TDecodeResult r = DecodeBytes(DecodeAutodesk, c.bytes);
-        EXPECT_FALSE(r.ok);
-        EXPECT_FALSE(r.error.empty());
-    }
+    ExpectAllFail(DecodeAutodesk, cases);
 }
 
-} // namespace
-} // namespace pm::test
+}  // namespace
+}  // namespace pm::test

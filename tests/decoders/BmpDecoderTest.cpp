@@ -35,14 +35,6 @@ TFastDIB Load24(const std::string& name, int* bpp = nullptr) {
            << "the picture is " << image.Width() << " x " << image.Height() << ", not 127 x 64";
 }
 
-int CountDifferentPixels(const TFastDIB& a, const TFastDIB& b) {
-    if (a.Width() != b.Width() || a.Height() != b.Height()) return -1;
-    int n = 0;
-    for (int y = 0; y < a.Height(); ++y)
-        for (int x = 0; x < a.Width(); ++x) n += !(a.GetPixel(y, x) == b.GetPixel(y, x));
-    return n;
-}
-
 TEST(BmpSuite, FilesThatShowTheSamePictureDecodeToTheSamePixels) {
     struct Case {
         const char* file;
@@ -89,7 +81,7 @@ TEST(BmpSuite, FilesThatShowTheSamePictureDecodeToTheSamePixels) {
         EXPECT_EQ(bpp, c.bpp);
         EXPECT_EQ(image.Width(), 127);
         EXPECT_EQ(image.Height(), 64);
-        EXPECT_EQ(CountDifferentPixels(image, Load24(c.reference)), 0);
+        EXPECT_EQ(test::CountRgbDifferences(image, Load24(c.reference)), 0);
     }
 }
 

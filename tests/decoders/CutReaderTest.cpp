@@ -35,7 +35,7 @@ std::vector<std::uint8_t> HaloPalette(int entries) {
 }
 
 class CutFolder : public ::testing::Test {
-  protected:
+protected:
     void SetUp() override {
         dir_ = std::filesystem::temp_directory_path() /
                ("pixmill_cut_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "_" +
@@ -60,8 +60,8 @@ TEST_F(CutFolder, WithoutPaletteIndicesShowAsGreyUpToTheHighestUsed) {
     const TFastDIB& img = r.picture.Image;
     ASSERT_EQ(img.Width(), 4);
     ASSERT_EQ(img.Height(), 2);
-    EXPECT_EQ(Rgb(img, 0, 0), 0x6D6D6Du); // 3 of 7
-    EXPECT_EQ(Rgb(img, 0, 1), 0x242424u); // 1 of 7
+    EXPECT_EQ(Rgb(img, 0, 0), 0x6D6D6Du);  // 3 of 7
+    EXPECT_EQ(Rgb(img, 0, 1), 0x242424u);  // 1 of 7
     EXPECT_EQ(Rgb(img, 3, 1), 0xFFFFFFu);
 }
 
@@ -76,8 +76,8 @@ TEST_F(CutFolder, PaletteFileOfTheSameNameGivesTheColours) {
         TPicture picture;
         std::string error;
         ASSERT_TRUE(LoadPicture(file, picture, error)) << error;
-        EXPECT_EQ(Rgb(picture.Image, 0, 0), 0x0C06FCu); // index 3: red 3 of 63
-        EXPECT_EQ(Rgb(picture.Image, 2, 1), 0x1C0EF8u); // index 7
+        EXPECT_EQ(Rgb(picture.Image, 0, 0), 0x0C06FCu);  // index 3: red 3 of 63
+        EXPECT_EQ(Rgb(picture.Image, 2, 1), 0x1C0EF8u);  // index 7
     }
 }
 
@@ -95,7 +95,7 @@ TEST(HaloPalette, EntriesSkipTheEndsOfFiveHundredTwelveByteBlocks) {
     std::array<TRGBQuad, 256> pal;
     ASSERT_TRUE(ReadHaloPalette(bytes.data(), bytes.size(), pal));
     // Entry 78 is the first one placed after a block boundary.
-    EXPECT_EQ(pal[78].r, 57); // 14 of 63
+    EXPECT_EQ(pal[78].r, 57);  // 14 of 63
     EXPECT_EQ(pal[78].g, 156);
     EXPECT_EQ(pal[78].b, 177);
     EXPECT_EQ(pal[255].r, 255);
@@ -103,16 +103,12 @@ TEST(HaloPalette, EntriesSkipTheEndsOfFiveHundredTwelveByteBlocks) {
     EXPECT_EQ(pal[255].b, 0);
     EXPECT_FALSE(ReadHaloPalette(bytes.data(), 10, pal));
     auto hardware = bytes;
-    hardware[7] = 1; // a hardware-specific palette
+    hardware[7] = 1;  // a hardware-specific palette
     EXPECT_FALSE(ReadHaloPalette(hardware.data(), hardware.size(), pal));
 }
 
 TEST(CutReader, DamagedFilesFailCleanly) {
-    struct Bad {
-        const char* name;
-        std::vector<std::uint8_t> bytes;
-    };
-    std::vector<Bad> cases;
+    std::vector<TBadFile> cases;
     cases.push_back({"empty", {}});
     cases.push_back({"zero height", TBytes().U16LE(4).U16LE(0).U16LE(0).Zeros(8).Bytes()});
     cases.push_back({"line missing", TBytes().U16LE(2).U16LE(2).U16LE(0).U16LE(3).Raw({0x82, 1, 0}).Bytes()});
@@ -125,13 +121,8 @@ TEST(CutReader, DamagedFilesFailCleanly) {
     cases.push_back(
         {"huge and nearly empty", TBytes().U16LE(65535).U16LE(65535).U16LE(0).Zeros(200).Bytes()});
     cases.push_back({"a PNG", ReadFileBytes(TestDataPath("pillow/hopper.png"))});
-    for (const Bad& c : cases) {
-        SCOPED_TRACE(c.name);
-        const TDecodeResult r = DecodeBytes(DecodeCut, c.bytes);
-        EXPECT_FALSE(r.ok);
-        EXPECT_FALSE(r.error.empty());
-    }
+    ExpectAllFail(DecodeCut, cases);
 }
 
-} // namespace
-} // namespace pm::test
+}  // namespace
+}  // namespace pm::test

@@ -6,7 +6,6 @@
 #include "decoders/EpsRender.h"
 
 #include <gtest/gtest.h>
-#include <tiffio.h>
 
 #include <chrono>
 #include <cstdlib>
@@ -33,12 +32,9 @@ const std::string kBlueBox =
     "showpage\n%%EOF\n";
 
 Bytes TiffPreview() {
-    TTiffLayout layout;
-    layout.width = 6;
-    layout.height = 4;
-    layout.photometric = PHOTOMETRIC_RGB;
-    layout.samples = 3;
-    return MakeTiff(layout, [](int x, int y, int c) { return c == 0 ? x * 40 : c == 1 ? y * 60 : 7; });
+    return MakeTiff(RgbLayout(6, 4), [](int x, int y, int c) {
+        return c == 0 ? x * 40 : c == 1 ? y * 60 : 7;
+    });
 }
 
 TEST_F(EpsReader, RendersAtTheBoundingBoxSize) {

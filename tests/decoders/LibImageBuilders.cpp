@@ -1,5 +1,7 @@
 #include "LibImageBuilders.h"
 
+#include <gtest/gtest.h>
+
 #include <gif_lib.h>
 #include <png.h>
 #include <tiffio.h>
@@ -28,6 +30,11 @@ void Put32(Bytes& b, std::uint32_t v) {
 
 TColorTriple PixelAt(const TFastDIB& dib, int x, int y) {
     return dib.GetPixel(dib.Height() - 1 - y, x);
+}
+
+void ExpectColours(const TFastDIB& dib, const std::vector<TColourProbe>& probes) {
+    for (const TColourProbe& p : probes)
+        EXPECT_EQ(PixelAt(dib, p.x, p.y), p.colour) << "at (" << p.x << ", " << p.y << ")";
 }
 
 Bytes MakePng(int width, int height, int colorType, int bitDepth, bool interlaced,
@@ -386,13 +393,6 @@ Bytes MakeDosEps(const std::string& postscript, const Bytes& wmf, const Bytes& t
 }  // namespace pm::test
 
 namespace pm::test {
-
-TDecoded Decode(TDecoderFn fn, const Bytes& bytes, const std::string& fileName) {
-    TDecoded d;
-    TDecodeInput in{bytes.data(), bytes.size(), fileName};
-    d.ok = fn(in, d.picture, d.error);
-    return d;
-}
 
 std::vector<double> TruncationPoints() {
     return {0.0, 0.1, 0.3, 0.5, 0.75, 0.9, 0.98};

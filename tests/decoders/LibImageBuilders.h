@@ -21,6 +21,13 @@ inline std::string TestData(const std::string& relative) {
 // Picture line y counted from the top, as the files store them.
 TColorTriple PixelAt(const TFastDIB& dib, int x, int y);
 
+struct TColourProbe {
+    int x, y;  // y counted from the top
+    TColorTriple colour;
+};
+// Each probed pixel has its colour.
+void ExpectColours(const TFastDIB& dib, const std::vector<TColourProbe>& probes);
+
 // PNG of colour type/bit depth with samples from `sample(x, y, channel)`;
 // a palette image gets `palette` (RGB triples).
 Bytes MakePng(int width, int height, int colorType, int bitDepth, bool interlaced,
@@ -34,6 +41,15 @@ struct TTiffLayout {
     std::vector<std::uint16_t> colormap;  // 3 * 2^bits entries for palette images
     int extraSamples = 0;                 // 1: one unassociated alpha sample
 };
+// Three 8-bit samples a pixel (RGB) in strips of 3 rows.
+inline TTiffLayout RgbLayout(int width, int height) {
+    TTiffLayout layout;
+    layout.width = width;
+    layout.height = height;
+    layout.photometric = 2;  // PHOTOMETRIC_RGB
+    layout.samples = 3;
+    return layout;
+}
 // Samples come from `sample(x, y, channel)`, already in the file's depth.
 Bytes MakeTiff(const TTiffLayout& layout, const std::function<int(int, int, int)>& sample);
 
@@ -82,13 +98,12 @@ Bytes MakeDosEps(const std::string& postscript, const Bytes& wmf, const Bytes& t
 
 namespace pm::test {
 
-// Runs a reader on bytes; the picture and the error text stay for checks.
-struct TDecoded {
-    bool ok = false;
-    TPicture picture;
-    std::string error;
-};
-TDecoded Decode(TDecoderFn fn, const Bytes& bytes, const std::string& fileName = "test");
+// Runs a reader on bytes named "test"; the picture and the error text stay
+// for checks.
+using TDecoded = TDecodeResult;
+inline TDecoded Decode(TDecoderFn fn, const Bytes& bytes, const std::string& fileName = "test") {
+    return DecodeBytes(fn, bytes, fileName);
+}
 
 // Every cut of `bytes` at the given fractions of its length must fail.
 std::vector<double> TruncationPoints();

@@ -18,15 +18,8 @@ TBytes PcxHeader(int bitsPerPlane, int planes, int width, int height, int bytesP
     return b;
 }
 
-struct PcxCase {
-    const char* name;
-    std::vector<std::uint8_t> bytes;
-    int width, height, bpp;
-    std::vector<std::uint32_t> pixels;  // top line first
-};
-
 TEST(PcxReader, BuiltFilesGiveTheirPixels) {
-    std::vector<PcxCase> cases;
+    std::vector<TBuiltFile> cases;
     {  // 24 bits as three planes; odd bytes per line leave a pad byte per plane.
         TBytes b = PcxHeader(8, 3, 2, 1, 3);
         b.Raw({0xC2, 10, 0, 0xC2, 20, 0, 30, 0xC1, 0xC8, 0});  // literal 0xC8 needs a run
@@ -59,48 +52,20 @@ TEST(PcxReader, BuiltFilesGiveTheirPixels) {
         b.Raw({0x1F, 0});
         cases.push_back({"version 3 default palette", b.Bytes(), 2, 1, 4, {0x0000AA, 0xFFFFFF}});
     }
-    for (const PcxCase& c : cases) {
-        SCOPED_TRACE(c.name);
-        const TDecodeResult r = DecodeBytes(DecodePcx, c.bytes);
-        ASSERT_TRUE(r.ok) << r.error;
-        const TFastDIB& img = r.picture.Image;
-        ASSERT_EQ(img.Width(), c.width);
-        ASSERT_EQ(img.Height(), c.height);
-        EXPECT_EQ(img.Bpp(), c.bpp);
-        for (int i = 0; i < c.width * c.height; ++i)
-            EXPECT_EQ(Rgb(img, i % c.width, i / c.width), c.pixels[static_cast<std::size_t>(i)])
-                << "pixel " << i;
-    }
+    ExpectBuiltFiles(DecodePcx, cases);
 }
 
-struct PcxFile {
-    const char* file;
-    int width, height, bpp;
-};
-
 TEST(PcxReader, PublicFilesLoad) {
-    const PcxFile files[] = {
-        {"pillow/pil184.pcx", 447, 144, 1},
-        {"pillow/odd_stride.pcx", 371, 150, 8},
-        {"pillow/p_4_planes.pcx", 1, 1, 4},
-        {"exiftool/PCX.pcx", 8, 8, 24},
-    };
-    for (const PcxFile& f : files) {
-        SCOPED_TRACE(f.file);
-        const TDecodeResult r = DecodeTestFile(DecodePcx, f.file);
-        ASSERT_TRUE(r.ok) << r.error;
-        EXPECT_EQ(r.picture.Image.Width(), f.width);
-        EXPECT_EQ(r.picture.Image.Height(), f.height);
-        EXPECT_EQ(r.picture.Image.Bpp(), f.bpp);
-    }
+    ExpectFileSizes(DecodePcx, {
+                                   {"pillow/pil184.pcx", 447, 144, 1},
+                                   {"pillow/odd_stride.pcx", 371, 150, 8},
+                                   {"pillow/p_4_planes.pcx", 1, 1, 4},
+                                   {"exiftool/PCX.pcx", 8, 8, 24},
+                               });
 }
 
 TEST(PcxReader, DamagedFilesFailCleanly) {
-    struct Bad {
-        const char* name;
-        std::vector<std::uint8_t> bytes;
-    };
-    std::vector<Bad> cases;
+    std::vector<TBadFile> cases;
     cases.push_back({"not PCX", TBytes().Text("GIF89a").Zeros(200).Bytes()});
     cases.push_back({"short header", PcxHeader(8, 1, 2, 2, 2).Bytes()});
     cases.back().bytes.resize(60);
@@ -110,12 +75,7 @@ TEST(PcxReader, DamagedFilesFailCleanly) {
     cases.push_back({"huge and nearly empty", PcxHeader(8, 3, 65535, 65535, 65535).Zeros(100).Bytes()});
     cases.push_back({"01r_00.pcx", ReadFileBytes(TestDataPath("pillow/01r_00.pcx"))});
     cases.push_back({"ossfuzz pcx", ReadFileBytes(TestDataPath("pillow/ossfuzz-4836216264589312.pcx"))});
-    for (const Bad& c : cases) {
-        SCOPED_TRACE(c.name);
-        const TDecodeResult r = DecodeBytes(DecodePcx, c.bytes);
-        EXPECT_FALSE(r.ok);
-        EXPECT_FALSE(r.error.empty());
-    }
+    ExpectAllFail(DecodePcx, cases);
 }
 
 }  // namespace

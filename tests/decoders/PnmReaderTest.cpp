@@ -7,15 +7,8 @@
 namespace pm::test {
 namespace {
 
-struct PnmCase {
-    const char* name;
-    std::vector<std::uint8_t> bytes;
-    int width, height, bpp;
-    std::vector<std::uint32_t> pixels;
-};
-
 TEST(PnmReader, BuiltFilesGiveTheirPixels) {
-    std::vector<PnmCase> cases;
+    std::vector<TBuiltFile> cases;
     cases.push_back({"plain bitmap, digits run together",
                      TBytes().Text("P1\n# note\n3 2\n010\n1 1 0").Bytes(),
                      3,
@@ -53,18 +46,7 @@ TEST(PnmReader, BuiltFilesGiveTheirPixels) {
                      1,
                      24,
                      {0xFF0055}});
-    for (const PnmCase& c : cases) {
-        SCOPED_TRACE(c.name);
-        const TDecodeResult r = DecodeBytes(DecodePnm, c.bytes);
-        ASSERT_TRUE(r.ok) << r.error;
-        const TFastDIB& img = r.picture.Image;
-        ASSERT_EQ(img.Width(), c.width);
-        ASSERT_EQ(img.Height(), c.height);
-        EXPECT_EQ(img.Bpp(), c.bpp);
-        for (int i = 0; i < c.width * c.height; ++i)
-            EXPECT_EQ(Rgb(img, i % c.width, i / c.width), c.pixels[static_cast<std::size_t>(i)])
-                << "pixel " << i;
-    }
+    ExpectBuiltFiles(DecodePnm, cases);
 }
 
 // Files that hold the same picture in different forms decode alike.
@@ -82,12 +64,7 @@ TEST(PnmReader, PlainRawAndSixteenBitFormsAgree) {
         for (int k = 1; k < 3 && g[k]; ++k) {
             const TDecodeResult other = DecodeTestFile(DecodePnm, g[k]);
             ASSERT_TRUE(other.ok) << other.error;
-            ASSERT_EQ(other.picture.Image.Width(), first.picture.Image.Width());
-            long differing = 0;
-            for (int y = 0; y < first.picture.Image.Height(); ++y)
-                for (int x = 0; x < first.picture.Image.Width(); ++x)
-                    differing += Rgb(first.picture.Image, x, y) != Rgb(other.picture.Image, x, y);
-            EXPECT_EQ(differing, 0) << g[k];
+            EXPECT_EQ(CountRgbDifferences(first.picture.Image, other.picture.Image), 0) << g[k];
         }
     }
 }
@@ -116,15 +93,12 @@ TEST(PnmReader, DamagedFilesFailCleanly) {
         "P4 8 2\n\1",
         "P2 1 1 255 99999999999",
     };
-    for (const char* t : texts) {
-        SCOPED_TRACE(t);
-        const TDecodeResult r = DecodeBytes(DecodePnm, TBytes().Text(t).Bytes());
-        EXPECT_FALSE(r.ok);
-        EXPECT_FALSE(r.error.empty());
-    }
+    std::vector<TBadFile> cases;
+    for (const char* t : texts) cases.push_back({t, TBytes().Text(t).Bytes()});
+    ExpectAllFail(DecodePnm, cases);
     const TDecodeResult neg = DecodeTestFile(DecodePnm, "pillow/negative_size.ppm");
     EXPECT_FALSE(neg.ok);
 }
 
-} // namespace
-} // namespace pm::test
+}  // namespace
+}  // namespace pm::test

@@ -59,41 +59,31 @@ TEST(PsdReader, RunLengthAndLayeredFilesAgree) {
     const TDecodeResult a = DecodeTestFile(DecodePsd, "pillow/hopper.psd");
     const TDecodeResult b = DecodeTestFile(DecodePsd, "pillow/hopper_merged.psd");
     ASSERT_TRUE(a.ok && b.ok);
-    long differing = 0;
-    for (int y = 0; y < 128; ++y)
-        for (int x = 0; x < 128; ++x) differing += Rgb(a.picture.Image, x, y) != Rgb(b.picture.Image, x, y);
-    EXPECT_EQ(differing, 0);
+    EXPECT_EQ(a.picture.Image.Width(), 128);
+    EXPECT_EQ(CountRgbDifferences(a.picture.Image, b.picture.Image), 0);
 }
 
 TEST(PsdReader, BuiltFilesGiveTheirPixels) {
-    { // RGB PackBits: a repeat run and a literal run per row.
+    std::vector<TBuiltFile> cases;
+    {  // RGB PackBits: a repeat run and a literal run per row.
         TBytes b = PsdStart(3, 2, 2, 8, 3, {}, 1);
         const std::vector<std::vector<std::uint8_t>> rows = {{0xFF, 10},     {0x01, 11, 12}, {0xFF, 20},
                                                              {0x01, 21, 22}, {0xFF, 30},     {0x01, 31, 32}};
         for (const auto& r : rows) b.U16BE(static_cast<unsigned>(r.size()));
         for (const auto& r : rows) b.Append(r);
-        const TDecodeResult r = DecodeBytes(DecodePsd, b.Bytes());
-        ASSERT_TRUE(r.ok) << r.error;
-        EXPECT_EQ(Rgb(r.picture.Image, 0, 0), 0x0A141Eu);
-        EXPECT_EQ(Rgb(r.picture.Image, 0, 1), 0x0B151Fu);
-        EXPECT_EQ(Rgb(r.picture.Image, 1, 1), 0x0C1620u);
+        cases.push_back({"RGB PackBits", b.Bytes(), 2, 2, 24, {0x0A141E, 0x0A141E, 0x0B151F, 0x0C1620}});
     }
-    { // Large-document variant: four-byte row counts.
+    {  // Large-document variant: four-byte row counts.
         TBytes b = PsdStart(1, 1, 3, 8, 1, {}, 1, 2);
         b.U32BE(2).Raw({0xFE, 99});
-        const TDecodeResult r = DecodeBytes(DecodePsd, b.Bytes());
-        ASSERT_TRUE(r.ok) << r.error;
-        EXPECT_EQ(Rgb(r.picture.Image, 2, 0), 0x636363u);
+        cases.push_back({"large document", b.Bytes(), 3, 1, 8, {0x636363, 0x636363, 0x636363}});
     }
-    { // 16-bit CMYK, stored inverted: full cyan ink over half black.
+    {  // 16-bit CMYK, stored inverted: full cyan ink over half black.
         TBytes b = PsdStart(4, 1, 1, 16, 4, {}, 0);
         b.U16BE(0).U16BE(0xFFFF).U16BE(0xFFFF).U16BE(0x8080);
-        const TDecodeResult r = DecodeBytes(DecodePsd, b.Bytes());
-        ASSERT_TRUE(r.ok) << r.error;
-        EXPECT_EQ(r.picture.Image.Bpp(), 24);
-        EXPECT_EQ(Rgb(r.picture.Image, 0, 0), 0x008080u);
+        cases.push_back({"16-bit CMYK", b.Bytes(), 1, 1, 24, {0x008080}});
     }
-    { // Indexed with its palette as three planes.
+    {  // Indexed with its palette as three planes.
         std::vector<std::uint8_t> palette(768);
         for (int i = 0; i < 256; ++i) {
             palette[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(i);
@@ -101,30 +91,19 @@ TEST(PsdReader, BuiltFilesGiveTheirPixels) {
         }
         TBytes b = PsdStart(1, 1, 2, 8, 2, palette, 0);
         b.Raw({3, 200});
-        const TDecodeResult r = DecodeBytes(DecodePsd, b.Bytes());
-        ASSERT_TRUE(r.ok) << r.error;
-        EXPECT_EQ(r.picture.Image.Bpp(), 8);
-        EXPECT_EQ(Rgb(r.picture.Image, 0, 0), 0x0300FCu);
-        EXPECT_EQ(Rgb(r.picture.Image, 1, 0), 0xC80037u);
+        cases.push_back({"indexed", b.Bytes(), 2, 1, 8, {0x0300FC, 0xC80037}});
     }
-    { // Bitmap mode: a set bit is black.
+    {  // Bitmap mode: a set bit is black.
         TBytes b = PsdStart(1, 1, 9, 1, 0, {}, 0);
         b.Raw({0x80, 0x80});
-        const TDecodeResult r = DecodeBytes(DecodePsd, b.Bytes());
-        ASSERT_TRUE(r.ok) << r.error;
-        EXPECT_EQ(r.picture.Image.Bpp(), 1);
-        EXPECT_EQ(Rgb(r.picture.Image, 0, 0), 0u);
-        EXPECT_EQ(Rgb(r.picture.Image, 1, 0), 0xFFFFFFu);
-        EXPECT_EQ(Rgb(r.picture.Image, 8, 0), 0u);
+        const std::uint32_t w = 0xFFFFFF;
+        cases.push_back({"bitmap", b.Bytes(), 9, 1, 1, {0, w, w, w, w, w, w, w, 0}});
     }
+    ExpectBuiltFiles(DecodePsd, cases);
 }
 
 TEST(PsdReader, DamagedFilesFailCleanly) {
-    struct Bad {
-        const char* name;
-        std::vector<std::uint8_t> bytes;
-    };
-    std::vector<Bad> cases;
+    std::vector<TBadFile> cases;
     cases.push_back({"not Photoshop", TBytes().Text("8BPX").Zeros(40).Bytes()});
     cases.push_back({"zero width", PsdStart(3, 1, 0, 8, 3, {}, 0).Bytes()});
     cases.push_back({"huge", PsdStart(3, 300000, 300000, 8, 3, {}, 0).Zeros(100).Bytes()});
@@ -142,13 +121,8 @@ TEST(PsdReader, DamagedFilesFailCleanly) {
     cases.back().bytes.resize(cases.back().bytes.size() - 2);
     cases.push_back({"combined_larger_than_size.psd",
                      ReadFileBytes(TestDataPath("pillow/combined_larger_than_size.psd"))});
-    for (const Bad& c : cases) {
-        SCOPED_TRACE(c.name);
-        const TDecodeResult r = DecodeBytes(DecodePsd, c.bytes);
-        EXPECT_FALSE(r.ok);
-        EXPECT_FALSE(r.error.empty());
-    }
+    ExpectAllFail(DecodePsd, cases);
 }
 
-} // namespace
-} // namespace pm::test
+}  // namespace
+}  // namespace pm::test

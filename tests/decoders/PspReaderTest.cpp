@@ -112,11 +112,7 @@ TEST(PspReader, DamagedCompositeBankFallsBackToTheLayer) {
 }
 
 TEST(PspReader, DamagedFilesFailCleanly) {
-    struct Bad {
-        const char* name;
-        std::vector<std::uint8_t> bytes;
-    };
-    std::vector<Bad> cases;
+    std::vector<TBadFile> cases;
     const auto good = [](int compression, const std::vector<std::uint8_t>& data) {
         return PspFile(
             6, {Attributes(6, 2, 1, compression, 8), LayerBank(6, 0, 0, 2, 1, {Channel(6, data, 0)})});
@@ -136,12 +132,7 @@ TEST(PspReader, DamagedFilesFailCleanly) {
         bytes.resize(bytes.size() - 1);  // the channel block runs past the end
         cases.push_back({"truncated block", bytes});
     }
-    for (const Bad& c : cases) {
-        SCOPED_TRACE(c.name);
-        const TDecodeResult r = DecodeBytes(DecodePsp, c.bytes);
-        EXPECT_FALSE(r.ok);
-        EXPECT_FALSE(r.error.empty());
-    }
+    ExpectAllFail(DecodePsp, cases);
     EXPECT_TRUE(
         DecodeBytes(DecodePsp, good(0, {1, 2})).ok);  // the damaged ones above differ from this only as named
 }

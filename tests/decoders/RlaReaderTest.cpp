@@ -18,7 +18,7 @@ std::vector<std::uint8_t> Record(const std::vector<std::uint8_t>& rle) {
 std::vector<std::uint8_t> Rla(int left, int bottom, int w, int h, int colours, int mattes, int bits,
                               const std::vector<std::vector<std::uint8_t>>& lines, int colourType = 0) {
     TBytes b;
-    b.U16BE(0).U16BE(1000).U16BE(0).U16BE(1000); // the full window
+    b.U16BE(0).U16BE(1000).U16BE(0).U16BE(1000);  // the full window
     b.U16BE(left).U16BE(left + w - 1).U16BE(bottom).U16BE(bottom + h - 1);
     b.U16BE(1).U16BE(colourType).U16BE(colours).U16BE(mattes).U16BE(0).U16BE(0xFFFE);
     b.PadTo(658).U16BE(bits).U16BE(0).U16BE(bits).U16BE(0).U16BE(0).PadTo(740);
@@ -53,7 +53,7 @@ TEST(RlaReader, ChannelsAndMatteOfTheActiveWindow) {
     EXPECT_EQ(Rgb(img, 0, 1), 0xC80132u);
     EXPECT_EQ(Rgb(img, 1, 1), 0xC80232u);
     EXPECT_EQ(Rgb(img, 1, 0), 0x0A141Eu);
-    EXPECT_EQ(img.Row(0)[3], 255); // alpha of the bottom line
+    EXPECT_EQ(img.Row(0)[3], 255);  // alpha of the bottom line
     EXPECT_EQ(img.Row(1)[3], 128);
 }
 
@@ -68,12 +68,8 @@ TEST(RlaReader, SixteenBitSamplesStoreHighBytesFirst) {
 }
 
 TEST(RlaReader, DamagedFilesFailCleanly) {
-    struct Bad {
-        const char* name;
-        std::vector<std::uint8_t> bytes;
-    };
     const auto rgb = Cat({Record({1, 1}), Record({1, 2}), Record({1, 3})});
-    std::vector<Bad> cases;
+    std::vector<TBadFile> cases;
     cases.push_back({"short header", std::vector<std::uint8_t>(700, 0)});
     cases.push_back({"empty window", Rla(5, 0, 0, 1, 3, 0, 8, {rgb})});
     cases.push_back({"no colour channels", Rla(0, 0, 2, 1, 0, 0, 8, {rgb})});
@@ -84,17 +80,12 @@ TEST(RlaReader, DamagedFilesFailCleanly) {
     cases.push_back({"channel missing", Rla(0, 0, 2, 1, 3, 0, 8, {Cat({Record({1, 1}), Record({1, 2})})})});
     {
         auto bytes = Rla(0, 0, 2, 1, 3, 0, 8, {rgb});
-        bytes[740] = 0x7F; // the scanline offset points far behind the end
+        bytes[740] = 0x7F;  // the scanline offset points far behind the end
         cases.push_back({"scanline outside the file", bytes});
     }
     cases.push_back({"huge window", Rla(-30000, -30000, 60000, 60000, 3, 0, 8, {rgb})});
-    for (const Bad& c : cases) {
-        SCOPED_TRACE(c.name);
-        const TDecodeResult r = DecodeBytes(DecodeRla, c.bytes);
-        EXPECT_FALSE(r.ok);
-        EXPECT_FALSE(r.error.empty());
-    }
+    ExpectAllFail(DecodeRla, cases);
 }
 
-} // namespace
-} // namespace pm::test
+}  // namespace
+}  // namespace pm::test

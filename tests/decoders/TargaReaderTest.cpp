@@ -73,16 +73,9 @@ TEST(TargaReader, OriginBitsMirrorTheSamePixelData) {
         }
 }
 
-// Small files built here, with the pixels they must give (top line first).
-struct TgaCase {
-    const char* name;
-    std::vector<std::uint8_t> bytes;
-    int width, height, bpp;
-    std::vector<std::uint32_t> pixels;
-};
-
-std::vector<TgaCase> SyntheticCases() {
-    std::vector<TgaCase> cases;
+// Small files built here, with the pixels they must give.
+std::vector<TBuiltFile> SyntheticCases() {
+    std::vector<TBuiltFile> cases;
     {  // Colour map of 15-bit entries starting at index 2; index 1 lies outside it.
         TBytes b = TgaHeader(1, 3, 1, 8, 0x20, 1, 2, 2, 15);
         b.U16LE(0x7C00).U16LE(0x03E0);  // red, green
@@ -120,18 +113,7 @@ std::vector<TgaCase> SyntheticCases() {
 }
 
 TEST(TargaReader, BuiltFilesGiveTheirPixels) {
-    for (const TgaCase& c : SyntheticCases()) {
-        SCOPED_TRACE(c.name);
-        const TDecodeResult r = DecodeBytes(DecodeTarga, c.bytes);
-        ASSERT_TRUE(r.ok) << r.error;
-        const TFastDIB& img = r.picture.Image;
-        ASSERT_EQ(img.Width(), c.width);
-        ASSERT_EQ(img.Height(), c.height);
-        EXPECT_EQ(img.Bpp(), c.bpp);
-        for (int i = 0; i < c.width * c.height; ++i)
-            EXPECT_EQ(Rgb(img, i % c.width, i / c.width), c.pixels[static_cast<std::size_t>(i)])
-                << "pixel " << i;
-    }
+    ExpectBuiltFiles(DecodeTarga, SyntheticCases());
 }
 
 TEST(TargaReader, SixteenBitPixelsStayFiveFiveFive) {
@@ -159,13 +141,8 @@ TEST(TargaReader, EightBitMapEntriesAreGreyLevels) {
     EXPECT_EQ(d.GetPixel(0, 1), (TColorTriple{0x40, 0x40, 0x40}));
 }
 
-struct BadTga {
-    const char* name;
-    std::vector<std::uint8_t> bytes;
-};
-
 TEST(TargaReader, DamagedFilesFailCleanly) {
-    std::vector<BadTga> cases;
+    std::vector<TBadFile> cases;
     cases.push_back({"empty", {}});
     cases.push_back({"short header", TgaHeader(2, 1, 1, 24, 0).Bytes()});
     cases.back().bytes.resize(10);
@@ -181,12 +158,7 @@ TEST(TargaReader, DamagedFilesFailCleanly) {
     cases.push_back({"cross_scan_line_truncated.tga",
                      ReadFileBytes(TestDataPath("pillow/cross_scan_line_truncated.tga"))});
     cases.push_back({"p_8.tga", ReadFileBytes(TestDataPath("pillow/p_8.tga"))});
-    for (const BadTga& c : cases) {
-        SCOPED_TRACE(c.name);
-        const TDecodeResult r = DecodeBytes(DecodeTarga, c.bytes);
-        EXPECT_FALSE(r.ok);
-        EXPECT_FALSE(r.error.empty());
-    }
+    ExpectAllFail(DecodeTarga, cases);
 }
 
 }  // namespace

@@ -129,11 +129,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(TiffLayouts, AlphaBecomesTheFourthByte) {
-    TTiffLayout layout;
-    layout.width = 5;
-    layout.height = 4;
-    layout.photometric = PHOTOMETRIC_RGB;
-    layout.samples = 3;
+    TTiffLayout layout = RgbLayout(5, 4);
     layout.extraSamples = 1;
     TDecoded d = Decode(DecodeTiff,
                         MakeTiff(layout, [](int x, int y, int c) { return c == 3 ? 255 : x * 40 + y + c; }));
@@ -242,11 +238,7 @@ TEST(TiffSamples, OtherLayoutsLoad) {
 }
 
 TEST(TiffDamaged, FailsCleanly) {
-    TTiffLayout layout;
-    layout.width = 64;
-    layout.height = 48;
-    layout.photometric = PHOTOMETRIC_RGB;
-    layout.samples = 3;
+    TTiffLayout layout = RgbLayout(64, 48);
     layout.compression = COMPRESSION_LZW;
     layout.rowsPerStrip = 48;
     const Bytes good = MakeTiff(layout, [](int x, int y, int c) { return (x * 3 + y * 7 + c * 11) & 0xFF; });

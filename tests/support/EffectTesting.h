@@ -1,7 +1,9 @@
 #pragma once
 // Helpers for the border effects' tests: a source picture whose pixels can
 // be told apart from every colour an effect draws, picture-coordinate pixel
-// reads, and the check of a single error report.
+// reads and probes, a run that must succeed, and the check of a single error
+// report.
+#include "core/BaseClass.h"
 #include "imaging/Bitmap.h"
 #include "log/LogTypes.h"
 #include "support/RecordingConsole.h"
@@ -9,7 +11,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <vector>
 
 namespace pm::test {
 
@@ -34,6 +38,37 @@ inline std::uint32_t PixelAt(const TBitmap& bmp, int x, int y) {
     return PixelAt(bmp.Dib(), x, y);
 }
 
+// An expected value of a probe that stands for the source pixel at the
+// probe's own place.
+constexpr std::uint32_t kImage = 0xFFFFFFFF;
+
+struct TProbe {
+    int x, y;
+    std::uint32_t expected;  // 0xRRGGBB or kImage
+};
+
+inline void ExpectPixels(const TFastDIB& out, const std::vector<TProbe>& probes) {
+    for (const TProbe& p : probes) {
+        const std::uint32_t want = p.expected == kImage ? PatternPixel(p.x, p.y) : p.expected;
+        EXPECT_EQ(PixelAt(out, p.x, p.y), want) << "at (" << p.x << ", " << p.y << ")";
+    }
+}
+inline void ExpectPixels(const TBitmap& out, const std::vector<TProbe>& probes) {
+    ExpectPixels(out.Dib(), probes);
+}
+
+// The effect, set up by `setup`, on a pattern picture of w x h: it must
+// succeed with a picture of the same size, which it returns.
+template <class TEffect> TBitmap RunEffect(int w, int h, const std::function<void(TEffect&)>& setup = {}) {
+    TEffect t;
+    if (setup) setup(t);
+    t.SrcBitmap = PatternBitmap(w, h);
+    EXPECT_TRUE(t.Execute(vsCurrent));
+    EXPECT_EQ(t.DstBitmap.Width(), w);
+    EXPECT_EQ(t.DstBitmap.Height(), h);
+    return t.DstBitmap;
+}
+
 // Exactly one new lmError message of one LogErrorColor segment.
 inline void ExpectOnlyError(const TRecordingConsole& log, const std::string& text) {
     ASSERT_EQ(log.Messages.size(), 1u) << (log.Messages.empty() ? "" : log.Messages[0].Text());
@@ -54,6 +89,25 @@ inline TBitmap Untouched() {
 }
 inline bool IsUntouched(const TBitmap& bmp) {
     return bmp.Width() == 3 && bmp.Height() == 1 && PixelAt(bmp, 2, 0) == 0x123456;
+}
+
+// The task on a pattern picture of w x h with the marker in DstBitmap: it
+// either draws a picture of that size and logs nothing, or reports the one
+// error `refusal` and leaves the marker alone. Tells which it did.
+inline bool AcceptsOrRefuses(TBaseClass& task, int w, int h, const std::string& refusal) {
+    TLogRecorder log;
+    task.SrcBitmap = PatternBitmap(w, h);
+    task.DstBitmap = Untouched();
+    const bool accepted = task.Execute(vsCurrent);
+    if (accepted) {
+        EXPECT_EQ(task.DstBitmap.Width(), w);
+        EXPECT_EQ(task.DstBitmap.Height(), h);
+        EXPECT_TRUE(log.Messages.empty());
+    } else {
+        ExpectOnlyError(log, refusal);
+        EXPECT_TRUE(IsUntouched(task.DstBitmap));
+    }
+    return accepted;
 }
 
 }  // namespace pm::test

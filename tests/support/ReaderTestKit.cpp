@@ -62,6 +62,64 @@ std::uint32_t Rgb(const TFastDIB& image, int x, int y) {
     return image.GetPixel(image.Height() - 1 - y, x).Packed();
 }
 
+long CountRgbDifferences(const TFastDIB& a, const TFastDIB& b) {
+    if (a.Width() != b.Width() || a.Height() != b.Height()) return -1;
+    long differing = 0;
+    for (int y = 0; y < a.Height(); ++y)
+        for (int x = 0; x < a.Width(); ++x) differing += Rgb(a, x, y) != Rgb(b, x, y);
+    return differing;
+}
+
+namespace {
+
+// Whether the reader succeeded; a failure is reported with its reason.
+bool Succeeded(const TDecodeResult& r) {
+    if (!r.ok) ADD_FAILURE() << r.error;
+    return r.ok;
+}
+
+}  // namespace
+
+void ExpectBuiltFiles(TDecoderFn reader, const std::vector<TBuiltFile>& files) {
+    for (const TBuiltFile& f : files) {
+        SCOPED_TRACE(f.name);
+        const TDecodeResult r = DecodeBytes(reader, f.bytes);
+        if (!Succeeded(r)) continue;
+        const TFastDIB& img = r.picture.Image;
+        if (img.Width() != f.width || img.Height() != f.height) {
+            ADD_FAILURE() << "size " << img.Width() << "x" << img.Height() << ", expected " << f.width << "x"
+                          << f.height;
+            continue;
+        }
+        EXPECT_EQ(img.Bpp(), f.bpp);
+        for (int i = 0; i < f.width * f.height; ++i)
+            EXPECT_EQ(Rgb(img, i % f.width, i / f.width), f.pixels[static_cast<std::size_t>(i)])
+                << "pixel " << i;
+    }
+}
+
+void ExpectFileSizes(TDecoderFn reader, const std::vector<TSizedFile>& files) {
+    for (const TSizedFile& f : files) {
+        SCOPED_TRACE(f.file);
+        const TDecodeResult r = DecodeTestFile(reader, f.file);
+        if (!Succeeded(r)) continue;
+        EXPECT_EQ(r.picture.Image.Width(), f.width);
+        EXPECT_EQ(r.picture.Image.Height(), f.height);
+        if (f.bpp) {
+            EXPECT_EQ(r.picture.Image.Bpp(), f.bpp);
+        }
+    }
+}
+
+void ExpectAllFail(TDecoderFn reader, const std::vector<TBadFile>& files) {
+    for (const TBadFile& f : files) {
+        SCOPED_TRACE(f.name);
+        const TDecodeResult r = DecodeBytes(reader, f.bytes);
+        EXPECT_FALSE(r.ok);
+        EXPECT_FALSE(r.error.empty());
+    }
+}
+
 bool ReadPngReference(const std::string& path, TRgbaImage& out) {
     png_image im{};
     im.version = PNG_IMAGE_VERSION;

@@ -31,6 +31,36 @@ TDecodeResult DecodeTestFile(TDecoderFn reader, const std::string& relative);
 // Pixel (x, y) with y counted from the top, as red/green/blue packed 0xRRGGBB.
 std::uint32_t Rgb(const TFastDIB& image, int x, int y);
 
+// Number of pixels whose red, green and blue differ between two pictures;
+// -1 when their sizes differ.
+long CountRgbDifferences(const TFastDIB& a, const TFastDIB& b);
+
+// A file made by a test, with what the reader must make of it.
+struct TBuiltFile {
+    std::string name;
+    std::vector<std::uint8_t> bytes;
+    int width = 0, height = 0, bpp = 0;
+    std::vector<std::uint32_t> pixels;  // 0xRRGGBB, top line first
+};
+// Each file decodes to its size, depth and pixels.
+void ExpectBuiltFiles(TDecoderFn reader, const std::vector<TBuiltFile>& files);
+
+// A file of tests/data and the size it must decode to (bpp 0: any depth).
+struct TSizedFile {
+    TSizedFile(const char* file, int width, int height, int bpp = 0)
+        : file(file), width(width), height(height), bpp(bpp) {}
+    const char* file;
+    int width, height, bpp;
+};
+void ExpectFileSizes(TDecoderFn reader, const std::vector<TSizedFile>& files);
+
+// A damaged file: the reader must fail and name its reason.
+struct TBadFile {
+    std::string name;
+    std::vector<std::uint8_t> bytes;
+};
+void ExpectAllFail(TDecoderFn reader, const std::vector<TBadFile>& files);
+
 // A PNG's pixels as RGBA bytes, top line first (no colour conversion).
 struct TRgbaImage {
     int width = 0, height = 0;

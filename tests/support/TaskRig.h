@@ -33,6 +33,7 @@ inline void WriteTestImage(const std::string& file, int w, int h) {
 
 struct TTaskRig {
     TTempDir dir;
+    TTempDir pictures;  // a folder for the test window
     TScriptedUiDialogs dialogs;
     TLogRecorder log;
     TPM_MainForm form;
@@ -62,6 +63,15 @@ struct TTaskRig {
     void ChooseTestFolder(const std::string& folder) {
         tester.TestDir->SetObjectCurrentPath(QString::fromStdString(folder));
         emit tester.TestDir->Change();
+    }
+    // Test pictures of the given sizes in `pictures`, which the user picks.
+    struct TTestPicture {
+        std::string name;
+        int width, height;
+    };
+    void ChooseTestPictures(const std::vector<TTestPicture>& files) {
+        for (const TTestPicture& f : files) WriteTestImage(pictures.Path(f.name), f.width, f.height);
+        ChooseTestFolder(pictures.Dir());
     }
     int RowOfType(const std::string& className) {
         const TScenarioModel& s = form.Scenario();

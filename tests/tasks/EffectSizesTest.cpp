@@ -1,9 +1,13 @@
 // The border effects on pictures far smaller or narrower than their settings
 // expect, and with settings no editor allows: each either draws a picture of
-// the input's size or reports one error and leaves DstBitmap alone.
+// the input's size or reports one error and leaves DstBitmap alone. No
+// effect, the bevels included, draws on an empty picture.
 #include "support/EffectTesting.h"
+#include "tasks/PM__TFadeEllipseBevel.h"
+#include "tasks/PM__TFadeRectangleBevel.h"
 #include "tasks/PM__TFadeShadow.h"
 #include "tasks/PM__TFilm.h"
+#include "tasks/PM__TRectangleBevel.h"
 #include "tasks/PM__TShadow.h"
 #include "tasks/PM__TStamp.h"
 
@@ -21,59 +25,49 @@ struct Effect {
     std::function<std::unique_ptr<TBaseClass>()> make;
 };
 
+// Makes a T with the settings of `setup`.
+template <class T>
+std::function<std::unique_ptr<TBaseClass>()> Make(const std::function<void(T&)>& setup = {}) {
+    return [setup] {
+        auto t = std::make_unique<T>();
+        if (setup) setup(*t);
+        return t;
+    };
+}
+
 const std::vector<Effect>& Effects() {
     static const std::vector<Effect> effects = {
-        {"default shadow", [] { return std::make_unique<TShadow>(); }},
-        {"square shadow",
-         [] {
-             auto t = std::make_unique<TShadow>();
-             t->Radius.SetValue(0, vsCurrent);
-             return t;
-         }},
-        {"shadow with extreme offsets and lines",
-         [] {
-             auto t = std::make_unique<TShadow>();
-             t->Radius.SetValue(-3, vsCurrent);
-             t->Shadow_X.SetValue(INT_MIN, vsCurrent);
-             t->Shadow_Y.SetValue(INT_MAX, vsCurrent);
-             t->FG_Line1Thickness.SetValue(INT_MAX, vsCurrent);
-             t->BG_Line2Thickness.SetValue(INT_MIN, vsCurrent);
-             return t;
-         }},
-        {"default fade shadow", [] { return std::make_unique<TFadeShadow>(); }},
-        {"fade shadow, all directions and odd widths",
-         [] {
-             auto t = std::make_unique<TFadeShadow>();
-             t->Shadow_Direction.SetValue(3, vsCurrent);
-             t->Shadow_Thickness.SetValue(101, vsCurrent);
-             t->Line1Thickness.SetValue(INT_MIN, vsCurrent);
-             t->Line2Thickness.SetValue(INT_MAX, vsCurrent);
-             return t;
-         }},
-        {"fade shadow, one pixel wide",
-         [] {
-             auto t = std::make_unique<TFadeShadow>();
-             t->Shadow_Direction.SetValue(1, vsCurrent);
-             t->Shadow_Thickness.SetValue(1, vsCurrent);
-             return t;
-         }},
-        {"film", [] { return std::make_unique<TFilm>(); }},
-        {"default stamp", [] { return std::make_unique<TStamp>(); }},
-        {"smallest stamp",
-         [] {
-             auto t = std::make_unique<TStamp>();
-             t->Radius.SetValue(0, vsCurrent);
-             t->Border.SetValue(0, vsCurrent);
-             t->DrawMode.SetValue(1, vsCurrent);
-             return t;
-         }},
-        {"stamp with radius 1",
-         [] {
-             auto t = std::make_unique<TStamp>();
-             t->Radius.SetValue(1, vsCurrent);
-             t->Border.SetValue(0, vsCurrent);
-             return t;
-         }},
+        {"default shadow", Make<TShadow>()},
+        {"square shadow", Make<TShadow>([](TShadow& t) { t.Radius.SetValue(0, vsCurrent); })},
+        {"shadow with extreme offsets and lines", Make<TShadow>([](TShadow& t) {
+             t.Radius.SetValue(-3, vsCurrent);
+             t.Shadow_X.SetValue(INT_MIN, vsCurrent);
+             t.Shadow_Y.SetValue(INT_MAX, vsCurrent);
+             t.FG_Line1Thickness.SetValue(INT_MAX, vsCurrent);
+             t.BG_Line2Thickness.SetValue(INT_MIN, vsCurrent);
+         })},
+        {"default fade shadow", Make<TFadeShadow>()},
+        {"fade shadow, all directions and odd widths", Make<TFadeShadow>([](TFadeShadow& t) {
+             t.Shadow_Direction.SetValue(3, vsCurrent);
+             t.Shadow_Thickness.SetValue(101, vsCurrent);
+             t.Line1Thickness.SetValue(INT_MIN, vsCurrent);
+             t.Line2Thickness.SetValue(INT_MAX, vsCurrent);
+         })},
+        {"fade shadow, one pixel wide", Make<TFadeShadow>([](TFadeShadow& t) {
+             t.Shadow_Direction.SetValue(1, vsCurrent);
+             t.Shadow_Thickness.SetValue(1, vsCurrent);
+         })},
+        {"film", Make<TFilm>()},
+        {"default stamp", Make<TStamp>()},
+        {"smallest stamp", Make<TStamp>([](TStamp& t) {
+             t.Radius.SetValue(0, vsCurrent);
+             t.Border.SetValue(0, vsCurrent);
+             t.DrawMode.SetValue(1, vsCurrent);
+         })},
+        {"stamp with radius 1", Make<TStamp>([](TStamp& t) {
+             t.Radius.SetValue(1, vsCurrent);
+             t.Border.SetValue(0, vsCurrent);
+         })},
     };
     return effects;
 }
@@ -100,25 +94,32 @@ TEST(EffectSizes, SmallAndExtremePicturesNeverBreakAnEffect) {
         }
 }
 
+const Effect& Named(const std::string& name) {
+    for (const Effect& e : Effects())
+        if (e.name == name) return e;
+    ADD_FAILURE() << "no effect named " << name;
+    return Effects()[0];
+}
+
 TEST(EffectSizes, EmptyPictureIsAFailure) {
-    const std::pair<const char*, std::string> expected[] = {
-        {"default shadow", "Very large value of radius."},
-        {"square shadow", "Cannot make \"Shadow\" effect!"},
-        {"default fade shadow", "Cannot make \"FadeShadow\" effect!"},
-        {"film", "Cannot make \"Film\" effect!"},
-        {"default stamp", "Geometric error: very small image for current parameters!"},
+    const std::pair<Effect, std::string> expected[] = {
+        {Named("default shadow"), "Very large value of radius."},
+        {Named("square shadow"), "Cannot make \"Shadow\" effect!"},
+        {Named("default fade shadow"), "Cannot make \"FadeShadow\" effect!"},
+        {Named("film"), "Cannot make \"Film\" effect!"},
+        {Named("default stamp"), "Geometric error: very small image for current parameters!"},
+        {{"rectangle bevel", Make<TRectangleBevel>()}, "Cannot make \"RectangleBevel\" effect!"},
+        {{"fade rectangle bevel", Make<TFadeRectangleBevel>()}, "Cannot make \"FadeRectangleBevel\" effect!"},
+        {{"fade ellipse bevel", Make<TFadeEllipseBevel>()}, "Cannot make \"FadeEllipseBevel\" effect!"},
     };
-    for (const auto& [name, message] : expected) {
-        SCOPED_TRACE(name);
-        for (const Effect& e : Effects()) {
-            if (std::string(e.name) != name) continue;
-            test::TLogRecorder log;
-            auto task = e.make();
-            task->DstBitmap = test::Untouched();
-            EXPECT_FALSE(task->Execute(vsCurrent));
-            test::ExpectOnlyError(log, message);
-            EXPECT_TRUE(test::IsUntouched(task->DstBitmap));
-        }
+    for (const auto& [effect, message] : expected) {
+        SCOPED_TRACE(effect.name);
+        test::TLogRecorder log;
+        auto task = effect.make();
+        task->DstBitmap = test::Untouched();
+        EXPECT_FALSE(task->Execute(vsCurrent));
+        test::ExpectOnlyError(log, message);
+        EXPECT_TRUE(test::IsUntouched(task->DstBitmap));
     }
 }
 

@@ -1,5 +1,4 @@
 #include "support/Pixels.h"
-#include "support/RecordingConsole.h"
 #include "tasks/PM__TFadeEllipseBevel.h"
 
 #include <gtest/gtest.h>
@@ -136,18 +135,6 @@ TEST(FadeEllipseBevel, HugeThicknessIsShadowInsideTheWindow) {
     EXPECT_EQ(out[99][99], 0x0000FFu);
     EXPECT_EQ(out[99][0], 0x0000FFu);
     EXPECT_EQ(out[199][99], kGreen);
-}
-
-TEST(FadeEllipseBevel, EmptySourceFailsWithTheEffectsMessage) {
-    test::TLogRecorder log;
-    TFadeEllipseBevel task;
-    EXPECT_FALSE(task.Execute(vsCurrent));
-    ASSERT_EQ(log.Messages.size(), 1u);
-    EXPECT_EQ(log.Messages[0].Kind, lmError);
-    ASSERT_EQ(log.Messages[0].Segments.size(), 1u);
-    EXPECT_EQ(log.Messages[0].Segments[0].Text, "Cannot make \"FadeEllipseBevel\" effect!");
-    EXPECT_EQ(log.Messages[0].Segments[0].Color, LogErrorColor);
-    EXPECT_TRUE(task.DstBitmap.Empty());
 }
 
 }  // namespace

@@ -1,5 +1,4 @@
 #include "support/Pixels.h"
-#include "support/RecordingConsole.h"
 #include "tasks/PM__TFadeRectangleBevel.h"
 
 #include <gtest/gtest.h>
@@ -88,18 +87,6 @@ TEST(FadeRectangleBevel, HugeThicknessIsAllShadow) {
         const TRows out = Apply(test::SolidDib(30, 20, kImage), thickness, false, 0x00FFFF);
         EXPECT_EQ(out, TRows(20, std::vector<std::uint32_t>(30, 0xFFFF00))) << thickness;
     }
-}
-
-TEST(FadeRectangleBevel, EmptySourceFailsWithTheEffectsMessage) {
-    test::TLogRecorder log;
-    TFadeRectangleBevel task;
-    EXPECT_FALSE(task.Execute(vsCurrent));
-    ASSERT_EQ(log.Messages.size(), 1u);
-    EXPECT_EQ(log.Messages[0].Kind, lmError);
-    ASSERT_EQ(log.Messages[0].Segments.size(), 1u);
-    EXPECT_EQ(log.Messages[0].Segments[0].Text, "Cannot make \"FadeRectangleBevel\" effect!");
-    EXPECT_EQ(log.Messages[0].Segments[0].Color, LogErrorColor);
-    EXPECT_TRUE(task.DstBitmap.Empty());
 }
 
 }  // namespace

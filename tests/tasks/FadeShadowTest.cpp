@@ -14,7 +14,6 @@
 namespace pm {
 namespace {
 
-using test::PatternBitmap;
 using test::PatternPixel;
 using test::PixelAt;
 
@@ -77,11 +76,7 @@ TEST(FadeShadowPaint, DefaultRegionBeforeSoftening) {
     TFastDIB k = Silver(200, 150);
     TFadeShadow::PaintShadow(k, TFadeShadow::Layout(0, s, 200, 150), s, ramp, ColorToTriple(0xFF0000));
     const auto R = [&](int i) { return ramp[i].Packed(); };
-    struct Probe {
-        int x, y;
-        std::uint32_t v;
-    };
-    const Probe probes[] = {
+    const std::vector<test::TProbe> probes = {
         // inner rectangle x 31..178, y 31..128
         {31, 31, kBlue},
         {178, 128, kBlue},
@@ -115,7 +110,7 @@ TEST(FadeShadowPaint, DefaultRegionBeforeSoftening) {
         {31, 11, R(19)},
         {11, 31, R(19)},
     };
-    for (const Probe& p : probes) EXPECT_EQ(PixelAt(k, p.x, p.y), p.v) << p.x << "," << p.y;
+    test::ExpectPixels(k, probes);
 }
 
 // Steps 4 to 6 painted exactly as written: every disc of every radius.
@@ -179,13 +174,7 @@ bool NearSilver(std::uint32_t v) {
 }
 
 TBitmap RunFadeShadow(int w, int h, const std::function<void(TFadeShadow&)>& setup = {}) {
-    TFadeShadow t;
-    if (setup) setup(t);
-    t.SrcBitmap = PatternBitmap(w, h);
-    EXPECT_TRUE(t.Execute(vsCurrent));
-    EXPECT_EQ(t.DstBitmap.Width(), w);
-    EXPECT_EQ(t.DstBitmap.Height(), h);
-    return t.DstBitmap;
+    return test::RunEffect(w, h, setup);
 }
 
 // Every pixel of the block (x0, y0)-(x1, y1) (exclusive) is the source pixel.
@@ -282,14 +271,9 @@ TEST(FadeShadowExecute, DirectionsPlaceTheImageAwayFromTheShadow) {
 
 TEST(FadeShadowExecute, ThicknessBeyondAnyImageFails) {
     for (int s : {65536, 1000000000, INT_MAX}) {
-        test::TLogRecorder log;
         TFadeShadow t;
         t.Shadow_Thickness.SetValue(s, vsCurrent);
-        t.SrcBitmap = PatternBitmap(200, 150);
-        t.DstBitmap = test::Untouched();
-        EXPECT_FALSE(t.Execute(vsCurrent));
-        test::ExpectOnlyError(log, "Cannot make \"FadeShadow\" effect!");
-        EXPECT_TRUE(test::IsUntouched(t.DstBitmap));
+        EXPECT_FALSE(test::AcceptsOrRefuses(t, 200, 150, "Cannot make \"FadeShadow\" effect!"));
     }
     // The widest accepted shadow on a small image covers it in shadow colours.
     const TBitmap out =

@@ -6,32 +6,14 @@
 namespace pm {
 namespace {
 
-using test::PatternBitmap;
-using test::PatternPixel;
+using test::ExpectPixels;
+using test::kImage;
 using test::PixelAt;
 
 constexpr std::uint32_t kGrey = 0x808080, kWhite = 0xFFFFFF, kBlack = 0x000000, kLime = 0x00FF00;
-constexpr std::uint32_t kImage = 0xFFFFFFFF;  // the source pixel at the same place
-
-struct Probe {
-    int x, y;
-    std::uint32_t expected;
-};
 
 TBitmap RunFilm(int w, int h) {
-    TFilm t;
-    t.SrcBitmap = PatternBitmap(w, h);
-    EXPECT_TRUE(t.Execute(vsCurrent));
-    EXPECT_EQ(t.DstBitmap.Width(), w);
-    EXPECT_EQ(t.DstBitmap.Height(), h);
-    return t.DstBitmap;
-}
-
-void ExpectPixels(const TBitmap& out, const std::vector<Probe>& probes) {
-    for (const Probe& p : probes) {
-        const std::uint32_t want = p.expected == kImage ? PatternPixel(p.x, p.y) : p.expected;
-        EXPECT_EQ(PixelAt(out, p.x, p.y), want) << "at (" << p.x << ", " << p.y << ")";
-    }
+    return test::RunEffect<TFilm>(w, h);
 }
 
 TEST(FilmExecute, MeasuresFor500x350) {

@@ -1,5 +1,4 @@
 #include "support/Pixels.h"
-#include "support/RecordingConsole.h"
 #include "tasks/PM__TRectangleBevel.h"
 
 #include <gtest/gtest.h>
@@ -154,19 +153,6 @@ TEST(RectangleBevel, HugeThicknessEndsWithTheImage) {
     EXPECT_EQ(Apply(source, huge), Apply(source, wide));
     huge.thickness = INT_MAX;
     EXPECT_EQ(Apply(source, huge), Apply(source, wide));
-}
-
-TEST(RectangleBevel, EmptySourceFailsWithTheEffectsMessage) {
-    test::TLogRecorder log;
-    TRectangleBevel task;
-    task.DstBitmap = TBitmap(test::SolidDib(2, 2, 0x123456));
-    EXPECT_FALSE(task.Execute(vsCurrent));
-    ASSERT_EQ(log.Messages.size(), 1u);
-    EXPECT_EQ(log.Messages[0].Kind, lmError);
-    ASSERT_EQ(log.Messages[0].Segments.size(), 1u);
-    EXPECT_EQ(log.Messages[0].Segments[0].Text, "Cannot make \"RectangleBevel\" effect!");
-    EXPECT_EQ(log.Messages[0].Segments[0].Color, LogErrorColor);
-    EXPECT_EQ(ReadRows(task.DstBitmap), (TRows{{0x123456, 0x123456}, {0x123456, 0x123456}}));
 }
 
 }  // namespace

@@ -9,38 +9,17 @@
 namespace pm {
 namespace {
 
-using test::PatternBitmap;
+using test::ExpectPixels;
+using test::kImage;
 using test::PatternPixel;
 using test::PixelAt;
+using test::TProbe;
 
 constexpr std::uint32_t kRed = 0xFF0000, kBlue = 0x0000FF, kYellow = 0xFFFF00, kLime = 0x00FF00,
                         kBlack = 0x000000, kGreen = 0x008000;
-constexpr std::uint32_t kImage = 0xFFFFFFFF;  // the source pixel at the same place
-
-struct Probe {
-    int x, y;
-    std::uint32_t expected;
-};
-
-void ExpectPixels(const TBitmap& out, const std::vector<Probe>& probes) {
-    for (const Probe& p : probes) {
-        const std::uint32_t want = p.expected == kImage ? PatternPixel(p.x, p.y) : p.expected;
-        EXPECT_EQ(PixelAt(out, p.x, p.y), want) << "at (" << p.x << ", " << p.y << ")";
-    }
-}
-
-struct Offsets {
-    int x, y;
-};
 
 TBitmap RunShadow(int w, int h, const std::function<void(TShadow&)>& setup = {}) {
-    TShadow t;
-    if (setup) setup(t);
-    t.SrcBitmap = PatternBitmap(w, h);
-    EXPECT_TRUE(t.Execute(vsCurrent));
-    EXPECT_EQ(t.DstBitmap.Width(), w);
-    EXPECT_EQ(t.DstBitmap.Height(), h);
-    return t.DstBitmap;
+    return test::RunEffect(w, h, setup);
 }
 
 TEST(ShadowExecute, DefaultsOn200x100) {
@@ -69,7 +48,7 @@ TEST(ShadowExecute, DefaultsOn200x100) {
                           {100, 94, kBlack},
                           {186, 86, kBlack},  // outside the card's rounded corner
                           {193, 93, kRed},    // and outside the shadow's
-                                            // the card's lines: black 2 px, lime 1 px, then the picture
+                                              // the card's lines: black 2 px, lime 1 px, then the picture
                           {100, 0, kBlack},
                           {100, 1, kBlack},
                           {100, 2, kLime},
@@ -150,19 +129,10 @@ TEST(ShadowExecute, RadiusLimitIsHalfTheSmallerSide) {
         {200, 100, 1000000000, false}, {200, 100, INT_MAX, false},
     };
     for (const Case& c : cases) {
-        test::TLogRecorder log;
+        SCOPED_TRACE(::testing::Message() << c.w << "x" << c.h << " r " << c.radius);
         TShadow t;
         t.Radius.SetValue(c.radius, vsCurrent);
-        t.SrcBitmap = PatternBitmap(c.w, c.h);
-        t.DstBitmap = test::Untouched();
-        EXPECT_EQ(t.Execute(vsCurrent), c.accepted) << c.w << "x" << c.h << " r " << c.radius;
-        if (c.accepted) {
-            EXPECT_TRUE(log.Messages.empty());
-            EXPECT_EQ(t.DstBitmap.Width(), c.w);
-        } else {
-            test::ExpectOnlyError(log, "Very large value of radius.");
-            EXPECT_TRUE(test::IsUntouched(t.DstBitmap));
-        }
+        EXPECT_EQ(test::AcceptsOrRefuses(t, c.w, c.h, "Very large value of radius."), c.accepted);
     }
 }
 
@@ -217,7 +187,7 @@ TEST(ShadowExecute, NegativeOffsetsPutTheShadowUpAndLeft) {
 TEST(ShadowExecute, LineThicknesses) {
     struct Case {
         int thickness;  // all four lines
-        std::vector<Probe> probes;
+        std::vector<TProbe> probes;
     };
     const Case cases[] = {
         {0, {{100, 0, kImage}, {0, 50, kImage}, {199, 50, kBlack}, {100, 99, kBlack}, {150, 97, kBlack}}},

@@ -9,33 +9,15 @@
 namespace pm {
 namespace {
 
-using test::PatternBitmap;
-using test::PatternPixel;
+using test::ExpectPixels;
+using test::kImage;
 using test::PixelAt;
+using test::TProbe;
 
 constexpr std::uint32_t kWhite = 0xFFFFFF, kLime = 0x00FF00, kBlack = 0x000000, kRed = 0xFF0000;
-constexpr std::uint32_t kImage = 0xFFFFFFFF;  // the source pixel at the same place
-
-struct Probe {
-    int x, y;
-    std::uint32_t expected;
-};
-
-void ExpectPixels(const TBitmap& out, const std::vector<Probe>& probes) {
-    for (const Probe& p : probes) {
-        const std::uint32_t want = p.expected == kImage ? PatternPixel(p.x, p.y) : p.expected;
-        EXPECT_EQ(PixelAt(out, p.x, p.y), want) << "at (" << p.x << ", " << p.y << ")";
-    }
-}
 
 TBitmap RunStamp(int w, int h, const std::function<void(TStamp&)>& setup = {}) {
-    TStamp t;
-    if (setup) setup(t);
-    t.SrcBitmap = PatternBitmap(w, h);
-    EXPECT_TRUE(t.Execute(vsCurrent));
-    EXPECT_EQ(t.DstBitmap.Width(), w);
-    EXPECT_EQ(t.DstBitmap.Height(), h);
-    return t.DstBitmap;
+    return test::RunEffect(w, h, setup);
 }
 
 TEST(StampExecute, ImageMustExceedTwiceRadiusBorderAndLines) {
@@ -56,19 +38,12 @@ TEST(StampExecute, ImageMustExceedTwiceRadiusBorderAndLines) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(::testing::Message() << c.w << "x" << c.h << " r " << c.radius << " B " << c.border);
-        test::TLogRecorder log;
         TStamp t;
         t.Radius.SetValue(c.radius, vsCurrent);
         t.Border.SetValue(c.border, vsCurrent);
-        t.SrcBitmap = PatternBitmap(c.w, c.h);
-        t.DstBitmap = test::Untouched();
-        EXPECT_EQ(t.Execute(vsCurrent), c.accepted);
-        if (c.accepted) {
-            EXPECT_TRUE(log.Messages.empty());
-        } else {
-            test::ExpectOnlyError(log, "Geometric error: very small image for current parameters!");
-            EXPECT_TRUE(test::IsUntouched(t.DstBitmap));
-        }
+        EXPECT_EQ(
+            test::AcceptsOrRefuses(t, c.w, c.h, "Geometric error: very small image for current parameters!"),
+            c.accepted);
     }
     // 45 x 100 keeps a one-pixel strip of the image.
     const TBitmap out = RunStamp(45, 100);
@@ -77,7 +52,7 @@ TEST(StampExecute, ImageMustExceedTwiceRadiusBorderAndLines) {
 
 TEST(StampExecute, DefaultsOn200x100) {
     const TBitmap out = RunStamp(200, 100);
-    std::vector<Probe> probes = {
+    std::vector<TProbe> probes = {
         // image line at x = 21, 178 and y = 21, 78; the image inside it
         {21, 50, kRed},
         {178, 50, kRed},

@@ -20,6 +20,14 @@ void WriteFile(const QString& path, int size) {
     f.write(QByteArray(size, 'x'));
 }
 
+// Two names alike but for the extension, sizes alike but for the name.
+void WriteFourPictures(const QString& dir) {
+    WriteFile(dir + "beta.JPG", 30);
+    WriteFile(dir + "alpha.png", 30);
+    WriteFile(dir + "gamma.bmp", 10);
+    WriteFile(dir + "alpha.bmp", 40);
+}
+
 QStringList Names(const TKX_ImageListView& list) {
     QStringList names;
     for (int r = 0; r < list.rowCount(); ++r) names << list.FileName(r);
@@ -44,6 +52,14 @@ QColor At(const QImage& img, int x, int y) {
 
 const QColor kFace(192, 192, 192);
 
+// A 120 x 120 frame showing `picture` at `zoom`.
+void ShowZoomed(TKX_ImageFrame& frame, const TFastDIB& picture, double zoom) {
+    frame.resize(120, 120);
+    frame.AssignImage(picture);
+    frame.SetZoom(zoom);
+    frame.Rebuild();
+}
+
 }  // namespace
 
 class TestImageControls : public QObject {
@@ -53,10 +69,7 @@ private slots:
     void fillFromDirectory() {
         QTemporaryDir tmp;
         const QString d = tmp.path() + "/";
-        WriteFile(d + "beta.JPG", 30);
-        WriteFile(d + "alpha.png", 30);
-        WriteFile(d + "gamma.bmp", 10);
-        WriteFile(d + "alpha.bmp", 40);
+        WriteFourPictures(d);
         WriteFile(d + "notes.txt", 5);
         WriteFile(d + ".hidden.jpg", 5);
         WriteFile(d + "noext", 5);
@@ -87,10 +100,7 @@ private slots:
         QFETCH(QStringList, order);
         QTemporaryDir tmp;
         const QString d = tmp.path() + "/";
-        WriteFile(d + "beta.JPG", 30);
-        WriteFile(d + "alpha.png", 30);
-        WriteFile(d + "gamma.bmp", 10);
-        WriteFile(d + "alpha.bmp", 40);
+        WriteFourPictures(d);
         TKX_ImageListView list;
         list.FillFromDirectory(d);
         list.SetItemIndex(1);
@@ -181,10 +191,7 @@ private slots:
 
     void zoomKeepsCentreNearFarEdge() {
         TKX_ImageFrame frame;
-        frame.resize(120, 120);
-        frame.AssignImage(Pattern(100, 100));
-        frame.SetZoom(4.0);
-        frame.Rebuild();
+        ShowZoomed(frame, Pattern(100, 100), 4.0);
         frame.SetBitmapFrame(1000, 0);  // clamped to 400 - 116
         QCOMPARE(frame.BitmapFrameX(), 284);
         frame.SetZoom(2.0);  // centre (58 + 284) / 4 = 85.5 -> 86
@@ -195,10 +202,7 @@ private slots:
 
     void nearestNeighbourZoomPixels() {
         TKX_ImageFrame frame;
-        frame.resize(120, 120);
-        frame.AssignImage(Pattern(4, 3));
-        frame.SetZoom(2.0);
-        frame.Rebuild();
+        ShowZoomed(frame, Pattern(4, 3), 2.0);
         const QImage shot = frame.grab().toImage();
         QCOMPARE(frame.ZoomedSize(), QSize(8, 6));
         QCOMPARE(At(shot, 3, 3), QColor(255, 0, 0));

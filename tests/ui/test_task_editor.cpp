@@ -358,9 +358,7 @@ private slots:
 
     void typeOfAMiddleTaskChanges() {
         TTaskRig b;
-        TTempDir pictures;
-        WriteTestImage(pictures.Path("a.bmp"), 120, 90);
-        b.ChooseTestFolder(pictures.Dir());
+        b.ChooseTestPictures({{"a.bmp", 120, 90}});
         AllowTypeChange(b, true);
         b.NewScenario();
         const int row = b.RowOfType("TShadow");

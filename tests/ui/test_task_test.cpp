@@ -111,10 +111,8 @@ private slots:
     }
 
     void testModesShowTheResultAndTheTime() {
-        TTempDir dir;
-        WriteTestImage(dir.Path("photo.bmp"), 120, 90);
         TTaskRig b;
-        b.ChooseTestFolder(dir.Dir());
+        b.ChooseTestPictures({{"photo.bmp", 120, 90}});
         b.NewScenario();
         b.SetTestMode(tmSingleTask);
         const int shadow = b.RowOfType("TShadow");
@@ -137,7 +135,7 @@ private slots:
         QCOMPARE(b.form.Context().CurrentTask, b.form.Scenario().Entries[std::size_t(shadow)]->Task.get());
 
         // The loaded file is not read again.
-        std::remove(dir.Path("photo.bmp").c_str());
+        std::remove(b.pictures.Path("photo.bmp").c_str());
         b.SetTestMode(tmSingleTask);
         b.form.FullTestClick();
         QVERIFY(IsTime(b.Cell(0, TKX_ImageListView::colTime)));
@@ -156,10 +154,8 @@ private slots:
     }
 
     void testSettingsUsesTheEditedValues() {
-        TTempDir dir;
-        WriteTestImage(dir.Path("photo.bmp"), 120, 90);
         TTaskRig b;
-        b.ChooseTestFolder(dir.Dir());
+        b.ChooseTestPictures({{"photo.bmp", 120, 90}});
         b.NewScenario();
         const int row = b.RowOfType("TShadow");
         b.Select(row);
@@ -188,10 +184,8 @@ private slots:
     }
     void hiddenTestWindowTurnsItsTestsOff() {
         QFETCH(bool, closed);
-        TTempDir dir;
-        WriteTestImage(dir.Path("photo.bmp"), 40, 30);
         TTaskRig b;
-        b.ChooseTestFolder(dir.Dir());
+        b.ChooseTestPictures({{"photo.bmp", 40, 30}});
         b.NewScenario();
         b.Select(b.RowOfType("TShadow"));
         QVERIFY(b.tester.isVisible());
@@ -265,20 +259,17 @@ private slots:
     }
 
     void enterKeepsATestPendingUntilItRuns() {
-        TTempDir dir;
-        WriteTestImage(dir.Path("a.bmp"), 10, 10);
-        WriteTestImage(dir.Path("b.bmp"), 12, 10);
         TTaskRig b;
-        b.ChooseTestFolder(dir.Dir());
+        b.ChooseTestPictures({{"a.bmp", 10, 10}, {"b.bmp", 12, 10}});
         b.NewScenario();
         b.Select(b.RowOfType("TFilm"));
-        QCOMPARE(b.form.Context().CurrentSourceFile, dir.Path("a.bmp"));
+        QCOMPARE(b.form.Context().CurrentSourceFile, b.pictures.Path("a.bmp"));
         QWidget* list = b.tester.TestFilesList;
 
         // Arrow keys alone move the selection without testing.
         QTest::keyClick(list, Qt::Key_Down);
         QCOMPARE(b.tester.TestFilesList->ItemIndex(), 1);
-        QCOMPARE(b.form.Context().CurrentSourceFile, dir.Path("a.bmp"));
+        QCOMPARE(b.form.Context().CurrentSourceFile, b.pictures.Path("a.bmp"));
 
         // Enter while "Test " is disabled leaves the test pending ...
         b.form.FullTest->setEnabled(false);
@@ -290,13 +281,13 @@ private slots:
         b.form.FullTest->setEnabled(true);
         QTest::keyClick(list, Qt::Key_Down);
         QVERIFY(!b.form.TestPending);
-        QCOMPARE(b.form.Context().CurrentSourceFile, dir.Path("b.bmp"));
+        QCOMPARE(b.form.Context().CurrentSourceFile, b.pictures.Path("b.bmp"));
         // Enter tests at once.
         QTest::keyClick(list, Qt::Key_Up);
-        QCOMPARE(b.form.Context().CurrentSourceFile, dir.Path("b.bmp"));
+        QCOMPARE(b.form.Context().CurrentSourceFile, b.pictures.Path("b.bmp"));
         QTest::keyClick(list, Qt::Key_Return);
         QVERIFY(!b.form.TestPending);
-        QCOMPARE(b.form.Context().CurrentSourceFile, dir.Path("a.bmp"));
+        QCOMPARE(b.form.Context().CurrentSourceFile, b.pictures.Path("a.bmp"));
         QVERIFY(b.dialogs.Unexpected.empty());
     }
 };
