@@ -131,11 +131,6 @@ TContributorTable BuildContributors(TFilterFunc filter, float radius, int source
     return t;
 }
 
-std::uint8_t WeightedPixel(std::int32_t sum, std::int32_t total) {
-    if (total != 0) return ClampToByte(sum / total);
-    return ClampToByte(static_cast<std::int32_t>(static_cast<std::uint32_t>(sum) >> 8));
-}
-
 TWeightDivider::TWeightDivider(std::int32_t total) : total_(total) {
     if (total >= 1 && total < 4096) {
         fast_ = true;

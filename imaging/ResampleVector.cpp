@@ -89,12 +89,15 @@ void SplitLineChannels(const TColorTriple* line, int count, std::int16_t* red, s
 }
 
 void DenseWindowLine(const TWindows& win, const TWeightDivider* divide, const std::int16_t* red,
-                     const std::int16_t* green, const std::int16_t* blue, TColorTriple* out, int count) {
+                     const std::int16_t* green, const std::int16_t* blue, TColorTriple* __restrict out,
+                     int count) {
     const std::int16_t* w = win.Weight.data();
-    for (int i = 0; i < count; ++i, w += win.Taps) {
-        const std::int32_t first = win.First[static_cast<std::size_t>(i)];
-        const TSums s = WindowSums(w, blue + first, green + first, red + first, win.Taps);
-        const TWeightDivider& d = divide[i];
+    const std::int32_t* first = win.First.data();
+    const int taps = win.Taps;
+    for (int i = 0; i < count; ++i, w += taps) {
+        const std::size_t c = static_cast<std::size_t>(i);
+        const TSums s = WindowSums(w, blue + first[c], green + first[c], red + first[c], taps);
+        const TWeightDivider& d = divide[c];
         out[i] = {d(s.b), d(s.g), d(s.r)};
     }
 }
