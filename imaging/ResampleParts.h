@@ -30,6 +30,7 @@ void SplitLineChannels(const TColorTriple* line, int count, std::int16_t* red, s
 
 // The `count` target pixels of one line from the channel arrays of its source
 // line, window by window; divide[i] divides the sums of target pixel i.
+// SSE2 multiply-adds, the same in every build on x86-64.
 void DenseWindowLine(const TWindows& win, const TWeightDivider* divide, const std::int16_t* red,
                      const std::int16_t* green, const std::int16_t* blue, TColorTriple* out, int count);
 

@@ -88,6 +88,8 @@ void SplitLineChannels(const TColorTriple* line, int count, std::int16_t* red, s
     TLoopVersions<SplitLineChannelsLoop>::Run(line, count, red, green, blue);
 }
 
+// The pixels written never overlap the windows or the dividers; saying so
+// (__restrict) spares a reload of them after every stored byte.
 void DenseWindowLine(const TWindows& win, const TWeightDivider* divide, const std::int16_t* red,
                      const std::int16_t* green, const std::int16_t* blue, TColorTriple* __restrict out,
                      int count) {
