@@ -1,6 +1,6 @@
 #include "imaging/MaskMix.h"
 
-#include "imaging/SimdClones.h"
+#include "imaging/VectorLoops.h"
 
 #include <algorithm>
 #include <cstring>
@@ -38,8 +38,8 @@ void PaintMaskRun(TFastDIB& mask, int row, int x0, int x1, std::uint8_t level) {
 namespace {
 
 // One row; m = 255 gives the pixel itself, so no pixel needs a branch.
-PM_SIMD_CLONES void MixRow(std::uint8_t* __restrict p, const std::uint8_t* __restrict m, int w,
-                           TColorTriple shadow) {
+PM_LOOP_BODY void MixRowLoop(std::uint8_t* __restrict p, const std::uint8_t* __restrict m, int w,
+                             TColorTriple shadow) {
     for (int x = 0; x < w; ++x) {
         const std::uint16_t k = m[x], rest = static_cast<std::uint16_t>(255 - k);
         p[3 * x] =
@@ -52,8 +52,8 @@ PM_SIMD_CLONES void MixRow(std::uint8_t* __restrict p, const std::uint8_t* __res
 }
 
 // One row; the pixels outside the mask are written back as they are.
-PM_SIMD_CLONES void PaintZeroRow(std::uint8_t* __restrict p, const std::uint8_t* __restrict m, int w,
-                                 TColorTriple color) {
+PM_LOOP_BODY void PaintZeroRowLoop(std::uint8_t* __restrict p, const std::uint8_t* __restrict m, int w,
+                                   TColorTriple color) {
     for (int x = 0; x < w; ++x) {
         const bool paint = m[x] == 0;
         p[3 * x] = paint ? color.b : p[3 * x];
@@ -61,6 +61,9 @@ PM_SIMD_CLONES void PaintZeroRow(std::uint8_t* __restrict p, const std::uint8_t*
         p[3 * x + 2] = paint ? color.r : p[3 * x + 2];
     }
 }
+
+constexpr auto MixRow = TLoopVersions<MixRowLoop>::Run;
+constexpr auto PaintZeroRow = TLoopVersions<PaintZeroRowLoop>::Run;
 
 }  // namespace
 

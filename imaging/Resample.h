@@ -3,6 +3,7 @@
 // factor, centre and width is a single-precision number computed in the
 // written order (the build forbids fused multiply-add), and the weights are
 // integers scaled by 256, so the output is the same bits everywhere.
+#include "imaging/Arith.h"
 #include "imaging/FastDIB.h"
 
 #include <cstdint>
@@ -60,8 +61,13 @@ TContributorTable BuildContributors(TFilterFunc filter, float radius, int source
 
 // One channel of a weighted pixel from sum = sum of weight x value and the
 // total weight: sum div total when total is not 0, else the sum shifted
-// right by 8 as an unsigned 32-bit number; clamped to 0 .. 255.
-std::uint8_t WeightedPixel(std::int32_t sum, std::int32_t total);
+// right by 8 as an unsigned 32-bit number; clamped to 0 .. 255. Inline: the
+// pixel loops of the passes call it, and a call they cannot see into makes
+// them keep their pointers on the stack.
+inline std::uint8_t WeightedPixel(std::int32_t sum, std::int32_t total) {
+    if (total != 0) return ClampToByte(sum / total);
+    return ClampToByte(static_cast<std::int32_t>(static_cast<std::uint32_t>(sum) >> 8));
+}
 
 // WeightedPixel for one fixed total, without a division per pixel: for
 // totals 1 .. 4095 the sum is clamped to 0 .. 256 * total - 1 and divided by

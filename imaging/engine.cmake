@@ -2,7 +2,9 @@
 # vectoriser of -O3 speeds them up without changing a result (no fast-math,
 # no contraction of floating-point operations).
 set_source_files_properties(
-    ${CMAKE_SOURCE_DIR}/imaging/Resample.cpp
+    ${CMAKE_SOURCE_DIR}/imaging/ResampleTables.cpp
+    ${CMAKE_SOURCE_DIR}/imaging/ResamplePasses.cpp
+    ${CMAKE_SOURCE_DIR}/imaging/ResampleVector.cpp
     ${CMAKE_SOURCE_DIR}/imaging/Bilinear.cpp
     ${CMAKE_SOURCE_DIR}/imaging/Blur.cpp
     ${CMAKE_SOURCE_DIR}/imaging/MaskMix.cpp
