@@ -100,18 +100,22 @@ public:
     TKX_Typed(std::string name, T def) : TKX_Value<T>(std::move(name), std::move(def)) {}
     // `range` is what the editor accepts; `runRange` what a run makes of a
     // hand-edited value outside it (InRange), by default the same.
-    TKX_Typed(std::string name, T def, TIntRange range) requires kRanged
+    // (Member templates, so that instantiating a kind without a range never
+    // touches them.)
+    template <bool R = kRanged>
+    TKX_Typed(std::string name, T def, TIntRange range) requires(R)
         : TKX_Typed(std::move(name), std::move(def), range, range) {}
-    TKX_Typed(std::string name, T def, TIntRange range, TIntRange runRange) requires kRanged
-        : TKX_Value<T>(std::move(name), std::move(def)),
-          range_(range),
-          runRange_(runRange) {}
+    template <bool R = kRanged>
+    TKX_Typed(std::string name, T def, TIntRange range, TIntRange runRange) requires(R)
+        : TKX_Value<T>(std::move(name), std::move(def)), range_(range), runRange_(runRange) {}
 
-    const TIntRange& Range() const requires kRanged { return range_; }
-    const TIntRange& RunRange() const requires kRanged { return runRange_; }
+    template <bool R = kRanged> const TIntRange& Range() const requires(R) { return range_; }
+    template <bool R = kRanged> const TIntRange& RunRange() const requires(R) { return runRange_; }
     // The value of `slot` brought into the run range: files are loaded as
     // they are, and a task uses this where it does not take them as they are.
-    T InRange(TValueSlot slot) const requires kRanged { return runRange_.Clamp(this->GetValue(slot)); }
+    template <bool R = kRanged> T InRange(TValueSlot slot) const requires(R) {
+        return runRange_.Clamp(this->GetValue(slot));
+    }
 
     void SaveTo(TINIObject& ini) const override;
     void LoadFrom(const TINIObject& ini) override;
