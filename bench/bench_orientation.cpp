@@ -1,6 +1,10 @@
 // Turning a 3000 x 2000 picture upright by its EXIF orientation, beside a
-// plain copy of the same pixels: one pass over the picture at most.
+// plain copy of the same pixels: one pass over the picture at most. And what
+// reading the orientation adds to decoding a photo-sized JPEG.
+#include "PhotoJpeg.h"
 #include "PhotoPicture.h"
+#include "decoders/Decoders.h"
+#include "decoders/ExifOrientation.h"
 #include "imaging/Orientation.h"
 
 #include <benchmark/benchmark.h>
@@ -30,5 +34,33 @@ void BM_CopyPicture(benchmark::State& state) {
     pm::bench::CountPhotoRate(state);
 }
 BENCHMARK(BM_CopyPicture)->Unit(benchmark::kMillisecond);
+
+// A 3000 x 2000 JPEG whose APP1 segment holds an EXIF block with orientation 6.
+const std::vector<unsigned char>& TaggedPhoto() {
+    static const std::vector<unsigned char> file = pm::bench::MakePhotoJpeg(
+        3000, 2000, 3, {'E',  'x',  'i', 'f', 0, 0, 'M', 'M', 0, 42, 0, 0, 0, 8, 0, 1,
+                        0x01, 0x12, 0,   3,   0, 0, 0,   1,   0, 6,  0, 0, 0, 0, 0, 0});
+    return file;
+}
+
+void BM_ReadExifOrientation(benchmark::State& state) {
+    const auto& file = TaggedPhoto();
+    for (auto _ : state) benchmark::DoNotOptimize(pm::ReadExifOrientation(file.data(), file.size()));
+}
+BENCHMARK(BM_ReadExifOrientation)->Unit(benchmark::kMillisecond);
+
+// Decoding the same file, for scale.
+void BM_DecodeTaggedJpeg(benchmark::State& state) {
+    const auto& file = TaggedPhoto();
+    for (auto _ : state) {
+        pm::TPicture picture;
+        std::string error;
+        if (!pm::DecodeJpeg(pm::TDecodeInput{file.data(), file.size(), ""}, picture, error))
+            state.SkipWithError(error.c_str());
+        benchmark::DoNotOptimize(picture.Image.Bits());
+    }
+    pm::bench::CountPhotoRate(state);
+}
+BENCHMARK(BM_DecodeTaggedJpeg)->Unit(benchmark::kMillisecond);
 
 }  // namespace

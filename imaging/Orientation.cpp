@@ -63,21 +63,26 @@ bool ApplyOrientation(TFastDIB& dib, int orientation) {
             for (int u = 0; u < dw; ++u, d += 3, s += walk.step) CopyPixel(d, s);
         }
     } else {
-        // A source column becomes a picture line: a band of lines at a time
-        // reads neighbouring source pixels together, so each cache line of
-        // the source is fetched once instead of once per line.
-        constexpr int kBand = 16;
-        for (int v0 = 0; v0 < dh; v0 += kBand) {
-            const int lines = std::min(kBand, dh - v0);
-            TLineWalk walks[kBand];
-            std::uint8_t* rows[kBand];
+        // A source column becomes a picture line. Square tiles keep both the
+        // source rows and the picture lines a tile touches in the first-level
+        // cache, so each cache line is fetched about once.
+        constexpr int kTile = 32;
+        for (int v0 = 0; v0 < dh; v0 += kTile) {
+            const int lines = std::min(kTile, dh - v0);
+            TLineWalk walks[kTile];
+            std::uint8_t* rows[kTile];
             for (int k = 0; k < lines; ++k) {
                 walks[k] = WalkOf(dib, orientation, v0 + k);
                 rows[k] = out.Row(dh - 1 - (v0 + k));
             }
-            for (int u = 0; u < dw; ++u)
-                for (int k = 0; k < lines; ++k)
-                    CopyPixel(rows[k] + 3 * std::ptrdiff_t(u), walks[k].start + walks[k].step * u);
+            for (int u0 = 0; u0 < dw; u0 += kTile) {
+                const int u1 = std::min(dw, u0 + kTile);
+                for (int k = 0; k < lines; ++k) {
+                    std::uint8_t* d = rows[k] + 3 * std::ptrdiff_t(u0);
+                    const std::uint8_t* s = walks[k].start + walks[k].step * u0;
+                    for (int u = u0; u < u1; ++u, d += 3, s += walks[k].step) CopyPixel(d, s);
+                }
+            }
         }
     }
     dib.TakeOver(out);
