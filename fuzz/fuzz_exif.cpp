@@ -1,5 +1,5 @@
-// Feeds arbitrary bytes to the EXIF orientation reader (JPEG and PNG files
-// and whatever else Exiv2 recognises).
+// Feeds arbitrary bytes to the EXIF orientation reader: the JPEG segment and
+// PNG chunk walks, and Exiv2 on the block they find.
 #include "decoders/ExifOrientation.h"
 
 #include <cstdlib>

@@ -68,6 +68,48 @@ TEST(ExifOrientation, DamagedOrForeignBytesGiveOne) {
     EXPECT_EQ(ReadExifOrientation(nullptr, 0), 1);
 }
 
+std::vector<std::uint8_t> Bytes(const char* file) {
+    return test::ReadFileBytes(test::TestDataPath(std::string("orientation/") + file));
+}
+
+std::vector<std::uint8_t> Spliced(const std::vector<std::uint8_t>& bytes, std::size_t at,
+                                  const std::vector<std::uint8_t>& insert) {
+    std::vector<std::uint8_t> out(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(at));
+    out.insert(out.end(), insert.begin(), insert.end());
+    out.insert(out.end(), bytes.begin() + static_cast<std::ptrdiff_t>(at), bytes.end());
+    return out;
+}
+
+// The EXIF block is found behind other segments and chunks: an XMP APP1
+// segment and fill bytes before it in a JPEG, the eXIf chunk after the image
+// data in a PNG.
+TEST(ExifOrientation, FoundBehindOtherSegmentsAndChunks) {
+    const std::vector<std::uint8_t> jpeg = Bytes("jpeg_orientation_6.jpg");
+    const std::vector<std::uint8_t> xmp = {0xFF, 0xFF, 0xE1, 0x00, 0x0A, 'h', 't', 't', 'p', ':', '/', 0, 0};
+    EXPECT_EQ(ReadExifOrientation(Spliced(jpeg, 2, xmp).data(), jpeg.size() + xmp.size()), 6);
+
+    const std::vector<std::uint8_t> png = Bytes("png_orientation_6.png");
+    const std::string text(png.begin(), png.end());
+    const std::size_t exif = text.find("eXIf") - 4, idat = text.find("IDAT") - 4,
+                      iend = text.find("IEND") - 4;
+    ASSERT_LT(exif, idat);
+    // The chunk (length, type, body, CRC) moved to just before IEND.
+    std::vector<std::uint8_t> chunk(png.begin() + static_cast<std::ptrdiff_t>(exif),
+                                    png.begin() + static_cast<std::ptrdiff_t>(idat));
+    std::vector<std::uint8_t> moved(png.begin(), png.begin() + static_cast<std::ptrdiff_t>(exif));
+    moved.insert(moved.end(), png.begin() + static_cast<std::ptrdiff_t>(idat),
+                 png.begin() + static_cast<std::ptrdiff_t>(iend));
+    moved = Spliced(moved, moved.size(), chunk);
+    moved.insert(moved.end(), png.begin() + static_cast<std::ptrdiff_t>(iend), png.end());
+    ASSERT_EQ(moved.size(), png.size());
+    EXPECT_EQ(ReadExifOrientation(moved.data(), moved.size()), 6);
+    // Behind IEND it is no longer part of the file.
+    std::vector<std::uint8_t> late(png.begin(), png.begin() + static_cast<std::ptrdiff_t>(exif));
+    late.insert(late.end(), png.begin() + static_cast<std::ptrdiff_t>(idat), png.end());
+    late.insert(late.end(), chunk.begin(), chunk.end());
+    EXPECT_EQ(ReadExifOrientation(late.data(), late.size()), 1);
+}
+
 // The loader hands the orientation on with the raster as stored.
 TEST(ExifOrientation, LoaderKeepsTheRasterAsStored) {
     struct Case {
