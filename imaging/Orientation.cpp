@@ -40,9 +40,7 @@ TLineWalk WalkOf(const TFastDIB& src, int orientation, int v) {
 }
 
 inline void CopyPixel(std::uint8_t* dst, const std::uint8_t* src) {
-    dst[0] = src[0];
-    dst[1] = src[1];
-    dst[2] = src[2];
+    std::memcpy(dst, src, 3);
 }
 
 }  // namespace
