@@ -30,6 +30,10 @@ struct TBitmapsInfo {
     std::int32_t Width = 0;
     std::uint8_t BitsPerPixel = 0;
     std::string TargetFileName;
+    // The file's EXIF orientation (1-8) and whether loading turned the
+    // picture by it; Width and Height are then the upright size.
+    std::int32_t Orientation = 1;
+    bool OrientationApplied = false;
 };
 
 class TBaseClass {

@@ -45,6 +45,9 @@ public:
     virtual void Read(IEditorPage& page, const std::string& widget, TValueSlot slot) = 0;
 
     const std::string Name;
+    // A setting added after the first release: a file without its key gives
+    // it its default silently, so files written before it load as they did.
+    bool Optional = false;
 };
 
 template <typename T> class TKX_Value : public TKX_ValueBase {

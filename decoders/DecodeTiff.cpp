@@ -1,7 +1,8 @@
 // TIFF (and FAX, which is TIFF) through libtiff, read from memory. The first
 // image only. Palette and grey images in strips are read line by line into a
 // palette bitmap; everything else (tiles, colour, CMYK, YCbCr, JPEG, other
-// orientations) goes through libtiff's RGBA reader.
+// orientations) goes through libtiff's RGBA reader. The raster comes as
+// stored; the orientation tag goes with the picture for the loader to apply.
 #include "decoders/Decoders.h"
 #include "imaging/Limits.h"
 
@@ -198,8 +199,19 @@ bool ReadRgba(TIFF* tif, const TTiffInfo& ti, TFastDIB& dib, std::string& error)
     }
     const int w = static_cast<int>(ti.width), h = static_cast<int>(ti.height);
     std::vector<std::uint32_t> raster(static_cast<std::size_t>(w) * static_cast<std::size_t>(h));
-    // Bottom-left orientation gives the rows in stored (bottom-up) order.
-    if (!TIFFReadRGBAImageOriented(tif, ti.width, ti.height, raster.data(), ORIENTATION_BOTLEFT, 1)) {
+    // The raster as stored, rows bottom-up: libtiff would flip it by the
+    // orientation tag (and skip the transposes), but the loader turns the
+    // picture as a whole, so libtiff is told the rows are stored top-left.
+    TIFFRGBAImage img{};
+    if (!TIFFRGBAImageBegin(&img, tif, 1, why)) {
+        error = why[0] ? why : "Cannot read TIFF image";
+        return false;
+    }
+    img.orientation = ORIENTATION_TOPLEFT;
+    img.req_orientation = ORIENTATION_BOTLEFT;
+    const int got = TIFFRGBAImageGet(&img, raster.data(), ti.width, ti.height);
+    TIFFRGBAImageEnd(&img);
+    if (!got) {
         error = "Cannot read TIFF image";
         return false;
     }
@@ -342,6 +354,7 @@ bool DecodeTiff(const TDecodeInput& in, TPicture& out, std::string& error) {
     }
     for (const std::string& w : src.warnings) out.Warn(w);
     out.Image = std::move(dib);
+    out.Orientation = ti.orientation >= 1 && ti.orientation <= 8 ? ti.orientation : 1;
     return true;
 }
 

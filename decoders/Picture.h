@@ -19,6 +19,9 @@ struct TPicture {
     // 5/6/5), 24 bits, or 32 bits (the fourth byte, alpha or padding, is
     // dropped by the conversion to 24 bits).
     TFastDIB Image;
+    // How the stored raster is turned to stand upright: the EXIF orientation
+    // 1 to 8 (1: as stored). Readers give the raster as stored, never turned.
+    int Orientation = 1;
     // The first comment segment of a JPEG file (read, not used further).
     std::string Comment;
     // What was wrong with a file that still gave every pixel (a size field

@@ -2,6 +2,7 @@
 
 #include "core/StringUtils.h"
 #include "decoders/Decoders.h"
+#include "decoders/ExifOrientation.h"
 #include "decoders/FileBytes.h"
 #include "imaging/PixelMemoryGate.h"
 
@@ -74,6 +75,9 @@ bool LoadPicture(const std::string& fileName, TPicture& out, std::string& error)
         error = e.what();
     }
     if (ok) {
+        // TIFF keeps the orientation in its own directory (its reader sets it).
+        if (binding->fn == DecodeJpeg || binding->fn == DecodePng)
+            out.Orientation = ReadExifOrientation(data.data(), data.size());
         for (std::string& w : out.Warnings) w.insert(0, prefix);
         return true;
     }

@@ -2,11 +2,12 @@
 
 #include "core/Paths.h"
 #include "decoders/PictureLoader.h"
+#include "imaging/Orientation.h"
 #include "log/WriteLog.h"
 
 namespace pm {
 
-bool LoadBitmapFromFile(const std::string& fileName, TBitmap& bitmap) {
+bool LoadBitmapFromFile(const std::string& fileName, TBitmap& bitmap, int* orientation) {
     LogNew(lmInfo,
            {{"Loading image \"", LogTextColor}, {fileName, LogValueColor}, {"\" ... ", LogTextColor}});
     if (!FileExists(fileName)) {
@@ -29,6 +30,7 @@ bool LoadBitmapFromFile(const std::string& fileName, TBitmap& bitmap) {
         // Icons and metafiles arrive already drawn at their own size, so all
         // three kinds of picture become the bitmap the same way.
         bitmap.SetDib(std::move(picture.Image));
+        if (orientation) *orientation = picture.Orientation;
     } catch (const std::exception&) {
         LogNew(lmError, {{"Can't load Bitmap from file \"", LogErrorColor},
                          {fileName, LogValueColor},
@@ -49,19 +51,37 @@ std::uint8_t DepthOf(const TFastDIB& dib) {
 }
 }  // namespace
 
-bool LoadSourceImage(TRunContext& ctx, const std::string& fileName) {
+bool LoadSourceImage(TRunContext& ctx, const std::string& fileName, bool applyOrientation) {
     TBaseClass& g = ctx.GeneralObject();
     g.ResetBitmaps();
-    if (!LoadBitmapFromFile(fileName, g.SrcBitmap)) return false;
-    g.BitmapsInfo.SourceFileName = fileName;
-    g.BitmapsInfo.Width = g.SrcBitmap.Width();
-    g.BitmapsInfo.Height = g.SrcBitmap.Height();
-    g.BitmapsInfo.BitsPerPixel = DepthOf(g.SrcBitmap.Dib());
-    if (g.SrcBitmap.PixelFormat() == 24) return true;
-    TFastDIB dib;
-    if (!CopyBMPtoFD(g.SrcBitmap, dib)) return false;
-    ConvertDepth(dib, 24);
-    return CopyFDtoBMP(std::move(dib), g.SrcBitmap);
+    int orientation = 1;
+    if (!LoadBitmapFromFile(fileName, g.SrcBitmap, &orientation)) return false;
+    TBitmapsInfo& info = g.BitmapsInfo;
+    info.SourceFileName = fileName;
+    info.Width = g.SrcBitmap.Width();
+    info.Height = g.SrcBitmap.Height();
+    info.BitsPerPixel = DepthOf(g.SrcBitmap.Dib());
+    info.Orientation = orientation;
+    info.OrientationApplied = false;
+    if (g.SrcBitmap.PixelFormat() != 24) {
+        TFastDIB dib;
+        if (!CopyBMPtoFD(g.SrcBitmap, dib)) return false;
+        ConvertDepth(dib, 24);
+        if (!CopyFDtoBMP(std::move(dib), g.SrcBitmap)) return false;
+    }
+    if (!applyOrientation || orientation == orNormal) return true;
+    try {
+        ApplyOrientation(g.SrcBitmap.MutableDib(), orientation);
+    } catch (const std::exception&) {
+        LogNew(lmError, {{"Can't load Bitmap from file \"", LogErrorColor},
+                         {fileName, LogValueColor},
+                         {"\" !", LogErrorColor}});
+        return false;
+    }
+    info.Width = g.SrcBitmap.Width();
+    info.Height = g.SrcBitmap.Height();
+    info.OrientationApplied = true;
+    return true;
 }
 
 }  // namespace pm

@@ -9,10 +9,13 @@
 namespace pm {
 
 // Logs "Loading image \"<file>\" ... " and its outcome; true on success.
-bool LoadBitmapFromFile(const std::string& fileName, TBitmap& bitmap);
+// The picture is as stored; `orientation`, when given, receives the file's
+// EXIF orientation (1 when it has none).
+bool LoadBitmapFromFile(const std::string& fileName, TBitmap& bitmap, int* orientation = nullptr);
 
-// Loads into the general object's SrcBitmap, fills its BitmapsInfo and brings
-// the image to 24 bits per pixel.
-bool LoadSourceImage(TRunContext& ctx, const std::string& fileName);
+// Loads into the general object's SrcBitmap, fills its BitmapsInfo, brings
+// the image to 24 bits per pixel and, when asked, turns it upright by the
+// file's EXIF orientation.
+bool LoadSourceImage(TRunContext& ctx, const std::string& fileName, bool applyOrientation = true);
 
 }  // namespace pm

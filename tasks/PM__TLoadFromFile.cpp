@@ -9,8 +9,11 @@
 
 namespace pm {
 
-TLoadFromFile::TLoadFromFile(TRunContext* context) : TBaseClass(context) {
+TLoadFromFile::TLoadFromFile(TRunContext* context)
+    : TBaseClass(context),
+      ApplyOrientation(Declare<TKX_Boolean>(kOrientationWidget, "Apply_Orientation", true)) {
     classInfo_ = {"TLoadFromFile", "File: Load from file", "Load source graphical file", 0};
+    ApplyOrientation.Optional = true;
     struct Row {
         const char* key;
         const char* description;
@@ -47,11 +50,13 @@ TINIObject& TLoadFromFile::SaveSettings(const std::string& taskName) {
     ini.ClearList();
     ini.AddHeader(taskName, ClassName());
     for (const auto& f : Formats) ini.Save_Boolean(f->Enabled);
+    for (const TSetting& s : Settings()) s.Value->SaveTo(ini);
     return ini;
 }
 
 void TLoadFromFile::LoadSettings(const TINIObject& ini) {
     for (const auto& f : Formats) ini.Load_Boolean(f->Enabled);
+    TBaseClass::LoadSettings(ini);
 }
 
 void TLoadFromFile::PrepareEditor(IEditorPage& page) {
@@ -66,24 +71,30 @@ void TLoadFromFile::PrepareEditor(IEditorPage& page) {
 void TLoadFromFile::ShowSettings(IEditorPage& page, TValueSlot slot) {
     for (int i = 0; i < kFormatCount; ++i)
         page.SetRowChecked(kListWidget, i, Formats[static_cast<std::size_t>(i)]->Enabled.GetValue(slot));
+    TBaseClass::ShowSettings(page, slot);
 }
 
 void TLoadFromFile::ReadSettings(IEditorPage& page, TValueSlot slot) {
     for (int i = 0; i < kFormatCount; ++i)
         Formats[static_cast<std::size_t>(i)]->Enabled.SetValue(page.GetRowChecked(kListWidget, i), slot);
+    TBaseClass::ReadSettings(page, slot);
 }
 
 bool TLoadFromFile::SettingsChanged(IEditorPage& page) {
-    ReadSettings(page, vsEdited);
-    bool changed = false;
+    bool changed = TBaseClass::SettingsChanged(page);
     for (const auto& f : Formats) changed = f->Enabled.Changed() || changed;
     return changed;
 }
 
-bool TLoadFromFile::Execute(TValueSlot) {
+bool TLoadFromFile::LoadsUpright(const TBaseClass* task) {
+    const auto* load = dynamic_cast<const TLoadFromFile*>(task);
+    return !load || load->ApplyOrientation.GetValue(vsCurrent);
+}
+
+bool TLoadFromFile::Execute(TValueSlot slot) {
     TRunContext* ctx = Context();
     if (!ctx) return false;
-    if (!LoadSourceImage(*ctx, ctx->CurrentSourceFile)) return false;
+    if (!LoadSourceImage(*ctx, ctx->CurrentSourceFile, ApplyOrientation.GetValue(slot))) return false;
     try {
         TBaseClass& general = ctx->GeneralObject();
         DstBitmap = general.SrcBitmap;

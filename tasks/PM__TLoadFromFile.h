@@ -24,6 +24,7 @@ class TLoadFromFile : public TBaseClass {
 public:
     static constexpr int kFormatCount = 20;
     static constexpr const char* kListWidget = "FileType_LV";
+    static constexpr const char* kOrientationWidget = "Apply_Orientation";
 
     explicit TLoadFromFile(TRunContext* context = nullptr);
 
@@ -33,9 +34,9 @@ public:
     void ShowSettings(IEditorPage& page, TValueSlot slot) override;
     void ReadSettings(IEditorPage& page, TValueSlot slot) override;
     bool SettingsChanged(IEditorPage& page) override;
-    // Loads the current source file into the general object, hands it on as
-    // DstBitmap and sets the general object's target file name. The slot is
-    // not used: the task has no settings that affect loading.
+    // Loads the current source file into the general object (upright when
+    // Apply_Orientation is on in `slot`), hands it on as DstBitmap and sets
+    // the general object's target file name.
     bool Execute(TValueSlot slot) override;
 
     void BuildExtensionLists(TValueSlot slot);
@@ -45,7 +46,14 @@ public:
     static void SelectClearInvert(IEditorPage& page, int tag);
     static void CheckListState(IEditorPage& page);
 
+    // Whether a scenario whose first task is `task` loads its pictures
+    // upright (true unless it is a load task with Apply_Orientation off).
+    static bool LoadsUpright(const TBaseClass* task);
+
     std::vector<std::unique_ptr<TFileFormat>> Formats;
+    // Turn pictures upright by their EXIF orientation; after the format
+    // switches in files, optional (older files lack it).
+    TKX_Boolean& ApplyOrientation;
     std::vector<std::string> AllExtensions;
     std::vector<std::string> EnabledExtensions;
 };

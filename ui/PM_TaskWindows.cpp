@@ -5,6 +5,7 @@
 #include "core/StringUtils.h"
 #include "log/WriteLog.h"
 #include "tasks/KX_LoadBitmapFromFile.h"
+#include "tasks/PM__TLoadFromFile.h"
 #include "ui/KX_Button.h"
 #include "ui/KX_Edit.h"
 #include "ui/KX_ImageFrame.h"
@@ -267,7 +268,11 @@ void TPM_TaskWindows::RunTest(TTestMode mode, int row, int count) {
     const int fileRow = tester_->SelectedRow();
     bool failed = file.isEmpty();
     if (!failed && !SamePath(file.toStdString(), ctx.CurrentSourceFile)) {
-        if (LoadSourceImage(ctx, file.toStdString())) {
+        // The test image is what the scenario's load task would hand on.
+        const TTaskList& scenario = main_.Scenario().Entries;
+        const bool upright =
+            TLoadFromFile::LoadsUpright(scenario.empty() ? nullptr : scenario.front()->Task.get());
+        if (LoadSourceImage(ctx, file.toStdString(), upright)) {
             ctx.CurrentSourceFile = file.toStdString();
             const TBitmapsInfo& info = ctx.GeneralObject().BitmapsInfo;
             tester_->SetRowCell(fileRow, TKX_ImageListView::colWidth, QString::number(info.Width));

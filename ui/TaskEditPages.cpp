@@ -1,6 +1,7 @@
 // The pages of the file tasks and the geometry tasks, and the notebook.
 #include "ui/TaskEditPages.h"
 
+#include "tasks/PM__TLoadFromFile.h"
 #include "tasks/PM__TResizeBitmap.h"
 #include "tasks/PM__TResizeCanvas.h"
 #include "tasks/PM__TSaveToFile.h"
@@ -60,6 +61,8 @@ QWidget* BuildLoadFromFilePage() {
         button->setProperty("Tag", i + 1);
         b.Grid()->addWidget(button, 1, i);
     }
+    b.Check(QString::fromLatin1(TLoadFromFile::kOrientationWidget),
+            QStringLiteral("Turn pictures upright (EXIF orientation)"), 2, 0, 4);
     b.Grid()->setColumnStretch(3, 1);
     return b.Page();
 }

@@ -23,11 +23,13 @@ struct Defaults {
 
 const std::vector<Defaults>& AllDefaults() {
     static const std::vector<Defaults> table = {
-        {"TLoadFromFile",
-         {"Autodesk=Yes",   "CompuServe=Yes",   "DrHalo=Yes",    "EPS=Yes",    "FAX=Yes",
-          "Kodak=Yes",      "Paintshop=Yes",    "Photoshop=Yes", "PNG=Yes",    "Portable=Yes",
-          "SGIimages=Yes",  "SGIWavefront=Yes", "JPEG=Yes",      "Bitmap=Yes", "TIFF=Yes",
-          "Truevision=Yes", "Icons=Yes",        "Metafiles=Yes", "Word5=Yes",  "Paintbrush=Yes"}},
+        {"TLoadFromFile", {"Autodesk=Yes",   "CompuServe=Yes", "DrHalo=Yes",
+                           "EPS=Yes",        "FAX=Yes",        "Kodak=Yes",
+                           "Paintshop=Yes",  "Photoshop=Yes",  "PNG=Yes",
+                           "Portable=Yes",   "SGIimages=Yes",  "SGIWavefront=Yes",
+                           "JPEG=Yes",       "Bitmap=Yes",     "TIFF=Yes",
+                           "Truevision=Yes", "Icons=Yes",      "Metafiles=Yes",
+                           "Word5=Yes",      "Paintbrush=Yes", "Apply_Orientation=Yes"}},
         {"TResizeBitmap",
          {"Width=200", "Height=200", "Width_Metric=Pixel", "Height_Metric=Pixel", "Method=7",
           "Preserve_Aspect_Ratio=Yes", "Allow_Image_Enlargement=No"}},

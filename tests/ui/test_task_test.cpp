@@ -3,6 +3,7 @@
 #include "support/RecordingConsole.h"
 #include "support/TaskRig.h"
 #include "support/TempDir.h"
+#include "tasks/PM__TLoadFromFile.h"
 #include "tasks/PM__TShadow.h"
 #include "tasks/StandardClasses.h"
 #include "ui/KX_Button.h"
@@ -255,6 +256,34 @@ private slots:
         b.editor.ApplyEffect_B->click();
         QCOMPARE(log.Texts().back(), std::string("Cannot make effect - blank source !"));
         QCOMPARE(b.Cell(0, TKX_ImageListView::colTime), QString());
+        QVERIFY(b.dialogs.Unexpected.empty());
+    }
+
+    // The test image is the picture the scenario's load task hands on:
+    // upright by its EXIF orientation unless that task says otherwise.
+    void testImageFollowsTheLoadTasksOrientationSetting() {
+        const std::string bytes = TTempDir::Read(PIXMILL_TESTDATA_DIR "/orientation/jpeg_orientation_6.jpg");
+        QVERIFY(!bytes.empty());
+        TTempDir dir;
+        TTempDir::Write(dir.Path("a.jpg"), bytes);
+        TTempDir::Write(dir.Path("b.jpg"), bytes);
+        TTaskRig b;
+        b.ChooseTestFolder(dir.Dir());
+        b.NewScenario();
+        b.Select(b.RowOfType("TFilm"));
+        QCOMPARE(b.Cell(0, TKX_ImageListView::colWidth), QString("24"));
+        QCOMPARE(b.Cell(0, TKX_ImageListView::colHeight), QString("16"));
+        QCOMPARE(FrameImage(b.tester.SrcImageFrame), QSize(24, 16));
+
+        auto& load = dynamic_cast<TLoadFromFile&>(*b.form.Scenario().Entries.front()->Task);
+        load.ApplyOrientation.SetValue(false, vsCurrent);
+        QWidget* list = b.tester.TestFilesList;
+        QTest::keyClick(list, Qt::Key_Down);
+        QTest::keyClick(list, Qt::Key_Return);
+        QCOMPARE(b.form.Context().CurrentSourceFile, dir.Path("b.jpg"));
+        QCOMPARE(b.Cell(1, TKX_ImageListView::colWidth), QString("16"));
+        QCOMPARE(b.Cell(1, TKX_ImageListView::colHeight), QString("24"));
+        QCOMPARE(FrameImage(b.tester.SrcImageFrame), QSize(16, 24));
         QVERIFY(b.dialogs.Unexpected.empty());
     }
 

@@ -1,0 +1,15 @@
+#pragma once
+// The EXIF orientation of a JPEG or PNG file: how its stored raster is to be
+// turned to stand upright.
+#include <cstddef>
+#include <cstdint>
+
+namespace pm {
+
+// The orientation tag (1 to 8) of the file's EXIF block (a JPEG's APP1
+// segment, a PNG's eXIf chunk), read from the file bytes already in memory. 1 (upright as stored) when the
+// file has no EXIF block, no orientation tag, a value outside 1-8, or a block that cannot be read: a damaged
+// EXIF block never fails a load.
+int ReadExifOrientation(const std::uint8_t* data, std::size_t size);
+
+}  // namespace pm
