@@ -3,3 +3,8 @@
 find_package(TIFF REQUIRED)
 find_package(GIF REQUIRED)
 target_link_libraries(pixmill_engine PUBLIC TIFF::TIFF GIF::GIF)
+# HEIF/AVIF and WebP (the demux library gives the first frame of an animation).
+find_package(PkgConfig REQUIRED)
+pkg_check_modules(HEIF REQUIRED IMPORTED_TARGET libheif)
+pkg_check_modules(WEBP REQUIRED IMPORTED_TARGET libwebp libwebpdemux)
+target_link_libraries(pixmill_engine PUBLIC PkgConfig::HEIF PkgConfig::WEBP)
