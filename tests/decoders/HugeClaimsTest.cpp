@@ -160,6 +160,28 @@ Bytes SgiClaiming(int width, int height) {
     return b;
 }
 
+// A sample of tests/data/pixmill with the 32-bit fields after the last
+// `box` name plus `skip` replaced: the sizes of a HEIF ispe box (big-endian;
+// the HEIC is a grid, whose ispe follows its tile's) or of a WebP lossless
+// header (little-endian).
+Bytes SampleClaiming(const char* file, const char* box, std::size_t skip, std::vector<std::uint32_t> values,
+                     bool bigEndian) {
+    Bytes b = ReadFileBytes(TestData(std::string("pixmill/") + file));
+    const auto at = std::find_end(b.begin(), b.end(), box, box + 4);
+    std::size_t pos = static_cast<std::size_t>(at - b.begin()) + 4 + skip;
+    if (pos + 4 * values.size() > b.size()) return {};
+    for (std::uint32_t v : values) {
+        if (bigEndian) {
+            Put32BE(b, pos, v);
+        } else {
+            Put16LE(b, pos, v & 0xFFFF);
+            Put16LE(b, pos + 2, v >> 16);
+        }
+        pos += 4;
+    }
+    return b;
+}
+
 struct HugeCase {
     const char* name;
     TDecoderFn reader;
@@ -197,6 +219,21 @@ const HugeCase kHugeClaims[] = {
      "Logical screen too large for the image it holds"},
     {"TargaRle", DecodeTarga, [] { return TargaClaiming(kHuge, kHuge); }, "Truncated Targa image data"},
     {"SgiRowsSharingBytes", DecodeSgi, [] { return SgiClaiming(kHuge, 64); }, "Truncated SGI image data"},
+    // The lossless header after its signature byte: 14 bits width - 1, 14 bits height - 1.
+    {"WebpLossless", DecodeWebp,
+     [] { return SampleClaiming("lossless.webp", "VP8L", 5, {16382u | (16382u << 14)}, false); },
+     "Picture too large for the WebP data"},
+    // ispe: version and flags, then width and height.
+    {"Avif", DecodeHeif,
+     [] {
+         return SampleClaiming("plain.avif", "ispe", 4, {kHuge, kHuge}, true);
+     },
+     "Picture too large for the HEIF data"},
+    {"HeicRotated", DecodeHeif,
+     [] {
+         return SampleClaiming("rotated90.heic", "ispe", 4, {kHuge, kHuge / 2}, true);
+     },
+     "Picture too large for the HEIF data"},
 };
 
 TEST(HugeClaims, TinyFilesFailBeforeAllocatingThePicture) {
