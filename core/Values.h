@@ -111,19 +111,24 @@ public:
     // Without a range an integer takes any value.
     TKX_Typed(std::string name, T def) : TKX_Value<T>(std::move(name), std::move(def)) {}
     // `range` is what the editor accepts; `runRange` what a run makes of a
-    // hand-edited value outside it (InRange), by default the same.
-    TKX_Typed(std::string name, T def, TIntRange range) requires kRanged
+    // hand-edited value outside it (InRange), by default the same. The ranged
+    // members are templates so that the explicit instantiations in Values.cpp
+    // leave them out for the unranged kinds (clang 14 would instantiate a
+    // plain constrained member anyway).
+    template <bool R = kRanged>
+    requires R TKX_Typed(std::string name, T def, TIntRange range)
         : TKX_Typed(std::move(name), std::move(def), range, range) {}
-    TKX_Typed(std::string name, T def, TIntRange range, TIntRange runRange) requires kRanged
-        : TKX_Value<T>(std::move(name), std::move(def)),
-          range_(range),
-          runRange_(runRange) {}
+    template <bool R = kRanged>
+    requires R TKX_Typed(std::string name, T def, TIntRange range, TIntRange runRange)
+        : TKX_Value<T>(std::move(name), std::move(def)), range_(range), runRange_(runRange) {}
 
-    const TIntRange& Range() const requires kRanged { return range_; }
-    const TIntRange& RunRange() const requires kRanged { return runRange_; }
+    template <bool R = kRanged> const TIntRange& Range() const requires R { return range_; }
+    template <bool R = kRanged> const TIntRange& RunRange() const requires R { return runRange_; }
     // The value of `slot` brought into the run range: files are loaded as
     // they are, and a task uses this where it does not take them as they are.
-    T InRange(TValueSlot slot) const requires kRanged { return runRange_.Clamp(this->GetValue(slot)); }
+    template <bool R = kRanged> T InRange(TValueSlot slot) const requires R {
+        return runRange_.Clamp(this->GetValue(slot));
+    }
 
     void SaveTo(TINIObject& ini) const override;
     void LoadFrom(const TINIObject& ini) override;

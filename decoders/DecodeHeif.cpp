@@ -7,7 +7,7 @@
 
 #include <libheif/heif.h>
 
-#include <cstring>
+#include <cctype>
 #include <memory>
 
 namespace pm {
@@ -22,9 +22,13 @@ struct THeifFree {
 };
 template <typename T> using THeifPtr = std::unique_ptr<T, THeifFree>;
 
+// libheif's reason, without the line break some of them end in (the reason
+// goes into one log line).
 bool Failed(const heif_error& e, std::string& error) {
     if (e.code == heif_error_Ok) return false;
-    error = e.message && *e.message ? e.message : "HEIF error";
+    error = e.message ? e.message : "";
+    while (!error.empty() && std::isspace(static_cast<unsigned char>(error.back()))) error.pop_back();
+    if (error.empty()) error = "HEIF error";
     return true;
 }
 

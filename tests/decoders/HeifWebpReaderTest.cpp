@@ -94,6 +94,8 @@ TEST(HeifWebpReaders, CutAndDamagedFilesFailWithAReason) {
             const TDecoded d = Decode(c.reader, cut, c.file);
             EXPECT_FALSE(d.ok);
             EXPECT_FALSE(d.error.empty());
+            // One log line each.
+            EXPECT_EQ(d.error.find_first_of("\r\n"), std::string::npos) << d.error;
         }
     }
 }
