@@ -5,6 +5,7 @@
 #include "LibImageBuilders.h"
 #include "decoders/Decoders.h"
 #include "decoders/PictureLoader.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -81,6 +82,28 @@ TEST(HeifWebpReaders, ExtensionsSelectTheirReaderInAnyCase) {
     for (const char* ext : {"heic", "HEIC", "heif", "Heif", "avif", "AVIF"})
         EXPECT_EQ(DecoderForExtension(ext), DecodeHeif) << ext;
     for (const char* ext : {"webp", "WEBP", "WebP"}) EXPECT_EQ(DecoderForExtension(ext), DecodeWebp) << ext;
+}
+
+// Through the loader: the picture, or the reason led by the format's name.
+TEST(HeifWebpReaders, LoaderNamesTheFormatInItsReasons) {
+    for (const char* file : {"pixmill/rotated90.heic", "pixmill/plain.avif", "pixmill/animated.webp"}) {
+        TPicture picture;
+        std::string error;
+        EXPECT_TRUE(LoadPicture(TestData(file), picture, error)) << file << ": " << error;
+    }
+    // A PNG under each new extension.
+    const Bytes png = ReadFileBytes(TestData("pillow/hopper.png"));
+    TTempDir dir;
+    for (const auto& [name, reason] : {std::pair<const char*, const char*>{"a.heic", "HEIF: Not a HEIF file"},
+                                       {"b.HEIF", "HEIF: Not a HEIF file"},
+                                       {"c.avif", "AVIF: Not a HEIF file"},
+                                       {"d.webp", "WebP: Not a WebP file"}}) {
+        TTempDir::Write(dir.Path(name), std::string(png.begin(), png.end()));
+        TPicture picture;
+        std::string error;
+        EXPECT_FALSE(LoadPicture(dir.Path(name), picture, error)) << name;
+        EXPECT_EQ(error, reason);
+    }
 }
 
 // Every cut of each sample fails, and so does a file whose coded data is
