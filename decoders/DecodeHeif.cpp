@@ -22,6 +22,9 @@ struct THeifFree {
 };
 template <typename T> using THeifPtr = std::unique_ptr<T, THeifFree>;
 
+constexpr int kHeifSideForPixelCap = 1 << 14;
+static_assert(std::int64_t(kHeifSideForPixelCap) * kHeifSideForPixelCap == kMaxImagePixels);
+
 // libheif's reason, without the line break some of them end in (the reason
 // goes into one log line).
 bool Failed(const heif_error& e, std::string& error) {
@@ -40,9 +43,10 @@ bool DecodeHeif(const TDecodeInput& in, TPicture& out, std::string& error) {
         return Fail(error, "Not a HEIF file");
     THeifPtr<heif_context> ctx(heif_context_alloc());
     if (!ctx) return Fail(error, "Not enough memory for the image");
-    // libheif's own cap on the sides, and no decoding threads of its own: a
-    // batch run already keeps the cores busy.
-    heif_context_set_maximum_image_size_limit(ctx.get(), kMaxImageSide);
+    // libheif caps every image of the file (tiles, alpha planes, thumbnails
+    // too) at the square of this many pixels: the cap of Limits.h. And no
+    // decoding threads of its own: a batch run already keeps the cores busy.
+    heif_context_set_maximum_image_size_limit(ctx.get(), kHeifSideForPixelCap);
     heif_context_set_max_decoding_threads(ctx.get(), 0);
     if (Failed(heif_context_read_from_memory_without_copy(ctx.get(), in.Data, in.Size, nullptr), error))
         return false;
