@@ -243,6 +243,14 @@ const HugeCase kHugeClaims[] = {
      "Memory allocation error: Security limit exceeded: Image size 20000x20000 exceeds the maximum image "
      "size "
      "16384x16384"},
+    // Found by fuzzing: a 32 x 32 AVIF whose alpha plane's AV1 stream codes a
+    // far larger frame than its ispe says. It made libheif allocate 700 MB
+    // until its cap was set to ours.
+    {"AvifAlphaFrame", DecodeHeif,
+     [] { return ReadFileBytes(TestData("pixmill/found_alpha_frame_too_large.avif")); },
+     "Memory allocation error: Security limit exceeded: Image size 27759x25344 exceeds the maximum image "
+     "size "
+     "16384x16384"},
     {"HeicRotated", DecodeHeif,
      [] {
          return SampleClaiming("rotated90.heic", "ispe", 4, {kHuge, kHuge / 2}, true);
