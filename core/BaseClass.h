@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace pm {
@@ -94,6 +95,16 @@ protected:
     template <typename V, typename Def>
     V& Declare(std::string widget, std::string key, Def def, TIntRange range, TIntRange runRange) {
         return Add(std::make_unique<V>(std::move(key), std::move(def), range, runRange), std::move(widget));
+    }
+    // Every setting added after the first release is declared with this, the
+    // same arguments as Declare: its key is optional, so scenario files
+    // written before it load without a "Could't read variable" line and the
+    // setting takes its default (TKX_ValueBase::Optional). Settings of the
+    // first release stay with Declare and keep that line when missing.
+    template <typename V, typename... Args> V& DeclareOptional(Args&&... args) {
+        V& value = Declare<V>(std::forward<Args>(args)...);
+        value.MarkOptional();
+        return value;
     }
 
     TRegClassInfo classInfo_;

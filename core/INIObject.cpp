@@ -101,7 +101,6 @@ void TINIObject::Load_String(TKX_String& v) const {
 
 void TINIObject::Load_Boolean(TKX_Boolean& v) const {
     const TINIRecord* r = Find(v.Name);
-    if (!r && v.Optional) return v.SetValue(v.GetValue(vsDefault), vsCurrent);
     if (!r) return CantReadVariable(v.Name);
     v.SetValue(StringToBool(r->Data), vsCurrent);
 }

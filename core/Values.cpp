@@ -40,6 +40,8 @@ template <typename Traits> void TKX_Typed<Traits>::SaveTo(TINIObject& ini) const
     (ini.*TAccessOf<Traits>::kSave)(*this);
 }
 template <typename Traits> void TKX_Typed<Traits>::LoadFrom(const TINIObject& ini) {
+    if (this->Optional() && !ini.Find(this->Name))
+        return this->SetValue(this->GetValue(vsDefault), vsCurrent);
     (ini.*TAccessOf<Traits>::kLoad)(*this);
 }
 template <typename Traits>

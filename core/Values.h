@@ -44,10 +44,19 @@ public:
     virtual void Show(IEditorPage& page, const std::string& widget, TValueSlot slot) const = 0;
     virtual void Read(IEditorPage& page, const std::string& widget, TValueSlot slot) = 0;
 
+    // Keys of the first release are required: missing from a settings
+    // section, they log "Could't read variable" and keep their value. A
+    // setting added after that release is declared optional: files written
+    // before it lack its key, so a missing key sets its default silently and
+    // those files load as they always did. A value that is present but
+    // unreadable still logs.
+    bool Optional() const { return optional_; }
+    void MarkOptional() { optional_ = true; }
+
     const std::string Name;
-    // A setting added after the first release: a file without its key gives
-    // it its default silently, so files written before it load as they did.
-    bool Optional = false;
+
+private:
+    bool optional_ = false;
 };
 
 template <typename T> class TKX_Value : public TKX_ValueBase {

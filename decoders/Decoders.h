@@ -22,5 +22,7 @@ bool DecodePnm(const TDecodeInput& in, TPicture& out, std::string& error);      
 bool DecodeAutodesk(const TDecodeInput& in, TPicture& out, std::string& error);  // CEL, PIC
 bool DecodePcd(const TDecodeInput& in, TPicture& out, std::string& error);       // PCD
 bool DecodeCut(const TDecodeInput& in, TPicture& out, std::string& error);       // CUT
+bool DecodeHeif(const TDecodeInput& in, TPicture& out, std::string& error);      // HEIC, HEIF, AVIF
+bool DecodeWebp(const TDecodeInput& in, TPicture& out, std::string& error);      // WEBP
 
 }  // namespace pm

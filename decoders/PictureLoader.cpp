@@ -35,7 +35,8 @@ const TBinding kBindings[] = {
     {"PPM", DecodePnm, "PNM"},      {"PGM", DecodePnm, "PNM"},      {"PBM", DecodePnm, "PNM"},
     {"CEL", DecodeAutodesk, "CEL"}, {"PIC", DecodeAutodesk, "CEL"}, {"PCD", DecodePcd, "PCD"},
     {"GIF", DecodeGif, "GIF"},      {"CUT", DecodeCut, "CUT"},      {"PSP", DecodePsp, "PSP"},
-    {"PNG", DecodePng, "PNG"},
+    {"PNG", DecodePng, "PNG"},      {"HEIC", DecodeHeif, "HEIF"},   {"HEIF", DecodeHeif, "HEIF"},
+    {"AVIF", DecodeHeif, "AVIF"},   {"WEBP", DecodeWebp, "WebP"},
 };
 
 const TBinding* BindingFor(const std::string& extension) {

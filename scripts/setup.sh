@@ -9,6 +9,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     libjpeg62-turbo-dev libpng-dev zlib1g-dev
     libtiff-dev libgif-dev ghostscript
+    libheif-dev libwebp-dev
     libexiv2-dev
     qt6-base-dev
 )

@@ -11,13 +11,13 @@ namespace pm {
 
 TLoadFromFile::TLoadFromFile(TRunContext* context)
     : TBaseClass(context),
-      ApplyOrientation(Declare<TKX_Boolean>(kOrientationWidget, "Apply_Orientation", true)) {
+      ApplyOrientation(DeclareOptional<TKX_Boolean>(kOrientationWidget, "Apply_Orientation", true)) {
     classInfo_ = {"TLoadFromFile", "File: Load from file", "Load source graphical file", 0};
-    ApplyOrientation.Optional = true;
     struct Row {
         const char* key;
         const char* description;
         std::vector<std::string> extensions;
+        bool addedLater = false;  // its key is optional in scenario files
     };
     const Row table[kFormatCount] = {
         {"Autodesk", "Autodesk images files", {"CEL", "PIC"}},
@@ -40,22 +40,27 @@ TLoadFromFile::TLoadFromFile(TRunContext* context)
         {"Metafiles", "Windows Metafiles and Enhanced Metafiles images", {"WMF", "EMF"}},
         {"Word5", "Word 5.x screen capture files", {"SCR"}},
         {"Paintbrush", "ZSoft Paintbrush images", {"PCX", "PCC"}},
+        // Formats added after the first release: appended, so the rows and
+        // keys above keep their places.
+        {"HEIF", "HEIF and AVIF images", {"HEIC", "HEIF", "AVIF"}, true},
+        {"WebP", "WebP images", {"WEBP"}, true},
     };
     for (const Row& r : table)
-        Formats.push_back(std::make_unique<TFileFormat>(r.key, r.extensions, r.description, true));
+        Formats.push_back(
+            std::make_unique<TFileFormat>(r.key, r.extensions, r.description, true, r.addedLater));
 }
 
 TINIObject& TLoadFromFile::SaveSettings(const std::string& taskName) {
     TINIObject& ini = SettingsStore();
     ini.ClearList();
     ini.AddHeader(taskName, ClassName());
-    for (const auto& f : Formats) ini.Save_Boolean(f->Enabled);
+    for (const auto& f : Formats) f->Enabled.SaveTo(ini);
     for (const TSetting& s : Settings()) s.Value->SaveTo(ini);
     return ini;
 }
 
 void TLoadFromFile::LoadSettings(const TINIObject& ini) {
-    for (const auto& f : Formats) ini.Load_Boolean(f->Enabled);
+    for (const auto& f : Formats) f->Enabled.LoadFrom(ini);
     TBaseClass::LoadSettings(ini);
 }
 

@@ -10,11 +10,17 @@
 namespace pm {
 
 // One input format: its switch (key = short name), description and extensions.
+// A format added after the first release has an optional key (see
+// TKX_ValueBase::Optional): scenario files written before it load silently
+// with the format at its default.
 class TFileFormat {
 public:
-    TFileFormat(std::string shortName, std::vector<std::string> extensions, std::string description, bool def)
+    TFileFormat(std::string shortName, std::vector<std::string> extensions, std::string description, bool def,
+                bool optionalKey = false)
         : Enabled(std::move(shortName), def), Description(std::move(description)),
-          Extensions(std::move(extensions)) {}
+          Extensions(std::move(extensions)) {
+        if (optionalKey) Enabled.MarkOptional();
+    }
     TKX_Boolean Enabled;
     std::string Description;
     std::vector<std::string> Extensions;  // upper case, no dot
@@ -22,7 +28,7 @@ public:
 
 class TLoadFromFile : public TBaseClass {
 public:
-    static constexpr int kFormatCount = 20;
+    static constexpr int kFormatCount = 22;
     static constexpr const char* kListWidget = "FileType_LV";
     static constexpr const char* kOrientationWidget = "Apply_Orientation";
 

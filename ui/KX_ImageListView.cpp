@@ -16,9 +16,11 @@ namespace {
 
 const QStringList& ImageExtensions() {
     static const QStringList list = {
-        "JPG", "JPEG", "JPE", "JFIF", "TIF", "TIFF", "FAX", "BW",  "RGB", "RGBA", "SGI", "RLA", "RPF", "CEL",
-        "PIC", "TGA",  "VST", "ICB",  "VDA", "WIN",  "PCX", "PCC", "SCR", "PCD",  "PPM", "PGM", "PBM", "CUT",
-        "PAL", "GIF",  "BMP", "RLE",  "DIB", "PSD",  "PDD", "PSP", "PNG", "WMF",  "EMF", "ICO", "EPS"};
+        "JPG", "JPEG", "JPE", "JFIF", "TIF", "TIFF", "FAX", "BW", "RGB", "RGBA", "SGI", "RLA", "RPF", "CEL",
+        "PIC", "TGA", "VST", "ICB", "VDA", "WIN", "PCX", "PCC", "SCR", "PCD", "PPM", "PGM", "PBM", "CUT",
+        "PAL", "GIF", "BMP", "RLE", "DIB", "PSD", "PDD", "PSP", "PNG", "WMF", "EMF", "ICO", "EPS",
+        // added after the first release
+        "HEIC", "HEIF", "AVIF", "WEBP"};
     return list;
 }
 
@@ -57,7 +59,8 @@ TKX_ImageListView::TKX_ImageListView(QWidget* parent)
     const std::array<int, kColumnCount> widths = {120, 60, 50, 50, 40, 65};
     for (int c = 0; c < kColumnCount; ++c) {
         // Wide enough for the caption in the desktop font.
-        const int caption = fontMetrics().horizontalAdvance(horizontalHeaderItem(c)->text()) + ScaledPx(this, 12);
+        const int caption =
+            fontMetrics().horizontalAdvance(horizontalHeaderItem(c)->text()) + ScaledPx(this, 12);
         setColumnWidth(c, std::max(ScaledPx(this, widths[c]), caption));
         if (c > 0) horizontalHeaderItem(c)->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
     }

@@ -200,7 +200,7 @@ TEST_F(ScenarioModel, SavedFileHasOneSectionPerTask) {
               "Photoshop=Yes\nPNG=Yes\nPortable=Yes\nSGIimages=Yes\n"
               "SGIWavefront=Yes\nJPEG=Yes\nBitmap=Yes\nTIFF=Yes\n"
               "Truevision=Yes\nIcons=Yes\nMetafiles=Yes\nWord5=Yes\n"
-              "Paintbrush=Yes\nApply_Orientation=Yes\n");
+              "Paintbrush=Yes\nHEIF=Yes\nWebP=Yes\nApply_Orientation=Yes\n");
     EXPECT_TRUE(rig.log.Has("Saving scenario file \"" + File() + "\" ... Complete."));
     EXPECT_EQ(dir.List(), std::vector<std::string>{"s.pms"});  // no backup, no temporary file
     EXPECT_EQ(model.InitialDir, dir.Dir());

@@ -79,7 +79,7 @@ TEST(TTaskInfoList, RegistersTheElevenTypesAndLogsToTheConsoleOnly) {
         EXPECT_EQ(m.Segments[3].Color, LogDoneColor);
     }
     EXPECT_EQ(list.IndexOf("border: \"film\""), 8);
-    EXPECT_EQ(test::TTempDir::Read(dir.Path("l.log")), ""); // start-up lines stay off the file
+    EXPECT_EQ(test::TTempDir::Read(dir.Path("l.log")), "");  // start-up lines stay off the file
 
     std::vector<TTaskInfoList::Entry> middle = list.EditorTypes(true);
     ASSERT_EQ(middle.size(), 9u);
@@ -130,5 +130,68 @@ TEST(TBaseClass, LoadSettingsReadsEveryKeyAndSkipsBadOnes) {
                                                      "Could't read variable \"Bottom_Amount\""}));
 }
 
-} // namespace
-} // namespace pm
+// A task with settings of the first release and settings added later.
+class TGrownTask : public TBaseClass {
+public:
+    TGrownTask() {
+        classInfo_ = {"TGrownTask", "Grown", "Grown", 0};
+        Declare<TKX_Integer>("", "Width", 10, TIntRange{0, 100});
+        DeclareOptional<TKX_Integer>("", "Margin", 7, TIntRange{0, 100});
+        DeclareOptional<TKX_Color>("", "Edge_Color", TColor(0x0000FF));
+        DeclareOptional<TKX_String>("", "Caption", std::string("none"));
+        DeclareOptional<TKX_Boolean>("", "Upright", true);
+    }
+};
+
+// A missing optional key sets its default without a message; a missing key
+// of the first release logs and keeps its value; an optional key that is
+// present is read, and an unreadable one still logs.
+TEST(TBaseClass, OptionalKeysTakeTheirDefaultSilently) {
+    struct Case {
+        const char* name;
+        std::vector<std::pair<std::string, std::string>> records;
+        std::string saved;  // the settings after loading, as saved
+        std::vector<std::string> log;
+    };
+    const Case cases[] = {
+        {"only the old key",
+         {{"Width", "20"}},
+         "Width=20 Margin=7 Edge_Color=clRed Caption=\"none\" Upright=Yes",
+         {}},
+        {"nothing",
+         {},
+         "Width=55 Margin=7 Edge_Color=clRed Caption=\"none\" Upright=Yes",
+         {"Could't read variable \"Width\""}},
+        {"all keys",
+         {{"width", "1"}, {"MARGIN", "2"}, {"Edge_Color", "clLime"}, {"Caption", "x"}, {"Upright", "No"}},
+         "Width=1 Margin=2 Edge_Color=clLime Caption=\"x\" Upright=No",
+         {}},
+        {"unreadable optional values",
+         {{"Width", "3"}, {"Margin", "12abc"}, {"Edge_Color", "clNoSuch"}},
+         "Width=3 Margin=99 Edge_Color=clBlack Caption=\"none\" Upright=Yes",
+         {"Could't read variable \"Margin\"", "Could't read variable \"Edge_Color\""}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TGrownTask task;
+        // Values from before the load: kept only where a key is unreadable.
+        static_cast<TKX_Integer*>(task.FindSetting("Width"))->SetValue(55, vsCurrent);
+        static_cast<TKX_Integer*>(task.FindSetting("Margin"))->SetValue(99, vsCurrent);
+        static_cast<TKX_Color*>(task.FindSetting("Edge_Color"))->SetValue(0, vsCurrent);
+        static_cast<TKX_String*>(task.FindSetting("Caption"))->SetValue("old", vsCurrent);
+        static_cast<TKX_Boolean*>(task.FindSetting("Upright"))->SetValue(false, vsCurrent);
+        TLogRecorder log;
+        TINIObject ini;
+        for (const auto& [key, value] : c.records) ini.AddRecord(key, value);
+        task.LoadSettings(ini);
+        std::string saved;
+        for (const TINIRecord& r : task.SaveSettings("n").Records())
+            if (r.Name != "TaskName" && r.Name != "TaskType")
+                saved += (saved.empty() ? "" : " ") + r.Name + "=" + r.Data;
+        EXPECT_EQ(saved, c.saved);
+        EXPECT_EQ(log.Texts(), c.log);
+    }
+}
+
+}  // namespace
+}  // namespace pm

@@ -160,6 +160,28 @@ Bytes SgiClaiming(int width, int height) {
     return b;
 }
 
+// A sample of tests/data/pixmill with the 32-bit fields after the last
+// `box` name plus `skip` replaced: the sizes of a HEIF ispe box (big-endian;
+// the HEIC is a grid, whose ispe follows its tile's) or of a WebP lossless
+// header (little-endian).
+Bytes SampleClaiming(const char* file, const char* box, std::size_t skip, std::vector<std::uint32_t> values,
+                     bool bigEndian) {
+    Bytes b = ReadFileBytes(TestData(std::string("pixmill/") + file));
+    const auto at = std::find_end(b.begin(), b.end(), box, box + 4);
+    std::size_t pos = static_cast<std::size_t>(at - b.begin()) + 4 + skip;
+    if (pos + 4 * values.size() > b.size()) return {};
+    for (std::uint32_t v : values) {
+        if (bigEndian) {
+            Put32BE(b, pos, v);
+        } else {
+            Put16LE(b, pos, v & 0xFFFF);
+            Put16LE(b, pos + 2, v >> 16);
+        }
+        pos += 4;
+    }
+    return b;
+}
+
 struct HugeCase {
     const char* name;
     TDecoderFn reader;
@@ -197,6 +219,43 @@ const HugeCase kHugeClaims[] = {
      "Logical screen too large for the image it holds"},
     {"TargaRle", DecodeTarga, [] { return TargaClaiming(kHuge, kHuge); }, "Truncated Targa image data"},
     {"SgiRowsSharingBytes", DecodeSgi, [] { return SgiClaiming(kHuge, 64); }, "Truncated SGI image data"},
+    // The lossless header after its signature byte: 14 bits width - 1, 14 bits height - 1.
+    {"WebpLossless", DecodeWebp,
+     [] { return SampleClaiming("lossless.webp", "VP8L", 5, {16382u | (16382u << 14)}, false); },
+     "Picture too large for the WebP data"},
+    // ispe: version and flags, then width and height.
+    {"Avif", DecodeHeif,
+     [] {
+         return SampleClaiming("plain.avif", "ispe", 4, {kHuge, kHuge}, true);
+     },
+     "Picture too large for the HEIF data"},
+    // The grid's tile, whose ispe comes first: libheif's cap, set to ours, refuses it.
+    {"HeicTile", DecodeHeif,
+     [] {
+         Bytes b = ReadFileBytes(TestData("pixmill/rotated90.heic"));
+         const char* ispe = "ispe";
+         const std::size_t at =
+             static_cast<std::size_t>(std::search(b.begin(), b.end(), ispe, ispe + 4) - b.begin());
+         Put32BE(b, at + 8, 20000);
+         Put32BE(b, at + 12, 20000);
+         return b;
+     },
+     "Memory allocation error: Security limit exceeded: Image size 20000x20000 exceeds the maximum image "
+     "size "
+     "16384x16384"},
+    // Found by fuzzing: a 32 x 32 AVIF whose alpha plane's AV1 stream codes a
+    // far larger frame than its ispe says. It made libheif allocate 700 MB
+    // until its cap was set to ours.
+    {"AvifAlphaFrame", DecodeHeif,
+     [] { return ReadFileBytes(TestData("pixmill/found_alpha_frame_too_large.avif")); },
+     "Memory allocation error: Security limit exceeded: Image size 27759x25344 exceeds the maximum image "
+     "size "
+     "16384x16384"},
+    {"HeicRotated", DecodeHeif,
+     [] {
+         return SampleClaiming("rotated90.heic", "ispe", 4, {kHuge, kHuge / 2}, true);
+     },
+     "Picture too large for the HEIF data"},
 };
 
 TEST(HugeClaims, TinyFilesFailBeforeAllocatingThePicture) {

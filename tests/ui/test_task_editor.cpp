@@ -265,7 +265,7 @@ private slots:
             std::set<std::string> expected = SettingKeys(saved);
             if (className == "TLoadFromFile") {
                 // The declared settings (the orientation switch) and every other format row.
-                for (int i = 1; i < 20; i += 2)
+                for (int i = 1; i < TLoadFromFile::kFormatCount; i += 2)
                     expected.insert(static_cast<TLoadFromFile&>(saved).Formats[i]->Enabled.Name);
             }
             QCOMPARE(ChangedKeys(saved, *fresh), expected);
@@ -623,8 +623,10 @@ private slots:
         TTaskRig b;
         b.NewScenario(0);
         auto* list = b.editor.findChild<QTreeWidget*>("FileType_LV");
-        QCOMPARE(list->topLevelItemCount(), 20);
+        QCOMPARE(list->topLevelItemCount(), 22);
         QCOMPARE(list->topLevelItem(12)->text(1), QString("JPG, JPEG, JPE, JFIF"));
+        QCOMPARE(list->topLevelItem(20)->text(1), QString("HEIC, HEIF, AVIF"));
+        QCOMPARE(list->topLevelItem(21)->text(0), QString("WebP images"));
         b.editor.findChild<QPushButton*>("ClearAll")->click();
         QVERIFY(!b.editor.btn1->isEnabled());
         list->topLevelItem(9)->setCheckState(0, Qt::Checked);

@@ -51,14 +51,17 @@ private slots:
         TTempDir dir;
         TTempDir::Write(dir.Path("b.JPG"), "x");
         TTempDir::Write(dir.Path("notes.txt"), "x");
+        for (const char* name : {"c.heic", "d.HEIF", "e.avif", "f.WebP"})
+            TTempDir::Write(dir.Path(name), "x");
         WriteTestImage(dir.Path("a.bmp"), 4, 4);
         TPM_TaskTestForm w;
         w.Initialize(QString::fromStdString(dir.Dir()), true);
         QCOMPARE(w.windowTitle(), QString("Task test"));
         QCOMPARE(w.TestFilesList->horizontalHeaderItem(TKX_ImageListView::colTime)->text(),
                  QString("Tasks time"));
-        QCOMPARE(w.TestFilesList->rowCount(), 2);
+        QCOMPARE(w.TestFilesList->rowCount(), 6);
         QCOMPARE(w.TestFilesList->FileName(0), QString("a.bmp"));
+        QCOMPARE(w.TestFilesList->FileName(5), QString("f.WebP"));
         QCOMPARE(w.TestFilesList->CellText(0, TKX_ImageListView::colTime), QString("-"));
         QCOMPARE(w.SelectedTestFile(), QString::fromStdString(dir.Path("a.bmp")));
         QCOMPARE(w.TestDirectory(), QString::fromStdString(dir.Dir()));
