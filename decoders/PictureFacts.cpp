@@ -5,6 +5,7 @@
 
 #include "decoders/ExifOrientation.h"
 #include "decoders/MetadataBlocks.h"
+#include "imaging/ByteOrder.h"
 
 #include <exiv2/exiv2.hpp>
 #include <lcms2.h>
@@ -27,6 +28,9 @@ std::string Tidy(std::string text) {
 }
 
 std::string ProfileDescription(const std::vector<std::uint8_t>& bytes) {
+    // A profile's header opens with its length: one that says otherwise was
+    // cut short or joined wrong, which Little CMS would not always notice.
+    if (bytes.size() < 128 || Get32BE(bytes.data()) != bytes.size()) return "damaged";
     cmsHPROFILE profile = cmsOpenProfileFromMem(bytes.data(), static_cast<cmsUInt32Number>(bytes.size()));
     if (!profile) return "damaged";
     char text[kMaxFactLength + 1] = {};
