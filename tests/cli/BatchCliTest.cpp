@@ -535,6 +535,7 @@ TEST(BatchCliInfo, PrintsWhatTheLoaderSees) {
         {"metadata/photo.png", "PNG", "16 x 24", "24 x 16", 4, 6, "Pixmill Test RGB", true},
         {"metadata/photo.tif", "TIFF", "16 x 24", "24 x 16", 24, 6, "Pixmill Test RGB", true},
         {"metadata/photo.webp", "WebP", "64 x 48", "64 x 48", 24, 1, "Pixmill Test RGB", true},
+        {"metadata/photo.heic", "HEIF", "64 x 48", "64 x 48", 24, 1, "Pixmill Test RGB", true},
         {"metadata/damaged_profile.jpg", "JPEG", "16 x 24", "24 x 16", 24, 6, "damaged", true},
     };
     std::vector<std::string> args = {"info"};

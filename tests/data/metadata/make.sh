@@ -31,3 +31,8 @@ segment = data[at:at + 2 + length]
 cut = segment[:2] + (length - 200).to_bytes(2, "big") + segment[4:-200]
 open("damaged_profile.jpg", "wb").write(data[:at] + cut + data[at + 2 + length:])
 PY
+# The HEIF holds the same facts without an orientation as an Exif item.
+python3 -c "import add_blocks; open('/tmp/facts.exif', 'wb').write(add_blocks.jpeg_exif(open('/tmp/upright.jpg', 'rb').read()))"
+rm -rf __pycache__
+g++ -std=c++17 make_heif.cpp $(pkg-config --cflags --libs libheif) -o /tmp/make_heif
+/tmp/make_heif
