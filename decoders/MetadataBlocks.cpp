@@ -14,6 +14,25 @@ namespace pm {
 
 namespace {
 
+// Calls visit(marker, body, length) for each segment before the first scan,
+// until it returns false.
+template <typename TVisit> void WalkJpegSegments(const std::uint8_t* data, std::size_t size, TVisit visit) {
+    TByteReader in(data, size);
+    if (in.U16BE() != 0xFFD8) return;
+    for (;;) {
+        std::uint8_t marker = in.U8();
+        if (marker != 0xFF) return;
+        while (marker == 0xFF && in.Ok()) marker = in.U8();
+        // Markers without a length: restart markers and a stray TEM.
+        if ((marker >= 0xD0 && marker <= 0xD7) || marker == 0x01) continue;
+        if (!in.Ok() || marker == 0xD9 || marker == 0xDA) return;
+        const unsigned length = in.U16BE();
+        if (!in.Ok() || length < 2) return;
+        const std::uint8_t* body = in.Bytes(length - 2);
+        if (!body || !visit(marker, body, std::size_t(length - 2))) return;
+    }
+}
+
 bool Starts(const std::uint8_t* data, std::size_t size, const void* magic, std::size_t n) {
     return size >= n && std::memcmp(data, magic, n) == 0;
 }
@@ -34,26 +53,22 @@ void JpegBlocks(const std::uint8_t* data, std::size_t size, TMetadataBlocks& out
     static const char kIcc[12] = {'I', 'C', 'C', '_', 'P', 'R', 'O', 'F', 'I', 'L', 'E', '\0'};
     std::vector<TByteSpan> parts;
     std::size_t total = 0;
-    TByteReader in(data, size);
-    in.Skip(2);
-    for (;;) {
-        std::uint8_t marker = in.U8();
-        if (marker != 0xFF) break;
-        while (marker == 0xFF && in.Ok()) marker = in.U8();
-        if ((marker >= 0xD0 && marker <= 0xD7) || marker == 0x01) continue;
-        if (!in.Ok() || marker == 0xD9 || marker == 0xDA) break;
-        const unsigned length = in.U16BE();
-        const std::uint8_t* body = length >= 2 ? in.Bytes(length - 2) : nullptr;
-        if (!body) break;
-        if (marker != 0xE2 || length - 2 < 14 || std::memcmp(body, kIcc, 12) != 0) continue;
+    bool damaged = false;
+    WalkJpegSegments(data, size, [&](std::uint8_t marker, const std::uint8_t* body, std::size_t length) {
+        if (marker != 0xE2 || length < 14 || std::memcmp(body, kIcc, 12) != 0) return true;
         const unsigned number = body[12], count = body[13];
         if (parts.empty()) parts.resize(count);
         if (number == 0 || number > count || count != parts.size() || parts[number - 1].Data) {
-            out.Profile = TProfileState::Damaged;
-            return;
+            damaged = true;
+            return false;
         }
-        parts[number - 1] = {body + 14, length - 2 - 14u};
-        total += length - 2 - 14u;
+        parts[number - 1] = {body + 14, length - 14};
+        total += length - 14;
+        return true;
+    });
+    if (damaged) {
+        out.Profile = TProfileState::Damaged;
+        return;
     }
     if (parts.empty()) return;
     std::vector<std::uint8_t> joined;
@@ -159,22 +174,13 @@ void HeifBlocks(const std::uint8_t* data, std::size_t size, TMetadataBlocks& out
 }  // namespace
 
 TByteSpan JpegExifBlock(const std::uint8_t* data, std::size_t size) {
-    TByteReader in(data, size);
-    if (in.U16BE() != 0xFFD8) return {};
-    for (;;) {
-        std::uint8_t marker = in.U8();
-        if (marker != 0xFF) return {};
-        while (marker == 0xFF && in.Ok()) marker = in.U8();
-        // Markers without a length: restart markers and a stray TEM.
-        if ((marker >= 0xD0 && marker <= 0xD7) || marker == 0x01) continue;
-        if (!in.Ok() || marker == 0xD9 || marker == 0xDA) return {};
-        const unsigned length = in.U16BE();
-        if (!in.Ok() || length < 2) return {};
-        const std::uint8_t* body = in.Bytes(length - 2);
-        if (!body) return {};
-        if (marker == 0xE1 && length - 2 > 6 && std::memcmp(body, "Exif\0\0", 6) == 0)
-            return {body + 6, length - 2 - 6};
-    }
+    TByteSpan block;
+    WalkJpegSegments(data, size, [&](std::uint8_t marker, const std::uint8_t* body, std::size_t length) {
+        if (marker == 0xE1 && length > 6 && std::memcmp(body, "Exif\0\0", 6) == 0)
+            block = {body + 6, length - 6};
+        return !block.Data;
+    });
+    return block;
 }
 
 TByteSpan PngExifBlock(const std::uint8_t* data, std::size_t size) {
