@@ -155,6 +155,16 @@ TEST(CommandLine, JobsShardAndMemoryLimit) {
     }
 }
 
+// info takes every further argument as a file, in order; after "--" also
+// names that look like options.
+TEST(CommandLine, InfoTakesFiles) {
+    const TCliParseResult r = ParseCommandLine({"info", "a.jpg", "-", "--quiet", "b.png", "--", "--c.tif"});
+    ASSERT_TRUE(r.Ok) << r.Error;
+    EXPECT_EQ(r.Options.Command, TCliCommand::Info);
+    EXPECT_TRUE(r.Options.Quiet);
+    EXPECT_EQ(r.Options.Files, (Args{"a.jpg", "-", "b.png", "--c.tif"}));
+}
+
 TEST(CommandLine, VersionNamesTheProgramAndTheEngine) {
     const std::string v = VersionText();
     EXPECT_EQ(v.substr(0, v.find('\n')), "Pixmill 0.6");
