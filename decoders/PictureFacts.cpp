@@ -4,6 +4,7 @@
 #include "decoders/PictureFacts.h"
 
 #include "decoders/ExifOrientation.h"
+#include "decoders/LcmsBudget.h"
 #include "decoders/MetadataBlocks.h"
 #include "imaging/ByteOrder.h"
 
@@ -16,6 +17,8 @@ namespace {
 
 // Longest text taken from a file.
 constexpr std::size_t kMaxFactLength = 200;
+// What Little CMS may hold while it reads a profile's description.
+constexpr std::size_t kMaxProfileMemory = 4 * kMaxProfileBytes;
 
 std::string Tidy(std::string text) {
     const std::size_t nul = text.find('\0');
@@ -31,7 +34,10 @@ std::string ProfileDescription(const std::vector<std::uint8_t>& bytes) {
     // A profile's header opens with its length: one that says otherwise was
     // cut short or joined wrong, which Little CMS would not always notice.
     if (bytes.size() < 128 || Get32BE(bytes.data()) != bytes.size()) return "damaged";
-    cmsHPROFILE profile = cmsOpenProfileFromMem(bytes.data(), static_cast<cmsUInt32Number>(bytes.size()));
+    const TLcmsBudget budget(kMaxProfileMemory);
+    if (!budget.Context()) return "damaged";
+    cmsHPROFILE profile =
+        cmsOpenProfileFromMemTHR(budget.Context(), bytes.data(), static_cast<cmsUInt32Number>(bytes.size()));
     if (!profile) return "damaged";
     char text[kMaxFactLength + 1] = {};
     const cmsUInt32Number n =
