@@ -568,8 +568,8 @@ TEST(BatchCliInfo, UnreadableFilesGiveTheirReason) {
     EXPECT_EQ(r.out.rfind(good + "\n  format: WebP\n", 0), 0u) << r.out;
     EXPECT_EQ(Lines(r.out), 9);
     EXPECT_EQ(r.err, "pixmill-batch: " + missing + ": Cannot open file (No such file or directory)\n" +
-                         "pixmill-batch: " + junk + ": JPEG: Not a JPEG file\n" +
-                         "pixmill-batch: " + text + ": Unknown picture file extension (.txt)\n");
+                         "pixmill-batch: " + junk + ": JPEG: Not a JPEG file\n" + "pixmill-batch: " + text +
+                         ": Unknown picture file extension (.txt)\n");
 }
 
 }  // namespace
