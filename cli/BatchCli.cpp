@@ -1,6 +1,7 @@
 #include "cli/BatchCli.h"
 
 #include "cli/LogTarget.h"
+#include "cli/PictureInfo.h"
 
 #include "batch/BatchRun.h"
 #include "batch/ProjectFile.h"
@@ -283,6 +284,11 @@ int RunCommandLine(const TCliOptions& o, std::FILE* out, std::FILE* err) {
         break;
     case TCliCommand::ScenarioCheck:
         status = ScenarioCheck(o, log, out, err);
+        break;
+    case TCliCommand::Info:
+        status = PrintPictureInfo(o.Files, out, [err](const std::string& line) { Complain(err, line); })
+                     ? kExitComplete
+                     : kExitErrors;
         break;
     default:
         break;

@@ -165,6 +165,15 @@ TCliParseResult ParseCommandLine(const std::vector<std::string>& args) {
         o.ScenarioFile = positional[2];
         return {true, o, {}};
     }
+    if (command == "info") {
+        if (itemOptions || noSubdirs || haveJobs || haveShard || haveMemory)
+            return Fail("info: --scenario, --source, --target, --no-subdirs, --jobs, --shard and "
+                        "--memory-limit belong to run");
+        if (positional.size() < 2) return Fail("info: no picture file given");
+        o.Command = TCliCommand::Info;
+        o.Files.assign(positional.begin() + 1, positional.end());
+        return {true, o, {}};
+    }
     return Fail("unknown command " + command);
 }
 
@@ -175,6 +184,7 @@ std::string UsageText() {
            "                    [--jobs N] [--shard K/N] [--memory-limit SIZE]\n"
            "  pixmill-batch scenario new FILE.pms\n"
            "  pixmill-batch scenario check FILE.pms\n"
+           "  pixmill-batch info FILE...\n"
            "  pixmill-batch --help | --version\n"
            "\n"
            "Runs a project, or one source folder through one scenario, without the desktop program.\n"
@@ -201,6 +211,10 @@ std::string UsageText() {
            "\n"
            "scenario new writes a scenario with one task of every type and default settings;\n"
            "scenario check reads a scenario file and reports what it finds.\n"
+           "info prints what the loader sees in each picture file: its format, its size as stored\n"
+           "and upright, bits per pixel, EXIF orientation (1-8), colour profile, and the date\n"
+           "taken, camera and lens of its EXIF block; a file that cannot be read gets a line with\n"
+           "the reason on stderr and the status 1.\n"
            "\n"
            "Ctrl+C (or SIGTERM) stops a run: the files in progress are finished, no new one is\n"
            "started, and the log tells how many files were done and skipped; a second Ctrl+C ends\n"

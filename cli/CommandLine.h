@@ -6,7 +6,7 @@
 
 namespace pm {
 
-enum class TCliCommand { Help, Version, RunProject, RunItem, ScenarioNew, ScenarioCheck };
+enum class TCliCommand { Help, Version, RunProject, RunItem, ScenarioNew, ScenarioCheck, Info };
 
 struct TCliOptions {
     TCliCommand Command = TCliCommand::Help;
@@ -20,7 +20,8 @@ struct TCliOptions {
     int Jobs = 0;        // worker threads; 0: one per core
     int ShardIndex = 1;  // --shard K/N: this run does part K (1 .. N) of N
     int ShardCount = 1;
-    std::uint64_t MemoryLimit = 0;  // --memory-limit in bytes; 0: the default budget
+    std::uint64_t MemoryLimit = 0;   // --memory-limit in bytes; 0: the default budget
+    std::vector<std::string> Files;  // info FILE...
 };
 
 struct TCliParseResult {

@@ -12,4 +12,8 @@ namespace pm {
 // EXIF block never fails a load.
 int ReadExifOrientation(const std::uint8_t* data, std::size_t size);
 
+// Mutes Exiv2's own messages and sets up its XMP support, once per process;
+// every caller of Exiv2 calls it first.
+void PrepareExiv2();
+
 }  // namespace pm

@@ -46,6 +46,14 @@ const TBinding* BindingFor(const std::string& extension) {
     return nullptr;
 }
 
+std::string ExtensionOf(const std::string& fileName) {
+    std::size_t dot = fileName.find_last_of('.');
+    std::size_t slash = fileName.find_last_of('/');
+    return (dot == std::string::npos || (slash != std::string::npos && dot < slash))
+               ? std::string()
+               : fileName.substr(dot + 1);
+}
+
 }  // namespace
 
 TDecoderFn DecoderForExtension(const std::string& extension) {
@@ -53,18 +61,25 @@ TDecoderFn DecoderForExtension(const std::string& extension) {
     return b ? b->fn : nullptr;
 }
 
+std::string PictureFormatName(const std::string& fileName) {
+    const TBinding* b = BindingFor(ExtensionOf(fileName));
+    return b ? b->format : std::string();
+}
+
 bool LoadPicture(const std::string& fileName, TPicture& out, std::string& error) {
-    std::size_t dot = fileName.find_last_of('.');
-    std::size_t slash = fileName.find_last_of('/');
-    std::string ext = (dot == std::string::npos || (slash != std::string::npos && dot < slash))
-                          ? std::string()
-                          : fileName.substr(dot + 1);
+    std::vector<std::uint8_t> data;
+    return LoadPicture(fileName, out, error, data);
+}
+
+bool LoadPicture(const std::string& fileName, TPicture& out, std::string& error,
+                 std::vector<std::uint8_t>& data) {
+    const std::string ext = ExtensionOf(fileName);
     const TBinding* binding = BindingFor(ext);
     if (!binding) {
         error = "Unknown picture file extension (." + ext + ")";
         return false;
     }
-    std::vector<std::uint8_t> data;
+    data.clear();
     if (!ReadRegularFile(fileName, kMaxImageFileBytes, data, error, ThreadPixelMemoryGate())) return false;
     TDecodeInput input{data.data(), data.size(), fileName};
     const std::string prefix = std::string(binding->format) + ": ";

@@ -3,7 +3,9 @@
 // ignored) and decodes the file.
 #include "decoders/Picture.h"
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 namespace pm {
 
@@ -15,6 +17,13 @@ TDecoderFn DecoderForExtension(const std::string& extension);
 // the file cannot be read or the reader fails. The reader's reason, and the
 // warnings it leaves in `out`, begin with the format's name ("GIF: ...").
 bool LoadPicture(const std::string& fileName, TPicture& out, std::string& error);
+// The same, also handing back the file's bytes (empty when it was not read).
+bool LoadPicture(const std::string& fileName, TPicture& out, std::string& error,
+                 std::vector<std::uint8_t>& data);
+
+// The format row whose reader the loader picks for the file ("JPEG", "HEIF"
+// ...), empty when its extension has none.
+std::string PictureFormatName(const std::string& fileName);
 
 // Largest file the loader reads into memory.
 constexpr std::size_t kMaxImageFileBytes = std::size_t(1) << 30;

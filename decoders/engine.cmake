@@ -8,6 +8,8 @@ find_package(PkgConfig REQUIRED)
 pkg_check_modules(HEIF REQUIRED IMPORTED_TARGET libheif)
 pkg_check_modules(WEBP REQUIRED IMPORTED_TARGET libwebp libwebpdemux)
 target_link_libraries(pixmill_engine PUBLIC PkgConfig::HEIF PkgConfig::WEBP)
-# Exiv2 reads the EXIF orientation of JPEG and PNG files.
+# Exiv2 reads the EXIF blocks (orientation and facts), Little CMS the
+# descriptions of colour profiles.
 pkg_check_modules(EXIV2 REQUIRED IMPORTED_TARGET exiv2)
-target_link_libraries(pixmill_engine PUBLIC PkgConfig::EXIV2)
+pkg_check_modules(LCMS2 REQUIRED IMPORTED_TARGET lcms2)
+target_link_libraries(pixmill_engine PUBLIC PkgConfig::EXIV2 PkgConfig::LCMS2)

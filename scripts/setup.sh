@@ -10,7 +10,7 @@ packages=(
     libjpeg62-turbo-dev libpng-dev zlib1g-dev
     libtiff-dev libgif-dev ghostscript
     libheif-dev libwebp-dev
-    libexiv2-dev
+    libexiv2-dev liblcms2-dev
     qt6-base-dev
 )
 

@@ -43,13 +43,10 @@ bool LoadBitmapFromFile(const std::string& fileName, TBitmap& bitmap, int* orien
     return true;
 }
 
-namespace {
-// The depth a bitmap reports: 16-bit pictures with 5/5/5 channels are 15 bits.
-std::uint8_t DepthOf(const TFastDIB& dib) {
+std::uint8_t PictureDepth(const TFastDIB& dib) {
     if (dib.Bpp() == 16 && dib.GBits() == 5) return 15;
     return static_cast<std::uint8_t>(dib.Bpp());
 }
-}  // namespace
 
 bool LoadSourceImage(TRunContext& ctx, const std::string& fileName, bool applyOrientation) {
     TBaseClass& g = ctx.GeneralObject();
@@ -60,7 +57,7 @@ bool LoadSourceImage(TRunContext& ctx, const std::string& fileName, bool applyOr
     info.SourceFileName = fileName;
     info.Width = g.SrcBitmap.Width();
     info.Height = g.SrcBitmap.Height();
-    info.BitsPerPixel = DepthOf(g.SrcBitmap.Dib());
+    info.BitsPerPixel = PictureDepth(g.SrcBitmap.Dib());
     info.Orientation = orientation;
     info.OrientationApplied = false;
     if (g.SrcBitmap.PixelFormat() != 24) {

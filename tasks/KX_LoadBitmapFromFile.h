@@ -13,6 +13,10 @@ namespace pm {
 // EXIF orientation (1 when it has none).
 bool LoadBitmapFromFile(const std::string& fileName, TBitmap& bitmap, int* orientation = nullptr);
 
+// The depth a loaded picture reports: 16-bit pictures with 5/5/5 channels
+// are 15 bits.
+std::uint8_t PictureDepth(const TFastDIB& dib);
+
 // Loads into the general object's SrcBitmap, fills its BitmapsInfo, brings
 // the image to 24 bits per pixel and, when asked, turns it upright by the
 // file's EXIF orientation.

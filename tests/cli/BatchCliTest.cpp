@@ -1,6 +1,7 @@
 #include "cli/BatchCli.h"
 
 #include "imaging/FastDIB.h"
+#include "support/ReaderTestKit.h"
 #include "support/ScenarioFiles.h"
 #include "support/TempDir.h"
 
@@ -357,7 +358,6 @@ TEST_F(BatchCliTest, InterruptStopsTheRunAfterTheFileAtHand) {
         }
     EXPECT_EQ(results, done);
 }
-
 }  // namespace
 }  // namespace pm
 
@@ -504,6 +504,72 @@ TEST_F(BatchCliTest, ControlCharactersInNamesAreEscaped) {
         EXPECT_EQ(text.find("\nProject complete."), std::string::npos) << text;
         EXPECT_NE(text.find("x\\nProject complete.\\x1b[31m\\r.bmp"), std::string::npos) << text;
     }
+}
+
+// info prints, for each sample, what its making put there (tests/data/SOURCES.md).
+TEST(BatchCliInfo, PrintsWhatTheLoaderSees) {
+    const struct {
+        std::string file, format, stored, upright;
+        int bpp, orientation;
+        const char* profile;
+        bool facts;  // the date, camera and lens of metadata/make.sh
+    } cases[] = {
+        {"orientation/jpeg_orientation_1.jpg", "JPEG", "24 x 16", "24 x 16", 24, 1, "none", false},
+        {"orientation/jpeg_orientation_2.jpg", "JPEG", "24 x 16", "24 x 16", 24, 2, "none", false},
+        {"orientation/jpeg_orientation_3.jpg", "JPEG", "24 x 16", "24 x 16", 24, 3, "none", false},
+        {"orientation/jpeg_orientation_4.jpg", "JPEG", "24 x 16", "24 x 16", 24, 4, "none", false},
+        {"orientation/jpeg_orientation_5.jpg", "JPEG", "16 x 24", "24 x 16", 24, 5, "none", false},
+        {"orientation/jpeg_orientation_6.jpg", "JPEG", "16 x 24", "24 x 16", 24, 6, "none", false},
+        {"orientation/jpeg_orientation_7.jpg", "JPEG", "16 x 24", "24 x 16", 24, 7, "none", false},
+        {"orientation/jpeg_orientation_8.jpg", "JPEG", "16 x 24", "24 x 16", 24, 8, "none", false},
+        {"orientation/jpeg_damaged_exif.jpg", "JPEG", "16 x 24", "16 x 24", 24, 1, "none", false},
+        {"orientation/png_orientation_6.png", "PNG", "16 x 24", "24 x 16", 4, 6, "none", false},
+        {"orientation/tiff_orientation_6.tif", "TIFF", "16 x 24", "24 x 16", 24, 6, "none", false},
+        {"pixmill/animated.webp", "WebP", "64 x 48", "64 x 48", 32, 1, "none", false},
+        {"pixmill/lossless.webp", "WebP", "64 x 48", "64 x 48", 24, 1, "none", false},
+        {"pixmill/lossy.webp", "WebP", "64 x 48", "64 x 48", 24, 1, "none", false},
+        {"pixmill/plain.avif", "AVIF", "64 x 48", "64 x 48", 24, 1, "none", false},
+        // libheif turns the picture by the file's own rotation as it decodes.
+        {"pixmill/rotated90.heic", "HEIF", "48 x 64", "48 x 64", 24, 1, "none", false},
+        {"metadata/photo.jpg", "JPEG", "16 x 24", "24 x 16", 24, 6, "Pixmill Test RGB", true},
+        {"metadata/photo.png", "PNG", "16 x 24", "24 x 16", 4, 6, "Pixmill Test RGB", true},
+        {"metadata/photo.tif", "TIFF", "16 x 24", "24 x 16", 24, 6, "Pixmill Test RGB", true},
+        {"metadata/photo.webp", "WebP", "64 x 48", "64 x 48", 24, 1, "Pixmill Test RGB", true},
+        {"metadata/photo.heic", "HEIF", "64 x 48", "64 x 48", 24, 1, "Pixmill Test RGB", true},
+        {"metadata/damaged_profile.jpg", "JPEG", "16 x 24", "24 x 16", 24, 6, "damaged", true},
+    };
+    std::vector<std::string> args = {"info"};
+    std::string expected;
+    for (const auto& c : cases) {
+        const std::string path = test::TestDataPath(c.file);
+        args.push_back(path);
+        expected +=
+            path + "\n  format: " + c.format + "\n  size: " + c.stored + " stored, " + c.upright +
+            " upright\n  bits per pixel: " + std::to_string(c.bpp) +
+            "\n  orientation: " + std::to_string(c.orientation) + "\n  colour profile: " + c.profile +
+            (c.facts ? "\n  date taken: 2026:12:08 10:30:00\n  camera: Pixmill TestCam 1\n  lens: Test "
+                       "Lens 35mm\n"
+                     : "\n  date taken: none\n  camera: none\n  lens: none\n");
+    }
+    const TCliRun r = Cli(args);
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(r.out, expected);
+}
+
+// A file that cannot be read gets its reason on stderr; the others are still
+// shown, and the status says something failed.
+TEST(BatchCliInfo, UnreadableFilesGiveTheirReason) {
+    TTempDir dir;
+    const std::string junk = dir.Put("junk.jpg", kJunk), missing = dir.Path("missing.png"),
+                      good = test::TestDataPath("pixmill/lossy.webp"), text = dir.Put("notes.txt", kJunk);
+    const TCliRun r = Cli({"info", missing, good, junk, text});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out.rfind(good + "\n  format: WebP\n", 0), 0u) << r.out;
+    EXPECT_EQ(Lines(r.out), 9);
+    EXPECT_EQ(r.err, "pixmill-batch: " + missing + ": Cannot open file (No such file or directory)\n" +
+                         "pixmill-batch: " + junk + ": JPEG: Not a JPEG file\n" + "pixmill-batch: " + text +
+                         ": Unknown picture file extension (.txt)\n");
 }
 
 }  // namespace

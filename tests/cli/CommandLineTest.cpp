@@ -90,6 +90,10 @@ TEST(CommandLine, UsageErrors) {
         {{"run", "p", "--log", "a", "--log", "b"}, "option --log given twice"},
         {{"run", "p", "--colour"}, "unknown option --colour"},
         {{"scenario"}, "scenario: say new or check"},
+        {{"info"}, "info: no picture file given"},
+        {{"info", "a.jpg", "--jobs", "2"},
+         "info: --scenario, --source, --target, --no-subdirs, --jobs, --shard and --memory-limit belong to "
+         "run"},
         {{"scenario", "edit", "x"}, "scenario: unknown action edit"},
         {{"scenario", "new", "a", "--source", "x"},
          "scenario: --scenario, --source, --target and --no-subdirs belong to run"},
@@ -109,7 +113,8 @@ TEST(CommandLine, UsageErrors) {
          "option --shard needs K/N with 1 <= K <= N, for example --shard 2/4"},
         {{"run", "p", "--shard", " 1/2"},
          "option --shard needs K/N with 1 <= K <= N, for example --shard 2/4"},
-        {{"scenario", "check", "x", "--jobs", "2"}, "scenario: --jobs, --shard and --memory-limit belong to run"},
+        {{"scenario", "check", "x", "--jobs", "2"},
+         "scenario: --jobs, --shard and --memory-limit belong to run"},
         {{"scenario", "new", "x", "--memory-limit", "1G"},
          "scenario: --jobs, --shard and --memory-limit belong to run"},
         {{"run", "p", "--memory-limit", "lots"},
@@ -148,6 +153,16 @@ TEST(CommandLine, JobsShardAndMemoryLimit) {
         EXPECT_EQ(r.Options.ShardCount, c.count);
         EXPECT_EQ(r.Options.MemoryLimit, c.memory);
     }
+}
+
+// info takes every further argument as a file, in order; after "--" also
+// names that look like options.
+TEST(CommandLine, InfoTakesFiles) {
+    const TCliParseResult r = ParseCommandLine({"info", "a.jpg", "-", "--quiet", "b.png", "--", "--c.tif"});
+    ASSERT_TRUE(r.Ok) << r.Error;
+    EXPECT_EQ(r.Options.Command, TCliCommand::Info);
+    EXPECT_TRUE(r.Options.Quiet);
+    EXPECT_EQ(r.Options.Files, (Args{"a.jpg", "-", "b.png", "--c.tif"}));
 }
 
 TEST(CommandLine, VersionNamesTheProgramAndTheEngine) {

@@ -1,0 +1,42 @@
+#pragma once
+// Finding the EXIF block and the ICC colour profile in a picture file's bytes
+// (JPEG, PNG, TIFF, WebP, HEIF/AVIF), without decoding any pixels.
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace pm {
+
+struct TByteSpan {
+    const std::uint8_t* Data = nullptr;
+    std::size_t Size = 0;
+};
+
+// The TIFF-structured EXIF payload of a JPEG's first EXIF APP1 segment, or of
+// a PNG's first eXIf chunk; empty when there is none or the walk fails.
+TByteSpan JpegExifBlock(const std::uint8_t* data, std::size_t size);
+TByteSpan PngExifBlock(const std::uint8_t* data, std::size_t size);
+
+enum class TProfileState { None, Found, Damaged };
+
+struct TMetadataBlocks {
+    // The EXIF block: a span of the file's bytes, or of `ExifCopy` when the
+    // container had to hand it over (HEIF). A TIFF file is its own EXIF block.
+    TByteSpan Exif;
+    std::vector<std::uint8_t> ExifCopy;
+    bool IsTiff = false;  // the profile is a tag of the EXIF block
+    TProfileState Profile = TProfileState::None;
+    std::vector<std::uint8_t> ProfileBytes;
+};
+
+// Largest colour profile (and inflated PNG profile) that is read.
+constexpr std::size_t kMaxProfileBytes = std::size_t(8) << 20;
+// Largest EXIF block handed to Exiv2 (a TIFF file is one whole).
+constexpr std::size_t kMaxExifBytes = std::size_t(64) << 20;
+
+// Looks at the leading bytes to tell the container. A block that breaks its
+// container's rules leaves the profile Damaged and the EXIF block empty;
+// nothing here fails or throws.
+TMetadataBlocks FindMetadataBlocks(const std::uint8_t* data, std::size_t size);
+
+}  // namespace pm
