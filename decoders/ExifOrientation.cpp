@@ -46,7 +46,9 @@ void PrepareExiv2() {
 
 int ReadExifOrientation(const std::uint8_t* data, std::size_t size) {
     if (!data || size < 8) return 1;
-    const TByteSpan block = data[0] == 0xFF ? JpegExifBlock(data, size) : PngExifBlock(data, size);
+    const TByteSpan block = data[0] == 0xFF          ? JpegExifBlock(data, size)
+                            : IsWebpFile(data, size) ? WebpExifBlock(data, size)
+                                                     : PngExifBlock(data, size);
     return OrientationOfBlock(block);
 }
 

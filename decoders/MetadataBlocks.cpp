@@ -110,8 +110,13 @@ void PngBlocks(const std::uint8_t* data, std::size_t size, TMetadataBlocks& out)
     }
 }
 
-// RIFF chunks, each padded to an even length. Some writers lead the EXIF
-// chunk with the JPEG segment's "Exif\0\0".
+// Some writers lead a WebP's EXIF chunk with the JPEG segment's "Exif\0\0".
+TByteSpan WebpExifBody(const std::uint8_t* body, std::size_t length) {
+    const bool prefixed = Starts(body, length, "Exif\0\0", 6);
+    return prefixed ? TByteSpan{body + 6, length - 6u} : TByteSpan{body, length};
+}
+
+// RIFF chunks, each padded to an even length.
 void WebpBlocks(const std::uint8_t* data, std::size_t size, TMetadataBlocks& out) {
     TByteReader in(data, size);
     in.Skip(12);
@@ -126,10 +131,7 @@ void WebpBlocks(const std::uint8_t* data, std::size_t size, TMetadataBlocks& out
         if (length % 2) in.Skip(1);
         if (std::memcmp(type, "ICCP", 4) == 0 && out.Profile == TProfileState::None)
             SetProfile(out, body, length);
-        if (std::memcmp(type, "EXIF", 4) == 0 && !out.Exif.Data) {
-            const bool prefixed = Starts(body, length, "Exif\0\0", 6);
-            out.Exif = prefixed ? TByteSpan{body + 6, length - 6u} : TByteSpan{body, length};
-        }
+        if (std::memcmp(type, "EXIF", 4) == 0 && !out.Exif.Data) out.Exif = WebpExifBody(body, length);
     }
 }
 
@@ -183,6 +185,17 @@ TByteSpan JpegExifBlock(const std::uint8_t* data, std::size_t size) {
     return block;
 }
 
+bool IsWebpFile(const std::uint8_t* data, std::size_t size) {
+    return Starts(data, size, "RIFF", 4) && size >= 12 && std::memcmp(data + 8, "WEBP", 4) == 0;
+}
+
+TByteSpan WebpExifBlock(const std::uint8_t* data, std::size_t size) {
+    if (!IsWebpFile(data, size)) return {};
+    TMetadataBlocks blocks;
+    WebpBlocks(data, size, blocks);
+    return blocks.Exif;
+}
+
 TByteSpan PngExifBlock(const std::uint8_t* data, std::size_t size) {
     static const std::uint8_t kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
     TByteReader in(data, size);
@@ -208,7 +221,7 @@ TMetadataBlocks FindMetadataBlocks(const std::uint8_t* data, std::size_t size) {
     } else if (Starts(data, size, "II*\0", 4) || Starts(data, size, "MM\0*", 4)) {
         out.IsTiff = true;
         if (size <= kMaxExifBytes) out.Exif = {data, size};
-    } else if (Starts(data, size, "RIFF", 4) && std::memcmp(data + 8, "WEBP", 4) == 0) {
+    } else if (IsWebpFile(data, size)) {
         WebpBlocks(data, size, out);
     } else if (heif_check_filetype(data, static_cast<int>(size < 64 ? size : 64)) != heif_filetype_no) {
         HeifBlocks(data, size, out);

@@ -12,10 +12,14 @@ struct TByteSpan {
     std::size_t Size = 0;
 };
 
-// The TIFF-structured EXIF payload of a JPEG's first EXIF APP1 segment, or of
-// a PNG's first eXIf chunk; empty when there is none or the walk fails.
+// The TIFF-structured EXIF payload of a JPEG's first EXIF APP1 segment, of a
+// PNG's first eXIf chunk or of a WebP's EXIF chunk; empty when there is none
+// or the walk fails.
 TByteSpan JpegExifBlock(const std::uint8_t* data, std::size_t size);
 TByteSpan PngExifBlock(const std::uint8_t* data, std::size_t size);
+TByteSpan WebpExifBlock(const std::uint8_t* data, std::size_t size);
+// "RIFF" ... "WEBP" at the start.
+bool IsWebpFile(const std::uint8_t* data, std::size_t size);
 
 enum class TProfileState { None, Found, Damaged };
 

@@ -92,7 +92,7 @@ bool LoadPicture(const std::string& fileName, TPicture& out, std::string& error,
     }
     if (ok) {
         // TIFF keeps the orientation in its own directory (its reader sets it).
-        if (binding->fn == DecodeJpeg || binding->fn == DecodePng)
+        if (binding->fn == DecodeJpeg || binding->fn == DecodePng || binding->fn == DecodeWebp)
             out.Orientation = ReadExifOrientation(data.data(), data.size());
         for (std::string& w : out.Warnings) w.insert(0, prefix);
         return true;

@@ -525,6 +525,7 @@ TEST(BatchCliInfo, PrintsWhatTheLoaderSees) {
         {"orientation/jpeg_damaged_exif.jpg", "JPEG", "16 x 24", "16 x 24", 24, 1, "none", false},
         {"orientation/png_orientation_6.png", "PNG", "16 x 24", "24 x 16", 4, 6, "none", false},
         {"orientation/tiff_orientation_6.tif", "TIFF", "16 x 24", "24 x 16", 24, 6, "none", false},
+        {"orientation/webp_orientation_6.webp", "WebP", "16 x 24", "24 x 16", 24, 6, "none", false},
         {"pixmill/animated.webp", "WebP", "64 x 48", "64 x 48", 32, 1, "none", false},
         {"pixmill/lossless.webp", "WebP", "64 x 48", "64 x 48", 24, 1, "none", false},
         {"pixmill/lossy.webp", "WebP", "64 x 48", "64 x 48", 24, 1, "none", false},

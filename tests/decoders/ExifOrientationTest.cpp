@@ -27,6 +27,7 @@ TEST(ExifOrientation, ReadFromTheFileBytes) {
         {"orientation/jpeg_orientation_7.jpg", 7},
         {"orientation/jpeg_orientation_8.jpg", 8},
         {"orientation/png_orientation_6.png", 6},
+        {"orientation/webp_orientation_6.webp", 6},
         // A directory offset far outside the block: unreadable, so as stored.
         {"orientation/jpeg_damaged_exif.jpg", 1},
         // No EXIF block at all.
@@ -116,9 +117,13 @@ TEST(ExifOrientation, LoaderKeepsTheRasterAsStored) {
         const char* file;
         int orientation, width, height;
     } cases[] = {
-        {"orientation/jpeg_orientation_1.jpg", 1, 24, 16}, {"orientation/jpeg_orientation_6.jpg", 6, 16, 24},
-        {"orientation/png_orientation_6.png", 6, 16, 24},  {"orientation/tiff_orientation_6.tif", 6, 16, 24},
-        {"orientation/jpeg_damaged_exif.jpg", 1, 16, 24},  {"pngsuite/basn2c08.png", 1, 32, 32},
+        {"orientation/jpeg_orientation_1.jpg", 1, 24, 16},
+        {"orientation/jpeg_orientation_6.jpg", 6, 16, 24},
+        {"orientation/png_orientation_6.png", 6, 16, 24},
+        {"orientation/tiff_orientation_6.tif", 6, 16, 24},
+        {"orientation/webp_orientation_6.webp", 6, 16, 24},
+        {"orientation/jpeg_damaged_exif.jpg", 1, 16, 24},
+        {"pngsuite/basn2c08.png", 1, 32, 32},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.file);

@@ -75,18 +75,20 @@ TEST(LoadOrientation, EveryOrientationGivesTheSameUprightPicture) {
     }
 }
 
-TEST(LoadOrientation, TiffAndPngStandUprightToo) {
+TEST(LoadOrientation, TiffPngAndWebpStandUprightToo) {
     const TLoaded jpeg = RunLoadTask(Sample("jpeg_orientation_1.jpg"), true);
     const TLoaded tiff = RunLoadTask(Sample("tiff_orientation_6.tif"), true);
     const TLoaded png = RunLoadTask(Sample("png_orientation_6.png"), true);
-    ASSERT_TRUE(tiff.ok && png.ok && jpeg.ok);
-    for (const TLoaded* l : {&tiff, &png}) {
+    const TLoaded webp = RunLoadTask(Sample("webp_orientation_6.webp"), true);
+    ASSERT_TRUE(tiff.ok && png.ok && webp.ok && jpeg.ok);
+    for (const TLoaded* l : {&tiff, &png, &webp}) {
         EXPECT_EQ(l->info.Width, 24);
         EXPECT_EQ(l->info.Height, 16);
         EXPECT_EQ(l->info.Orientation, 6);
     }
     // Both lossless: the same pixels; the JPEG within its colour rounding.
     EXPECT_EQ(LargestDifference(tiff.image, png.image), 0);
+    EXPECT_EQ(LargestDifference(webp.image, png.image), 0);
     EXPECT_LE(LargestDifference(jpeg.image, png.image), 2);
     EXPECT_EQ(test::Rgb(png.image, 0, 0), 0xC81E1Eu);    // red block top left
     EXPECT_EQ(test::Rgb(png.image, 23, 15), 0xF0F0F0u);  // white block bottom right
@@ -100,9 +102,8 @@ TEST(LoadOrientation, StoredRasterWhenOffOrUnreadable) {
         bool apply;
         int orientation;
     } cases[] = {
-        {"jpeg_orientation_6.jpg", false, 6},
-        {"tiff_orientation_6.tif", false, 6},
-        {"png_orientation_6.png", false, 6},
+        {"jpeg_orientation_6.jpg", false, 6}, {"tiff_orientation_6.tif", false, 6},
+        {"png_orientation_6.png", false, 6},  {"webp_orientation_6.webp", false, 6},
         {"jpeg_damaged_exif.jpg", true, 1},
     };
     TPicture stored;

@@ -38,3 +38,9 @@ at = data.index(b"Exif\0\0") + 6  # the TIFF header of the EXIF block
 data[at + 4:at + 8] = b"\x7f\xff\xff\xf0" if data[at] == ord("M") else b"\xf0\xff\xff\x7f"
 open("jpeg_damaged_exif.jpg", "wb").write(bytes(data))
 PY
+
+# The same stored picture as a lossless WebP with an EXIF chunk.
+convert png_orientation_6.png -strip "$tmp/stored6.png"
+cwebp -quiet -lossless -exact "$tmp/stored6.png" -o "$tmp/stored6.webp"
+python3 webp_exif.py "$tmp/stored6.webp" webp_orientation_6.webp 6
+rm -rf __pycache__

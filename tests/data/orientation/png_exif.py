@@ -27,4 +27,5 @@ def main(src, dst, orientation):
     open(dst, "wb").write(bytes(out))
 
 
-main(sys.argv[1], sys.argv[2], int(sys.argv[3]))
+if __name__ == "__main__":
+    main(sys.argv[1], sys.argv[2], int(sys.argv[3]))
