@@ -116,23 +116,31 @@ TByteSpan WebpExifBody(const std::uint8_t* body, std::size_t length) {
     return prefixed ? TByteSpan{body + 6, length - 6u} : TByteSpan{body, length};
 }
 
-// RIFF chunks, each padded to an even length.
-void WebpBlocks(const std::uint8_t* data, std::size_t size, TMetadataBlocks& out) {
+// Visits a WebP's RIFF chunks (each padded to an even length) while `visit`
+// returns true; false when a chunk runs past the file.
+template <typename TVisit> bool WalkWebpChunks(const std::uint8_t* data, std::size_t size, TVisit visit) {
     TByteReader in(data, size);
     in.Skip(12);
     while (in.Remaining() >= 8) {
         const std::uint8_t* type = in.Bytes(4);
         const std::uint32_t length = in.U32LE();
         const std::uint8_t* body = in.Bytes(length);
-        if (!body) {
-            if (out.Profile == TProfileState::None) out.Profile = TProfileState::Damaged;
-            return;
-        }
+        if (!body) return false;
         if (length % 2) in.Skip(1);
-        if (std::memcmp(type, "ICCP", 4) == 0 && out.Profile == TProfileState::None)
-            SetProfile(out, body, length);
-        if (std::memcmp(type, "EXIF", 4) == 0 && !out.Exif.Data) out.Exif = WebpExifBody(body, length);
+        if (!visit(type, body, length)) return true;
     }
+    return true;
+}
+
+void WebpBlocks(const std::uint8_t* data, std::size_t size, TMetadataBlocks& out) {
+    const bool whole = WalkWebpChunks(
+        data, size, [&](const std::uint8_t* type, const std::uint8_t* body, std::size_t length) {
+            if (std::memcmp(type, "ICCP", 4) == 0 && out.Profile == TProfileState::None)
+                SetProfile(out, body, length);
+            if (std::memcmp(type, "EXIF", 4) == 0 && !out.Exif.Data) out.Exif = WebpExifBody(body, length);
+            return true;
+        });
+    if (!whole && out.Profile == TProfileState::None) out.Profile = TProfileState::Damaged;
 }
 
 struct THeifFree {
@@ -191,9 +199,13 @@ bool IsWebpFile(const std::uint8_t* data, std::size_t size) {
 
 TByteSpan WebpExifBlock(const std::uint8_t* data, std::size_t size) {
     if (!IsWebpFile(data, size)) return {};
-    TMetadataBlocks blocks;
-    WebpBlocks(data, size, blocks);
-    return blocks.Exif;
+    // Only the EXIF chunk: the loader asks this of every WebP it reads.
+    TByteSpan block;
+    WalkWebpChunks(data, size, [&](const std::uint8_t* type, const std::uint8_t* body, std::size_t length) {
+        if (std::memcmp(type, "EXIF", 4) == 0) block = WebpExifBody(body, length);
+        return !block.Data;
+    });
+    return block;
 }
 
 TByteSpan PngExifBlock(const std::uint8_t* data, std::size_t size) {
