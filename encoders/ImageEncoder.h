@@ -2,6 +2,7 @@
 // One writer per output format behind one interface: the save task picks
 // the encoder for the chosen format and hands it a sink, so a result goes
 // to its file piece by piece and is never held whole in memory.
+#include "core/ImageMetadata.h"
 #include "imaging/FastDIB.h"
 
 #include <cstddef>
@@ -22,6 +23,10 @@ public:
     // caller knows the file and names it). The sink may then have received
     // part of the stream.
     virtual bool SaveToSink(const TFastDIB& dib, const TByteSink& sink, std::string& error) const = 0;
+
+    // Embedded as far as the format can hold it; none when null or empty.
+    // Not owned: the caller keeps it alive while it saves.
+    const TImageMetadata* Metadata = nullptr;
 };
 
 }  // namespace pm
