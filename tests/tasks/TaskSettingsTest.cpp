@@ -74,7 +74,8 @@ const std::vector<Defaults>& AllDefaults() {
           "Line2_Color=clRed", "DrawMode=0"}},
         {"TSaveToFile",
          {"Out_Format=0", "Image_Extension_JPG=\".jpg\"", "Image_Extension_BMP=\".bmp\"",
-          "Compression_Quality=70", "JPEG_Comment=\"\"", "Progressive_JPEG=No"}},
+          "Compression_Quality=70", "JPEG_Comment=\"\"", "Progressive_JPEG=No", "Metadata=0",
+          "Convert_To_sRGB=No"}},
     };
     return table;
 }
@@ -194,7 +195,9 @@ const std::map<std::string, std::vector<Widget>>& AllWidgets() {
           {"Image_Extension_BMP", "stfImage_Extension_BMP", Text},
           {"Compression_Quality", "stfC_Quality", Int},
           {"JPEG_Comment", "stfJPEG_Comment", Text},
-          {"Progressive_JPEG", "stfProgressive_JPEG", Check}}},
+          {"Progressive_JPEG", "stfProgressive_JPEG", Check},
+          {"Metadata", "stfMetadata", Index},
+          {"Convert_To_sRGB", "stfConvert_To_sRGB", Check}}},
     };
     return table;
 }
