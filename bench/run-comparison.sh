@@ -188,7 +188,10 @@ check "all cores >= gm -size x2 ($(ratio "$all" "gm mogrify -size x2") x)" \
     "${SECS[gm mogrify -size x2]} >= ${SECS[$all]}"
 check "W1 within 1.5 x of the codec floor ($(awk "BEGIN { printf \"%.2f\", ${SECS[$all]} / ${SECS[Pixmill codec floor, all cores]} }") x)" \
     "${SECS[$all]} <= 1.5 * ${SECS[Pixmill codec floor, all cores]}"
-check "metadata carried over costs at most 3 % ($(ratio "$all" "Pixmill, all cores, photos with metadata") x)" \
-    "${SECS[Pixmill, all cores, photos with metadata]} <= 1.03 * ${SECS[$all]}"
+# In CPU time: the two rows differ by a few milliseconds a picture, less
+# than what other work on the machine moves the wall time.
+meta="Pixmill, all cores, photos with metadata"
+check "metadata carried over costs at most 3 % CPU ($(awk "BEGIN { printf \"%.3f\", ${CPU[$meta]} / ${CPU[$all]} }") x)" \
+    "${CPU[$meta]} <= 1.03 * ${CPU[$all]}"
 check "peak memory <= 3 decoded pictures per worker ($((RSS[$all] / 1024)) MiB <= $((3 * decoded * jobs / 1048576)) MiB)" \
     "${RSS[$all]} * 1024 <= 3 * $decoded * $jobs"
