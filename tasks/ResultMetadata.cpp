@@ -80,29 +80,25 @@ TImageMetadata PrepareResultMetadata(const TImageMetadata& source, int choice, c
     if (choice == kMetadataNone) return out;
     const bool withLocation = choice != kMetadataAllButLocation;
     PrepareExiv2();
-    if (!source.Exif.empty()) {
+    // A block that cannot be read is left out rather than carried half-understood.
+    auto carry = [&](bool present, auto prepare, auto& result, const char* what) {
+        if (!present) return;
         bool ok = false;
         try {
-            ok = PrepareExif(source.Exif, withLocation, facts, out.Exif);
+            ok = prepare(result);
         } catch (...) {
             // Exiv2 throws its own errors and the standard library's alike.
         }
-        if (!ok) {
-            out.Exif.clear();
-            warnings.push_back("The source's EXIF block can't be read; it is not carried over.");
-        }
-    }
-    if (!source.Xmp.empty()) {
-        bool ok = false;
-        try {
-            ok = PrepareXmp(source.Xmp, withLocation, facts, out.Xmp);
-        } catch (...) {
-        }
-        if (!ok) {
-            out.Xmp.clear();
-            warnings.push_back("The source's XMP packet can't be read; it is not carried over.");
-        }
-    }
+        if (ok) return;
+        result.clear();
+        warnings.push_back(std::string("The source's ") + what + " can't be read; it is not carried over.");
+    };
+    carry(
+        !source.Exif.empty(), [&](auto& r) { return PrepareExif(source.Exif, withLocation, facts, r); },
+        out.Exif, "EXIF block");
+    carry(
+        !source.Xmp.empty(), [&](auto& r) { return PrepareXmp(source.Xmp, withLocation, facts, r); }, out.Xmp,
+        "XMP packet");
     out.Iptc = source.Iptc;
     out.Icc = facts.ConvertedToSrgb ? SrgbProfileBytes() : source.Icc;
     return out;
