@@ -165,6 +165,59 @@ QWidget* BuildResizeCanvasPage() {
     return b.Page();
 }
 
+namespace {
+
+// A sub-page of the save page: no margins of its own, the extension on its
+// first row.
+TPageBuilder FormatSubPage(const QString& name, const QString& extensionField) {
+    TPageBuilder b(name);
+    b.Grid()->setContentsMargins(0, 0, 0, 0);
+    b.Label(QStringLiteral("Extension"), 0, 0);
+    b.Text(extensionField, 0, 1);
+    b.Grid()->setColumnStretch(3, 1);
+    return b;
+}
+
+QWidget* PngSubPage(const TSaveToFile& task) {
+    TPageBuilder b = FormatSubPage(QStringLiteral("PNG"), QStringLiteral("stfImage_Extension_PNG"));
+    b.Label(QStringLiteral("Compression level"), 1, 0);
+    b.Numeric(QStringLiteral("stfPNG_Compression_Level"), task, 1, 1);
+    b.Check(QStringLiteral("stfPNG_Interlaced"), QStringLiteral("Interlaced"), 1, 2);
+    b.FinishRows(2);
+    return b.Page();
+}
+
+QWidget* TiffSubPage() {
+    TPageBuilder b = FormatSubPage(QStringLiteral("TIFF"), QStringLiteral("stfImage_Extension_TIF"));
+    b.Label(QStringLiteral("Compression"), 1, 0);
+    b.DropDown(QStringLiteral("stfTIFF_Compression"), 1, 1);
+    b.FinishRows(2);
+    return b.Page();
+}
+
+QWidget* WebpSubPage(const TSaveToFile& task) {
+    TPageBuilder b = FormatSubPage(QStringLiteral("WebP"), QStringLiteral("stfImage_Extension_WEBP"));
+    b.Label(QStringLiteral("Quality"), 1, 0);
+    b.Numeric(QStringLiteral("stfWebP_Quality"), task, 1, 1);
+    b.Check(QStringLiteral("stfWebP_Lossless"), QStringLiteral("Lossless"), 1, 2);
+    b.Label(QStringLiteral("Effort"), 2, 0);
+    b.Numeric(QStringLiteral("stfWebP_Effort"), task, 2, 1);
+    b.FinishRows(3);
+    return b.Page();
+}
+
+QWidget* AvifSubPage(const TSaveToFile& task) {
+    TPageBuilder b = FormatSubPage(QStringLiteral("AVIF"), QStringLiteral("stfImage_Extension_AVIF"));
+    b.Label(QStringLiteral("Quality"), 1, 0);
+    b.Numeric(QStringLiteral("stfAVIF_Quality"), task, 1, 1);
+    b.Label(QStringLiteral("Speed"), 2, 0);
+    b.Numeric(QStringLiteral("stfAVIF_Speed"), task, 2, 1);
+    b.FinishRows(3);
+    return b.Page();
+}
+
+}  // namespace
+
 QWidget* BuildSaveToFilePage() {
     const TSaveToFile task;
     TPageBuilder b(QStringLiteral("SaveToFile"));
@@ -198,6 +251,10 @@ QWidget* BuildSaveToFilePage() {
     bmp.Grid()->setColumnStretch(2, 1);
     bmp.FinishRows(1);
     nb->addWidget(bmp.Page());
+    nb->addWidget(PngSubPage(task));
+    nb->addWidget(TiffSubPage());
+    nb->addWidget(WebpSubPage(task));
+    nb->addWidget(AvifSubPage(task));
 
     b.Grid()->addWidget(nb, 1, 0, 1, 3);
     b.Grid()->setRowStretch(1, 1);

@@ -1,0 +1,165 @@
+#include "encoders/TiffEncoder.h"
+
+#include "encoders/EncoderInput.h"
+
+#include <algorithm>
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <tiffio.h>
+#include <vector>
+
+namespace pm {
+
+namespace {
+
+// The file as libtiff writes it: it moves back and forth to patch offsets.
+struct TTiffMemory {
+    std::vector<std::uint8_t> bytes;
+    std::uint64_t pos = 0;
+    std::string message;  // the first error libtiff reported
+};
+
+tmsize_t MemRead(thandle_t h, void* buf, tmsize_t n) {
+    auto* m = static_cast<TTiffMemory*>(h);
+    if (n <= 0 || m->pos >= m->bytes.size()) return 0;
+    const std::size_t count = std::min<std::size_t>(m->bytes.size() - m->pos, static_cast<std::size_t>(n));
+    std::memcpy(buf, m->bytes.data() + m->pos, count);
+    m->pos += count;
+    return static_cast<tmsize_t>(count);
+}
+
+tmsize_t MemWrite(thandle_t h, void* buf, tmsize_t n) {
+    auto* m = static_cast<TTiffMemory*>(h);
+    if (n < 0) return -1;
+    const std::size_t end = static_cast<std::size_t>(m->pos) + static_cast<std::size_t>(n);
+    if (end > m->bytes.size()) m->bytes.resize(end);
+    std::memcpy(m->bytes.data() + m->pos, buf, static_cast<std::size_t>(n));
+    m->pos = end;
+    return n;
+}
+
+toff_t MemSeek(thandle_t h, toff_t off, int whence) {
+    auto* m = static_cast<TTiffMemory*>(h);
+    const std::uint64_t base = whence == SEEK_CUR ? m->pos : whence == SEEK_END ? m->bytes.size() : 0;
+    // Classic TIFF keeps every offset below 4 GiB.
+    if (off > (std::uint64_t(1) << 32) || base + off > (std::uint64_t(1) << 32))
+        return static_cast<toff_t>(-1);
+    m->pos = base + off;
+    return m->pos;
+}
+
+int MemClose(thandle_t) {
+    return 0;
+}
+toff_t MemSize(thandle_t h) {
+    return static_cast<TTiffMemory*>(h)->bytes.size();
+}
+int MemMap(thandle_t, void**, toff_t*) {
+    return 0;
+}
+void MemUnmap(thandle_t, void*, toff_t) {}
+
+int OnError(TIFF*, void* user, const char* module, const char* fmt, va_list ap) {
+    auto* m = static_cast<TTiffMemory*>(user);
+    if (m->message.empty()) {
+        char text[256];
+        std::vsnprintf(text, sizeof text, fmt, ap);
+        m->message = std::string("TIFF: ") + (module ? std::string(module) + ": " : std::string()) + text;
+    }
+    return 1;
+}
+
+int OnWarning(TIFF*, void*, const char*, const char*, va_list) {
+    return 1;
+}
+
+struct TTiffCloser {
+    void operator()(TIFF* t) const { TIFFClose(t); }
+};
+
+std::uint16_t LibraryCompression(TTiffCompression c) {
+    switch (c) {
+    case TTiffCompression::LZW:
+        return COMPRESSION_LZW;
+    case TTiffCompression::Deflate:
+        return COMPRESSION_ADOBE_DEFLATE;
+    case TTiffCompression::JPEG:
+        return COMPRESSION_JPEG;
+    default:
+        return COMPRESSION_NONE;
+    }
+}
+
+bool SetTags(TIFF* tif, const TFastDIB& dib, TTiffCompression compression, const TImageMetadata* meta) {
+    bool ok = TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, static_cast<std::uint32_t>(dib.Width())) &&
+              TIFFSetField(tif, TIFFTAG_IMAGELENGTH, static_cast<std::uint32_t>(dib.Height())) &&
+              TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, 3) && TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, 8) &&
+              TIFFSetField(tif, TIFFTAG_ORIENTATION, ORIENTATION_TOPLEFT) &&
+              TIFFSetField(tif, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG) &&
+              TIFFSetField(tif, TIFFTAG_COMPRESSION, LibraryCompression(compression));
+    if (!ok) return false;
+    if (compression == TTiffCompression::JPEG) {
+        // YCbCr subsampled like an ordinary JPEG; the library converts
+        // the RGB lines it gets.
+        ok = TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_YCBCR) &&
+             TIFFSetField(tif, TIFFTAG_JPEGCOLORMODE, JPEGCOLORMODE_RGB);
+    } else {
+        ok = TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_RGB);
+        if (ok && compression != TTiffCompression::None)
+            ok = TIFFSetField(tif, TIFFTAG_PREDICTOR, PREDICTOR_HORIZONTAL);
+    }
+    // Strips of about 64 KiB; JPEG wants a multiple of its 16-line blocks.
+    std::uint32_t rows = std::max<std::uint32_t>(1, 65536u / (3u * static_cast<std::uint32_t>(dib.Width())));
+    if (compression == TTiffCompression::JPEG) rows = (rows + 15) / 16 * 16;
+    ok = ok && TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, rows);
+    if (!ok || !meta) return ok;
+    if (!meta->Xmp.empty())
+        ok = ok && TIFFSetField(tif, TIFFTAG_XMLPACKET, static_cast<std::uint32_t>(meta->Xmp.size()),
+                                meta->Xmp.data());
+    if (!meta->Iptc.empty())
+        ok = ok && TIFFSetField(tif, TIFFTAG_RICHTIFFIPTC, static_cast<std::uint32_t>(meta->Iptc.size()),
+                                meta->Iptc.data());
+    if (!meta->Icc.empty())
+        ok = ok && TIFFSetField(tif, TIFFTAG_ICCPROFILE, static_cast<std::uint32_t>(meta->Icc.size()),
+                                meta->Icc.data());
+    return ok;
+}
+
+}  // namespace
+
+bool TTiffEncoder::SaveToSink(const TFastDIB& source, const TByteSink& sink, std::string& error) const {
+    TFastDIB copy;
+    const TFastDIB* dib = PictureAt24Bits(source, copy, error);
+    if (!dib) return false;
+    TTiffMemory memory;
+    TIFFOpenOptions* opts = TIFFOpenOptionsAlloc();
+    if (!opts) {
+        error = "TIFF: out of memory";
+        return false;
+    }
+    TIFFOpenOptionsSetErrorHandlerExtR(opts, OnError, &memory);
+    TIFFOpenOptionsSetWarningHandlerExtR(opts, OnWarning, &memory);
+    std::unique_ptr<TIFF, TTiffCloser> tif(TIFFClientOpenExt(
+        "result", "w", &memory, MemRead, MemWrite, MemSeek, MemClose, MemSize, MemMap, MemUnmap, opts));
+    TIFFOpenOptionsFree(opts);
+    auto fail = [&](const char* what) {
+        error = memory.message.empty() ? std::string("TIFF: ") + what : memory.message;
+        return false;
+    };
+    if (!tif) return fail("can't start the file");
+    if (!SetTags(tif.get(), *dib, Compression, Metadata)) return fail("can't set the tags");
+    std::vector<std::uint8_t> line(static_cast<std::size_t>(dib->Width()) * 3);
+    for (int y = 0; y < dib->Height(); ++y) {
+        LineToRgb(*dib, y, line.data());
+        if (TIFFWriteScanline(tif.get(), line.data(), static_cast<std::uint32_t>(y), 0) < 0)
+            return fail("can't write the lines");
+    }
+    if (!TIFFWriteDirectory(tif.get())) return fail("can't write the directory");
+    tif.reset();
+    if (!memory.message.empty()) return fail("");
+    return SinkAll(sink, memory.bytes.data(), memory.bytes.size());
+}
+
+}  // namespace pm
