@@ -21,6 +21,8 @@
 #include <QToolButton>
 #include <QTreeWidget>
 
+#include <initializer_list>
+
 namespace pm {
 
 QStackedWidget* BuildTaskPages(QWidget* parent) {
@@ -167,52 +169,36 @@ QWidget* BuildResizeCanvasPage() {
 
 namespace {
 
+// One row of a format's sub-page: a label and its numeric field (or
+// drop-down list), then an optional check box.
+struct TFormatRow {
+    const char* label;
+    const char* field;
+    bool dropDown;
+    const char* check;
+    const char* checkCaption;
+};
+
 // A sub-page of the save page: no margins of its own, the extension on its
-// first row.
-TPageBuilder FormatSubPage(const QString& name, const QString& extensionField) {
-    TPageBuilder b(name);
+// first row, the format's settings below.
+QWidget* FormatSubPage(const TSaveToFile& task, const char* name, const char* extensionField,
+                       std::initializer_list<TFormatRow> rows) {
+    TPageBuilder b(QString::fromLatin1(name));
     b.Grid()->setContentsMargins(0, 0, 0, 0);
     b.Label(QStringLiteral("Extension"), 0, 0);
-    b.Text(extensionField, 0, 1);
+    b.Text(QString::fromLatin1(extensionField), 0, 1);
+    int row = 1;
+    for (const TFormatRow& r : rows) {
+        b.Label(QString::fromLatin1(r.label), row, 0);
+        if (r.dropDown)
+            b.DropDown(QString::fromLatin1(r.field), row, 1);
+        else
+            b.Numeric(QString::fromLatin1(r.field), task, row, 1);
+        if (r.check) b.Check(QString::fromLatin1(r.check), QString::fromLatin1(r.checkCaption), row, 2);
+        ++row;
+    }
     b.Grid()->setColumnStretch(3, 1);
-    return b;
-}
-
-QWidget* PngSubPage(const TSaveToFile& task) {
-    TPageBuilder b = FormatSubPage(QStringLiteral("PNG"), QStringLiteral("stfImage_Extension_PNG"));
-    b.Label(QStringLiteral("Compression level"), 1, 0);
-    b.Numeric(QStringLiteral("stfPNG_Compression_Level"), task, 1, 1);
-    b.Check(QStringLiteral("stfPNG_Interlaced"), QStringLiteral("Interlaced"), 1, 2);
-    b.FinishRows(2);
-    return b.Page();
-}
-
-QWidget* TiffSubPage() {
-    TPageBuilder b = FormatSubPage(QStringLiteral("TIFF"), QStringLiteral("stfImage_Extension_TIF"));
-    b.Label(QStringLiteral("Compression"), 1, 0);
-    b.DropDown(QStringLiteral("stfTIFF_Compression"), 1, 1);
-    b.FinishRows(2);
-    return b.Page();
-}
-
-QWidget* WebpSubPage(const TSaveToFile& task) {
-    TPageBuilder b = FormatSubPage(QStringLiteral("WebP"), QStringLiteral("stfImage_Extension_WEBP"));
-    b.Label(QStringLiteral("Quality"), 1, 0);
-    b.Numeric(QStringLiteral("stfWebP_Quality"), task, 1, 1);
-    b.Check(QStringLiteral("stfWebP_Lossless"), QStringLiteral("Lossless"), 1, 2);
-    b.Label(QStringLiteral("Effort"), 2, 0);
-    b.Numeric(QStringLiteral("stfWebP_Effort"), task, 2, 1);
-    b.FinishRows(3);
-    return b.Page();
-}
-
-QWidget* AvifSubPage(const TSaveToFile& task) {
-    TPageBuilder b = FormatSubPage(QStringLiteral("AVIF"), QStringLiteral("stfImage_Extension_AVIF"));
-    b.Label(QStringLiteral("Quality"), 1, 0);
-    b.Numeric(QStringLiteral("stfAVIF_Quality"), task, 1, 1);
-    b.Label(QStringLiteral("Speed"), 2, 0);
-    b.Numeric(QStringLiteral("stfAVIF_Speed"), task, 2, 1);
-    b.FinishRows(3);
+    b.FinishRows(row);
     return b.Page();
 }
 
@@ -251,10 +237,17 @@ QWidget* BuildSaveToFilePage() {
     bmp.Grid()->setColumnStretch(2, 1);
     bmp.FinishRows(1);
     nb->addWidget(bmp.Page());
-    nb->addWidget(PngSubPage(task));
-    nb->addWidget(TiffSubPage());
-    nb->addWidget(WebpSubPage(task));
-    nb->addWidget(AvifSubPage(task));
+    nb->addWidget(FormatSubPage(
+        task, "PNG", "stfImage_Extension_PNG",
+        {{"Compression level", "stfPNG_Compression_Level", false, "stfPNG_Interlaced", "Interlaced"}}));
+    nb->addWidget(FormatSubPage(task, "TIFF", "stfImage_Extension_TIF",
+                                {{"Compression", "stfTIFF_Compression", true, nullptr, nullptr}}));
+    nb->addWidget(FormatSubPage(task, "WebP", "stfImage_Extension_WEBP",
+                                {{"Quality", "stfWebP_Quality", false, "stfWebP_Lossless", "Lossless"},
+                                 {"Effort", "stfWebP_Effort", false, nullptr, nullptr}}));
+    nb->addWidget(FormatSubPage(task, "AVIF", "stfImage_Extension_AVIF",
+                                {{"Quality", "stfAVIF_Quality", false, nullptr, nullptr},
+                                 {"Speed", "stfAVIF_Speed", false, nullptr, nullptr}}));
 
     b.Grid()->addWidget(nb, 1, 0, 1, 3);
     b.Grid()->setRowStretch(1, 1);
