@@ -1,11 +1,13 @@
 #include "encoders/TiffEncoder.h"
 
+#include "decoders/ExifOrientation.h"
 #include "encoders/EncoderInput.h"
 
 #include <algorithm>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
+#include <exiv2/exiv2.hpp>
 #include <memory>
 #include <tiffio.h>
 #include <vector>
@@ -118,13 +120,62 @@ bool SetTags(TIFF* tif, const TFastDIB& dib, TTiffCompression compression, const
     if (!meta->Xmp.empty())
         ok = ok && TIFFSetField(tif, TIFFTAG_XMLPACKET, static_cast<std::uint32_t>(meta->Xmp.size()),
                                 meta->Xmp.data());
-    if (!meta->Iptc.empty())
-        ok = ok && TIFFSetField(tif, TIFFTAG_RICHTIFFIPTC, static_cast<std::uint32_t>(meta->Iptc.size()),
-                                meta->Iptc.data());
+    if (!meta->Iptc.empty()) {
+        // Padded to whole 32-bit words, as the tag is commonly written (and
+        // as Exiv2 writes it again when it adds the EXIF tags).
+        std::vector<std::uint8_t> iptc(meta->Iptc);
+        iptc.resize((iptc.size() + 3) / 4 * 4);
+        ok = ok &&
+             TIFFSetField(tif, TIFFTAG_RICHTIFFIPTC, static_cast<std::uint32_t>(iptc.size()), iptc.data());
+    }
     if (!meta->Icc.empty())
         ok = ok && TIFFSetField(tif, TIFFTAG_ICCPROFILE, static_cast<std::uint32_t>(meta->Icc.size()),
                                 meta->Icc.data());
     return ok;
+}
+
+// Tags of the EXIF block the file has already: the colour profile, XMP and
+// IPTC as the encoder wrote them, and the pointers Exiv2 sets itself.
+bool KeepsItsOwn(const Exiv2::Exifdatum& d) {
+    if (d.groupName() == "Image")
+        return d.tag() == 0x8773 || d.tag() == 700 || d.tag() == 33723 || d.tag() == 0x8769 ||
+               d.tag() == 0x8825;
+    // The thumbnail's directory would be a second picture in a TIFF file.
+    return d.groupName() == "Thumbnail";
+}
+
+// A TIFF file's EXIF tags are tags of its own directories, pointing into its
+// own bytes: Exiv2 merges those of the block into the finished file and
+// lays the directories out anew around the strips; the structure tags stay
+// as libtiff wrote them. A block Exiv2 cannot read leaves the file without
+// EXIF rather than without a result.
+void AddExif(std::vector<std::uint8_t>& file, const std::vector<std::uint8_t>& block) {
+    PrepareExiv2();
+    try {
+        Exiv2::ExifData exif;
+        Exiv2::ExifParser::decode(exif, block.data(), static_cast<std::uint32_t>(block.size()));
+        if (exif.empty()) return;
+        Exiv2::Image::AutoPtr image = Exiv2::ImageFactory::open(file.data(), static_cast<long>(file.size()));
+        image->readMetadata();
+        // The XMP packet as given, not as Exiv2 would write it out again.
+        image->writeXmpFromPacket(true);
+        Exiv2::ExifData& target = image->exifData();
+        for (const Exiv2::Exifdatum& d : exif) {
+            if (KeepsItsOwn(d)) continue;
+            const auto old = target.findKey(Exiv2::ExifKey(d.key()));
+            if (old != target.end()) target.erase(old);
+            target.add(d);
+        }
+        image->writeMetadata();
+        Exiv2::BasicIo& io = image->io();
+        if (io.open() != 0) return;
+        std::vector<std::uint8_t> merged(io.size());
+        const long got = io.read(merged.data(), static_cast<long>(merged.size()));
+        io.close();
+        if (got == static_cast<long>(merged.size())) file.swap(merged);
+    } catch (...) {
+        // Exiv2 throws its own errors and the standard library's alike.
+    }
 }
 
 }  // namespace
@@ -159,6 +210,7 @@ bool TTiffEncoder::SaveToSink(const TFastDIB& source, const TByteSink& sink, std
     if (!TIFFWriteDirectory(tif.get())) return fail("can't write the directory");
     tif.reset();
     if (!memory.message.empty()) return fail("");
+    if (Metadata && !Metadata->Exif.empty()) AddExif(memory.bytes, Metadata->Exif);
     return SinkAll(sink, memory.bytes.data(), memory.bytes.size());
 }
 

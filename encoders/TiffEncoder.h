@@ -2,8 +2,7 @@
 // TTiffEncoder: 24-bit RGB TIFF, uncompressed or with LZW, Deflate (both with
 // the horizontal predictor, which makes photographs markedly smaller) or
 // JPEG. XMP, IPTC and the colour profile go into their tags (700, 33723,
-// 34675). The EXIF block is not written: its tags point into its own byte
-// layout and would have to be rebuilt one by one into a new EXIF directory.
+// 34675), the EXIF block's tags into the file's own directories (Exiv2).
 // libtiff goes back to patch offsets, so the file is made in memory and then
 // handed to the sink.
 #include "encoders/ImageEncoder.h"

@@ -14,6 +14,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <exiv2/exiv2.hpp>
 #include <functional>
 #include <lcms2.h>
 #include <memory>
@@ -174,8 +175,18 @@ std::vector<std::uint8_t> SrgbProfile() {
 
 TImageMetadata HandBuiltMetadata() {
     TImageMetadata m;
-    // A little-endian TIFF header and one IFD entry: Orientation (274) = 6.
-    m.Exif = {'I', 'I', 42, 0, 8, 0, 0, 0, 1, 0, 0x12, 0x01, 3, 0, 1, 0, 0, 0, 6, 0, 0, 0, 0, 0, 0, 0};
+    // A little-endian TIFF header; IFD0 with Orientation (274) = 1 and the
+    // pointer to an EXIF directory holding DateTimeOriginal (36867).
+    m.Exif = {'I',  'I',  42, 0, 8,  0, 0, 0,               // header
+              2,    0,                                      // IFD0 at 8
+              0x12, 0x01, 3,  0, 1,  0, 0, 0, 1,  0, 0, 0,  // Orientation
+              0x69, 0x87, 4,  0, 1,  0, 0, 0, 38, 0, 0, 0,  // EXIF directory at 38
+              0,    0,    0,  0,                            // no IFD1
+              1,    0,                                      // EXIF directory
+              0x03, 0x90, 2,  0, 20, 0, 0, 0, 56, 0, 0, 0,  // DateTimeOriginal at 56
+              0,    0,    0,  0};
+    for (char c : std::string("2024:05:06 07:08:09")) m.Exif.push_back(static_cast<std::uint8_t>(c));
+    m.Exif.push_back(0);
     m.Xmp = "<?xpacket begin=\"\xEF\xBB\xBF\" id=\"W5M0MpCehiHzreSzNTczkc9d\"?><x:xmpmeta "
             "xmlns:x=\"adobe:ns:meta/\">"
             "<rdf:RDF xmlns:rdf=\"http://www.w3.org/1999/02/22-rdf-syntax-ns#\"><rdf:Description "
@@ -185,6 +196,18 @@ TImageMetadata HandBuiltMetadata() {
     m.Iptc = {0x1C, 2, 120, 0, 5, 'h', 'e', 'l', 'l', 'o'};
     m.Icc = SrgbProfile();
     return m;
+}
+
+// The date the EXIF block of a whole file gives, read by Exiv2.
+std::string ExifDate(const std::vector<std::uint8_t>& file) {
+    try {
+        auto image = Exiv2::ImageFactory::open(file.data(), static_cast<long>(file.size()));
+        image->readMetadata();
+        const auto it = image->exifData().findKey(Exiv2::ExifKey("Exif.Photo.DateTimeOriginal"));
+        return it == image->exifData().end() ? std::string() : it->toString();
+    } catch (...) {
+        return "unreadable";
+    }
 }
 
 bool Contains(const std::vector<std::uint8_t>& bytes, const void* part, std::size_t size) {
@@ -216,13 +239,15 @@ TEST(FormatEncoders, MetadataGoesWhereEachFormatKeepsIt) {
     struct Case {
         std::string name;
         std::function<std::unique_ptr<IImageEncoder>()> make;
+        TDecoderFn reader;
         bool containerExif;  // found by the readers' own search for the EXIF block and profile
     } cases[] = {
-        {"PNG", [] { return Png(6, false); }, true},
-        {"WebP lossy", [] { return Webp(80, false); }, true},
-        {"WebP lossless", [] { return Webp(80, true); }, true},
-        {"AVIF", [] { return Avif(60); }, true},
-        {"TIFF", [] { return Tiff(TTiffCompression::Deflate); }, false},
+        {"PNG", [] { return Png(6, false); }, DecodePng, true},
+        {"WebP lossy", [] { return Webp(80, false); }, DecodeWebp, true},
+        {"WebP lossless", [] { return Webp(80, true); }, DecodeWebp, true},
+        {"AVIF", [] { return Avif(60); }, DecodeHeif, true},
+        {"TIFF", [] { return Tiff(TTiffCompression::Deflate); }, DecodeTiff, false},
+        {"TIFF JPEG", [] { return Tiff(TTiffCompression::JPEG); }, DecodeTiff, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -240,15 +265,19 @@ TEST(FormatEncoders, MetadataGoesWhereEachFormatKeepsIt) {
             EXPECT_TRUE(FindMetadataBlocks(plain.data(), plain.size()).ProfileBytes.empty());
         } else {
             EXPECT_EQ(TiffTag(file, TIFFTAG_ICCPROFILE), meta.Icc);
-            EXPECT_EQ(TiffTag(file, TIFFTAG_RICHTIFFIPTC), meta.Iptc);
+            // Whole 32-bit words.
+            std::vector<std::uint8_t> iptc = meta.Iptc;
+            iptc.resize(12);
+            EXPECT_EQ(TiffTag(file, TIFFTAG_RICHTIFFIPTC), iptc);
             EXPECT_TRUE(TiffTag(plain, TIFFTAG_ICCPROFILE).empty());
+            EXPECT_EQ(ExifDate(file), "2024:05:06 07:08:09");
+            EXPECT_EQ(ExifDate(plain), "");
         }
-        // The picture stays readable with its metadata.
-        TDecoderFn reader = c.name == "PNG"    ? DecodePng
-                            : c.name == "TIFF" ? DecodeTiff
-                            : c.name == "AVIF" ? DecodeHeif
-                                               : DecodeWebp;
-        EXPECT_TRUE(test::DecodeBytes(reader, file).ok);
+        // The picture stays as it was with its metadata.
+        const test::TDecodeResult with = test::DecodeBytes(c.reader, file),
+                                  without = test::DecodeBytes(c.reader, plain);
+        ASSERT_TRUE(with.ok) << with.error;
+        EXPECT_EQ(test::CountRgbDifferences(with.picture.Image, without.picture.Image), 0);
     }
 }
 
