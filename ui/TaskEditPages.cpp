@@ -251,6 +251,11 @@ QWidget* BuildSaveToFilePage() {
 
     b.Grid()->addWidget(nb, 1, 0, 1, 3);
     b.Grid()->setRowStretch(1, 1);
+    // Beside every format: what the result takes over from its source.
+    b.Label(QStringLiteral("Metadata"), 2, 0);
+    b.DropDown(QString::fromLatin1(TSaveToFile::kMetadataWidget), 2, 1);
+    b.Check(QString::fromLatin1(TSaveToFile::kSrgbWidget), QStringLiteral("Convert colours to sRGB"), 3, 0,
+            2);
     b.Grid()->setColumnStretch(2, 1);
     return b.Page();
 }
