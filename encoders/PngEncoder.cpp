@@ -21,6 +21,7 @@ struct TPngJob {
     std::unique_ptr<TPieceSink> out;
     bool sinkFailed = false;
     std::string error;
+    std::vector<std::string> warnings;
     png_text xmp{};
 };
 
@@ -30,9 +31,12 @@ void OnError(png_structp png, png_const_charp message) {
     png_longjmp(png, 1);
 }
 
-// A profile or chunk the library will not take is left out; the picture
-// itself is still written.
-void OnWarning(png_structp, png_const_charp) {}
+// A profile or chunk the library will not take is left out with a warning;
+// the picture itself is still written.
+void OnWarning(png_structp png, png_const_charp message) {
+    auto* job = static_cast<TPngJob*>(png_get_error_ptr(png));
+    job->warnings.push_back(std::string("PNG: ") + message);
+}
 
 void WriteData(png_structp png, png_bytep data, png_size_t size) {
     auto* job = static_cast<TPngJob*>(png_get_io_ptr(png));
@@ -119,7 +123,9 @@ bool TPngEncoder::SaveToSink(const TFastDIB& source, const TByteSink& sink, std:
     job->level = std::clamp(CompressionLevel, 0, 9);
     job->interlaced = Interlaced;
     job->out = std::make_unique<TPieceSink>(sink);
-    if (RunPng(job.get())) return true;
+    const bool ok = RunPng(job.get());
+    Warnings = job->warnings;
+    if (ok) return true;
     // A failing sink is named by the caller, who knows the file.
     error = job->sinkFailed ? std::string() : job->error;
     return false;

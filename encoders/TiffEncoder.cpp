@@ -147,14 +147,19 @@ bool KeepsItsOwn(const Exiv2::Exifdatum& d) {
 // A TIFF file's EXIF tags are tags of its own directories, pointing into its
 // own bytes: Exiv2 merges those of the block into the finished file and
 // lays the directories out anew around the strips; the structure tags stay
-// as libtiff wrote them. A block Exiv2 cannot read leaves the file without
-// EXIF rather than without a result.
-void AddExif(std::vector<std::uint8_t>& file, const std::vector<std::uint8_t>& block) {
+// as libtiff wrote them. A block Exiv2 cannot read or write leaves the file
+// without EXIF, with the reason in `warnings`, rather than without a result.
+void AddExif(std::vector<std::uint8_t>& file, const std::vector<std::uint8_t>& block,
+             std::vector<std::string>& warnings) {
+    auto leftOut = [&warnings](const std::string& why) {
+        warnings.push_back("The EXIF block can't be written into the TIFF file (" + why +
+                           ") and is left out.");
+    };
     PrepareExiv2();
     try {
         Exiv2::ExifData exif;
         Exiv2::ExifParser::decode(exif, block.data(), static_cast<std::uint32_t>(block.size()));
-        if (exif.empty()) return;
+        if (exif.empty()) return leftOut("no tags found");
         Exiv2::Image::AutoPtr image = Exiv2::ImageFactory::open(file.data(), static_cast<long>(file.size()));
         image->readMetadata();
         // The XMP packet as given, not as Exiv2 would write it out again.
@@ -168,13 +173,17 @@ void AddExif(std::vector<std::uint8_t>& file, const std::vector<std::uint8_t>& b
         }
         image->writeMetadata();
         Exiv2::BasicIo& io = image->io();
-        if (io.open() != 0) return;
+        if (io.open() != 0) return leftOut("can't read the result back");
         std::vector<std::uint8_t> merged(io.size());
         const long got = io.read(merged.data(), static_cast<long>(merged.size()));
         io.close();
-        if (got == static_cast<long>(merged.size())) file.swap(merged);
-    } catch (...) {
+        if (got != static_cast<long>(merged.size())) return leftOut("can't read the result back");
+        file.swap(merged);
+    } catch (const std::exception& e) {
         // Exiv2 throws its own errors and the standard library's alike.
+        leftOut(e.what());
+    } catch (...) {
+        leftOut("unknown error");
     }
 }
 
@@ -210,7 +219,8 @@ bool TTiffEncoder::SaveToSink(const TFastDIB& source, const TByteSink& sink, std
     if (!TIFFWriteDirectory(tif.get())) return fail("can't write the directory");
     tif.reset();
     if (!memory.message.empty()) return fail("");
-    if (Metadata && !Metadata->Exif.empty()) AddExif(memory.bytes, Metadata->Exif);
+    Warnings.clear();
+    if (Metadata && !Metadata->Exif.empty()) AddExif(memory.bytes, Metadata->Exif, Warnings);
     return SinkAll(sink, memory.bytes.data(), memory.bytes.size());
 }
 

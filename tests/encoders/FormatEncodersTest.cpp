@@ -281,6 +281,47 @@ TEST(FormatEncoders, MetadataGoesWhereEachFormatKeepsIt) {
     }
 }
 
+TEST(FormatEncoders, BlocksTheLibrariesRefuseAreLeftOutWithAWarning) {
+    const TImageMetadata meta = HandBuiltMetadata();
+    const TFastDIB source = PhotoLike(40, 30);
+    struct Case {
+        std::string name;
+        std::function<std::unique_ptr<IImageEncoder>()> make;
+        TDecoderFn reader;
+        std::function<void(TImageMetadata&)> spoil;
+        std::string warningStart;
+        std::function<bool(const std::vector<std::uint8_t>&)> leftOut;
+    } cases[] = {
+        {"PNG, a profile that is no profile", [] { return Png(6, false); }, DecodePng,
+         [](TImageMetadata& m) { m.Icc.assign(200, 7); }, "PNG: ",
+         [](const std::vector<std::uint8_t>& f) {
+             return FindMetadataBlocks(f.data(), f.size()).Profile == TProfileState::None;
+         }},
+        {"TIFF, an EXIF block that is no TIFF structure", [] { return Tiff(TTiffCompression::LZW); },
+         DecodeTiff, [](TImageMetadata& m) { m.Exif.assign(40, 0xAB); },
+         "The EXIF block can't be written into the TIFF file (",
+         [](const std::vector<std::uint8_t>& f) { return ExifDate(f).empty(); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TImageMetadata spoilt = meta;
+        c.spoil(spoilt);
+        auto encoder = c.make();
+        encoder->Metadata = &spoilt;
+        const std::vector<std::uint8_t> file = Encode(*encoder, source);
+        ASSERT_EQ(encoder->Warnings.size(), 1u);
+        EXPECT_EQ(encoder->Warnings[0].rfind(c.warningStart, 0), 0u) << encoder->Warnings[0];
+        // The block is left out; the rest and the picture are written.
+        EXPECT_TRUE(c.leftOut(file));
+        EXPECT_TRUE(Contains(file, meta.Xmp.data(), meta.Xmp.size()));
+        EXPECT_EQ(test::CountRgbDifferences(test::DecodeBytes(c.reader, file).picture.Image, source), 0);
+        // The next file starts without warnings.
+        encoder->Metadata = nullptr;
+        Encode(*encoder, source);
+        EXPECT_TRUE(encoder->Warnings.empty());
+    }
+}
+
 TEST(FormatEncoders, RefuseAnEmptyPictureAndStopAtAFailingSink) {
     const TFastDIB source = PhotoLike(300, 200);
     const std::function<std::unique_ptr<IImageEncoder>()> makers[] = {
