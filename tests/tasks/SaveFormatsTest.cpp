@@ -5,9 +5,12 @@
 #include "core/RunContext.h"
 #include "decoders/PictureLoader.h"
 #include "log/WriteLog.h"
+#include "support/ReaderTestKit.h"
 #include "support/TempDir.h"
+#include "tasks/PM__TLoadFromFile.h"
 #include "tasks/PM__TSaveToFile.h"
 
+#include <exiv2/exiv2.hpp>
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -184,6 +187,53 @@ TEST(SaveFormats, QualityAndLevelMoveTheSize) {
         }
         EXPECT_GT(sizes[0], 0u);
         EXPECT_LT(sizes[0], sizes[1]);
+    }
+}
+
+// camera.jpg (see the metadata tests of the save task): its facts, XMP,
+// IPTC and profile reach each format's result as far as the format holds them.
+TEST(SaveFormats, EachFormatCarriesTheSourcesMetadata) {
+    const std::string profile = test::TTempDir::Read(test::TestDataPath("metadata/test.icc"));
+    // Exiv2 reads AVIF only when asked to.
+    Exiv2::enableBMFF(true);
+    const struct {
+        int format;
+        std::string result;
+        bool iptc;
+    } cases[] = {{2, "result.png", false},
+                 {3, "result.tif", true},
+                 {4, "result.webp", false},
+                 {5, "result.avif", false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.result);
+        test::TTempDir dir;
+        TRunContext ctx;
+        TLoadFromFile load(&ctx);
+        ctx.CurrentSourceFile = test::TestDataPath("metadata/camera.jpg");
+        ASSERT_TRUE(load.Execute(vsCurrent));
+        TSaveToFile save(&ctx);
+        save.Out_Format.SetValue(c.format, vsCurrent);
+        save.SrcBitmap = load.DstBitmap;
+        ctx.GeneralObject().BitmapsInfo.TargetFileName = dir.Path("result.jpg");
+        ASSERT_TRUE(save.Execute(vsCurrent));
+        auto image = Exiv2::ImageFactory::open(dir.Path(c.result));
+        image->readMetadata();
+        auto text = [](const auto& data, const auto& key) {
+            const auto it = data.findKey(key);
+            return it == data.end() ? std::string("<none>") : it->toString();
+        };
+        EXPECT_EQ(text(image->exifData(), Exiv2::ExifKey("Exif.Image.Model")), "TestCam 1");
+        EXPECT_EQ(text(image->exifData(), Exiv2::ExifKey("Exif.Photo.DateTimeOriginal")),
+                  "2026:12:08 10:30:00");
+        // Loading turned the picture upright.
+        EXPECT_EQ(text(image->exifData(), Exiv2::ExifKey("Exif.Image.Orientation")), "1");
+        EXPECT_EQ(text(image->xmpData(), Exiv2::XmpKey("Xmp.dc.title")), "lang=\"x-default\" Pixmill sample");
+        EXPECT_EQ(text(image->iptcData(), Exiv2::IptcKey("Iptc.Application2.Caption")),
+                  c.iptc ? "A test caption" : "<none>");
+        ASSERT_TRUE(image->iccProfileDefined());
+        EXPECT_EQ(std::string(image->iccProfile()->pData_,
+                              image->iccProfile()->pData_ + image->iccProfile()->size_),
+                  profile);
     }
 }
 
