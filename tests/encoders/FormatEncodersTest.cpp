@@ -72,9 +72,11 @@ double Psnr(const TFastDIB& a, const TFastDIB& b) {
     return mse == 0 ? 99 : 10 * std::log10(255.0 * 255.0 / mse);
 }
 
+using TMakeEncoder = std::function<std::unique_ptr<IImageEncoder>()>;
+
 struct TFormatCase {
     std::string name;
-    std::function<std::unique_ptr<IImageEncoder>()> make;
+    TMakeEncoder make;
     TDecoderFn reader;
     double minPsnr;  // 0: every pixel as it was
 };
@@ -144,18 +146,16 @@ TEST(FormatEncoders, OurReadersGetThePicturesBack) {
 
 TEST(FormatEncoders, SettingsMoveTheSizeTheExpectedWay) {
     // The first of each pair makes the smaller file.
-    const std::pair<std::function<std::unique_ptr<IImageEncoder>()>,
-                    std::function<std::unique_ptr<IImageEncoder>()>>
-        pairs[] = {
-            {[] { return Png(9, false); }, [] { return Png(0, false); }},
-            {[] { return Png(6, false); }, [] { return Png(1, false); }},
-            {[] { return Tiff(TTiffCompression::Deflate); }, [] { return Tiff(TTiffCompression::None); }},
-            {[] { return Tiff(TTiffCompression::LZW); }, [] { return Tiff(TTiffCompression::None); }},
-            {[] { return Tiff(TTiffCompression::JPEG); }, [] { return Tiff(TTiffCompression::Deflate); }},
-            {[] { return Webp(40, false); }, [] { return Webp(90, false); }},
-            {[] { return Webp(80, false); }, [] { return Webp(80, true); }},
-            {[] { return Avif(30); }, [] { return Avif(80); }},
-        };
+    const std::pair<TMakeEncoder, TMakeEncoder> pairs[] = {
+        {[] { return Png(9, false); }, [] { return Png(0, false); }},
+        {[] { return Png(6, false); }, [] { return Png(1, false); }},
+        {[] { return Tiff(TTiffCompression::Deflate); }, [] { return Tiff(TTiffCompression::None); }},
+        {[] { return Tiff(TTiffCompression::LZW); }, [] { return Tiff(TTiffCompression::None); }},
+        {[] { return Tiff(TTiffCompression::JPEG); }, [] { return Tiff(TTiffCompression::Deflate); }},
+        {[] { return Webp(40, false); }, [] { return Webp(90, false); }},
+        {[] { return Webp(80, false); }, [] { return Webp(80, true); }},
+        {[] { return Avif(30); }, [] { return Avif(80); }},
+    };
     const TFastDIB source = PhotoLike();
     for (std::size_t i = 0; i < std::size(pairs); ++i) {
         SCOPED_TRACE(i);
@@ -233,12 +233,17 @@ std::vector<std::uint8_t> TiffTag(const std::vector<std::uint8_t>& file, ttag_t 
     return value;
 }
 
-TEST(FormatEncoders, MetadataGoesWhereEachFormatKeepsIt) {
+// A small picture and the hand-built metadata for it.
+class FormatEncodersMetadata : public ::testing::Test {
+protected:
     const TImageMetadata meta = HandBuiltMetadata();
     const TFastDIB source = PhotoLike(40, 30);
+};
+
+TEST_F(FormatEncodersMetadata, GoesWhereEachFormatKeepsIt) {
     struct Case {
         std::string name;
-        std::function<std::unique_ptr<IImageEncoder>()> make;
+        TMakeEncoder make;
         TDecoderFn reader;
         bool containerExif;  // found by the readers' own search for the EXIF block and profile
     } cases[] = {
@@ -281,13 +286,11 @@ TEST(FormatEncoders, MetadataGoesWhereEachFormatKeepsIt) {
     }
 }
 
-TEST(FormatEncoders, BlocksTheLibrariesRefuseAreLeftOutWithAWarning) {
-    const TImageMetadata meta = HandBuiltMetadata();
-    const TFastDIB source = PhotoLike(40, 30);
+TEST_F(FormatEncodersMetadata, BlocksTheLibrariesRefuseAreLeftOutWithAWarning) {
     struct Case {
         std::string name;
-        std::function<std::unique_ptr<IImageEncoder>()> make;
-        TDecoderFn reader;
+        TMakeEncoder make;
+        TDecoderFn reader;  // the picture is read back with it
         std::function<void(TImageMetadata&)> spoil;
         std::string warningStart;
         std::function<bool(const std::vector<std::uint8_t>&)> leftOut;
@@ -324,9 +327,8 @@ TEST(FormatEncoders, BlocksTheLibrariesRefuseAreLeftOutWithAWarning) {
 
 TEST(FormatEncoders, RefuseAnEmptyPictureAndStopAtAFailingSink) {
     const TFastDIB source = PhotoLike(300, 200);
-    const std::function<std::unique_ptr<IImageEncoder>()> makers[] = {
-        [] { return Png(6, false); }, [] { return Tiff(TTiffCompression::LZW); },
-        [] { return Webp(80, false); }, [] { return Avif(60, 9); }};
+    const TMakeEncoder makers[] = {[] { return Png(6, false); }, [] { return Tiff(TTiffCompression::LZW); },
+                                   [] { return Webp(80, false); }, [] { return Avif(60, 9); }};
     for (std::size_t i = 0; i < std::size(makers); ++i) {
         SCOPED_TRACE(i);
         const auto encoder = makers[i]();
