@@ -91,6 +91,9 @@ bool RunPng(TPngJob* const job) {
     png_set_write_fn(png, j, WriteData, FlushData);
     png_set_compression_level(png, j->level);
     png_set_compression_buffer_size(png, 64 * 1024);
+    // One filter for every row: trying all five per row took a third of the
+    // encoding time for results a percent smaller on photos.
+    png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_SUB);
     const TFastDIB& dib = *j->dib;
     png_set_IHDR(png, info, static_cast<png_uint_32>(dib.Width()), static_cast<png_uint_32>(dib.Height()), 8,
                  PNG_COLOR_TYPE_RGB, j->interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
