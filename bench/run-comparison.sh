@@ -3,6 +3,7 @@
 # measured in one run on one corpus.
 #
 # Job W1: fit each picture into 800 x 800 (Lanczos 3), save as JPEG quality 70.
+# Job W2: the same fit, saved as WebP quality 80; W3: saved as PNG level 6.
 # Corpus: COUNT deterministic photo-like 3000 x 2000 JPEGs (bench/make_corpus).
 #
 #   bench/run-comparison.sh            # COUNT=40 pictures, best of REPEAT=3 rounds
@@ -98,6 +99,11 @@ Allow_Image_Enlargement=No
 [Task3]
 $save_task
 EOF
+# W2 and W3: the W1 scenario with another saving task.
+sed -e 's/^TaskName="Save as JPEG, quality 70"/TaskName="Save as WebP, quality 80"/' -e 's/^Out_Format=0/Out_Format=4\nWebP_Quality=80/' \
+    "$WORK/w1.pms" >"$WORK/w2.pms"
+sed -e 's/^TaskName="Save as JPEG, quality 70"/TaskName="Save as PNG, level 6"/' \
+    -e 's/^Out_Format=0/Out_Format=2\nPNG_Compression_Level=6/' "$WORK/w1.pms" >"$WORK/w3.pms"
 cat >"$WORK/floor.pms" <<EOF
 $load_task
 [Task2]
@@ -105,12 +111,13 @@ $save_task
 EOF
 
 # --- measuring ------------------------------------------------------------
-# measure NAME 'COMMAND': runs COMMAND (a shell command that reads the corpus
-# from $CORPUS and writes below $OUT) REPEAT times on a warm cache; keeps the
-# best wall time (s) and the peak RSS (KiB) of that round.
-declare -A SECS RSS CPU
+# measure NAME 'COMMAND' [EXT]: runs COMMAND (a shell command that reads the
+# corpus from $CORPUS and writes *.EXT files, jpg by default, below $OUT)
+# REPEAT times on a warm cache; keeps the best wall time (s), the peak RSS
+# (KiB) of that round and the bytes of the files made.
+declare -A SECS RSS CPU BYTES
 measure() {
-    local name="$1" cmd="$2" out="$WORK/out-${1//[^A-Za-z0-9]/_}" best="" rss="" cpu="" t r u k made
+    local name="$1" cmd="$2" ext="${3:-jpg}" out="$WORK/out-${1//[^A-Za-z0-9]/_}" best="" rss="" cpu="" t r u k made
     for ((round = 1; round <= REPEAT; round++)); do
         rm -rf "$out" && mkdir -p "$out"
         cat "$corpus"/*.jpg >/dev/null
@@ -127,7 +134,7 @@ measure() {
             cpu="$(awk "BEGIN { print $u + $k }")"
         fi
     done
-    made="$(find "$out" -name '*.jpg' | wc -l)"
+    made="$(find "$out" -name "*.$ext" | wc -l)"
     if [ "$made" -ne "$COUNT" ]; then
         say "$name made $made of $COUNT files"
         exit 1
@@ -135,6 +142,7 @@ measure() {
     SECS[$name]="$best"
     RSS[$name]="$rss"
     CPU[$name]="$cpu"
+    BYTES[$name]="$(find "$out" -name "*.$ext" -printf '%s\n' | awk '{ n += $1 } END { print n + 0 }')"
     say "  $name: $best s, CPU $cpu s, peak $((rss / 1024)) MiB"
 }
 
@@ -155,6 +163,19 @@ measure "vipsthumbnail x2" \
     "find \"\$CORPUS\" -name '*.jpg' -print0 | xargs -0 -P2 -n 5 vipsthumbnail --size 800x800 -o \"\$OUT/%s.jpg[Q=70]\""
 measure "gm mogrify -size x2" \
     "cd \"\$CORPUS\" && find . -name '*.jpg' -print0 | xargs -0 -P2 -n 5 gm mogrify -output-directory \"\$OUT\" -size 800x800 -resize 800x800 -quality 70"
+W2="$WORK/w2.pms"
+W3="$WORK/w3.pms"
+measure "W2 Pixmill, all cores" "'$BATCH' run --scenario '$W2' --source \"\$CORPUS\" --target \"\$OUT\" --jobs 0 -q" webp
+measure "W2 vipsthumbnail x2" \
+    "find \"\$CORPUS\" -name '*.jpg' -print0 | xargs -0 -P2 -n 5 vipsthumbnail --size 800x800 -o \"\$OUT/%s.webp[Q=80]\"" webp
+measure "W2 mogrify (ImageMagick)" \
+    "'$MOGRIFY' -path \"\$OUT\" -filter Lanczos -resize 800x800 -quality 80 -format webp \"\$CORPUS\"/*.jpg" webp
+measure "W3 Pixmill, all cores" "'$BATCH' run --scenario '$W3' --source \"\$CORPUS\" --target \"\$OUT\" --jobs 0 -q" png
+measure "W3 vipsthumbnail x2" \
+    "find \"\$CORPUS\" -name '*.jpg' -print0 | xargs -0 -P2 -n 5 vipsthumbnail --size 800x800 -o \"\$OUT/%s.png[compression=6]\"" png
+# ImageMagick's PNG quality 65: zlib level 6, adaptive filters.
+measure "W3 mogrify (ImageMagick)" \
+    "'$MOGRIFY' -path \"\$OUT\" -filter Lanczos -resize 800x800 -quality 65 -format png \"\$CORPUS\"/*.jpg" png
 load_after="$(uptime)"
 say "Load after: $load_after"
 
@@ -195,3 +216,25 @@ check "metadata carried over costs at most 3 % CPU ($(awk "BEGIN { printf \"%.3f
     "${CPU[$meta]} <= 1.03 * ${CPU[$all]}"
 check "peak memory <= 3 decoded pictures per worker ($((RSS[$all] / 1024)) MiB <= $((3 * decoded * jobs / 1048576)) MiB)" \
     "${RSS[$all]} * 1024 <= 3 * $decoded * $jobs"
+
+echo
+echo "W2 (fit into 800 x 800, WebP quality 80) and W3 (the same, PNG level 6):"
+echo
+echo "| job | program | seconds | images/s | CPU ms/image | peak RSS (MiB) | output KiB | Pixmill is ... x as fast |"
+echo "|---|---|---:|---:|---:|---:|---:|---:|"
+for job in W2 W3; do
+    for peer in "Pixmill, all cores" "vipsthumbnail x2" "mogrify (ImageMagick)"; do
+        name="$job $peer"
+        printf '| %s | %s | %s | %s | %s | %d | %d | %s |\n' "$job" "$peer" "${SECS[$name]}" "$(rate "$name")" \
+            "$(awk "BEGIN { printf \"%.0f\", 1000 * ${CPU[$name]} / $COUNT }")" "$((RSS[$name] / 1024))" \
+            "$((BYTES[$name] / 1024))" "$(ratio "$job Pixmill, all cores" "$name")"
+    done
+done
+echo
+echo "Targets:"
+for job in W2 W3; do
+    check "$job all cores >= vipsthumbnail x2 ($(ratio "$job Pixmill, all cores" "$job vipsthumbnail x2") x)" \
+        "${SECS[$job vipsthumbnail x2]} >= ${SECS[$job Pixmill, all cores]}"
+done
+check "W3 output <= vipsthumbnail's at level 6 ($((BYTES[W3 Pixmill, all cores] / 1024)) KiB <= $((BYTES[W3 vipsthumbnail x2] / 1024)) KiB)" \
+    "${BYTES[W3 Pixmill, all cores]} <= ${BYTES[W3 vipsthumbnail x2]}"

@@ -13,6 +13,13 @@ packages=(
     libexiv2-dev liblcms2-dev
     qt6-base-dev
 )
+# AVIF results need libheif's AV1 encoder: built into libheif1 with libaom3
+# up to Debian 12, a plugin package of its own from Debian 13 on.
+if apt-cache show libheif-plugin-aomenc >/dev/null 2>&1; then
+    packages+=(libheif-plugin-aomenc)
+else
+    packages+=(libaom3)
+fi
 
 missing=()
 for p in "${packages[@]}"; do

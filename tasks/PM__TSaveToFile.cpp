@@ -6,8 +6,12 @@
 #include "core/RunContext.h"
 #include "core/SourceGuard.h"
 #include "core/StringUtils.h"
+#include "encoders/AvifEncoder.h"
 #include "encoders/BmpEncoder.h"
 #include "encoders/JPEGImage.h"
+#include "encoders/PngEncoder.h"
+#include "encoders/TiffEncoder.h"
+#include "encoders/WebpEncoder.h"
 #include "log/WriteLog.h"
 #include "tasks/ResultMetadata.h"
 #include "tasks/SrgbConversion.h"
@@ -22,11 +26,19 @@ namespace {
 
 constexpr int kFormatJPEG = 0;
 constexpr int kFormatBMP = 1;
+constexpr int kFormatPNG = 2;
+constexpr int kFormatTIFF = 3;
+constexpr int kFormatWebP = 4;
+constexpr int kFormatAVIF = 5;
 constexpr std::size_t kMaxCommentBytes = 65533;
 
 // What the system said about a failed step, for the end of a message.
 std::string SystemSaid(int error) {
     return error != 0 ? std::string(" (") + std::strerror(error) + ")" : std::string();
+}
+
+bool KnownFormat(int format) {
+    return format >= kFormatJPEG && format <= kFormatAVIF;
 }
 
 bool HasLineBreak(const std::string& text) {
@@ -80,7 +92,25 @@ TSaveToFile::TSaveToFile(TRunContext* context)
       JPEG_Comment(Declare<TKX_String>("stfJPEG_Comment", "JPEG_Comment", std::string())),
       Progressive_JPEG(Declare<TKX_Boolean>("stfProgressive_JPEG", "Progressive_JPEG", false)),
       Metadata(DeclareOptional<TKX_ItemIndex>(kMetadataWidget, "Metadata", kMetadataAll)),
-      Convert_To_sRGB(DeclareOptional<TKX_Boolean>(kSrgbWidget, "Convert_To_sRGB", false)) {
+      Convert_To_sRGB(DeclareOptional<TKX_Boolean>(kSrgbWidget, "Convert_To_sRGB", false)),
+      Image_Extension_PNG(
+          DeclareOptional<TKX_String>("stfImage_Extension_PNG", "Image_Extension_PNG", std::string(".png"))),
+      PNG_Compression_Level(DeclareOptional<TKX_Integer>("stfPNG_Compression_Level", "PNG_Compression_Level",
+                                                         6, TIntRange{0, 9})),
+      PNG_Interlaced(DeclareOptional<TKX_Boolean>("stfPNG_Interlaced", "PNG_Interlaced", false)),
+      Image_Extension_TIF(
+          DeclareOptional<TKX_String>("stfImage_Extension_TIF", "Image_Extension_TIF", std::string(".tif"))),
+      TIFF_Compression(DeclareOptional<TKX_ItemIndex>("stfTIFF_Compression", "TIFF_Compression",
+                                                      static_cast<int>(TTiffCompression::Deflate))),
+      Image_Extension_WEBP(DeclareOptional<TKX_String>("stfImage_Extension_WEBP", "Image_Extension_WEBP",
+                                                       std::string(".webp"))),
+      WebP_Quality(DeclareOptional<TKX_Integer>("stfWebP_Quality", "WebP_Quality", 80, TIntRange{0, 100})),
+      WebP_Lossless(DeclareOptional<TKX_Boolean>("stfWebP_Lossless", "WebP_Lossless", false)),
+      WebP_Effort(DeclareOptional<TKX_Integer>("stfWebP_Effort", "WebP_Effort", 4, TIntRange{0, 6})),
+      Image_Extension_AVIF(DeclareOptional<TKX_String>("stfImage_Extension_AVIF", "Image_Extension_AVIF",
+                                                       std::string(".avif"))),
+      AVIF_Quality(DeclareOptional<TKX_Integer>("stfAVIF_Quality", "AVIF_Quality", 60, TIntRange{0, 100})),
+      AVIF_Speed(DeclareOptional<TKX_Integer>("stfAVIF_Speed", "AVIF_Speed", 6, TIntRange{0, 10})) {
     classInfo_ = {"TSaveToFile", "File: Save to file", "Save resulting graphical file", 10};
 }
 
@@ -112,7 +142,9 @@ void TSaveToFile::LoadSettings(const TINIObject& ini) {
 }
 
 void TSaveToFile::PrepareEditor(IEditorPage& page) {
-    page.SetItems("stfFormat", {"Standard JPEG image", "Standard Windows bitmap"});
+    page.SetItems("stfFormat", {"Standard JPEG image", "Standard Windows bitmap", "PNG image", "TIFF image",
+                                "WebP image", "AVIF image"});
+    page.SetItems("stfTIFF_Compression", {"None", "LZW", "Deflate", "JPEG"});
     page.SetItems(kMetadataWidget, {"All", "All but location", "None"});
 }
 
@@ -127,6 +159,14 @@ std::string TSaveToFile::ResultExtension(TValueSlot slot) const {
         return Image_Extension_JPG.GetValue(slot);
     case kFormatBMP:
         return Image_Extension_BMP.GetValue(slot);
+    case kFormatPNG:
+        return Image_Extension_PNG.GetValue(slot);
+    case kFormatTIFF:
+        return Image_Extension_TIF.GetValue(slot);
+    case kFormatWebP:
+        return Image_Extension_WEBP.GetValue(slot);
+    case kFormatAVIF:
+        return Image_Extension_AVIF.GetValue(slot);
     default:
         return {};
     }
@@ -135,27 +175,68 @@ std::string TSaveToFile::ResultExtension(TValueSlot slot) const {
 std::string TSaveToFile::ResultFileName(const std::string& target, TValueSlot slot) const {
     const std::string dir = DirectoryPart(target), name = FileNamePart(target);
     const int format = Out_Format.GetValue(slot);
-    if (dir.empty() || name.empty() || (format != kFormatJPEG && format != kFormatBMP)) return {};
+    if (dir.empty() || name.empty() || !KnownFormat(format)) return {};
     const std::string fitted = FitFileName(StripExtension(name), ResultExtension(slot));
     return fitted.empty() ? std::string() : dir + fitted;
 }
 
-std::unique_ptr<IImageEncoder> TSaveToFile::ChooseEncoder(TValueSlot slot) {
-    const int format = Out_Format.GetValue(slot);
-    if (format == kFormatBMP) return std::make_unique<TBmpEncoder>();
-    if (format != kFormatJPEG) return nullptr;
-    auto jpeg = std::make_unique<TJPEGImage>();
-    const int quality = Compression_Quality.GetValue(slot);
-    jpeg->CompressionQuality = Compression_Quality.InRange(slot);
-    const TIntRange& range = Compression_Quality.RunRange();
-    if (jpeg->CompressionQuality != quality)
+int TSaveToFile::UsableValue(const TKX_Integer& setting, const char* what, TValueSlot slot) {
+    const int value = setting.GetValue(slot);
+    const int used = setting.InRange(slot);
+    const TIntRange& range = setting.RunRange();
+    if (used != value)
         LogNew(lmWarning,
-               {{"JPEG quality ", LogTextColor},
-                {std::to_string(quality), LogValueColor},
+               {{std::string(what) + " ", LogTextColor},
+                {std::to_string(value), LogValueColor},
                 {" is out of range " + std::to_string(range.Min) + ".." + std::to_string(range.Max) + ", ",
                  LogTextColor},
-                {std::to_string(jpeg->CompressionQuality), LogValueColor},
+                {std::to_string(used), LogValueColor},
                 {" is used.", LogTextColor}});
+    return used;
+}
+
+std::unique_ptr<IImageEncoder> TSaveToFile::ChooseEncoder(TValueSlot slot) {
+    switch (Out_Format.GetValue(slot)) {
+    case kFormatBMP:
+        return std::make_unique<TBmpEncoder>();
+    case kFormatPNG: {
+        auto png = std::make_unique<TPngEncoder>();
+        png->CompressionLevel = UsableValue(PNG_Compression_Level, "PNG compression level", slot);
+        png->Interlaced = PNG_Interlaced.GetValue(slot);
+        return png;
+    }
+    case kFormatTIFF: {
+        auto tiff = std::make_unique<TTiffEncoder>();
+        const int compression = TIFF_Compression.GetValue(slot);
+        if (compression < 0 || compression > static_cast<int>(TTiffCompression::JPEG)) {
+            LogNew(lmWarning, {{"TIFF compression ", LogTextColor},
+                               {std::to_string(compression), LogValueColor},
+                               {" is unknown, Deflate is used.", LogTextColor}});
+        } else {
+            tiff->Compression = static_cast<TTiffCompression>(compression);
+        }
+        return tiff;
+    }
+    case kFormatWebP: {
+        auto webp = std::make_unique<TWebpEncoder>();
+        webp->Quality = UsableValue(WebP_Quality, "WebP quality", slot);
+        webp->Lossless = WebP_Lossless.GetValue(slot);
+        webp->Effort = UsableValue(WebP_Effort, "WebP effort", slot);
+        return webp;
+    }
+    case kFormatAVIF: {
+        auto avif = std::make_unique<TAvifEncoder>();
+        avif->Quality = UsableValue(AVIF_Quality, "AVIF quality", slot);
+        avif->Speed = UsableValue(AVIF_Speed, "AVIF speed", slot);
+        return avif;
+    }
+    case kFormatJPEG:
+        break;
+    default:
+        return nullptr;
+    }
+    auto jpeg = std::make_unique<TJPEGImage>();
+    jpeg->CompressionQuality = UsableValue(Compression_Quality, "JPEG quality", slot);
     jpeg->Comment = JPEG_Comment.GetValue(slot);
     jpeg->ProgressiveEncoding = Progressive_JPEG.GetValue(slot);
     if (jpeg->Comment.size() > kMaxCommentBytes)
@@ -267,8 +348,7 @@ bool TSaveToFile::Execute(TValueSlot slot) {
 
     // The old file is replaced by a rename once the new one is complete, so
     // here it is only checked; a failed write keeps it.
-    const bool knownFormat = format == kFormatJPEG || format == kFormatBMP;
-    if (knownFormat && FileExists(full) && !FileDeletable(full)) {
+    if (KnownFormat(format) && FileExists(full) && !FileDeletable(full)) {
         LogNew(lmError,
                {{"Can't delete old file \"", LogErrorColor}, {full, LogValueColor}, {"\"!", LogErrorColor}});
         return false;

@@ -1,6 +1,6 @@
 #pragma once
-// "File: Save to file": writes the image as JPEG or BMP below the target
-// directory.
+// "File: Save to file": writes the image as JPEG, BMP, PNG, TIFF, WebP or
+// AVIF below the target directory.
 #include "core/BaseClass.h"
 
 #include <memory>
@@ -18,8 +18,8 @@ public:
     void LoadSettings(const TINIObject& ini) override;
     void PrepareEditor(IEditorPage& page) override;
     void ShowSettings(IEditorPage& page, TValueSlot slot) override;
-    // Writes SrcBitmap to the target file of the general object as JPEG or
-    // BMP; DstBitmap is left alone.
+    // Writes SrcBitmap to the target file of the general object in the
+    // chosen format; DstBitmap is left alone.
     bool Execute(TValueSlot slot) override;
 
     // The extension the chosen format gets (empty for an unknown format).
@@ -42,6 +42,19 @@ public:
     TKX_Boolean& Convert_To_sRGB;
     static constexpr const char* kMetadataWidget = "stfMetadata";
     static constexpr const char* kSrgbWidget = "stfConvert_To_sRGB";
+    // The formats added after the first release, each with its extension.
+    TKX_String& Image_Extension_PNG;
+    TKX_Integer& PNG_Compression_Level;
+    TKX_Boolean& PNG_Interlaced;
+    TKX_String& Image_Extension_TIF;
+    TKX_ItemIndex& TIFF_Compression;  // none, LZW, Deflate, JPEG
+    TKX_String& Image_Extension_WEBP;
+    TKX_Integer& WebP_Quality;
+    TKX_Boolean& WebP_Lossless;
+    TKX_Integer& WebP_Effort;
+    TKX_String& Image_Extension_AVIF;
+    TKX_Integer& AVIF_Quality;
+    TKX_Integer& AVIF_Speed;
 
     // Written beside "JPEG_Comment" (as "Yes") only when the comment holds a
     // line break and was therefore stored escaped.
@@ -56,6 +69,9 @@ private:
     // The encoder for the chosen format, set up from the settings (with a
     // warning for each value it cannot use as is); none for an unknown format.
     std::unique_ptr<IImageEncoder> ChooseEncoder(TValueSlot slot);
+    // The value of `setting` brought into its run range, with a warning
+    // naming it as `what` when it had to be.
+    int UsableValue(const TKX_Integer& setting, const char* what, TValueSlot slot);
 };
 
 // The one-line form of a comment: backslash, CR and LF become "\\", "\r"

@@ -21,6 +21,8 @@
 #include <QToolButton>
 #include <QTreeWidget>
 
+#include <initializer_list>
+
 namespace pm {
 
 QStackedWidget* BuildTaskPages(QWidget* parent) {
@@ -165,6 +167,43 @@ QWidget* BuildResizeCanvasPage() {
     return b.Page();
 }
 
+namespace {
+
+// One row of a format's sub-page: a label and its numeric field (or
+// drop-down list), then an optional check box.
+struct TFormatRow {
+    const char* label;
+    const char* field;
+    bool dropDown;
+    const char* check;
+    const char* checkCaption;
+};
+
+// A sub-page of the save page: no margins of its own, the extension on its
+// first row, the format's settings below.
+QWidget* FormatSubPage(const TSaveToFile& task, const char* name, const char* extensionField,
+                       std::initializer_list<TFormatRow> rows) {
+    TPageBuilder b(QString::fromLatin1(name));
+    b.Grid()->setContentsMargins(0, 0, 0, 0);
+    b.Label(QStringLiteral("Extension"), 0, 0);
+    b.Text(QString::fromLatin1(extensionField), 0, 1);
+    int row = 1;
+    for (const TFormatRow& r : rows) {
+        b.Label(QString::fromLatin1(r.label), row, 0);
+        if (r.dropDown)
+            b.DropDown(QString::fromLatin1(r.field), row, 1);
+        else
+            b.Numeric(QString::fromLatin1(r.field), task, row, 1);
+        if (r.check) b.Check(QString::fromLatin1(r.check), QString::fromLatin1(r.checkCaption), row, 2);
+        ++row;
+    }
+    b.Grid()->setColumnStretch(3, 1);
+    b.FinishRows(row);
+    return b.Page();
+}
+
+}  // namespace
+
 QWidget* BuildSaveToFilePage() {
     const TSaveToFile task;
     TPageBuilder b(QStringLiteral("SaveToFile"));
@@ -198,6 +237,17 @@ QWidget* BuildSaveToFilePage() {
     bmp.Grid()->setColumnStretch(2, 1);
     bmp.FinishRows(1);
     nb->addWidget(bmp.Page());
+    nb->addWidget(FormatSubPage(
+        task, "PNG", "stfImage_Extension_PNG",
+        {{"Compression level", "stfPNG_Compression_Level", false, "stfPNG_Interlaced", "Interlaced"}}));
+    nb->addWidget(FormatSubPage(task, "TIFF", "stfImage_Extension_TIF",
+                                {{"Compression", "stfTIFF_Compression", true, nullptr, nullptr}}));
+    nb->addWidget(FormatSubPage(task, "WebP", "stfImage_Extension_WEBP",
+                                {{"Quality", "stfWebP_Quality", false, "stfWebP_Lossless", "Lossless"},
+                                 {"Effort", "stfWebP_Effort", false, nullptr, nullptr}}));
+    nb->addWidget(FormatSubPage(task, "AVIF", "stfImage_Extension_AVIF",
+                                {{"Quality", "stfAVIF_Quality", false, nullptr, nullptr},
+                                 {"Speed", "stfAVIF_Speed", false, nullptr, nullptr}}));
 
     b.Grid()->addWidget(nb, 1, 0, 1, 3);
     b.Grid()->setRowStretch(1, 1);

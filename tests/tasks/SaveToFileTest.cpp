@@ -398,7 +398,8 @@ TEST_F(SaveToFileTest, RefusalsWriteNothing) {
          "Can't create target directory \"" + dir.Str() + "blocker/sub/\" !"},
         {"empty.jpg", 0, true, "Image is empty, nothing to save!"},
         {"empty.jpg", 1, true, "Image is empty, nothing to save!"},
-        {"other.jpg", 2, false, "Unknown output format 2!"},
+        {"empty.jpg", 4, true, "Image is empty, nothing to save!"},
+        {"other.jpg", 6, false, "Unknown output format 6!"},
         {"other.jpg", -1, false, "Unknown output format -1!"},
     };
     for (const Case& c : cases) {

@@ -73,9 +73,26 @@ const std::vector<Defaults>& AllDefaults() {
          {"Radius=10", "Border=10", "BG_Color=clWhite", "FG_Color=clLime", "Line1_Color=clBlack",
           "Line2_Color=clRed", "DrawMode=0"}},
         {"TSaveToFile",
-         {"Out_Format=0", "Image_Extension_JPG=\".jpg\"", "Image_Extension_BMP=\".bmp\"",
-          "Compression_Quality=70", "JPEG_Comment=\"\"", "Progressive_JPEG=No", "Metadata=0",
-          "Convert_To_sRGB=No"}},
+         {"Out_Format=0",
+          "Image_Extension_JPG=\".jpg\"",
+          "Image_Extension_BMP=\".bmp\"",
+          "Compression_Quality=70",
+          "JPEG_Comment=\"\"",
+          "Progressive_JPEG=No",
+          "Metadata=0",
+          "Convert_To_sRGB=No",
+          "Image_Extension_PNG=\".png\"",
+          "PNG_Compression_Level=6",
+          "PNG_Interlaced=No",
+          "Image_Extension_TIF=\".tif\"",
+          "TIFF_Compression=2",
+          "Image_Extension_WEBP=\".webp\"",
+          "WebP_Quality=80",
+          "WebP_Lossless=No",
+          "WebP_Effort=4",
+          "Image_Extension_AVIF=\".avif\"",
+          "AVIF_Quality=60",
+          "AVIF_Speed=6"}},
     };
     return table;
 }
@@ -197,7 +214,19 @@ const std::map<std::string, std::vector<Widget>>& AllWidgets() {
           {"JPEG_Comment", "stfJPEG_Comment", Text},
           {"Progressive_JPEG", "stfProgressive_JPEG", Check},
           {"Metadata", "stfMetadata", Index},
-          {"Convert_To_sRGB", "stfConvert_To_sRGB", Check}}},
+          {"Convert_To_sRGB", "stfConvert_To_sRGB", Check},
+          {"Image_Extension_PNG", "stfImage_Extension_PNG", Text},
+          {"PNG_Compression_Level", "stfPNG_Compression_Level", Int},
+          {"PNG_Interlaced", "stfPNG_Interlaced", Check},
+          {"Image_Extension_TIF", "stfImage_Extension_TIF", Text},
+          {"TIFF_Compression", "stfTIFF_Compression", Index},
+          {"Image_Extension_WEBP", "stfImage_Extension_WEBP", Text},
+          {"WebP_Quality", "stfWebP_Quality", Int},
+          {"WebP_Lossless", "stfWebP_Lossless", Check},
+          {"WebP_Effort", "stfWebP_Effort", Int},
+          {"Image_Extension_AVIF", "stfImage_Extension_AVIF", Text},
+          {"AVIF_Quality", "stfAVIF_Quality", Int},
+          {"AVIF_Speed", "stfAVIF_Speed", Int}}},
     };
     return table;
 }
@@ -265,7 +294,11 @@ TEST(TaskSettings, DropDownListsGetTheirItems) {
         {"TResizeCanvas", "RC_Method", {"Absolute", "Relative"}},
         {"TFadeShadow", "FX6_Shadow_Direction", {"South-East", "South-West", "North-East", "North-West"}},
         {"TStamp", "FX8_Mode", {"Normal", "Smoothed"}},
-        {"TSaveToFile", "stfFormat", {"Standard JPEG image", "Standard Windows bitmap"}},
+        {"TSaveToFile",
+         "stfFormat",
+         {"Standard JPEG image", "Standard Windows bitmap", "PNG image", "TIFF image", "WebP image",
+          "AVIF image"}},
+        {"TSaveToFile", "stfTIFF_Compression", {"None", "LZW", "Deflate", "JPEG"}},
     };
     for (const auto& [type, widget, items] : cases) {
         auto task = MakeTask(type, nullptr);

@@ -188,12 +188,16 @@ private slots:
         auto* rc = b.editor.findChild<QStackedWidget*>("RC_NB");
         auto* stf = b.editor.findChild<QStackedWidget*>("stfOutputFormat");
         QCOMPARE(rc->widget(0)->objectName() + rc->widget(1)->objectName(), QString("01"));
-        QCOMPARE(stf->widget(0)->objectName() + stf->widget(1)->objectName(), QString("JPEGBMP"));
+        QStringList formats;
+        for (int i = 0; i < stf->count(); ++i) formats << stf->widget(i)->objectName();
+        QCOMPARE(formats.join(' '), QString("JPEG BMP PNG TIFF WebP AVIF"));
         // Choosing a mode or a format shows its sub-page.
         b.editor.findChild<QComboBox*>("RC_Method")->setCurrentIndex(1);
         QCOMPARE(rc->currentIndex(), 1);
-        b.editor.findChild<QComboBox*>("stfFormat")->setCurrentIndex(1);
-        QCOMPARE(stf->currentIndex(), 1);
+        for (int format : {1, 5, 3}) {
+            b.editor.findChild<QComboBox*>("stfFormat")->setCurrentIndex(format);
+            QCOMPARE(stf->currentIndex(), format);
+        }
         QVERIFY(b.dialogs.Unexpected.empty());
     }
 
