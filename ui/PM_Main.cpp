@@ -256,6 +256,9 @@ QWidget* TPM_MainForm::CreateProjectPage() {
     PR_ScanSubDir = new QCheckBox(QStringLiteral("Scan subdirectories inside source"), GB2);
     PR_ScanSubDir->setChecked(true);
     connect(PR_ScanSubDir, &QCheckBox::toggled, this, &TPM_MainForm::ItemEditorChanged);
+    PR_SkipUnchanged = new QCheckBox(QStringLiteral("Skip sources whose results are up to date"), GB2);
+    PR_SkipUnchanged->setChecked(false);
+    connect(PR_SkipUnchanged, &QCheckBox::toggled, this, &TPM_MainForm::ItemEditorChanged);
     PR_Target = makePath(otDirectory, QStringLiteral("Target ..."),
                          QStringLiteral("Select directory for destination files ..."));
     PR_Scenario = makePath(otFile, QStringLiteral("Scenario ..."),
@@ -268,6 +271,7 @@ QWidget* TPM_MainForm::CreateProjectPage() {
     g2->addWidget(PR_ScanSubDir);
     g2->addWidget(PR_Target);
     g2->addWidget(PR_Scenario);
+    g2->addWidget(PR_SkipUnchanged);
     auto* g2Buttons = new QHBoxLayout;
     g2Buttons->addStretch(1);
     g2Buttons->addWidget(PR_Add);
@@ -315,6 +319,7 @@ QWidget* TPM_MainForm::CreateProjectPage() {
                                                       {GB2, "GB2"},
                                                       {PR_Source, "PR_Source"},
                                                       {PR_ScanSubDir, "PR_ScanSubDir"},
+                                                      {PR_SkipUnchanged, "PR_SkipUnchanged"},
                                                       {PR_Target, "PR_Target"},
                                                       {PR_Scenario, "PR_Scenario"},
                                                       {PR_Add, "PR_Add"},
@@ -872,6 +877,7 @@ void TPM_MainForm::ProjectEditorChanged() {
     fillingEditor_ = true;
     PR_Source->SetObjectCurrentPath(QString::fromStdString(project_.EditorSourceDirectory));
     PR_ScanSubDir->setChecked(project_.EditorScanSubDir);
+    PR_SkipUnchanged->setChecked(project_.EditorSkipUnchanged);
     PR_Target->SetObjectCurrentPath(QString::fromStdString(project_.EditorTargetDirectory));
     PR_Scenario->SetObjectCurrentPath(QString::fromStdString(project_.EditorScenarioFileName));
     fillingEditor_ = false;
@@ -881,6 +887,7 @@ void TPM_MainForm::ItemEditorChanged() {
     if (fillingEditor_) return;
     project_.EditorSourceDirectory = PR_Source->ObjectCurrentPath().toStdString();
     project_.EditorScanSubDir = PR_ScanSubDir->isChecked();
+    project_.EditorSkipUnchanged = PR_SkipUnchanged->isChecked();
     project_.EditorTargetDirectory = PR_Target->ObjectCurrentPath().toStdString();
     project_.EditorScenarioFileName = PR_Scenario->ObjectCurrentPath().toStdString();
     project_.PR_Change();

@@ -190,6 +190,7 @@ public:
     QGroupBox* GB2;
     TKX_FileDirComboBox *PR_Source, *PR_Target, *PR_Scenario;
     QCheckBox* PR_ScanSubDir;
+    QCheckBox* PR_SkipUnchanged;
     TKX_Button *PR_Add, *PR_Replace;
     QProgressBar* ProgressBar;
     TKX_Button* RunProject;

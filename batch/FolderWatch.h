@@ -1,0 +1,52 @@
+#pragma once
+// Watching the source folders of a project: after a first run over
+// everything, each new or changed file is handed on once it has stopped
+// growing. Events from inotify wake the watch at once; a periodic full look
+// catches what the events miss (network folders, too many folders).
+#include "batch/RunState.h"
+#include "core/RunContext.h"
+
+#include <atomic>
+#include <chrono>
+#include <functional>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace pm {
+
+struct TWatchOptions {
+    // A file whose size and time stayed the same this long is complete.
+    std::chrono::milliseconds Settle{2000};
+    // A full look at the folders without any event.
+    std::chrono::milliseconds Rescan{30000};
+    // How often a stop request and files still settling are looked at.
+    std::chrono::milliseconds Tick{200};
+};
+
+class TFolderWatch {
+public:
+    TFolderWatch(std::vector<PrItemRec> items, TWatchOptions options);
+    ~TFolderWatch();
+    TFolderWatch(const TFolderWatch&) = delete;
+    TFolderWatch& operator=(const TFolderWatch&) = delete;
+
+    // Calls `runBatch(nullptr)` for all files, then `runBatch(&files)` with
+    // each set of changed files that settled, until `stop` is set; a batch
+    // in progress is the caller's to stop.
+    using TRunBatch = std::function<void(const std::set<std::string>* files)>;
+    void Run(const TRunBatch& runBatch, const std::atomic<bool>& stop);
+
+private:
+    std::map<std::string, TFileStamp> Scan();
+    void WatchFolders();
+    bool WaitForEvents(std::chrono::milliseconds timeout);
+
+    std::vector<PrItemRec> items_;
+    TWatchOptions options_;
+    int inotify_ = -1;
+    std::set<std::string> watched_;
+};
+
+}  // namespace pm
