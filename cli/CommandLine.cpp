@@ -117,7 +117,7 @@ TCliParseResult ParseCommandLine(const std::vector<std::string>& args) {
 
     o.LogFile = log;
     o.ReportFile = report;
-    const bool runOptions = haveJobs || haveShard || haveMemory || haveReport || o.SkipUnchanged || o.DryRun;
+    const bool newRunOptions = haveReport || o.SkipUnchanged || o.DryRun;
     if (haveJobs && !ParseNumber(jobs, 0, kMaxJobs, o.Jobs))
         return Fail("option --jobs needs a number from 0 (one per core) to " + std::to_string(kMaxJobs));
     if (haveMemory && !ParseMemorySize(memory, o.MemoryLimit))
@@ -165,9 +165,9 @@ TCliParseResult ParseCommandLine(const std::vector<std::string>& args) {
         return {true, o, {}};
     }
     if (command == "scenario") {
-        if (runOptions)
-            return Fail("scenario: --jobs, --shard, --memory-limit, --skip-unchanged, --dry-run and --report "
-                        "belong to run");
+        if (haveJobs || haveShard || haveMemory)
+            return Fail("scenario: --jobs, --shard and --memory-limit belong to run");
+        if (newRunOptions) return Fail("scenario: --skip-unchanged, --dry-run and --report belong to run");
         if (itemOptions || noSubdirs)
             return Fail("scenario: --scenario, --source, --target and --no-subdirs belong to run");
         if (positional.size() < 2) return Fail("scenario: say new or check");
@@ -180,10 +180,10 @@ TCliParseResult ParseCommandLine(const std::vector<std::string>& args) {
         return {true, o, {}};
     }
     if (command == "info") {
-        if (itemOptions || noSubdirs || runOptions)
-            return Fail(
-                "info: --scenario, --source, --target, --no-subdirs, --jobs, --shard, --memory-limit, "
-                "--skip-unchanged, --dry-run and --report belong to run");
+        if (itemOptions || noSubdirs || haveJobs || haveShard || haveMemory)
+            return Fail("info: --scenario, --source, --target, --no-subdirs, --jobs, --shard and "
+                        "--memory-limit belong to run");
+        if (newRunOptions) return Fail("info: --skip-unchanged, --dry-run and --report belong to run");
         if (positional.size() < 2) return Fail("info: no picture file given");
         o.Command = TCliCommand::Info;
         o.Files.assign(positional.begin() + 1, positional.end());
