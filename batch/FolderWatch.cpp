@@ -41,7 +41,8 @@ void CollectFolders(const std::string& dir, const TScanOptions& options, int dep
 }  // namespace
 
 TFolderWatch::TFolderWatch(std::vector<PrItemRec> items, TWatchOptions options)
-    : items_(std::move(items)), options_(options), inotify_(::inotify_init1(IN_NONBLOCK | IN_CLOEXEC)) {
+    : items_(std::move(items)), options_(options),
+      inotify_(options.Events ? ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC) : -1) {
     // The same names as the run's, so that the files handed on match its list.
     for (PrItemRec& item : items_) {
         item.SourceDirectory = AbsoluteNormalDirectory(item.SourceDirectory);

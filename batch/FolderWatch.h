@@ -23,6 +23,8 @@ struct TWatchOptions {
     std::chrono::milliseconds Rescan{30000};
     // How often a stop request and files still settling are looked at.
     std::chrono::milliseconds Tick{200};
+    // Off: the periodic look alone (as where inotify is not available).
+    bool Events = true;
 };
 
 class TFolderWatch {
