@@ -912,17 +912,22 @@ void TPM_MainForm::RunProjectClick() {
     run->MemoryLimit = static_cast<std::uint64_t>(config_.MemoryLimitMB) << 20;
     // Called on the run's thread; the window is only reached through its
     // event queue, in the order of the calls, before the end notice.
-    run->OnProgress = [this](int position, int maximum, const std::string&) {
-        QMetaObject::invokeMethod(
-            this, [this, position, maximum] { ShowRunProgress(position, maximum + 1); },
-            Qt::QueuedConnection);
-    };
-    run->OnFileDone = [this](const TBatchRun::TFileDone& done) {
-        QMetaObject::invokeMethod(
-            this, [this, finished = done.Index + 1, count = done.Count] { ShowRunProgress(finished, count); },
-            Qt::QueuedConnection);
-    };
     TBatchRun* executing = run.get();
+    run->OnProgress = [this, executing](int position, int maximum, const std::string&) {
+        QMetaObject::invokeMethod(
+            this,
+            [this, position, maximum, text = ProgressText(executing->ProgressCounts())] {
+                ShowRunProgress(position, maximum + 1, text);
+            },
+            Qt::QueuedConnection);
+    };
+    run->OnFileDone = [this, executing](const TBatchRun::TFileDone& done) {
+        QMetaObject::invokeMethod(
+            this,
+            [this, finished = done.Index + 1, count = done.Count,
+             text = ProgressText(executing->ProgressCounts())] { ShowRunProgress(finished, count, text); },
+            Qt::QueuedConnection);
+    };
     std::unique_ptr<QThread> thread(QThread::create([executing] {
         try {
             executing->Execute();
@@ -942,7 +947,9 @@ void TPM_MainForm::RunProjectClick() {
     runThread_->start();
 }
 
-void TPM_MainForm::ShowRunProgress(int done, int count) {
+void TPM_MainForm::ShowRunProgress(int done, int count, const std::string& text) {
+    // The same counts, rate and time left as the command line's progress line.
+    ProgressBar->setFormat(text.empty() ? QStringLiteral("%p%") : QString::fromStdString(text));
     // An empty range would turn the bar into a busy indicator.
     const int maximum = std::max(1, count);
     ProgressBar->setRange(0, maximum);
@@ -962,6 +969,7 @@ void TPM_MainForm::RunFinished() {
     project_.EndRun(std::move(run_));
     ProgressBar->setRange(0, 100);
     ProgressBar->setValue(0);
+    ProgressBar->setFormat(QStringLiteral("%p%"));
     ProgressBar->setEnabled(false);
     StopRun->setEnabled(false);
     emit RunEnded();

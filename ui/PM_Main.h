@@ -231,7 +231,7 @@ private:
     bool ComesFromToolWindow(QWindow* from) const;
     void ApplyLogMenuCaption(const QString& caption);
     // `done` of `count` files of the current item finished.
-    void ShowRunProgress(int done, int count);
+    void ShowRunProgress(int done, int count, const std::string& text = {});
     // Back on this thread after the run's thread ended.
     void RunFinished();
 
