@@ -90,13 +90,19 @@ std::string PlainText(const TTextColorArray& segments) {
     return text;
 }
 
-// The first error message of a file's log with its continuations: the
-// cause, where the last one is the scenario's own verdict.
+// The first error message of a file's log with its continuations and the
+// warnings right after it (a reader's reason): the cause, where the last
+// error is the scenario's own verdict.
 std::string FirstError(const std::vector<TLogCapture::Entry>& log) {
     std::string text;
     for (const auto& entry : log) {
-        if (!text.empty() && entry.NewMessage) break;
-        if (!text.empty() || (entry.Kind == lmError && entry.NewMessage)) text += PlainText(entry.Segments);
+        if (text.empty()) {
+            if (entry.Kind == lmError && entry.NewMessage) text = PlainText(entry.Segments);
+        } else if (!entry.NewMessage || entry.Kind == lmWarning) {
+            text += (entry.NewMessage ? " " : "") + PlainText(entry.Segments);
+        } else {
+            break;
+        }
     }
     return text;
 }
