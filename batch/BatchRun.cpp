@@ -238,9 +238,9 @@ void TBatchRun::PlanItem(TItemFiles& files) {
     files.State->Load();
     files.Stamps.assign(n, {});
     for (std::size_t j = 0; j < n; ++j) {
-        StampOf(files.Found[j], files.Stamps[j]);
-        files.Skip[j] = files.Collision[j].empty() &&
-                        files.State->UpToDate(files.Found[j], files.Scenario, files.Results[j]);
+        files.Skip[j] =
+            StampOf(files.Found[j], files.Stamps[j]) && files.Collision[j].empty() &&
+            files.State->UpToDate(files.Found[j], files.Stamps[j], files.Scenario, files.Results[j]);
     }
 }
 
@@ -371,7 +371,8 @@ bool TBatchRun::RunParallel(TItemFiles& files, int workerCount) {
             const int j = next.fetch_add(1);
             if (j >= n) break;
             gate.BeginFile(j);
-            if (j + workerCount < n) HintReadAhead(files.Found[static_cast<std::size_t>(j + workerCount)]);
+            if (j + workerCount < n && !files.Skip[static_cast<std::size_t>(j + workerCount)])
+                HintReadAhead(files.Found[static_cast<std::size_t>(j + workerCount)]);
             TFileResult result;
             {
                 TLogCapture capture;

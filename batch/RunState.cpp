@@ -144,7 +144,8 @@ std::map<std::string, TSourceRecord> Parse(std::string_view text) {
             const bool whole = f.size() == 3 && Number(f[1], count) && count == entries.size() &&
                                Number(f[2], sum, 16) && sum == Fnv1a64(text.substr(0, pos)) &&
                                eol + 1 == text.size();
-            return whole ? entries : std::map<std::string, TSourceRecord>{};
+            if (!whole) return {};
+            return entries;
         }
         std::string name;
         if (f[0] == "S" && f.size() == 8) {
@@ -253,14 +254,13 @@ void TRunState::Load() {
     changes_.clear();
 }
 
-bool TRunState::UpToDate(const std::string& source, std::uint64_t scenario,
+bool TRunState::UpToDate(const std::string& source, const TFileStamp& now, std::uint64_t scenario,
                          const std::vector<std::string>& results) const {
     const auto it = entries_.find(source);
     if (it == entries_.end() || results.empty()) return false;
     const TSourceRecord& rec = it->second;
-    if (rec.Scenario != scenario || rec.Results.size() != results.size()) return false;
-    TFileStamp now;
-    if (!StampOf(source, now) || !(now == rec.Source)) return false;
+    if (rec.Scenario != scenario || rec.Results.size() != results.size() || !(now == rec.Source))
+        return false;
     for (std::size_t i = 0; i < results.size(); ++i) {
         TFileStamp stamp;
         if (rec.Results[i].File != results[i] || !StampOf(results[i], stamp) ||
@@ -319,7 +319,11 @@ bool TRunState::Save() {
         TFileStamp stamp;
         return !StampOf(entry.first, stamp);
     });
-    const bool ok = WriteFileAtomically(FileName(), Serialise(merged));
+    // Not flushed on its own: the run flushes the target's file system once,
+    // with the results, so the state never reaches the disk before them.
+    const std::string text = Serialise(merged);
+    TAtomicFileWriter writer(FileName(), false);
+    const bool ok = writer.IsOpen() && writer.Write(text.data(), text.size()) && writer.Commit();
     if (ok) changes_.clear();
     entries_ = std::move(merged);
     return ok;

@@ -58,9 +58,9 @@ public:
     void Load();
     std::size_t Size() const { return entries_.size(); }
 
-    // Whether `source`, as it is now, was made into exactly `results`, as
-    // they are now, by the scenario with hash `scenario`.
-    bool UpToDate(const std::string& source, std::uint64_t scenario,
+    // Whether `source`, whose stamp is `now`, was made into exactly
+    // `results`, as they are now, by the scenario with hash `scenario`.
+    bool UpToDate(const std::string& source, const TFileStamp& now, std::uint64_t scenario,
                   const std::vector<std::string>& results) const;
 
     // Notes that `source` (with the stamp it had before it was processed)
@@ -73,7 +73,7 @@ public:
     // Writes the changes since Load into the state file, merged with what
     // other processes (shards) wrote meanwhile, under a lock on the folder.
     // Records of sources that no longer exist are dropped. Nothing changed:
-    // nothing written.
+    // nothing written. The file is not flushed to disk (see SyncFileSystemOf).
     bool Save();
 
 private:

@@ -32,11 +32,15 @@ if [ "$(find "$corpus" -name '*.jpg' 2>/dev/null | wc -l)" -ne "$COUNT" ]; then
         while read -r file part; do mkdir -p "$part" && mv "$file" "$part/"; done)
 fi
 
-cat >"$WORK/fit.pms" <<'EOF2'
-[Task1]
+load_task='[Task1]
 TaskName="Load"
-TaskType="TLoadFromFile"
-JPEG=Yes
+TaskType="TLoadFromFile"'
+for f in Autodesk CompuServe DrHalo EPS FAX Kodak Paintshop Photoshop PNG Portable SGIimages SGIWavefront; do
+    load_task+=$'\n'"$f=No"
+done
+load_task+=$'\nJPEG=Yes\nBitmap=No\nTIFF=No\nTruevision=No\nIcons=No\nMetafiles=No\nWord5=No\nPaintbrush=No'
+cat >"$WORK/fit.pms" <<EOF2
+$load_task
 [Task2]
 TaskName="Fit into 100 x 100"
 TaskType="TResizeBitmap"
@@ -52,7 +56,10 @@ TaskName="Save"
 TaskType="TSaveToFile"
 Out_Format=0
 Image_Extension_JPG=".jpg"
+Image_Extension_BMP=".bmp"
 Compression_Quality=80
+JPEG_Comment=""
+Progressive_JPEG=No
 EOF2
 
 out="$WORK/out"
@@ -61,7 +68,7 @@ run() {
     local start end
     start=$(date +%s.%N)
     "$BATCH" run --scenario "$WORK/fit.pms" --source "$corpus" --target "$out" --jobs "$JOBS" \
-        --skip-unchanged -q --report "$WORK/report-$1.jsonl" 2>/dev/null || true
+        --skip-unchanged -q --report "$WORK/report-$1.jsonl" >/dev/null 2>&1 || true
     end=$(date +%s.%N)
     awk "BEGIN { printf \"%.3f\", $end - $start }"
 }

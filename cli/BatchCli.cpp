@@ -25,6 +25,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 namespace pm {
@@ -51,7 +52,7 @@ std::string AbsolutePath(const std::string& path) {
 // file; both are taken down again when the command ends.
 class TCliLog {
 public:
-    TCliLog(std::FILE* out, bool quiet) : console_(out, TTerminalConsole::ColorMode::Auto, quiet) {
+    TCliLog(std::FILE* out, bool quiet) : console_(out, TTerminalConsole::ColorMode::Auto, quiet), out_(out) {
         previous_ = GetLogConsole();
         SetLogConsole(&console_);
     }
@@ -76,22 +77,47 @@ public:
         return true;
     }
     TTerminalConsole& Console() { return console_; }
+    // The width of the terminal the log goes to (0: none), looked at now
+    // and then: the window may be resized during a run.
+    int Columns() {
+        const auto now = std::chrono::steady_clock::now();
+        if (now - columnsAt_ > std::chrono::seconds(1)) {
+            winsize ws{};
+            columns_ = ::ioctl(::fileno(out_), TIOCGWINSZ, &ws) == 0 ? ws.ws_col : 0;
+            columnsAt_ = now;
+        }
+        return columns_;
+    }
 
 private:
     TTerminalConsole console_;
+    std::FILE* out_;
+    int columns_ = 0;
+    std::chrono::steady_clock::time_point columnsAt_{};
     ILogConsole* previous_ = nullptr;
 };
 
 // The progress line: the position in the item's list, the counts, the rate,
 // the time left and the file at hand.
-void ShowProgress(TTerminalConsole& console, const TBatchRun& run, int position, int maximum,
-                  const std::string& file) {
+// A line wider than the terminal would wrap, and only its last row would be
+// cleared: the file name gives way, from its start.
+void ShowProgress(TCliLog& log, const TBatchRun& run, int position, int maximum, const std::string& file) {
     if (file.empty()) {
-        console.SetStatus({});
+        log.Console().SetStatus({});
         return;
     }
-    console.SetStatus("[" + std::to_string(position) + "/" + std::to_string(maximum + 1) + "] " +
-                      ProgressText(run.ProgressCounts()) + "  " + EscapeControls(file));
+    const std::string head = "[" + std::to_string(position) + "/" + std::to_string(maximum + 1) + "] " +
+                             ProgressText(run.ProgressCounts()) + "  ";
+    std::string name = EscapeControls(file);
+    const int columns = log.Columns();
+    const std::size_t room = columns > 0 ? static_cast<std::size_t>(columns) - 1 : std::string::npos;
+    if (room != std::string::npos && head.size() + name.size() > room) {
+        std::size_t cut =
+            name.size() - std::min(name.size(), room > head.size() + 3 ? room - head.size() - 3 : 0);
+        while (cut < name.size() && (static_cast<unsigned char>(name[cut]) & 0xC0) == 0x80) ++cut;
+        name = "..." + name.substr(cut);
+    }
+    log.Console().SetStatus((head + name).substr(0, room));
 }
 
 // Ctrl+C and SIGTERM ask the run in progress (and a watch) to stop; the
@@ -177,7 +203,7 @@ int Execute(TBatchRun& run, TCommand& c) {
     run.DryRun = o.DryRun;
     TCliLog& log = c.Log;
     run.OnProgress = [&log, &run](int position, int maximum, const std::string& file) {
-        ShowProgress(log.Console(), run, position, maximum, file);
+        ShowProgress(log, run, position, maximum, file);
     };
     if (c.Report) {
         run.WantReasons = true;
