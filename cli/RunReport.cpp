@@ -36,7 +36,16 @@ const char* StatusName(TBatchRun::TFileStatus status) {
 
 std::string JsonString(const std::string& text) {
     std::string out = "\"";
+    out.reserve(text.size() + 2);
     for (std::size_t i = 0; i < text.size();) {
+        // Plain printable ASCII goes over as it is, in one piece.
+        std::size_t plain = i;
+        while (plain < text.size() && text[plain] >= 0x20 && text[plain] < 0x7f && text[plain] != '"' &&
+               text[plain] != '\\')
+            ++plain;
+        out.append(text, i, plain - i);
+        i = plain;
+        if (i >= text.size()) break;
         const auto c = static_cast<unsigned char>(text[i]);
         const std::size_t n = Utf8Length(text, i);
         if (n == 0) {
