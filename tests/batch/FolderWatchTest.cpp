@@ -1,7 +1,7 @@
 #include "batch/FolderWatch.h"
 #include "batch/BatchRun.h"
 
-#include "imaging/FastDIB.h"
+#include "support/BmpBuilder.h"
 #include "support/RecordingConsole.h"
 #include "support/ScenarioFiles.h"
 #include "support/TempDir.h"
@@ -19,16 +19,6 @@ namespace {
 using namespace std::chrono_literals;
 using test::TTempDir;
 
-std::string Bmp(int width, int height) {
-    TFastDIB dib;
-    dib.SetSize(width, height, 24);
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) dib.SetPixel(y, x, {std::uint8_t(x), std::uint8_t(y), 7});
-    std::vector<std::uint8_t> out;
-    dib.SaveToStream(out);
-    return std::string(out.begin(), out.end());
-}
-
 // A file copied in slowly, in pieces with pauses shorter than the settle
 // time, is processed once, whole, after the first run; with inotify and
 // with the periodic look alone.
@@ -38,7 +28,7 @@ TEST(FolderWatch, ASlowlyCopiedFileIsProcessedOnceWhenComplete) {
         TTempDir dir;
         const std::string src = dir.MakeDir("src"), tgt = dir.MakeDir("tgt"), scenario = dir.Path("s.pms");
         test::WriteScenario(scenario, {"Bitmap"});
-        dir.Put("src/first.bmp", Bmp(20, 10));
+        dir.Put("src/first.bmp", test::UniformBmp(20, 10, 1));
         PrItemRec item{src, true, tgt, scenario};
         item.SkipUnchanged = true;
         TWatchOptions options;
@@ -79,7 +69,7 @@ TEST(FolderWatch, ASlowlyCopiedFileIsProcessedOnceWhenComplete) {
             }
         };
         waitFor(1);
-        const std::string bytes = Bmp(64, 48);
+        const std::string bytes = test::UniformBmp(64, 48, 2);
         dir.MakeDir("src/new");
         std::FILE* f = std::fopen(dir.Path("src/new/slow.bmp").c_str(), "wb");
         ASSERT_NE(f, nullptr);

@@ -2,7 +2,7 @@
 #include "batch/RunProgress.h"
 #include "batch/RunState.h"
 
-#include "imaging/FastDIB.h"
+#include "support/BmpBuilder.h"
 #include "support/RecordingConsole.h"
 #include "support/ScenarioFiles.h"
 #include "support/TempDir.h"
@@ -23,17 +23,6 @@ namespace fs = std::filesystem;
 using test::TLogRecorder;
 using test::TTempDir;
 
-std::string Bmp(int width, int height, int seed) {
-    TFastDIB dib;
-    dib.SetSize(width, height, 24);
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x)
-            dib.SetPixel(y, x, {std::uint8_t(x * 5 + seed), std::uint8_t(y * 3), std::uint8_t(x * y + seed)});
-    std::vector<std::uint8_t> out;
-    dib.SaveToStream(out);
-    return std::string(out.begin(), out.end());
-}
-
 void SetMTime(const std::string& file, const struct stat& from) {
     const timespec times[2] = {from.st_atim, from.st_mtim};
     ::utimensat(AT_FDCWD, file.c_str(), times, 0);
@@ -48,9 +37,9 @@ struct TTree {
 
     TTree() {
         test::WriteScenario(scenario, {"Bitmap"});
-        dir.Put("src/a.bmp", Bmp(30, 20, 1));
-        dir.Put("src/b.bmp", Bmp(30, 20, 2));
-        dir.Put("src/sub/c.bmp", Bmp(17, 9, 3));
+        dir.Put("src/a.bmp", test::UniformBmp(30, 20, 1));
+        dir.Put("src/b.bmp", test::UniformBmp(30, 20, 2));
+        dir.Put("src/sub/c.bmp", test::UniformBmp(17, 9, 3));
         dir.Put("src/junk.bmp", "BM and nothing more");
     }
 
@@ -137,7 +126,7 @@ TEST(SkipUnchanged, ASecondRunProcessesExactlyWhatChanged) {
          [](TTree& t) {
              struct stat old {};
              ::stat(t.dir.Path("src/b.bmp").c_str(), &old);
-             const std::string other = t.dir.Put("other.bmp", Bmp(30, 20, 7));
+             const std::string other = t.dir.Put("other.bmp", test::UniformBmp(30, 20, 7));
              SetMTime(other, old);
              fs::rename(other, t.dir.Path("src/b.bmp"));
          },
@@ -147,7 +136,7 @@ TEST(SkipUnchanged, ASecondRunProcessesExactlyWhatChanged) {
              struct stat old {};
              const std::string file = t.dir.Path("src/b.bmp");
              ::stat(file.c_str(), &old);
-             TTempDir::Write(file, Bmp(30, 20, 8));
+             TTempDir::Write(file, test::UniformBmp(30, 20, 8));
              SetMTime(file, old);
          },
          {"b.bmp", "junk.bmp"}},

@@ -76,6 +76,35 @@ int Lines(const std::string& s) {
     return static_cast<int>(std::count(s.begin(), s.end(), '\n'));
 }
 
+// Runs pixmill-batch with `args` and sends it `signal` once its output holds
+// `marker` (after `delay`); its output and exit status.
+struct TSignalledRun {
+    std::string Text;
+    bool Signalled = false;
+    int Status = -1;  // the wait status
+};
+TSignalledRun SignalWhen(const std::vector<std::string>& args, const std::string& marker, int signal,
+                         std::chrono::milliseconds delay = {}) {
+    TSignalledRun r;
+    int out[2];
+    const pid_t child = SpawnWithOutput(std::string(PIXMILL_BIN_DIR) + "/pixmill-batch", args, out);
+    if (child < 0) return r;
+    char buf[4096];
+    for (;;) {
+        const ssize_t n = ::read(out[0], buf, sizeof buf);
+        if (n <= 0) break;
+        r.Text.append(buf, static_cast<std::size_t>(n));
+        if (!r.Signalled && r.Text.find(marker) != std::string::npos) {
+            std::this_thread::sleep_for(delay);
+            ::kill(child, signal);
+            r.Signalled = true;
+        }
+    }
+    ::close(out[0]);
+    if (::waitpid(child, &r.Status, 0) != child) r.Status = -1;
+    return r;
+}
+
 class BatchCliTest : public ::testing::Test {
 protected:
     BatchCliTest() : src(dir.MakeDir("src")), tgt(dir.MakeDir("tgt")), scenario(dir.Path("s.pms")) {
@@ -308,29 +337,12 @@ TEST_F(BatchCliTest, InterruptStopsTheRunAfterTheFileAtHand) {
     dib.SetSize(300, 200, 24);
     dib.Fill({10, 20, 30});
     PutSourceCopies(dib, 400);
-    const std::string bin = std::string(PIXMILL_BIN_DIR) + "/pixmill-batch";
-    int out[2];
-    const pid_t child = SpawnWithOutput(bin,
-                                        {"run", "--scenario", scenario, "--source", src, "--target", tgt,
-                                         "--jobs", "2", "--log", dir.Path("run.log")},
-                                        out);
-    ASSERT_GE(child, 0);
-    std::string text;
-    char buf[4096];
-    bool signalled = false;
-    for (;;) {
-        const ssize_t n = ::read(out[0], buf, sizeof buf);
-        if (n <= 0) break;
-        text.append(buf, static_cast<std::size_t>(n));
-        if (!signalled && text.find("Scenario complete.") != std::string::npos) {
-            ::kill(child, SIGINT);
-            signalled = true;
-        }
-    }
-    ::close(out[0]);
-    int status = 0;
-    ASSERT_EQ(::waitpid(child, &status, 0), child);
-    ASSERT_TRUE(signalled) << text;
+    const TSignalledRun run = SignalWhen({"run", "--scenario", scenario, "--source", src, "--target", tgt,
+                                          "--jobs", "2", "--log", dir.Path("run.log")},
+                                         "Scenario complete.", SIGINT);
+    const std::string& text = run.Text;
+    const int status = run.Status;
+    ASSERT_TRUE(run.Signalled) << text;
     ASSERT_TRUE(WIFEXITED(status)) << text;
     EXPECT_EQ(WEXITSTATUS(status), kExitStopped) << text;
     // "Run stopped: D file(s) done, S file(s) skipped."
@@ -668,30 +680,12 @@ TEST_F(BatchCliTest, WatchEndsCleanlyOnSigterm) {
     dib.Fill({1, 2, 3});
     PutSourceCopies(dib, 2);
     const std::string report = dir.Path("report.jsonl");
-    const std::string bin = std::string(PIXMILL_BIN_DIR) + "/pixmill-batch";
-    int out[2];
-    const pid_t child = SpawnWithOutput(
-        bin, {"watch", "--scenario", scenario, "--source", src, "--target", tgt, "--report", report}, out);
-    ASSERT_GE(child, 0);
-    std::string text;
-    char buf[4096];
-    bool signalled = false;
-    for (;;) {
-        const ssize_t n = ::read(out[0], buf, sizeof buf);
-        if (n <= 0) break;
-        text.append(buf, static_cast<std::size_t>(n));
-        if (!signalled && text.find("Project complete.") != std::string::npos) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(300));
-            ::kill(child, SIGTERM);
-            signalled = true;
-        }
-    }
-    ::close(out[0]);
-    int status = 0;
-    ASSERT_EQ(::waitpid(child, &status, 0), child);
-    ASSERT_TRUE(signalled) << text;
-    ASSERT_TRUE(WIFEXITED(status)) << text;
-    EXPECT_EQ(WEXITSTATUS(status), kExitComplete) << text;
+    const TSignalledRun run =
+        SignalWhen({"watch", "--scenario", scenario, "--source", src, "--target", tgt, "--report", report},
+                   "Project complete.", SIGTERM, std::chrono::milliseconds(300));
+    ASSERT_TRUE(run.Signalled) << run.Text;
+    ASSERT_TRUE(WIFEXITED(run.Status)) << run.Text;
+    EXPECT_EQ(WEXITSTATUS(run.Status), kExitComplete) << run.Text;
     const std::vector<std::string> lines = ReportLines(report);
     ASSERT_EQ(lines.size(), 3u);
     EXPECT_EQ(lines.back(), "{\"total\":2,\"done\":2,\"failed\":0,\"skipped\":0");
