@@ -5,7 +5,9 @@
 #include "core/Paths.h"
 
 #include <cerrno>
+#include <csignal>
 #include <dirent.h>
+#include <fcntl.h>
 #include <poll.h>
 #include <sys/inotify.h>
 #include <sys/stat.h>
@@ -36,6 +38,24 @@ void CollectFolders(const std::string& dir, const TScanOptions& options, int dep
     }
     ::closedir(d);
     for (const std::string& sub : subdirs) CollectFolders(sub, options, depth + 1, out);
+}
+
+// Whether a process has `file` open for writing, where the system can tell:
+// a read lease is refused with EAGAIN exactly then. Leases need a local file
+// of our own; elsewhere the answer is no and the settle time alone decides.
+bool OpenForWriting(const std::string& file) {
+    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0) return false;
+    // Someone opening the file while we hold the lease would make the
+    // system signal us: SIGURG, which is ignored unless handled.
+    ::fcntl(fd, F_SETSIG, SIGURG);
+    bool writing = false;
+    if (::fcntl(fd, F_SETLEASE, F_RDLCK) == 0)
+        ::fcntl(fd, F_SETLEASE, F_UNLCK);
+    else
+        writing = errno == EAGAIN;
+    ::close(fd);
+    return writing;
 }
 
 }  // namespace
@@ -74,9 +94,13 @@ void TFolderWatch::WatchFolders() {
         CollectFolders(item.SourceDirectory, TBatchRun::ScanOptionsFor(item, false), 0, folders);
     constexpr std::uint32_t kEvents =
         IN_CLOSE_WRITE | IN_MODIFY | IN_ATTRIB | IN_CREATE | IN_MOVED_TO | IN_MOVED_FROM | IN_DELETE;
-    for (const std::string& folder : folders)
-        if (!watched_.count(folder) && ::inotify_add_watch(inotify_, folder.c_str(), kEvents) >= 0)
-            watched_.insert(folder);
+    for (const std::string& folder : folders) {
+        if (watched_.count(folder)) continue;
+        const int wd = ::inotify_add_watch(inotify_, folder.c_str(), kEvents);
+        if (wd < 0) continue;
+        watched_.insert(folder);
+        folders_[wd] = folder;
+    }
 }
 
 // True when an event came; the events themselves only say "look again".
@@ -93,6 +117,16 @@ bool TFolderWatch::WaitForEvents(std::chrono::milliseconds timeout) {
         const ssize_t n = ::read(inotify_, buf, sizeof buf);
         if (n <= 0) break;
         any = true;
+        for (ssize_t at = 0; at + static_cast<ssize_t>(sizeof(inotify_event)) <= n;) {
+            const auto* event = reinterpret_cast<const inotify_event*>(buf + at);
+            at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+            const auto folder = folders_.find(event->wd);
+            if (event->len == 0 || folder == folders_.end()) continue;
+            const std::string file = folder->second + event->name;
+            if (event->mask & IN_MODIFY) writing_.insert(file);
+            if (event->mask & (IN_CLOSE_WRITE | IN_MOVED_TO | IN_MOVED_FROM | IN_DELETE))
+                writing_.erase(file);
+        }
     }
     return any;
 }
@@ -130,7 +164,9 @@ void TFolderWatch::Run(const TRunBatch& runBatch, const std::atomic<bool>& stop)
             auto [p, isNew] = pending.try_emplace(file, TPending{stamp, now});
             if (!isNew && !(p->second.Stamp == stamp))
                 p->second = {stamp, now};
-            else if (now - p->second.Since >= options_.Settle)
+            else if (now - p->second.Since >= options_.Settle &&
+                     (now - p->second.Since >= options_.OpenWait ||
+                      (!writing_.count(file) && !OpenForWriting(file))))
                 ready.insert(file);
         }
         if (ready.empty()) continue;

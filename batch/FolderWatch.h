@@ -17,8 +17,11 @@
 namespace pm {
 
 struct TWatchOptions {
-    // A file whose size and time stayed the same this long is complete.
+    // A file whose size and time stayed the same this long is complete,
+    // unless it is still open for writing: then it waits for its writer to
+    // close it, or for OpenWait without a change (a writer that never does).
     std::chrono::milliseconds Settle{2000};
+    std::chrono::milliseconds OpenWait{60000};
     // A full look at the folders without any event.
     std::chrono::milliseconds Rescan{30000};
     // How often a stop request and files still settling are looked at.
@@ -49,6 +52,10 @@ private:
     TWatchOptions options_;
     int inotify_ = -1;
     std::set<std::string> watched_;
+    std::map<int, std::string> folders_;  // watch descriptor -> folder
+    // Files written to and not closed yet, as far as the events tell: such a
+    // file is still being copied in, however long it has not grown.
+    std::set<std::string> writing_;
 };
 
 }  // namespace pm

@@ -19,12 +19,18 @@ namespace {
 using namespace std::chrono_literals;
 using test::TTempDir;
 
-// A file copied in slowly, in pieces with pauses shorter than the settle
-// time, is processed once, whole, after the first run; with inotify and
-// with the periodic look alone.
+// A file copied in slowly, in pieces, is processed once, whole, after the
+// first run, with inotify and with the periodic look alone, whether the
+// pauses are shorter than the settle time or longer (the file is still
+// open for writing).
 TEST(FolderWatch, ASlowlyCopiedFileIsProcessedOnceWhenComplete) {
-    for (bool events : {true, false}) {
-        SCOPED_TRACE(events ? "inotify" : "periodic look");
+    const struct {
+        bool events;
+        std::chrono::milliseconds pause;
+    } cases[] = {{true, 150ms}, {false, 150ms}, {true, 550ms}, {false, 550ms}};
+    for (const auto& [events, pause] : cases) {
+        SCOPED_TRACE((events ? "inotify, pauses of " : "periodic look, pauses of ") +
+                     std::to_string(pause.count()) + " ms");
         TTempDir dir;
         const std::string src = dir.MakeDir("src"), tgt = dir.MakeDir("tgt"), scenario = dir.Path("s.pms");
         test::WriteScenario(scenario, {"Bitmap"});
@@ -76,7 +82,7 @@ TEST(FolderWatch, ASlowlyCopiedFileIsProcessedOnceWhenComplete) {
         for (std::size_t at = 0; at < bytes.size(); at += bytes.size() / 5 + 1) {
             std::fwrite(bytes.data() + at, 1, std::min(bytes.size() - at, bytes.size() / 5 + 1), f);
             std::fflush(f);
-            std::this_thread::sleep_for(150ms);
+            std::this_thread::sleep_for(pause);
         }
         std::fclose(f);
         waitFor(2);
