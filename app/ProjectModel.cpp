@@ -30,7 +30,8 @@ std::string TProjectModel::FileBoxValue(const std::string& path) {
 }
 
 PrItemRec TProjectModel::EditorItem() const {
-    return {EditorSourceDirectory, EditorScanSubDir, EditorTargetDirectory, EditorScenarioFileName};
+    return {EditorSourceDirectory, EditorScanSubDir, EditorTargetDirectory, EditorScenarioFileName,
+            EditorSkipUnchanged};
 }
 
 void TProjectModel::ClearProject() {
@@ -119,6 +120,7 @@ void TProjectModel::PR_ItemListClick() {
         const PrItemRec& item = Items[static_cast<std::size_t>(Selected)];
         EditorSourceDirectory = DirectoryBoxValue(item.SourceDirectory);
         EditorScanSubDir = item.SourceScanSubDir;
+        EditorSkipUnchanged = item.SkipUnchanged;
         EditorTargetDirectory = DirectoryBoxValue(item.TargetDirectory);
         EditorScenarioFileName = FileBoxValue(item.ScenarioFileName);
         view_.ProjectEditorChanged();

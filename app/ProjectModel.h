@@ -41,6 +41,7 @@ public:
     // file (see DirectoryBoxValue, FileBoxValue).
     std::string EditorSourceDirectory;
     bool EditorScanSubDir = true;
+    bool EditorSkipUnchanged = false;
     std::string EditorTargetDirectory;
     std::string EditorScenarioFileName;
 

@@ -4,6 +4,7 @@
 #include "batch/FindFiles.h"
 #include "batch/MemoryBudget.h"
 #include "batch/ReadAhead.h"
+#include "batch/RunState.h"
 #include "core/AtomicFile.h"
 #include "core/PM_Utils.h"
 #include "core/Paths.h"
@@ -13,9 +14,11 @@
 #include "tasks/PM__TSaveToFile.h"
 
 #include <algorithm>
+#include <chrono>
 #include <condition_variable>
 #include <filesystem>
 #include <mutex>
+#include <optional>
 #include <sys/stat.h>
 #include <system_error>
 #include <thread>
@@ -32,6 +35,15 @@ struct TBatchRun::TItemFiles {
     // Per file: empty, or the message that it is not processed because an
     // earlier source of the run has the same result file.
     std::vector<TTextColorArray> Collision;
+    // Per file: the result files its saving tasks would write.
+    std::vector<std::vector<std::string>> Results;
+    // Per file: not processed, its results being up to date (SkipUnchanged).
+    std::vector<char> Skip;
+    // With SkipUnchanged: the target folder's state, the scenario's hash and
+    // each source's stamp before it was processed.
+    std::unique_ptr<TRunState> State;
+    std::uint64_t Scenario = 0;
+    std::vector<TFileStamp> Stamps;
 };
 
 namespace {
@@ -63,8 +75,43 @@ struct TFileResult {
     std::vector<std::unique_ptr<TAtomicFileWriter>> Commits;
     bool Done = false;
     bool Ok = false;
-    bool Raised = false;  // a task raised an error: the item fails
+    bool Skipped = false;  // up to date, not processed
+    bool Raised = false;   // a task raised an error: the item fails
+    double Milliseconds = 0;
 };
+
+double MillisecondsSince(std::chrono::steady_clock::time_point start) {
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+}
+
+std::string PlainText(const TTextColorArray& segments) {
+    std::string text;
+    for (const auto& segment : segments) text += segment.Text;
+    return text;
+}
+
+// The first error message of a file's log with its continuations and the
+// warnings right after it (a reader's reason): the cause, where the last
+// error is the scenario's own verdict.
+std::string FirstError(const std::vector<TLogCapture::Entry>& log) {
+    std::string text;
+    for (const auto& entry : log) {
+        if (text.empty()) {
+            if (entry.Kind == lmError && entry.NewMessage) text = PlainText(entry.Segments);
+        } else if (!entry.NewMessage || entry.Kind == lmWarning) {
+            text += (entry.NewMessage ? " " : "") + PlainText(entry.Segments);
+        } else {
+            break;
+        }
+    }
+    return text;
+}
+
+void LogUpToDate(const std::string& file) {
+    LogNew(lmInfo, {{"Source image \"", LogTextColor},
+                    {file, LogValueColor},
+                    {"\" is up to date; skipped.", LogTextColor}});
+}
 
 }  // namespace
 
@@ -129,6 +176,7 @@ void TBatchRun::CollectSources() {
 // file-list order keeps it, the later ones are not processed.
 void TBatchRun::FindCollisions(TItemFiles& files) {
     files.Collision.assign(files.Found.size(), {});
+    files.Results.assign(files.Found.size(), {});
     std::vector<const TSaveToFile*> savers;
     for (const auto& rec : *files.Entries)
         if (auto* save = dynamic_cast<const TSaveToFile*>(rec->Task.get())) savers.push_back(save);
@@ -139,6 +187,7 @@ void TBatchRun::FindCollisions(TItemFiles& files) {
         for (const TSaveToFile* save : savers) {
             const std::string result = save->ResultFileName(target, vsCurrent);
             if (result.empty()) continue;
+            files.Results[j].push_back(result);
             const auto [owner, isNew] = resultOwners_.emplace(result, file);
             if (isNew || !files.Collision[j].empty()) continue;
             files.Collision[j] = {{"Result file \"", LogErrorColor},
@@ -165,12 +214,76 @@ void TBatchRun::Progress(int position, const std::string& file) {
     if (OnProgress) OnProgress(position_, maximum_, file);
 }
 
-void TBatchRun::FileDone(const TItemFiles& files, int index, bool ok) {
-    ++filesDone_;
-    if (!ok) ++filesFailed_;
+void TBatchRun::FileDone(const TItemFiles& files, int index, TFileStatus status, double ms,
+                         std::string reason) {
+    if (status == TFileStatus::Skipped) {
+        ++filesUpToDate_;
+    } else if (status != TFileStatus::Planned) {
+        ++filesDone_;
+        if (status == TFileStatus::Failed) ++filesFailed_;
+    }
+    const auto at = static_cast<std::size_t>(index);
     if (OnFileDone)
-        OnFileDone({files.Item, index, static_cast<int>(files.Found.size()),
-                    files.Found[static_cast<std::size_t>(index)], ok});
+        OnFileDone({files.Item, index, static_cast<int>(files.Found.size()), files.Found[at],
+                    status != TFileStatus::Failed, status, files.Results[at], std::move(reason), ms});
+}
+
+// Decides, before any file is processed, which sources are up to date.
+void TBatchRun::PlanItem(TItemFiles& files) {
+    const std::size_t n = files.Found.size();
+    files.Skip.assign(n, 0);
+    if (!files.Rec->SkipUnchanged) return;
+    files.Scenario = ScenarioHash(*files.Entries);
+    files.State = std::make_unique<TRunState>(files.Rec->TargetDirectory);
+    files.State->Load();
+    files.Stamps.assign(n, {});
+    for (std::size_t j = 0; j < n; ++j) {
+        files.Skip[j] =
+            StampOf(files.Found[j], files.Stamps[j]) && files.Collision[j].empty() &&
+            files.State->UpToDate(files.Found[j], files.Stamps[j], files.Scenario, files.Results[j]);
+    }
+}
+
+void TBatchRun::RecordState(TItemFiles& files, int index, bool ok) {
+    if (!files.State) return;
+    const auto at = static_cast<std::size_t>(index);
+    if (ok)
+        files.State->Record(files.Found[at], files.Stamps[at], files.Scenario, files.Results[at]);
+    else
+        files.State->Forget(files.Found[at]);
+}
+
+void TBatchRun::SaveState(TItemFiles& files) {
+    if (files.State && !files.State->Save())
+        LogNew(lmWarning, {{"Can't write file \"", LogErrorColor},
+                           {files.State->FileName(), LogValueColor},
+                           {"\"; the next run processes these files again.", LogErrorColor}});
+}
+
+// A dry run: the results each source would get, and whether it would be
+// processed; nothing is written.
+bool TBatchRun::PlanOnly(TItemFiles& files) {
+    for (int j = 0; j < static_cast<int>(files.Found.size()); ++j) {
+        const auto at = static_cast<std::size_t>(j);
+        Progress(j, files.Found[at]);
+        if (!files.Collision[at].empty()) {
+            LogNew(lmError, files.Collision[at]);
+            FileDone(files, j, TFileStatus::Failed, 0, PlainText(files.Collision[at]));
+            continue;
+        }
+        TTextColorArray text = {
+            {"Dry run: \"", LogTextColor}, {files.Found[at], LogValueColor}, {"\" -> ", LogTextColor}};
+        for (const std::string& result : files.Results[at]) {
+            text.push_back({"\"", LogTextColor});
+            text.push_back({result, LogValueColor});
+            text.push_back({"\" ", LogTextColor});
+        }
+        text.push_back(
+            {files.Skip[at] ? "up to date, would be skipped." : "would be processed.", LogTextColor});
+        LogNew(lmInfo, text);
+        FileDone(files, j, files.Skip[at] ? TFileStatus::Skipped : TFileStatus::Planned);
+    }
+    return true;
 }
 
 // One file after the other on this thread, logging straight to the sinks.
@@ -190,14 +303,39 @@ bool TBatchRun::RunSequential(TItemFiles& files) {
         const TTextColorArray& collision = files.Collision[static_cast<std::size_t>(j)];
         if (!collision.empty()) {
             LogNew(lmError, collision);
-            FileDone(files, j, false);
+            RecordState(files, j, false);
+            FileDone(files, j, TFileStatus::Failed, 0, PlainText(collision));
             continue;
         }
+        if (files.Skip[static_cast<std::size_t>(j)]) {
+            LogUpToDate(file);
+            FileDone(files, j, TFileStatus::Skipped);
+            continue;
+        }
+        const auto start = std::chrono::steady_clock::now();
+        std::optional<TLogCapture> capture;
+        if (WantReasons) capture.emplace();
+        std::string reason;
+        const auto release = [&] {
+            if (!capture) return;
+            const std::vector<TLogCapture::Entry> log = capture->Take();
+            reason = FirstError(log);
+            TLogCapture::Replay(log);
+        };
         // The runner has already logged why; the file still counts, so a run
         // with lost files does not end as complete.
-        const bool ok = RunScenario(ctx, 0, last, files.Entries) != -1;
+        bool ok = false;
+        try {
+            ok = RunScenario(ctx, 0, last, files.Entries) != -1;
+        } catch (...) {
+            release();
+            throw;
+        }
+        release();
         ReleaseTaskBitmaps(*files.Entries);
-        FileDone(files, j, ok);
+        RecordState(files, j, ok);
+        FileDone(files, j, ok ? TFileStatus::Done : TFileStatus::Failed, MillisecondsSince(start),
+                 std::move(reason));
     }
     return true;
 }
@@ -233,18 +371,24 @@ bool TBatchRun::RunParallel(TItemFiles& files, int workerCount) {
             const int j = next.fetch_add(1);
             if (j >= n) break;
             gate.BeginFile(j);
-            if (j + workerCount < n) HintReadAhead(files.Found[static_cast<std::size_t>(j + workerCount)]);
+            if (j + workerCount < n && !files.Skip[static_cast<std::size_t>(j + workerCount)])
+                HintReadAhead(files.Found[static_cast<std::size_t>(j + workerCount)]);
             TFileResult result;
             {
                 TLogCapture capture;
                 worker.Ctx.CurrentSourceFile = files.Found[static_cast<std::size_t>(j)];
                 DropPreviousPicture(worker.Ctx);
                 const TTextColorArray& collision = files.Collision[static_cast<std::size_t>(j)];
+                const auto start = std::chrono::steady_clock::now();
                 try {
-                    if (!collision.empty())
+                    if (!collision.empty()) {
                         LogNew(lmError, collision);
-                    else
+                    } else if (files.Skip[static_cast<std::size_t>(j)]) {
+                        LogUpToDate(files.Found[static_cast<std::size_t>(j)]);
+                        result.Ok = result.Skipped = true;
+                    } else {
                         result.Ok = RunScenario(worker.Ctx, 0, last, &worker.Entries) != -1;
+                    }
                 } catch (const std::exception& e) {
                     LogError(e.what());
                     result.Raised = true;
@@ -252,6 +396,7 @@ bool TBatchRun::RunParallel(TItemFiles& files, int workerCount) {
                     result.Raised = true;
                 }
                 result.Log = capture.Take();
+                result.Milliseconds = MillisecondsSince(start);
             }
             result.Commits = std::move(worker.Ctx.PendingCommits);
             worker.Ctx.PendingCommits.clear();
@@ -331,10 +476,15 @@ bool TBatchRun::RunParallel(TItemFiles& files, int workerCount) {
                 result.Ok = false;
             }
             Progress(released, files.Found[static_cast<std::size_t>(released)]);
-            if (result.Raised)
+            if (result.Raised) {
                 raised = true;
-            else
-                FileDone(files, released, result.Ok);
+            } else if (result.Skipped) {
+                FileDone(files, released, TFileStatus::Skipped);
+            } else {
+                RecordState(files, released, result.Ok);
+                FileDone(files, released, result.Ok ? TFileStatus::Done : TFileStatus::Failed,
+                         result.Milliseconds, WantReasons ? FirstError(result.Log) : std::string());
+            }
             ++released;
             lock.lock();
         }
@@ -398,14 +548,27 @@ bool TBatchRun::RunItem(int itemIndex) {
             files.Rec = &item;
             files.Entries = &entries;
             FindFiles(item.SourceDirectory, load->EnabledExtensions, files.Found, ScanOptionsFor(item, true));
+            if (FileFilter)
+                std::erase_if(files.Found, [this](const std::string& f) { return !FileFilter(f); });
             KeepShard(files.Found, item.SourceDirectory, Shard);
             FindCollisions(files);
+            PlanItem(files);
             filesFound_ += static_cast<int>(files.Found.size());
             maximum_ = static_cast<int>(files.Found.size()) - 1;
-            const int workers = std::min(ResolveJobs(Jobs), static_cast<int>(files.Found.size()));
-            const int doneBefore = filesDone_;
-            ok = workers > 1 ? RunParallel(files, workers) : RunSequential(files);
-            if (filesDone_ > doneBefore) NoteTargetToSync(item.TargetDirectory);
+            if (DryRun) {
+                ok = PlanOnly(files);
+            } else {
+                const int workers = std::min(ResolveJobs(Jobs), static_cast<int>(files.Found.size()));
+                const int doneBefore = filesDone_;
+                try {
+                    ok = workers > 1 ? RunParallel(files, workers) : RunSequential(files);
+                } catch (...) {
+                    SaveState(files);
+                    throw;
+                }
+                SaveState(files);
+                if (filesDone_ > doneBefore) NoteTargetToSync(item.TargetDirectory);
+            }
         }
     } catch (const std::exception& e) {
         LogError(e.what());
@@ -437,7 +600,18 @@ bool TBatchRun::SyncTargets() {
     return ok;
 }
 
+TProgressCounts TBatchRun::ProgressCounts() const {
+    TProgressCounts c;
+    c.Done = filesDone_ - filesFailed_;
+    c.Failed = filesFailed_;
+    c.Skipped = filesUpToDate_;
+    c.Left = std::max(0, maximum_ + 1 - position_);
+    c.Seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();
+    return c;
+}
+
 bool TBatchRun::Execute() {
+    start_ = std::chrono::steady_clock::now();
     Progress(0, {});
     bool error = false;
     CollectSources();

@@ -43,18 +43,21 @@ std::vector<TListedEntry> ListDirectory(const std::string& directory, const TSca
         return entries;
     }
     for (const fs::directory_entry& e : it) {
+        // The types the listing gives cost no system call; only where it
+        // gives none, and for links, the file is asked.
         std::error_code sec;
-        const fs::file_status linkStatus = e.symlink_status(sec);
+        const bool link = e.is_symlink(sec);
+        const bool directory = !sec && !link && e.is_directory(sec);
         if (sec) {
             WarnFolder(options, e.path().string(), sec.message() + ".");
             continue;
         }
-        if (fs::is_directory(linkStatus)) {
+        if (directory) {
             entries.push_back({e.path().filename().string(), true});
             continue;
         }
-        const fs::file_status status = e.status(sec);  // follows a link to a file
-        if (!sec && fs::is_regular_file(status)) entries.push_back({e.path().filename().string(), false});
+        if (e.is_regular_file(sec) && !sec)
+            entries.push_back({e.path().filename().string(), false});  // follows a link to a file
     }
     std::sort(entries.begin(), entries.end(),
               [](const TListedEntry& a, const TListedEntry& b) { return a.Name < b.Name; });

@@ -36,6 +36,7 @@ bool ReadItem(const TIniFile& ini, int n, TProjectFile& project) {
         item.SourceScanSubDir = StringToBool(ini.ReadString(section, "SourceScanSubDir", "YES"));
         item.TargetDirectory = ReadDirectory(ini, section, "TargetDirectory");
         item.ScenarioFileName = ini.ReadString(section, "ScenarioFileName", "");
+        item.SkipUnchanged = StringToBool(ini.ReadString(section, kSkipUnchangedKey, "NO"));
         if (ValidateProjectItem(item)) {
             project.Items.push_back(std::move(item));
         } else {
@@ -138,6 +139,9 @@ bool WriteProjectFile(const std::string& fileName, const std::vector<PrItemRec>&
                 ini.WriteString(section, "SourceScanSubDir", BoolToString(item.SourceScanSubDir));
                 ini.WriteString(section, "TargetDirectory", target);
                 ini.WriteString(section, "ScenarioFileName", scenario);
+                // Optional and off by default: left out then, so such a project
+                // file reads the same in a version without the setting.
+                if (item.SkipUnchanged) ini.WriteString(section, kSkipUnchangedKey, BoolToString(true));
             } catch (const std::exception& e) {
                 LogError(std::string(e.what()) + " Can't save item " + std::to_string(i));
                 faulty = true;

@@ -9,6 +9,10 @@
 
 namespace pm {
 
+// Optional item key beyond the four of every item: "Yes" makes the run skip
+// sources whose results are up to date; missing means "No".
+inline constexpr const char* kSkipUnchangedKey = "SkipUnchanged";
+
 // True when the item's source and target folders and its scenario file
 // exist; logs each one that does not.
 bool ValidateProjectItem(const PrItemRec& item);

@@ -2,8 +2,10 @@
 
 #include "cli/LogTarget.h"
 #include "cli/PictureInfo.h"
+#include "cli/RunReport.h"
 
 #include "batch/BatchRun.h"
+#include "batch/FolderWatch.h"
 #include "batch/ProjectFile.h"
 #include "core/ClassRegistry.h"
 #include "core/PM_Utils.h"
@@ -16,10 +18,14 @@
 #include "tasks/PM__TLoadFromFile.h"
 
 #include <atomic>
+#include <chrono>
 #include <csignal>
 #include <filesystem>
 #include <memory>
+#include <optional>
+#include <set>
 #include <string>
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 namespace pm {
@@ -46,7 +52,7 @@ std::string AbsolutePath(const std::string& path) {
 // file; both are taken down again when the command ends.
 class TCliLog {
 public:
-    TCliLog(std::FILE* out, bool quiet) : console_(out, TTerminalConsole::ColorMode::Auto, quiet) {
+    TCliLog(std::FILE* out, bool quiet) : console_(out, TTerminalConsole::ColorMode::Auto, quiet), out_(out) {
         previous_ = GetLogConsole();
         SetLogConsole(&console_);
     }
@@ -71,27 +77,56 @@ public:
         return true;
     }
     TTerminalConsole& Console() { return console_; }
+    // The width of the terminal the log goes to (0: none), looked at now
+    // and then: the window may be resized during a run.
+    int Columns() {
+        const auto now = std::chrono::steady_clock::now();
+        if (now - columnsAt_ > std::chrono::seconds(1)) {
+            winsize ws{};
+            columns_ = ::ioctl(::fileno(out_), TIOCGWINSZ, &ws) == 0 ? ws.ws_col : 0;
+            columnsAt_ = now;
+        }
+        return columns_;
+    }
 
 private:
     TTerminalConsole console_;
+    std::FILE* out_;
+    int columns_ = 0;
+    std::chrono::steady_clock::time_point columnsAt_{};
     ILogConsole* previous_ = nullptr;
 };
 
-// The progress line: files done, their number and the file at hand.
-void ShowProgress(TTerminalConsole& console, int position, int maximum, const std::string& file) {
+// The progress line: the position in the item's list, the counts, the rate,
+// the time left and the file at hand.
+// A line wider than the terminal would wrap, and only its last row would be
+// cleared: the file name gives way, from its start.
+void ShowProgress(TCliLog& log, const TBatchRun& run, int position, int maximum, const std::string& file) {
     if (file.empty()) {
-        console.SetStatus({});
+        log.Console().SetStatus({});
         return;
     }
-    console.SetStatus("[" + std::to_string(position) + "/" + std::to_string(maximum + 1) + "] " +
-                      EscapeControls(file));
+    const std::string head = "[" + std::to_string(position) + "/" + std::to_string(maximum + 1) + "] " +
+                             ProgressText(run.ProgressCounts()) + "  ";
+    std::string name = EscapeControls(file);
+    const int columns = log.Columns();
+    const std::size_t room = columns > 0 ? static_cast<std::size_t>(columns) - 1 : std::string::npos;
+    if (room != std::string::npos && head.size() + name.size() > room) {
+        std::size_t cut =
+            name.size() - std::min(name.size(), room > head.size() + 3 ? room - head.size() - 3 : 0);
+        while (cut < name.size() && (static_cast<unsigned char>(name[cut]) & 0xC0) == 0x80) ++cut;
+        name = "..." + name.substr(cut);
+    }
+    log.Console().SetStatus((head + name).substr(0, room));
 }
 
-// Ctrl+C and SIGTERM ask the run in progress to stop; the handlers reset
-// themselves, so a second signal ends the program the usual way.
+// Ctrl+C and SIGTERM ask the run in progress (and a watch) to stop; the
+// handlers reset themselves, so a second signal ends the program the usual way.
 std::atomic<TBatchRun*> g_signalledRun{nullptr};
+std::atomic<bool> g_stopSignalled{false};
 
 extern "C" void OnStopSignal(int) {
+    g_stopSignalled = true;
     if (TBatchRun* run = g_signalledRun.load()) run->Stop();
     static const char note[] =
         "\npixmill-batch: stopping after the files in progress (press Ctrl+C again to quit at once)\n";
@@ -100,8 +135,8 @@ extern "C" void OnStopSignal(int) {
 
 class TStopSignals {
 public:
-    explicit TStopSignals(TBatchRun& run) {
-        g_signalledRun = &run;
+    TStopSignals() {
+        g_stopSignalled = false;
         struct sigaction sa {};
         sa.sa_handler = OnStopSignal;
         sigemptyset(&sa.sa_mask);
@@ -112,7 +147,6 @@ public:
     ~TStopSignals() {
         ::sigaction(SIGINT, &oldInt_, nullptr);
         ::sigaction(SIGTERM, &oldTerm_, nullptr);
-        g_signalledRun = nullptr;
     }
     TStopSignals(const TStopSignals&) = delete;
     TStopSignals& operator=(const TStopSignals&) = delete;
@@ -139,18 +173,50 @@ int FinishRun(TBatchRun& run, bool complete, std::FILE* err) {
     return kExitErrors;
 }
 
-int Execute(TBatchRun& run, const TCliOptions& o, TCliLog& log, std::FILE* err) {
+// The run a stop signal reaches, while in scope; a signal that came before
+// stops it at once.
+class TSignalledRun {
+public:
+    explicit TSignalledRun(TBatchRun& run) {
+        g_signalledRun = &run;
+        if (g_stopSignalled.load()) run.Stop();
+    }
+    ~TSignalledRun() { g_signalledRun = nullptr; }
+    TSignalledRun(const TSignalledRun&) = delete;
+    TSignalledRun& operator=(const TSignalledRun&) = delete;
+};
+
+// What every run of one command shares.
+struct TCommand {
+    const TCliOptions& Options;
+    TCliLog& Log;
+    std::FILE* Err;
+    TRunReport* Report = nullptr;  // null without --report
+    bool Watching = false;         // the stop signals are the watch's
+};
+
+int Execute(TBatchRun& run, TCommand& c) {
+    const TCliOptions& o = c.Options;
     run.Jobs = o.Jobs;
     run.Shard = {o.ShardIndex, o.ShardCount};
     run.MemoryLimit = o.MemoryLimit;
-    run.OnProgress = [&log](int position, int maximum, const std::string& file) {
-        ShowProgress(log.Console(), position, maximum, file);
+    run.DryRun = o.DryRun;
+    TCliLog& log = c.Log;
+    run.OnProgress = [&log, &run](int position, int maximum, const std::string& file) {
+        ShowProgress(log, run, position, maximum, file);
     };
+    if (c.Report) {
+        run.WantReasons = true;
+        run.OnFileDone = [report = c.Report](const TBatchRun::TFileDone& done) { report->File(done); };
+    }
     bool complete = false;
     {
-        TStopSignals signals(run);
+        std::optional<TStopSignals> signals;
+        if (!c.Watching) signals.emplace();
+        TSignalledRun current(run);
         complete = run.Execute();
     }
+    std::FILE* err = c.Err;
     log.Console().SetStatus({});
     return FinishRun(run, complete, err);
 }
@@ -168,7 +234,40 @@ bool ScenarioUsable(const std::string& fileName) {
     return usable;
 }
 
-int RunProjectFile(const TCliOptions& o, TCliLog& log, std::FILE* err) {
+std::vector<PrItemRec> WithSkipUnchanged(std::vector<PrItemRec> items, bool skip) {
+    if (skip)
+        for (PrItemRec& item : items) item.SkipUnchanged = true;
+    return items;
+}
+
+// Runs once, then each set of new or changed files that settled, until a
+// stop signal.
+int Watch(const std::vector<PrItemRec>& items, TCommand& c) {
+    TStopSignals signals;
+    c.Watching = true;
+    int status = kExitComplete;
+    TFolderWatch watch(WithSkipUnchanged(items, true), {});
+    watch.Run(
+        [&](const std::set<std::string>* files) {
+            TBatchRun run(WithSkipUnchanged(items, true));
+            if (files) run.FileFilter = [files](const std::string& file) { return files->count(file) > 0; };
+            const int result = Execute(run, c);
+            if (result != kExitComplete && status == kExitComplete) status = result;
+        },
+        g_stopSignalled);
+    return status;
+}
+
+int RunItems(const std::vector<PrItemRec>& items, TCommand& c) {
+    if (c.Options.Command == TCliCommand::WatchProject || c.Options.Command == TCliCommand::WatchItem)
+        return Watch(items, c);
+    TBatchRun run(WithSkipUnchanged(items, c.Options.SkipUnchanged));
+    return Execute(run, c);
+}
+
+int RunProjectFile(TCommand& c) {
+    const TCliOptions& o = c.Options;
+    std::FILE* err = c.Err;
     if (!FileExists(o.ProjectFile)) {
         Complain(err, "project file not found: " + o.ProjectFile);
         return kExitUsage;
@@ -182,8 +281,7 @@ int RunProjectFile(const TCliOptions& o, TCliLog& log, std::FILE* err) {
         Complain(err, "no item of project " + o.ProjectFile + " can be run");
         return kExitUsage;
     }
-    TBatchRun run(project.Items);
-    const int status = Execute(run, o, log, err);
+    const int status = RunItems(project.Items, c);
     // Items dropped while opening are lost work too, even when the rest ran well.
     if (project.SkippedItems > 0 && status == kExitComplete) {
         Complain(err, std::to_string(project.SkippedItems) + " item(s) of the project were skipped");
@@ -192,7 +290,9 @@ int RunProjectFile(const TCliOptions& o, TCliLog& log, std::FILE* err) {
     return status;
 }
 
-int RunOneItem(const TCliOptions& o, TCliLog& log, std::FILE* err) {
+int RunOneItem(TCommand& c) {
+    const TCliOptions& o = c.Options;
+    std::FILE* err = c.Err;
     PrItemRec item;
     item.SourceDirectory = IncludeTrailingSeparator(AbsolutePath(o.SourceDirectory));
     item.SourceScanSubDir = o.ScanSubDirs;
@@ -206,8 +306,7 @@ int RunOneItem(const TCliOptions& o, TCliLog& log, std::FILE* err) {
         Complain(err, "cannot use scenario file " + o.ScenarioFile);
         return kExitUsage;
     }
-    TBatchRun run({item});
-    return Execute(run, o, log, err);
+    return RunItems({item}, c);
 }
 
 int ScenarioNew(const TCliOptions& o, std::FILE* err) {
@@ -271,13 +370,31 @@ int RunCommandLine(const TCliOptions& o, std::FILE* out, std::FILE* err) {
         Complain(err, "cannot open log file " + o.LogFile);
         return kExitUsage;
     }
+    TRunReport report;
+    if (!o.ReportFile.empty()) {
+        std::string conflict = OutputFileConflict(o, o.ReportFile, "the report file");
+        if (conflict.empty() && !o.LogFile.empty() && AbsolutePath(o.LogFile) == AbsolutePath(o.ReportFile))
+            conflict = "the report file " + o.ReportFile + " is the log file";
+        if (!conflict.empty()) {
+            Complain(err, conflict + "; nothing done");
+            return kExitUsage;
+        }
+        if (!report.Open(AbsolutePath(o.ReportFile))) {
+            Complain(err, "cannot open report file " + o.ReportFile);
+            return kExitUsage;
+        }
+    }
+    TCommand command{o, log, err, report.IsOpen() ? &report : nullptr};
+    const auto started = std::chrono::steady_clock::now();
     int status = kExitUsage;
     switch (o.Command) {
     case TCliCommand::RunProject:
-        status = RunProjectFile(o, log, err);
+    case TCliCommand::WatchProject:
+        status = RunProjectFile(command);
         break;
     case TCliCommand::RunItem:
-        status = RunOneItem(o, log, err);
+    case TCliCommand::WatchItem:
+        status = RunOneItem(command);
         break;
     case TCliCommand::ScenarioNew:
         status = ScenarioNew(o, err);
@@ -292,6 +409,12 @@ int RunCommandLine(const TCliOptions& o, std::FILE* out, std::FILE* err) {
         break;
     default:
         break;
+    }
+    if (report.IsOpen() &&
+        !report.Close(
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - started).count())) {
+        Complain(err, "cannot write report file " + o.ReportFile);
+        if (status == kExitComplete) status = kExitErrors;
     }
     // A log that lost messages is no record of the run: say so once, and do
     // not call the command a success.

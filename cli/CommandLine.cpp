@@ -48,9 +48,9 @@ TCliParseResult ParseCommandLine(const std::vector<std::string>& args) {
     TCliOptions o;
     std::vector<std::string> positional;
     bool help = false, version = false, noSubdirs = false, optionsEnded = false;
-    std::string scenario, source, target, log, jobs, shard, memory;
+    std::string scenario, source, target, log, jobs, shard, memory, report;
     bool haveScenario = false, haveSource = false, haveTarget = false, haveLog = false, haveJobs = false,
-         haveShard = false, haveMemory = false;
+         haveShard = false, haveMemory = false, haveReport = false;
 
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
@@ -78,6 +78,14 @@ TCliParseResult ParseCommandLine(const std::vector<std::string>& args) {
             noSubdirs = true;
             continue;
         }
+        if (arg == "--skip-unchanged") {
+            o.SkipUnchanged = true;
+            continue;
+        }
+        if (arg == "--dry-run") {
+            o.DryRun = true;
+            continue;
+        }
         std::string name = arg, value;
         bool hasValue = SplitInline(arg, name, value);
         struct Valued {
@@ -91,7 +99,8 @@ TCliParseResult ParseCommandLine(const std::vector<std::string>& args) {
                                  {"--log", &log, &haveLog},
                                  {"--jobs", &jobs, &haveJobs},
                                  {"--shard", &shard, &haveShard},
-                                 {"--memory-limit", &memory, &haveMemory}};
+                                 {"--memory-limit", &memory, &haveMemory},
+                                 {"--report", &report, &haveReport}};
         const Valued* match = nullptr;
         for (const Valued& v : valued)
             if (name == v.name) match = &v;
@@ -107,6 +116,8 @@ TCliParseResult ParseCommandLine(const std::vector<std::string>& args) {
     }
 
     o.LogFile = log;
+    o.ReportFile = report;
+    const bool newRunOptions = haveReport || o.SkipUnchanged || o.DryRun;
     if (haveJobs && !ParseNumber(jobs, 0, kMaxJobs, o.Jobs))
         return Fail("option --jobs needs a number from 0 (one per core) to " + std::to_string(kMaxJobs));
     if (haveMemory && !ParseMemorySize(memory, o.MemoryLimit))
@@ -130,14 +141,16 @@ TCliParseResult ParseCommandLine(const std::vector<std::string>& args) {
 
     const bool itemOptions = haveScenario || haveSource || haveTarget;
     const std::string& command = positional[0];
-    if (command == "run") {
+    if (command == "run" || command == "watch") {
+        const bool watch = command == "watch";
+        if (watch && o.DryRun) return Fail("watch: --dry-run belongs to run");
         if (itemOptions) {
             if (positional.size() > 1)
                 return Fail("give either a project file or --scenario, --source and --target");
-            if (!haveScenario) return Fail("run: --scenario is missing");
-            if (!haveSource) return Fail("run: --source is missing");
-            if (!haveTarget) return Fail("run: --target is missing");
-            o.Command = TCliCommand::RunItem;
+            if (!haveScenario) return Fail(command + ": --scenario is missing");
+            if (!haveSource) return Fail(command + ": --source is missing");
+            if (!haveTarget) return Fail(command + ": --target is missing");
+            o.Command = watch ? TCliCommand::WatchItem : TCliCommand::RunItem;
             o.ScenarioFile = scenario;
             o.SourceDirectory = source;
             o.TargetDirectory = target;
@@ -145,15 +158,16 @@ TCliParseResult ParseCommandLine(const std::vector<std::string>& args) {
             return {true, o, {}};
         }
         if (noSubdirs) return Fail("--no-subdirs belongs to run --scenario ... --source ... --target ...");
-        if (positional.size() < 2) return Fail("run: no project file given");
-        if (positional.size() > 2) return Fail("run: too many arguments");
-        o.Command = TCliCommand::RunProject;
+        if (positional.size() < 2) return Fail(command + ": no project file given");
+        if (positional.size() > 2) return Fail(command + ": too many arguments");
+        o.Command = watch ? TCliCommand::WatchProject : TCliCommand::RunProject;
         o.ProjectFile = positional[1];
         return {true, o, {}};
     }
     if (command == "scenario") {
         if (haveJobs || haveShard || haveMemory)
             return Fail("scenario: --jobs, --shard and --memory-limit belong to run");
+        if (newRunOptions) return Fail("scenario: --skip-unchanged, --dry-run and --report belong to run");
         if (itemOptions || noSubdirs)
             return Fail("scenario: --scenario, --source, --target and --no-subdirs belong to run");
         if (positional.size() < 2) return Fail("scenario: say new or check");
@@ -169,6 +183,7 @@ TCliParseResult ParseCommandLine(const std::vector<std::string>& args) {
         if (itemOptions || noSubdirs || haveJobs || haveShard || haveMemory)
             return Fail("info: --scenario, --source, --target, --no-subdirs, --jobs, --shard and "
                         "--memory-limit belong to run");
+        if (newRunOptions) return Fail("info: --skip-unchanged, --dry-run and --report belong to run");
         if (positional.size() < 2) return Fail("info: no picture file given");
         o.Command = TCliCommand::Info;
         o.Files.assign(positional.begin() + 1, positional.end());
@@ -179,9 +194,12 @@ TCliParseResult ParseCommandLine(const std::vector<std::string>& args) {
 
 std::string UsageText() {
     return "Usage:\n"
-           "  pixmill-batch run PROJECT.pmp [--jobs N] [--shard K/N] [--memory-limit SIZE]\n"
+           "  pixmill-batch run PROJECT.pmp [RUN OPTIONS]\n"
            "  pixmill-batch run --scenario FILE.pms --source DIR --target DIR [--no-subdirs]\n"
-           "                    [--jobs N] [--shard K/N] [--memory-limit SIZE]\n"
+           "                    [RUN OPTIONS]\n"
+           "  pixmill-batch watch PROJECT.pmp [RUN OPTIONS]\n"
+           "  pixmill-batch watch --scenario FILE.pms --source DIR --target DIR [--no-subdirs]\n"
+           "                    [RUN OPTIONS]\n"
            "  pixmill-batch scenario new FILE.pms\n"
            "  pixmill-batch scenario check FILE.pms\n"
            "  pixmill-batch info FILE...\n"
@@ -190,6 +208,11 @@ std::string UsageText() {
            "Runs a project, or one source folder through one scenario, without the desktop program.\n"
            "Every image below a source folder whose type the scenario's loading task accepts is\n"
            "processed and written below the target folder, which mirrors the source tree.\n"
+           "watch runs once, then keeps watching the source folders and processes every new or\n"
+           "changed picture once it has stopped growing and is no longer open for writing (as\n"
+           "with --skip-unchanged), until Ctrl+C or SIGTERM.\n"
+           "RUN OPTIONS: --jobs N, --shard K/N, --memory-limit SIZE, --skip-unchanged,\n"
+           "--dry-run (run only), --report FILE.\n"
            "\n"
            "Options:\n"
            "  --scenario FILE   scenario file (.pms) for a run without a project file\n"
@@ -204,6 +227,14 @@ std::string UsageText() {
            "  --memory-limit SIZE  memory the workers may hold for pictures, for example 4G or\n"
            "                    512M (default 0: half the memory available when the run starts);\n"
            "                    a file that does not fit waits for others to finish\n"
+           "  --skip-unchanged  do not process a source whose results are up to date: made by this\n"
+           "                    program from the same source with the same scenario settings\n"
+           "                    (kept in the file .pixmill-state of the target folder)\n"
+           "  --dry-run         list the result of every source and whether it would be processed\n"
+           "                    or skipped; write nothing\n"
+           "  --report FILE     write one JSON object per source file (source, result, status\n"
+           "                    done/skipped/failed, or planned in a dry run, reason, ms) as it\n"
+           "                    finishes, in file-list order, then one with the totals\n"
            "  --log FILE        also write the log to FILE (with date and time)\n"
            "  -q, --quiet       print errors only\n"
            "  -h, --help        show this text\n"

@@ -6,7 +6,17 @@
 
 namespace pm {
 
-enum class TCliCommand { Help, Version, RunProject, RunItem, ScenarioNew, ScenarioCheck, Info };
+enum class TCliCommand {
+    Help,
+    Version,
+    RunProject,
+    RunItem,
+    WatchProject,
+    WatchItem,
+    ScenarioNew,
+    ScenarioCheck,
+    Info
+};
 
 struct TCliOptions {
     TCliCommand Command = TCliCommand::Help;
@@ -22,6 +32,9 @@ struct TCliOptions {
     int ShardCount = 1;
     std::uint64_t MemoryLimit = 0;   // --memory-limit in bytes; 0: the default budget
     std::vector<std::string> Files;  // info FILE...
+    bool SkipUnchanged = false;      // --skip-unchanged (watch: always)
+    bool DryRun = false;
+    std::string ReportFile;  // --report: one JSON object per source file
 };
 
 struct TCliParseResult {

@@ -61,24 +61,28 @@ bool IsInputPicture(const std::string& file, const std::vector<TSourceFolder>& s
 
 }  // namespace
 
-std::string LogFileConflict(const TCliOptions& o) {
-    if (o.LogFile.empty()) return {};
-    const std::string log = AbsoluteNormalPath(o.LogFile);
+std::string OutputFileConflict(const TCliOptions& o, const std::string& file, const std::string& what) {
+    if (file.empty()) return {};
+    const std::string log = AbsoluteNormalPath(file);
     std::vector<std::string> scenarios;
     std::vector<TSourceFolder> sources;
-    if (o.Command == TCliCommand::RunProject) {
-        if (SameFile(log, o.ProjectFile)) return "the log file " + o.LogFile + " is the project file";
+    const std::string prefix = what + " " + file;
+    if (o.Command == TCliCommand::RunProject || o.Command == TCliCommand::WatchProject) {
+        if (SameFile(log, o.ProjectFile)) return prefix + " is the project file";
         ReadProjectPaths(o.ProjectFile, scenarios, sources);
     } else {
         scenarios.push_back(o.ScenarioFile);
-        if (o.Command == TCliCommand::RunItem)
+        if (o.Command == TCliCommand::RunItem || o.Command == TCliCommand::WatchItem)
             sources.push_back({AbsoluteNormalDirectory(o.SourceDirectory), o.ScanSubDirs});
     }
     for (const std::string& scenario : scenarios)
-        if (SameFile(log, scenario)) return "the log file " + o.LogFile + " is a scenario file of this run";
-    if (IsInputPicture(log, sources))
-        return "the log file " + o.LogFile + " would be a source picture of this run";
+        if (SameFile(log, scenario)) return prefix + " is a scenario file of this run";
+    if (IsInputPicture(log, sources)) return prefix + " would be a source picture of this run";
     return {};
+}
+
+std::string LogFileConflict(const TCliOptions& o) {
+    return OutputFileConflict(o, o.LogFile, "the log file");
 }
 
 }  // namespace pm

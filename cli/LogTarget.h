@@ -11,5 +11,8 @@ namespace pm {
 // scenario file of the command, or a picture the run would read (a file of an
 // input type below a source folder). Empty when it may.
 std::string LogFileConflict(const TCliOptions& o);
+// The same for another file the command writes, named `what` in the reason
+// ("the report file").
+std::string OutputFileConflict(const TCliOptions& o, const std::string& file, const std::string& what);
 
 }  // namespace pm

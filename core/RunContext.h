@@ -20,6 +20,9 @@ struct PrItemRec {
     bool SourceScanSubDir = true;
     std::string TargetDirectory;
     std::string ScenarioFileName;
+    // Sources whose results are up to date (see batch/RunState.h) are not
+    // processed again. Optional project key "SkipUnchanged", default off.
+    bool SkipUnchanged = false;
 };
 
 // One scenario entry: the task's name and the task, which it owns.

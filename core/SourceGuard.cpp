@@ -7,8 +7,10 @@ namespace pm {
 void TSourceGuard::Add(const std::string& path) {
     names_.insert(path);
     struct stat st {};
-    if (::stat(path.c_str(), &st) == 0) ids_.insert({st.st_dev, st.st_ino});
-    if (::lstat(path.c_str(), &st) == 0) ids_.insert({st.st_dev, st.st_ino});
+    if (::lstat(path.c_str(), &st) != 0) return;
+    ids_.insert({st.st_dev, st.st_ino});
+    // Only a link has a second identity, that of the file it leads to.
+    if (S_ISLNK(st.st_mode) && ::stat(path.c_str(), &st) == 0) ids_.insert({st.st_dev, st.st_ino});
 }
 
 bool TSourceGuard::IsSource(const std::string& path) const {

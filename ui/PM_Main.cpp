@@ -256,6 +256,9 @@ QWidget* TPM_MainForm::CreateProjectPage() {
     PR_ScanSubDir = new QCheckBox(QStringLiteral("Scan subdirectories inside source"), GB2);
     PR_ScanSubDir->setChecked(true);
     connect(PR_ScanSubDir, &QCheckBox::toggled, this, &TPM_MainForm::ItemEditorChanged);
+    PR_SkipUnchanged = new QCheckBox(QStringLiteral("Skip sources whose results are up to date"), GB2);
+    PR_SkipUnchanged->setChecked(false);
+    connect(PR_SkipUnchanged, &QCheckBox::toggled, this, &TPM_MainForm::ItemEditorChanged);
     PR_Target = makePath(otDirectory, QStringLiteral("Target ..."),
                          QStringLiteral("Select directory for destination files ..."));
     PR_Scenario = makePath(otFile, QStringLiteral("Scenario ..."),
@@ -268,6 +271,7 @@ QWidget* TPM_MainForm::CreateProjectPage() {
     g2->addWidget(PR_ScanSubDir);
     g2->addWidget(PR_Target);
     g2->addWidget(PR_Scenario);
+    g2->addWidget(PR_SkipUnchanged);
     auto* g2Buttons = new QHBoxLayout;
     g2Buttons->addStretch(1);
     g2Buttons->addWidget(PR_Add);
@@ -315,6 +319,7 @@ QWidget* TPM_MainForm::CreateProjectPage() {
                                                       {GB2, "GB2"},
                                                       {PR_Source, "PR_Source"},
                                                       {PR_ScanSubDir, "PR_ScanSubDir"},
+                                                      {PR_SkipUnchanged, "PR_SkipUnchanged"},
                                                       {PR_Target, "PR_Target"},
                                                       {PR_Scenario, "PR_Scenario"},
                                                       {PR_Add, "PR_Add"},
@@ -872,6 +877,7 @@ void TPM_MainForm::ProjectEditorChanged() {
     fillingEditor_ = true;
     PR_Source->SetObjectCurrentPath(QString::fromStdString(project_.EditorSourceDirectory));
     PR_ScanSubDir->setChecked(project_.EditorScanSubDir);
+    PR_SkipUnchanged->setChecked(project_.EditorSkipUnchanged);
     PR_Target->SetObjectCurrentPath(QString::fromStdString(project_.EditorTargetDirectory));
     PR_Scenario->SetObjectCurrentPath(QString::fromStdString(project_.EditorScenarioFileName));
     fillingEditor_ = false;
@@ -881,6 +887,7 @@ void TPM_MainForm::ItemEditorChanged() {
     if (fillingEditor_) return;
     project_.EditorSourceDirectory = PR_Source->ObjectCurrentPath().toStdString();
     project_.EditorScanSubDir = PR_ScanSubDir->isChecked();
+    project_.EditorSkipUnchanged = PR_SkipUnchanged->isChecked();
     project_.EditorTargetDirectory = PR_Target->ObjectCurrentPath().toStdString();
     project_.EditorScenarioFileName = PR_Scenario->ObjectCurrentPath().toStdString();
     project_.PR_Change();
@@ -905,17 +912,22 @@ void TPM_MainForm::RunProjectClick() {
     run->MemoryLimit = static_cast<std::uint64_t>(config_.MemoryLimitMB) << 20;
     // Called on the run's thread; the window is only reached through its
     // event queue, in the order of the calls, before the end notice.
-    run->OnProgress = [this](int position, int maximum, const std::string&) {
-        QMetaObject::invokeMethod(
-            this, [this, position, maximum] { ShowRunProgress(position, maximum + 1); },
-            Qt::QueuedConnection);
-    };
-    run->OnFileDone = [this](const TBatchRun::TFileDone& done) {
-        QMetaObject::invokeMethod(
-            this, [this, finished = done.Index + 1, count = done.Count] { ShowRunProgress(finished, count); },
-            Qt::QueuedConnection);
-    };
     TBatchRun* executing = run.get();
+    run->OnProgress = [this, executing](int position, int maximum, const std::string&) {
+        QMetaObject::invokeMethod(
+            this,
+            [this, position, maximum, text = ProgressText(executing->ProgressCounts())] {
+                ShowRunProgress(position, maximum + 1, text);
+            },
+            Qt::QueuedConnection);
+    };
+    run->OnFileDone = [this, executing](const TBatchRun::TFileDone& done) {
+        QMetaObject::invokeMethod(
+            this,
+            [this, finished = done.Index + 1, count = done.Count,
+             text = ProgressText(executing->ProgressCounts())] { ShowRunProgress(finished, count, text); },
+            Qt::QueuedConnection);
+    };
     std::unique_ptr<QThread> thread(QThread::create([executing] {
         try {
             executing->Execute();
@@ -935,7 +947,9 @@ void TPM_MainForm::RunProjectClick() {
     runThread_->start();
 }
 
-void TPM_MainForm::ShowRunProgress(int done, int count) {
+void TPM_MainForm::ShowRunProgress(int done, int count, const std::string& text) {
+    // The same counts, rate and time left as the command line's progress line.
+    ProgressBar->setFormat(text.empty() ? QStringLiteral("%p%") : QString::fromStdString(text));
     // An empty range would turn the bar into a busy indicator.
     const int maximum = std::max(1, count);
     ProgressBar->setRange(0, maximum);
@@ -955,6 +969,7 @@ void TPM_MainForm::RunFinished() {
     project_.EndRun(std::move(run_));
     ProgressBar->setRange(0, 100);
     ProgressBar->setValue(0);
+    ProgressBar->setFormat(QStringLiteral("%p%"));
     ProgressBar->setEnabled(false);
     StopRun->setEnabled(false);
     emit RunEnded();

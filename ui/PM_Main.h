@@ -190,6 +190,7 @@ public:
     QGroupBox* GB2;
     TKX_FileDirComboBox *PR_Source, *PR_Target, *PR_Scenario;
     QCheckBox* PR_ScanSubDir;
+    QCheckBox* PR_SkipUnchanged;
     TKX_Button *PR_Add, *PR_Replace;
     QProgressBar* ProgressBar;
     TKX_Button* RunProject;
@@ -230,7 +231,7 @@ private:
     bool ComesFromToolWindow(QWindow* from) const;
     void ApplyLogMenuCaption(const QString& caption);
     // `done` of `count` files of the current item finished.
-    void ShowRunProgress(int done, int count);
+    void ShowRunProgress(int done, int count, const std::string& text = {});
     // Back on this thread after the run's thread ended.
     void RunFinished();
 

@@ -109,6 +109,38 @@ TEST_F(ProjectModelTest, ScanFlagIsTrueForMissingKeyAndExactlyYes) {
     }
 }
 
+// The skip setting is optional: written only when on, so a project without
+// it reads and saves as before; read like the scan flag, missing means off.
+TEST_F(ProjectModelTest, SkipUnchangedKeyIsOptional) {
+    PrItemRec on = Item(src1);
+    on.SkipUnchanged = true;
+    model.Items = {on, Item(src2)};
+    model.ProjectFileName = dir.Path("p.pmp");
+    model.PR_Save();
+    EXPECT_EQ(TTempDir::Read(model.ProjectFileName),
+              ItemSection(1, src1, "Yes", tgt) + "SkipUnchanged=Yes\n" + ItemSection(2, src2, "Yes", tgt));
+    const struct {
+        std::string extra;
+        bool skip;
+    } cases[] = {{"", false},
+                 {"SkipUnchanged=Yes\n", true},
+                 {"SkipUnchanged=yes\n", true},
+                 {"SkipUnchanged=No\n", false},
+                 {"SkipUnchanged=1\n", false}};
+    for (const auto& c : cases) {
+        const std::string file = dir.Put("skip.pmp", ItemSection(1, src1, "Yes", tgt) + c.extra);
+        TProjectModel m(dialogs, view);
+        log.Clear();
+        ASSERT_TRUE(m.LoadProjectFile(file)) << c.extra;
+        ASSERT_EQ(m.Items.size(), 1u);
+        EXPECT_EQ(m.Items[0].SkipUnchanged, c.skip) << c.extra;
+        EXPECT_EQ(log.CountContaining("read variable"), 0) << log.Dump();
+        m.Selected = 0;
+        m.PR_ItemListClick();
+        EXPECT_EQ(m.EditorSkipUnchanged, c.skip);
+    }
+}
+
 TEST_F(ProjectModelTest, ItemWithDeletedTargetIsSkippedWithMessages) {
     const std::string gone = dir.MakeDir("gone");
     const std::string file =

@@ -76,6 +76,35 @@ int Lines(const std::string& s) {
     return static_cast<int>(std::count(s.begin(), s.end(), '\n'));
 }
 
+// Runs pixmill-batch with `args` and sends it `signal` once its output holds
+// `marker` (after `delay`); its output and exit status.
+struct TSignalledRun {
+    std::string Text;
+    bool Signalled = false;
+    int Status = -1;  // the wait status
+};
+TSignalledRun SignalWhen(const std::vector<std::string>& args, const std::string& marker, int signal,
+                         std::chrono::milliseconds delay = {}) {
+    TSignalledRun r;
+    int out[2];
+    const pid_t child = SpawnWithOutput(std::string(PIXMILL_BIN_DIR) + "/pixmill-batch", args, out);
+    if (child < 0) return r;
+    char buf[4096];
+    for (;;) {
+        const ssize_t n = ::read(out[0], buf, sizeof buf);
+        if (n <= 0) break;
+        r.Text.append(buf, static_cast<std::size_t>(n));
+        if (!r.Signalled && r.Text.find(marker) != std::string::npos) {
+            std::this_thread::sleep_for(delay);
+            ::kill(child, signal);
+            r.Signalled = true;
+        }
+    }
+    ::close(out[0]);
+    if (::waitpid(child, &r.Status, 0) != child) r.Status = -1;
+    return r;
+}
+
 class BatchCliTest : public ::testing::Test {
 protected:
     BatchCliTest() : src(dir.MakeDir("src")), tgt(dir.MakeDir("tgt")), scenario(dir.Path("s.pms")) {
@@ -308,29 +337,12 @@ TEST_F(BatchCliTest, InterruptStopsTheRunAfterTheFileAtHand) {
     dib.SetSize(300, 200, 24);
     dib.Fill({10, 20, 30});
     PutSourceCopies(dib, 400);
-    const std::string bin = std::string(PIXMILL_BIN_DIR) + "/pixmill-batch";
-    int out[2];
-    const pid_t child = SpawnWithOutput(bin,
-                                        {"run", "--scenario", scenario, "--source", src, "--target", tgt,
-                                         "--jobs", "2", "--log", dir.Path("run.log")},
-                                        out);
-    ASSERT_GE(child, 0);
-    std::string text;
-    char buf[4096];
-    bool signalled = false;
-    for (;;) {
-        const ssize_t n = ::read(out[0], buf, sizeof buf);
-        if (n <= 0) break;
-        text.append(buf, static_cast<std::size_t>(n));
-        if (!signalled && text.find("Scenario complete.") != std::string::npos) {
-            ::kill(child, SIGINT);
-            signalled = true;
-        }
-    }
-    ::close(out[0]);
-    int status = 0;
-    ASSERT_EQ(::waitpid(child, &status, 0), child);
-    ASSERT_TRUE(signalled) << text;
+    const TSignalledRun run = SignalWhen({"run", "--scenario", scenario, "--source", src, "--target", tgt,
+                                          "--jobs", "2", "--log", dir.Path("run.log")},
+                                         "Scenario complete.", SIGINT);
+    const std::string& text = run.Text;
+    const int status = run.Status;
+    ASSERT_TRUE(run.Signalled) << text;
     ASSERT_TRUE(WIFEXITED(status)) << text;
     EXPECT_EQ(WEXITSTATUS(status), kExitStopped) << text;
     // "Run stopped: D file(s) done, S file(s) skipped."
@@ -571,6 +583,112 @@ TEST(BatchCliInfo, UnreadableFilesGiveTheirReason) {
     EXPECT_EQ(r.err, "pixmill-batch: " + missing + ": Cannot open file (No such file or directory)\n" +
                          "pixmill-batch: " + junk + ": JPEG: Not a JPEG file\n" + "pixmill-batch: " + text +
                          ": Unknown picture file extension (.txt)\n");
+}
+
+}  // namespace
+}  // namespace pm
+
+#include "cli/RunReport.h"
+
+namespace pm {
+namespace {
+
+// The report's lines without their times, which differ from run to run.
+std::vector<std::string> ReportLines(const std::string& file) {
+    std::vector<std::string> lines;
+    std::string text = TTempDir::Read(file);
+    for (std::size_t at = 0; at < text.size();) {
+        const std::size_t eol = text.find('\n', at);
+        std::string line = text.substr(at, eol - at);
+        line.erase(line.rfind(",\"ms\":"));
+        lines.push_back(line);
+        at = eol == std::string::npos ? text.size() : eol + 1;
+    }
+    return lines;
+}
+
+TEST(RunReport, JsonStringsStayValidWhateverANameHolds) {
+    const struct {
+        std::string text, json;
+    } cases[] = {
+        {"plain/a.jpg", "\"plain/a.jpg\""},
+        {"say \"hi\"\\", "\"say \\\"hi\\\"\\\\\""},
+        {"tab\there\nnl", "\"tab\\u0009here\\u000anl\""},
+        {"gr\xc3\xbc\xc3\x9f", "\"gr\xc3\xbc\xc3\x9f\""},
+        {"bad\xff\xc3(", "\"bad\\ufffd\\ufffd(\""},
+        {"cut\xe2\x82", "\"cut\\ufffd\\ufffd\""},
+    };
+    for (const auto& c : cases) EXPECT_EQ(JsonString(c.text), c.json) << c.text;
+}
+
+// One object per source in file-list order whatever the number of workers,
+// then the totals; a re-run with --skip-unchanged reports the skips.
+TEST_F(BatchCliTest, ReportHasOneLinePerSourceInListOrder) {
+    TFastDIB dib;
+    dib.SetSize(40, 30, 24);
+    dib.Fill({1, 2, 3});
+    PutSourceCopies(dib, 6);
+    dir.Put("src/1003a.bmp", kJunk);
+    const std::string report = dir.Path("report.jsonl");
+    const auto run = [&](const std::string& jobs, bool skip) {
+        std::vector<std::string> args = {"run", "--scenario", scenario, "--source", src,   "--target",
+                                         tgt,   "--jobs",     jobs,     "--report", report};
+        if (skip) args.push_back("--skip-unchanged");
+        const TCliRun r = Cli(args);
+        EXPECT_EQ(r.status, kExitErrors) << r.err;
+        return ReportLines(report);
+    };
+    const std::vector<std::string> one = run("1", false);
+    EXPECT_EQ(run("4", false), one);
+    ASSERT_EQ(one.size(), 8u);
+    const std::vector<std::string> names = {"1000", "1001", "1002", "1003", "1003a", "1004", "1005"};
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        const bool junk = names[i] == "1003a";
+        const std::string head = "{\"source\":\"" + src + names[i] + ".bmp\",\"result\":\"";
+        EXPECT_EQ(one[i].rfind(head, 0), 0u) << one[i];
+        EXPECT_NE(one[i].find(junk ? "\"status\":\"failed\",\"reason\":\"Can't"
+                                   : "\"status\":\"done\",\"reason\":\"\""),
+                  std::string::npos)
+            << one[i];
+    }
+    EXPECT_EQ(one.back(), "{\"total\":7,\"done\":6,\"failed\":1,\"skipped\":0");
+    run("3", true);
+    const std::vector<std::string> again = run("3", true);
+    ASSERT_EQ(again.size(), 8u);
+    EXPECT_NE(again[0].find("\"status\":\"skipped\""), std::string::npos) << again[0];
+    EXPECT_NE(again[4].find("\"status\":\"failed\""), std::string::npos) << again[4];
+    EXPECT_EQ(again.back(), "{\"total\":7,\"done\":0,\"failed\":1,\"skipped\":6");
+}
+
+TEST_F(BatchCliTest, ReportNamingAFileOfTheRunIsRefused) {
+    const std::string picture = dir.Put("src/a.bmp", "picture");
+    for (const std::string& report : {picture, scenario}) {
+        const std::string before = TTempDir::Read(report);
+        const TCliRun r =
+            Cli({"run", "--scenario", scenario, "--source", src, "--target", tgt, "--report", report});
+        EXPECT_EQ(r.status, kExitUsage);
+        EXPECT_NE(r.err.find("the report file"), std::string::npos) << r.err;
+        EXPECT_EQ(TTempDir::Read(report), before);
+    }
+}
+
+// watch runs once and keeps watching; SIGTERM ends it cleanly, with the
+// report closed by its totals.
+TEST_F(BatchCliTest, WatchEndsCleanlyOnSigterm) {
+    TFastDIB dib;
+    dib.SetSize(40, 30, 24);
+    dib.Fill({1, 2, 3});
+    PutSourceCopies(dib, 2);
+    const std::string report = dir.Path("report.jsonl");
+    const TSignalledRun run =
+        SignalWhen({"watch", "--scenario", scenario, "--source", src, "--target", tgt, "--report", report},
+                   "Project complete.", SIGTERM, std::chrono::milliseconds(300));
+    ASSERT_TRUE(run.Signalled) << run.Text;
+    ASSERT_TRUE(WIFEXITED(run.Status)) << run.Text;
+    EXPECT_EQ(WEXITSTATUS(run.Status), kExitComplete) << run.Text;
+    const std::vector<std::string> lines = ReportLines(report);
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(lines.back(), "{\"total\":2,\"done\":2,\"failed\":0,\"skipped\":0");
 }
 
 }  // namespace

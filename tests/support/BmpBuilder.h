@@ -4,12 +4,13 @@
 #include <algorithm>
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <vector>
 
 namespace pm::test {
 
 struct BmpLayout {
-    std::uint32_t headerSize = 40; // 12 writes the OS/2 1.x core header
+    std::uint32_t headerSize = 40;  // 12 writes the OS/2 1.x core header
     std::int32_t width = 1;
     std::int32_t height = 1;
     std::uint16_t bpp = 24;
@@ -25,8 +26,8 @@ struct BmpLayout {
     // header or into a larger one.
     std::vector<std::uint32_t> masks{};
     std::vector<std::uint8_t> pixels{};
-    bool fileHeader = true;                     // false: a packed DIB
-    std::optional<std::uint32_t> pixelOffset{}; // default: right behind the table
+    bool fileHeader = true;                      // false: a packed DIB
+    std::optional<std::uint32_t> pixelOffset{};  // default: right behind the table
 };
 
 inline void Put(std::vector<std::uint8_t>& o, std::uint64_t v, int bytes) {
@@ -75,4 +76,13 @@ inline std::vector<std::uint8_t> MakeBmp(const BmpLayout& s) {
     return out;
 }
 
-} // namespace pm::test
+// A 24-bit picture of one grey `value`, as file bytes: the value sets its
+// content, the size its length.
+inline std::string UniformBmp(int width, int height, int value) {
+    const std::size_t bytes = static_cast<std::size_t>((width * 3 + 3) / 4 * 4 * height);
+    const auto file = MakeBmp(
+        {.width = width, .height = height, .pixels = std::vector<std::uint8_t>(bytes, std::uint8_t(value))});
+    return {file.begin(), file.end()};
+}
+
+}  // namespace pm::test

@@ -19,6 +19,7 @@
 
 #include <QLabel>
 #include <QListWidget>
+#include <QCheckBox>
 #include <QProgressBar>
 #include <QSignalSpy>
 #include <QStackedWidget>
@@ -191,6 +192,8 @@ private slots:
         QVERIFY(!form.StopRun->isEnabled());
         QSignalSpy ended(&form, &TPM_MainForm::RunEnded);
         QSignalSpy progress(form.ProgressBar, &QProgressBar::valueChanged);
+        QStringList texts;
+        connect(form.ProgressBar, &QProgressBar::valueChanged, [&] { texts << form.ProgressBar->format(); });
 
         form.RunProject->click();
         // Back at once, with the run held at the gate.
@@ -229,6 +232,9 @@ private slots:
         QList<int> values;
         for (const QList<QVariant>& args : progress) values << args.at(0).toInt();
         QCOMPARE(values, (QList<int>{1, 2, 3, 0}));
+        // The bar's text: the counts of the command line's progress line.
+        QVERIFY2(texts.at(2).startsWith("3 done, 0 failed, 0 skipped, "), qPrintable(texts.join('|')));
+        QCOMPARE(form.ProgressBar->format(), QString("%p%"));
         // The console has every line by the time the end is told.
         QVERIFY(console.Count() > 0);
         QCOMPARE(console.MessageText(console.Count() - 1), QString("Project complete."));
@@ -236,6 +242,30 @@ private slots:
         QVERIFY(form.Project().LastRun);
         QCOMPARE(form.Project().LastRun->FilesDone(), 3);
         QVERIFY(rig.dialogs.Unexpected.empty());
+    }
+
+    // The item editor's check box travels with the item; a second run of the
+    // unchanged project skips every file and the bar says so.
+    void skipBoxMakesTheSecondRunSkip() {
+        TRig rig;
+        rig.Project(3);
+        TPM_MainForm& form = rig.form;
+        form.Project().PR_ItemListClick();
+        QVERIFY(!form.PR_SkipUnchanged->isChecked());
+        form.PR_SkipUnchanged->setChecked(true);
+        form.PR_Replace->click();
+        QVERIFY(form.Project().Items.at(0).SkipUnchanged);
+        g_gate.Open();
+        QStringList texts;
+        connect(form.ProgressBar, &QProgressBar::valueChanged, [&] { texts << form.ProgressBar->format(); });
+        for (int run = 0; run < 2; ++run) {
+            QSignalSpy ended(&form, &TPM_MainForm::RunEnded);
+            form.RunProject->click();
+            QVERIFY(ended.wait(kWaitMs));
+        }
+        QCOMPARE(form.Project().LastRun->FilesUpToDate(), 3);
+        QCOMPARE(form.Project().LastRun->FilesDone(), 0);
+        QVERIFY2(texts.filter("0 done, 0 failed, 3 skipped, ").size() > 0, qPrintable(texts.join('|')));
     }
 
     void stopFinishesTheFilesInFlight_data() {
