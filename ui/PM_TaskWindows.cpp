@@ -267,7 +267,9 @@ void TPM_TaskWindows::RunTest(TTestMode mode, int row, int count) {
     const QString file = tester_->SelectedTestFile();
     const int fileRow = tester_->SelectedRow();
     bool failed = file.isEmpty();
-    if (!failed && !SamePath(file.toStdString(), ctx.CurrentSourceFile)) {
+    // A batch run may have left a picture decoded smaller for its resize.
+    const bool wholeLoaded = ctx.GeneralObject().BitmapsInfo.ScaleDivisor == 1;
+    if (!failed && (!SamePath(file.toStdString(), ctx.CurrentSourceFile) || !wholeLoaded)) {
         // The test image is what the scenario's load task would hand on.
         const TTaskList& scenario = main_.Scenario().Entries;
         const bool upright =

@@ -7,6 +7,7 @@
 #include "support/Pixels.h"
 #include "support/ReaderTestKit.h"
 #include "support/RecordingConsole.h"
+#include "support/ResizeSettings.h"
 #include "support/TempDir.h"
 #include "tasks/KX_LoadBitmapFromFile.h"
 #include "tasks/PM__TLoadFromFile.h"
@@ -29,13 +30,7 @@ struct TFit {
 };
 
 void Configure(TResizeBitmap& t, const TFit& f, bool fast) {
-    t.Width.SetValue(f.w, vsCurrent);
-    t.Height.SetValue(f.h, vsCurrent);
-    t.Width_Metric.SetValue(f.metric, vsCurrent);
-    t.Height_Metric.SetValue(f.metric, vsCurrent);
-    t.Preserve_Aspect_Ratio.SetValue(f.keepRatio, vsCurrent);
-    t.Method.SetValue(f.method, vsCurrent);
-    t.Allow_Image_Enlargement.SetValue(f.enlarge, vsCurrent);
+    test::Configure(t, {f.w, f.h, f.metric, f.metric, f.keepRatio}, f.method, f.enlarge);
     t.Fast_Shrink.SetValue(fast, vsCurrent);
 }
 

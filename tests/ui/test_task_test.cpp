@@ -329,6 +329,10 @@ private slots:
         const TFastDIB batch = ctx.GeneralObject().DstBitmap.Dib();
         QCOMPARE(tested.Width(), batch.Width());
         QVERIFY(ReadRows(tested) == ReadRows(batch));
+        // A test after the run works on the whole picture again.
+        b.SetTestMode(tmSingleTask);
+        b.form.FullTestClick();
+        QCOMPARE(ctx.GeneralObject().SrcBitmap.Width(), 768);
         QVERIFY(b.dialogs.Unexpected.empty());
     }
 
