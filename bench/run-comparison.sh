@@ -4,6 +4,9 @@
 #
 # Job W1: fit each picture into 800 x 800 (Lanczos 3), save as JPEG quality 70.
 # Job W2: the same fit, saved as WebP quality 80; W3: saved as PNG level 6.
+# Job W4: fit each picture into 200 x 200 (Lanczos 3), save as JPEG quality 70.
+# Both run exact and with the resize's Fast_Shrink on ("fast"), whose results
+# are compared with the exact ones (PSNR, bench/compare_psnr).
 # Corpus: COUNT deterministic photo-like 3000 x 2000 JPEGs (bench/make_corpus).
 #
 #   bench/run-comparison.sh            # COUNT=40 pictures, best of REPEAT=3 rounds
@@ -41,7 +44,7 @@ MOGRIFY=/usr/bin/mogrify
 if ! [ -f "$BUILD/build.ninja" ] && ! [ -f "$BUILD/Makefile" ]; then
     cmake -S "$here" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPIXMILL_BUILD_GUI=OFF >/dev/null
 fi
-cmake --build "$BUILD" -j2 --target pixmill-batch make_corpus >/dev/null
+cmake --build "$BUILD" -j2 --target pixmill-batch make_corpus compare_psnr >/dev/null
 BATCH="$BUILD/bin/pixmill-batch"
 CORES="$(nproc)"
 
@@ -84,21 +87,29 @@ for f in Autodesk CompuServe DrHalo EPS FAX Kodak Paintshop Photoshop PNG Portab
     load_task+=$'\n'"$f=No"
 done
 load_task+=$'\nJPEG=Yes\nBitmap=No\nTIFF=No\nTruevision=No\nIcons=No\nMetafiles=No\nWord5=No\nPaintbrush=No'
-cat >"$WORK/w1.pms" <<EOF
+# fit_scenario FILE SIZE FAST: load, fit into SIZE x SIZE with Lanczos 3, save.
+fit_scenario() {
+    cat >"$1" <<EOF
 $load_task
 [Task2]
-TaskName="Fit into 800 x 800"
+TaskName="Fit into $2 x $2"
 TaskType="TResizeBitmap"
-Width=800
-Height=800
+Width=$2
+Height=$2
 Width_Metric=Pixel
 Height_Metric=Pixel
 Method=5
 Preserve_Aspect_Ratio=Yes
 Allow_Image_Enlargement=No
+Fast_Shrink=$3
 [Task3]
 $save_task
 EOF
+}
+fit_scenario "$WORK/w1.pms" 800 No
+fit_scenario "$WORK/w1-fast.pms" 800 Yes
+fit_scenario "$WORK/w4.pms" 200 No
+fit_scenario "$WORK/w4-fast.pms" 200 Yes
 # W2 and W3: the W1 scenario with another saving task.
 sed -e 's/^TaskName="Save as JPEG, quality 70"/TaskName="Save as WebP, quality 80"/' -e 's/^Out_Format=0/Out_Format=4\nWebP_Quality=80/' \
     "$WORK/w1.pms" >"$WORK/w2.pms"
@@ -151,18 +162,28 @@ say "Load before: $load_before"
 say "Measuring $COUNT pictures, best of $REPEAT rounds each ..."
 W1="$WORK/w1.pms"
 FLOOR="$WORK/floor.pms"
-measure "Pixmill, 1 worker" "'$BATCH' run --scenario '$W1' --source \"\$CORPUS\" --target \"\$OUT\" --jobs 1 -q"
-measure "Pixmill, all cores" "'$BATCH' run --scenario '$W1' --source \"\$CORPUS\" --target \"\$OUT\" --jobs 0 -q"
-corpus="$meta_corpus" measure "Pixmill, all cores, photos with metadata" \
-    "'$BATCH' run --scenario '$W1' --source \"\$CORPUS\" --target \"\$OUT\" --jobs 0 -q"
-measure "Pixmill codec floor, all cores" \
-    "'$BATCH' run --scenario '$FLOOR' --source \"\$CORPUS\" --target \"\$OUT\" --jobs 0 -q"
+pixmill() { echo "'$BATCH' run --scenario '$1' --source \"\$CORPUS\" --target \"\$OUT\" --jobs $2 -q"; }
+vips() { echo "find \"\$CORPUS\" -name '*.jpg' -print0 | xargs -0 -P2 -n 5 vipsthumbnail --size ${1}x$1 -o \"\$OUT/%s.jpg[Q=70]\""; }
+gm_size() {
+    echo "cd \"\$CORPUS\" && find . -name '*.jpg' -print0 | xargs -0 -P2 -n 5 gm mogrify -output-directory \"\$OUT\" -size ${1}x$1 -resize ${1}x$1 -quality 70"
+}
+measure "Pixmill, 1 worker" "$(pixmill "$W1" 1)"
+measure "Pixmill, all cores" "$(pixmill "$W1" 0)"
+corpus="$meta_corpus" measure "Pixmill, all cores, photos with metadata" "$(pixmill "$W1" 0)"
+measure "Pixmill fast, all cores" "$(pixmill "$WORK/w1-fast.pms" 0)"
+measure "Pixmill codec floor, all cores" "$(pixmill "$FLOOR" 0)"
 measure "mogrify (ImageMagick), defaults" \
     "'$MOGRIFY' -path \"\$OUT\" -resize 800x800 -quality 70 \"\$CORPUS\"/*.jpg"
-measure "vipsthumbnail x2" \
-    "find \"\$CORPUS\" -name '*.jpg' -print0 | xargs -0 -P2 -n 5 vipsthumbnail --size 800x800 -o \"\$OUT/%s.jpg[Q=70]\""
-measure "gm mogrify -size x2" \
-    "cd \"\$CORPUS\" && find . -name '*.jpg' -print0 | xargs -0 -P2 -n 5 gm mogrify -output-directory \"\$OUT\" -size 800x800 -resize 800x800 -quality 70"
+measure "vipsthumbnail x2" "$(vips 800)"
+measure "gm mogrify -size x2" "$(gm_size 800)"
+measure "W4 Pixmill, all cores" "$(pixmill "$WORK/w4.pms" 0)"
+measure "W4 Pixmill fast, all cores" "$(pixmill "$WORK/w4-fast.pms" 0)"
+measure "W4 vipsthumbnail x2" "$(vips 200)"
+measure "W4 gm mogrify -size x2" "$(gm_size 200)"
+# PSNR of the fast results against the exact ones: "min mean count".
+outdir() { echo "$WORK/out-${1//[^A-Za-z0-9]/_}"; }
+PSNR_W1="$("$BUILD/bin/compare_psnr" "$(outdir "Pixmill, all cores")" "$(outdir "Pixmill fast, all cores")")"
+PSNR_W4="$("$BUILD/bin/compare_psnr" "$(outdir "W4 Pixmill, all cores")" "$(outdir "W4 Pixmill fast, all cores")")"
 W2="$WORK/w2.pms"
 W3="$WORK/w3.pms"
 measure "W2 Pixmill, all cores" "'$BATCH' run --scenario '$W2' --source \"\$CORPUS\" --target \"\$OUT\" --jobs 0 -q" webp
@@ -189,12 +210,30 @@ echo "$CORES cores; best of $REPEAT rounds; load before: ${load_before##*load av
 echo
 echo "| program | seconds | images/s | CPU ms/image | peak RSS (MiB) | Pixmill all cores is ... x as fast |"
 echo "|---|---:|---:|---:|---:|---:|"
-for name in "Pixmill, 1 worker" "$all" "Pixmill, all cores, photos with metadata" "Pixmill codec floor, all cores" "mogrify (ImageMagick), defaults" \
-    "vipsthumbnail x2" "gm mogrify -size x2"; do
-    printf '| %s | %s | %s | %s | %d | %s |\n' "$name" "${SECS[$name]}" "$(rate "$name")" \
-        "$(awk "BEGIN { printf \"%.0f\", 1000 * ${CPU[$name]} / $COUNT }")" "$((RSS[$name] / 1024))" \
-        "$(ratio "$all" "$name")"
+row() {
+    printf '| %s | %s | %s | %s | %d | %s |\n' "$2" "${SECS[$2]}" "$(rate "$2")" \
+        "$(awk "BEGIN { printf \"%.0f\", 1000 * ${CPU[$2]} / $COUNT }")" "$((RSS[$2] / 1024))" "$(ratio "$1" "$2")"
+}
+for name in "Pixmill, 1 worker" "$all" "Pixmill, all cores, photos with metadata" "Pixmill fast, all cores" \
+    "Pixmill codec floor, all cores" "mogrify (ImageMagick), defaults" "vipsthumbnail x2" "gm mogrify -size x2"; do
+    row "$all" "$name"
 done
+fast="Pixmill fast, all cores"
+w4="W4 Pixmill, all cores"
+w4fast="W4 Pixmill fast, all cores"
+echo
+echo "W4: fit into 200 x 200 (Lanczos 3), JPEG quality 70"
+echo
+echo "| program | seconds | images/s | CPU ms/image | peak RSS (MiB) | Pixmill W4 fast is ... x as fast |"
+echo "|---|---:|---:|---:|---:|---:|"
+for name in "$w4" "$w4fast" "W4 vipsthumbnail x2" "W4 gm mogrify -size x2"; do
+    row "$w4fast" "$name"
+done
+echo
+read -r w1min w1mean w1n <<<"$PSNR_W1"
+read -r w4min w4mean w4n <<<"$PSNR_W4"
+echo "PSNR of fast against exact results (dB): W1 min $w1min, mean $w1mean; W4 min $w4min, mean $w4mean ($w1n and $w4n pictures)"
+
 echo
 echo "Peak RSS is that of the largest single process; the \"x2\" rows run two processes at a time."
 decoded=$((WIDTH * HEIGHT * 3))
@@ -214,6 +253,15 @@ check "W1 within 1.5 x of the codec floor ($(awk "BEGIN { printf \"%.2f\", ${SEC
 meta="Pixmill, all cores, photos with metadata"
 check "metadata carried over costs at most 3 % CPU ($(awk "BEGIN { printf \"%.3f\", ${CPU[$meta]} / ${CPU[$all]} }") x)" \
     "${CPU[$meta]} <= 1.03 * ${CPU[$all]}"
+check "W1 fast >= 1.3 x W1 exact ($(ratio "$fast" "$all") x)" "${SECS[$all]} >= 1.3 * ${SECS[$fast]}"
+check "W1 fast >= 2 x vipsthumbnail x2 ($(ratio "$fast" "vipsthumbnail x2") x)" \
+    "${SECS[vipsthumbnail x2]} >= 2 * ${SECS[$fast]}"
+check "W1 fast >= 2 x gm -size x2 ($(ratio "$fast" "gm mogrify -size x2") x)" \
+    "${SECS[gm mogrify -size x2]} >= 2 * ${SECS[$fast]}"
+check "W4 fast >= 1.7 x W4 exact ($(ratio "$w4fast" "$w4") x)" "${SECS[$w4]} >= 1.7 * ${SECS[$w4fast]}"
+check "fast peak memory <= exact (W1 $((RSS[$fast] / 1024)) <= $((RSS[$all] / 1024)) MiB, W4 $((RSS[$w4fast] / 1024)) <= $((RSS[$w4] / 1024)) MiB)" \
+    "${RSS[$fast]} <= ${RSS[$all]} && ${RSS[$w4fast]} <= ${RSS[$w4]}"
+check "mean PSNR fast vs exact >= 38 dB (W1 $w1mean, W4 $w4mean)" "$w1mean >= 38 && $w4mean >= 38"
 check "peak memory <= 3 decoded pictures per worker ($((RSS[$all] / 1024)) MiB <= $((3 * decoded * jobs / 1048576)) MiB)" \
     "${RSS[$all]} * 1024 <= 3 * $decoded * $jobs"
 

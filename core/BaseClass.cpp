@@ -50,6 +50,10 @@ bool TBaseClass::SettingsChanged(IEditorPage& page) {
     return changed;
 }
 
+int TBaseClass::InputShrinkDivisor(TValueSlot, int, int) const {
+    return 1;
+}
+
 TKX_ValueBase* TBaseClass::FindSetting(const std::string& key) const {
     for (const TSetting& s : settings_)
         if (SameText(s.Value->Name, key)) return s.Value.get();

@@ -39,6 +39,9 @@ struct TBitmapsInfo {
     // The source's EXIF, XMP, IPTC and colour profile, for the result to
     // carry; shared, as the info is copied between the objects of a run.
     std::shared_ptr<const TImageMetadata> Metadata;
+    // The picture was decoded at 1/ScaleDivisor of Width x Height, for the
+    // task after the load (TBaseClass::InputShrinkDivisor).
+    std::int32_t ScaleDivisor = 1;
 };
 
 class TBaseClass {
@@ -71,6 +74,11 @@ public:
     // returns false on failure.
     virtual bool Execute(TValueSlot slot);
     virtual bool SettingsChanged(IEditorPage& page);
+    // How much smaller the picture may be decoded when this task follows the
+    // load: a divisor of both sides (1, 2, 4 or 8; a side of n pixels then
+    // has ceil(n / divisor)) for a width x height picture as it stands
+    // upright. 1, exact, unless the task asks for speed over exactness.
+    virtual int InputShrinkDivisor(TValueSlot slot, int width, int height) const;
 
     // The declared settings in their fixed order.
     struct TSetting {

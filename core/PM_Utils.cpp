@@ -162,7 +162,10 @@ double RunScenario(TRunContext& ctx, int first, int last, const TTaskList* list)
                         {(*list)[static_cast<std::size_t>(i)]->Name, LogValueColor},
                         {"\" ...", LogTextColor}});
         task->SrcBitmap = work;
+        const TaskRec* next = i < last ? (*list)[static_cast<std::size_t>(i) + 1].get() : nullptr;
+        ctx.FollowingTask = next ? next->Task.get() : nullptr;
         const double t = RunTask(task, vsCurrent);
+        ctx.FollowingTask = nullptr;
         if (t == -1) {
             failed = true;
             break;

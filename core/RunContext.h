@@ -66,6 +66,13 @@ public:
     // same result name leave the same file as a run on one worker.
     bool DeferResultCommit = false;
     std::vector<std::unique_ptr<TAtomicFileWriter>> PendingCommits;
+    // Set by the scenario runner: the task after the one running now (null
+    // for the last), which a load asks how small the picture may be decoded.
+    const TBaseClass* FollowingTask = nullptr;
+    // The task a load decoded the picture smaller for (null when it did
+    // not): that task sizes its result by the file's own size in the
+    // general object's BitmapsInfo, and clears this.
+    const TBaseClass* ShrunkLoadFor = nullptr;
     // The source files of the batch run, which no result may replace.
     const TSourceGuard* Sources = nullptr;
 

@@ -133,10 +133,19 @@ void CmykRowToBgr(const JSAMPLE* src, std::uint8_t* dst, int width, bool inverte
     }
 }
 
+// The divisor the caller asks for a picture of this size; 1 when it asks
+// nothing or something libjpeg's DCT scaling does not offer.
+int ScaleDivisorFor(const TDecodeInput& in, int width, int height) {
+    if (!in.ChooseScale || !*in.ChooseScale) return 1;
+    const int d = (*in.ChooseScale)(width, height);
+    return d == 2 || d == 4 || d == 8 ? d : 1;
+}
+
 // Runs libjpeg over the input into `image`. Only trivially destructible
 // locals live in this frame after setjmp.
-bool RunLibjpeg(TJpegState& s, const TDecodeInput& in, const TJpegLimits& limits, TFastDIB& image,
+bool RunLibjpeg(TJpegState& s, const TDecodeInput& in, const TJpegLimits& limits, TPicture& out,
                 std::string& error) {
+    TFastDIB& image = out.Image;
     j_decompress_ptr cinfo = &s.cinfo;
     cinfo->err = jpeg_std_error(&s.err);
     s.err.error_exit = ErrorExit;
@@ -166,6 +175,9 @@ bool RunLibjpeg(TJpegState& s, const TDecodeInput& in, const TJpegLimits& limits
         return false;
     }
     cinfo->mem->max_memory_to_use = LibjpegMemoryCap(cinfo);
+    const int divisor = ScaleDivisorFor(in, static_cast<int>(width), static_cast<int>(height));
+    cinfo->scale_num = 1;
+    cinfo->scale_denom = static_cast<unsigned>(divisor);
 
     int bpp = 24;
     bool cmyk = false;
@@ -191,13 +203,15 @@ bool RunLibjpeg(TJpegState& s, const TDecodeInput& in, const TJpegLimits& limits
 
     jpeg_start_decompress(cinfo);
     const int expectComponents = bpp == 8 ? 1 : (cmyk ? 4 : 3);
-    if (std::int64_t(cinfo->output_width) != width || std::int64_t(cinfo->output_height) != height ||
+    const std::int64_t outWidth = (width + divisor - 1) / divisor,
+                       outHeight = (height + divisor - 1) / divisor;
+    if (std::int64_t(cinfo->output_width) != outWidth || std::int64_t(cinfo->output_height) != outHeight ||
         cinfo->output_components != expectComponents) {
         error = "Unexpected JPEG output geometry";
         return false;
     }
 
-    const int w = static_cast<int>(width), h = static_cast<int>(height);
+    const int w = static_cast<int>(outWidth), h = static_cast<int>(outHeight);
     image.SetSize(w, h, bpp);
     if (bpp == 8)
         for (int i = 0; i < 256; ++i) {
@@ -226,6 +240,11 @@ bool RunLibjpeg(TJpegState& s, const TDecodeInput& in, const TJpegLimits& limits
                 CmykRowToBgr(cmykRows[i], image.Row(h - 1 - (first + static_cast<int>(i))), w, inverted);
     }
     jpeg_finish_decompress(cinfo);
+    if (divisor > 1) {
+        out.ScaleDivisor = divisor;
+        out.FullWidth = static_cast<int>(width);
+        out.FullHeight = static_cast<int>(height);
+    }
     return true;
 }
 
@@ -236,7 +255,7 @@ bool DecodeJpegLimited(const TDecodeInput& in, TPicture& out, std::string& error
     if (!ReadJPEGComment(in.Data, in.Size, out.Comment, error)) return false;
     try {
         TJpegState state;
-        if (RunLibjpeg(state, in, limits, out.Image, error)) {
+        if (RunLibjpeg(state, in, limits, out, error)) {
             if (state.warning[0]) out.Warn(state.warning);
             return true;
         }

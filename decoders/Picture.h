@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,12 @@ struct TPicture {
     // How the stored raster is turned to stand upright: the EXIF orientation
     // 1 to 8 (1: as stored). Readers give the raster as stored, never turned.
     int Orientation = 1;
+    // Set when the reader decoded a smaller picture (TDecodeInput::ChooseScale):
+    // each side divided by ScaleDivisor and rounded up; FullWidth and
+    // FullHeight are then the stored size.
+    int ScaleDivisor = 1;
+    int FullWidth = 0;
+    int FullHeight = 0;
     // The first comment segment of a JPEG file (read, not used further).
     std::string Comment;
     // What was wrong with a file that still gave every pixel (a size field
@@ -39,12 +46,19 @@ struct TPicture {
     static constexpr std::size_t kMaxWarnings = 8;
 };
 
+// Asked by a reader that can decode 1/2, 1/4 or 1/8 of a picture's size
+// cheaply (JPEG, straight from its DCT blocks) with the stored width and
+// height once the header is read; returns the divisor of both sides (1, 2, 4
+// or 8; anything else means 1).
+using TScaleChooser = std::function<int(int width, int height)>;
+
 // The bytes of one file. `FileName` lets a reader find companion files (a
 // Dr. Halo palette) or hand the file to an external renderer.
 struct TDecodeInput {
     const std::uint8_t* Data = nullptr;
     std::size_t Size = 0;
     std::string FileName;
+    const TScaleChooser* ChooseScale = nullptr;
 };
 
 // Every reader has this shape: true with `out` filled, or false with a short

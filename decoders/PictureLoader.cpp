@@ -4,6 +4,7 @@
 #include "decoders/Decoders.h"
 #include "decoders/ExifOrientation.h"
 #include "decoders/FileBytes.h"
+#include "imaging/Orientation.h"
 #include "imaging/PixelMemoryGate.h"
 
 #include <exception>
@@ -54,6 +55,15 @@ std::string ExtensionOf(const std::string& fileName) {
                : fileName.substr(dot + 1);
 }
 
+// TIFF keeps the orientation in its own directory (its reader sets it).
+bool UsesExifBlock(const TBinding& b) {
+    return b.fn == DecodeJpeg || b.fn == DecodePng || b.fn == DecodeWebp;
+}
+
+int ExifOrientationOf(const TBinding& b, const std::vector<std::uint8_t>& data) {
+    return UsesExifBlock(b) ? ReadExifOrientation(data.data(), data.size()) : 1;
+}
+
 }  // namespace
 
 TDecoderFn DecoderForExtension(const std::string& extension) {
@@ -72,7 +82,7 @@ bool LoadPicture(const std::string& fileName, TPicture& out, std::string& error)
 }
 
 bool LoadPicture(const std::string& fileName, TPicture& out, std::string& error,
-                 std::vector<std::uint8_t>& data) {
+                 std::vector<std::uint8_t>& data, const TShrinkRequest* shrink) {
     const std::string ext = ExtensionOf(fileName);
     const TBinding* binding = BindingFor(ext);
     if (!binding) {
@@ -82,6 +92,14 @@ bool LoadPicture(const std::string& fileName, TPicture& out, std::string& error,
     data.clear();
     if (!ReadRegularFile(fileName, kMaxImageFileBytes, data, error, ThreadPixelMemoryGate())) return false;
     TDecodeInput input{data.data(), data.size(), fileName};
+    const int orientation = ExifOrientationOf(*binding, data);
+    // The reader sees the stored size; the caller chooses by the upright one.
+    TScaleChooser stored;
+    if (shrink && shrink->Choose) {
+        const bool swap = shrink->Upright && OrientationSwapsSides(orientation);
+        stored = [&shrink, swap](int w, int h) { return swap ? shrink->Choose(h, w) : shrink->Choose(w, h); };
+        input.ChooseScale = &stored;
+    }
     const std::string prefix = std::string(binding->format) + ": ";
     bool ok = false;
     try {
@@ -91,9 +109,7 @@ bool LoadPicture(const std::string& fileName, TPicture& out, std::string& error,
         error = e.what();
     }
     if (ok) {
-        // TIFF keeps the orientation in its own directory (its reader sets it).
-        if (binding->fn == DecodeJpeg || binding->fn == DecodePng || binding->fn == DecodeWebp)
-            out.Orientation = ReadExifOrientation(data.data(), data.size());
+        if (UsesExifBlock(*binding)) out.Orientation = orientation;
         for (std::string& w : out.Warnings) w.insert(0, prefix);
         return true;
     }

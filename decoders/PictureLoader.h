@@ -17,9 +17,18 @@ TDecoderFn DecoderForExtension(const std::string& extension);
 // the file cannot be read or the reader fails. The reader's reason, and the
 // warnings it leaves in `out`, begin with the format's name ("GIF: ...").
 bool LoadPicture(const std::string& fileName, TPicture& out, std::string& error);
-// The same, also handing back the file's bytes (empty when it was not read).
+// Lets a reader that can decode a smaller picture cheaply (JPEG) do so:
+// Choose is asked with the picture's size as it will stand, that is turned
+// by its EXIF orientation when Upright, and returns the divisor of the sides.
+struct TShrinkRequest {
+    TScaleChooser Choose;
+    bool Upright = true;
+};
+
+// The same, also handing back the file's bytes (empty when it was not read),
+// and decoding a smaller picture where `shrink` asks for one.
 bool LoadPicture(const std::string& fileName, TPicture& out, std::string& error,
-                 std::vector<std::uint8_t>& data);
+                 std::vector<std::uint8_t>& data, const TShrinkRequest* shrink = nullptr);
 
 // The format row whose reader the loader picks for the file ("JPEG", "HEIF"
 // ...), empty when its extension has none.

@@ -21,6 +21,15 @@ inline bool OrientationSwapsSides(int orientation) {
     return orientation >= 5 && orientation <= 8;
 }
 
+// Whether the upright picture's columns (X) or rows (Y) run against the
+// stored picture's own (the stored ones being rows for 5 to 8).
+inline bool OrientationReversesX(int orientation) {
+    return orientation == 2 || orientation == 3 || orientation == 6 || orientation == 7;
+}
+inline bool OrientationReversesY(int orientation) {
+    return orientation == 3 || orientation == 4 || orientation == 7 || orientation == 8;
+}
+
 // Turns a 24-bit picture upright in one pass over its pixels (none for 1 or
 // a value outside 2-8). False, with the picture unchanged, for other depths.
 bool ApplyOrientation(TFastDIB& dib, int orientation);

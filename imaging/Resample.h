@@ -59,6 +59,27 @@ struct TContributorTable {
 };
 TContributorTable BuildContributors(TFilterFunc filter, float radius, int sourceSize, int targetSize);
 
+// A source picture decoded at 1/Divisor of its full size (a JPEG decoded
+// from its DCT blocks): its pixel j covers full-size pixels Divisor * j to
+// Divisor * j + Divisor - 1, counted from the stored picture's first column
+// and row; ReverseX and ReverseY say that the picture was turned upright so
+// that its columns or rows now run the other way. Divisor 1: the source is
+// the full picture.
+struct TDecodedScale {
+    int Divisor = 1;
+    int FullWidth = 0;
+    int FullHeight = 0;
+    bool ReverseX = false;
+    bool ReverseY = false;
+};
+
+// BuildContributors for such a source of sourceSize pixels in a direction
+// whose full size is fullSize: the centres are those of a resize of the
+// full picture, moved onto the smaller one, so both results line up. With
+// divisor 1 and fullSize = sourceSize it is BuildContributors.
+TContributorTable BuildContributors(TFilterFunc filter, float radius, int sourceSize, int targetSize,
+                                    int fullSize, int divisor, bool reversed = false);
+
 // One channel of a weighted pixel from sum = sum of weight x value and the
 // total weight: sum div total when total is not 0, else the sum shifted
 // right by 8 as an unsigned 32-bit number; clamped to 0 .. 255. Inline: the
@@ -93,7 +114,8 @@ private:
 // Resamples the 24-bit `source` into the 24-bit `target`, whose size is the
 // target size; horizontal pass first, lines counted from the top. Nothing
 // happens when either bitmap has a side of 0.
-void ResampleTwoPass(TFilterFunc filter, float radius, const TFastDIB& source, TFastDIB& target);
+void ResampleTwoPass(TFilterFunc filter, float radius, const TFastDIB& source, TFastDIB& target,
+                     const TDecodedScale& decoded = {});
 
 // Resamples `bitmap` in place to newWidth x newHeight (24 bits) with filter
 // `filter`; radius 0 means the filter's default radius. Throws
@@ -102,6 +124,6 @@ void ResampleBitmap(int newWidth, int newHeight, int filter, float radius, TFast
 // The same from `source` into `target` (which may be `source`), leaving the
 // source as it is: no copy of a 24-bit source is made.
 void ResampleBitmap(int newWidth, int newHeight, int filter, float radius, const TFastDIB& source,
-                    TFastDIB& target);
+                    TFastDIB& target, const TDecodedScale& decoded = {});
 
 }  // namespace pm

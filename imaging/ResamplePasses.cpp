@@ -85,27 +85,30 @@ void VerticalPass(const TContributorTable& ct, const TFastDIB& mid, TFastDIB& ta
 
 }  // namespace
 
-void ResampleTwoPass(TFilterFunc filter, float radius, const TFastDIB& source, TFastDIB& target) {
+void ResampleTwoPass(TFilterFunc filter, float radius, const TFastDIB& source, TFastDIB& target,
+                     const TDecodedScale& decoded) {
     const int sw = source.Width(), sh = source.Height(), tw = target.Width(), th = target.Height();
     if (sw == 0 || sh == 0 || tw == 0 || th == 0) return;
+    const int d = decoded.Divisor > 1 ? decoded.Divisor : 1;
+    const int fw = d > 1 ? decoded.FullWidth : sw, fh = d > 1 ? decoded.FullHeight : sh;
     TFastDIB mid;
     mid.SetSize(tw, sh, 24);
-    HorizontalPass(BuildContributors(filter, radius, sw, tw), source, mid);
-    VerticalPass(BuildContributors(filter, radius, sh, th), mid, target);
+    HorizontalPass(BuildContributors(filter, radius, sw, tw, fw, d, d > 1 && decoded.ReverseX), source, mid);
+    VerticalPass(BuildContributors(filter, radius, sh, th, fh, d, d > 1 && decoded.ReverseY), mid, target);
 }
 
 void ResampleBitmap(int newWidth, int newHeight, int filter, float radius, const TFastDIB& source,
-                    TFastDIB& target) {
+                    TFastDIB& target, const TDecodedScale& decoded) {
     const TFilterInfo info = FilterInfo(filter);
     if (radius == 0.0f) radius = info.Radius;
     TFastDIB result;
     result.SetSize(newWidth, newHeight, 24);
     if (source.Bpp() == 24) {
-        ResampleTwoPass(info.Func, radius, source, result);
+        ResampleTwoPass(info.Func, radius, source, result, decoded);
     } else {
         TFastDIB converted = source;
         if (!ConvertDepth(converted, 24)) throw std::runtime_error("Unsupported pixel depth");
-        ResampleTwoPass(info.Func, radius, converted, result);
+        ResampleTwoPass(info.Func, radius, converted, result, decoded);
     }
     target.TakeOver(result);
 }

@@ -98,10 +98,22 @@ float ResampleScale(int sourceSize, int targetSize) {
 }
 
 TContributorTable BuildContributors(TFilterFunc filter, float radius, int sourceSize, int targetSize) {
+    return BuildContributors(filter, radius, sourceSize, targetSize, sourceSize, 1);
+}
+
+TContributorTable BuildContributors(TFilterFunc filter, float radius, int sourceSize, int targetSize,
+                                    int fullSize, int divisor, bool reversed) {
     TContributorTable t;
     t.Start.reserve(static_cast<std::size_t>(targetSize) + 1);
     t.Total.reserve(static_cast<std::size_t>(targetSize));
-    const float scale = ResampleScale(sourceSize, targetSize);
+    // With divisor 1 the offset is 0 and both divisions by the divisor are
+    // exact, so the full-size path keeps every bit.
+    const float fullScale = ResampleScale(fullSize, targetSize);
+    const float scale = fullScale * static_cast<float>(divisor);
+    // Where the centre of the first source pixel lies on the full grid; a
+    // reversed direction starts with the part block of the stored picture's end.
+    const int partBlock = reversed ? divisor * sourceSize - fullSize : 0;
+    const float offset = static_cast<float>(divisor - 1) * 0.5f - static_cast<float>(partBlock);
     const bool reduce = scale < 1.0f;
     const float width = reduce ? radius / scale : radius;
     const auto add = [&](long long j, std::int32_t weight, std::int32_t& total) {
@@ -115,7 +127,7 @@ TContributorTable BuildContributors(TFilterFunc filter, float radius, int source
     for (int i = 0; i < targetSize; ++i) {
         t.Start.push_back(static_cast<std::int32_t>(t.Pixel.size()));
         std::int32_t total = 0;
-        const float center = static_cast<float>(i) / scale;
+        const float center = (static_cast<float>(i) / fullScale - offset) / static_cast<float>(divisor);
         const long long left = static_cast<long long>(std::floor(center - width));
         const long long right = static_cast<long long>(std::ceil(center + width));
         for (long long j = left; j <= right; ++j) {

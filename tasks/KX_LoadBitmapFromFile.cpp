@@ -6,10 +6,12 @@
 #include "imaging/Orientation.h"
 #include "log/WriteLog.h"
 
+#include <utility>
+
 namespace pm {
 
-bool LoadBitmapFromFile(const std::string& fileName, TBitmap& bitmap, int* orientation,
-                        TImageMetadata* metadata) {
+bool LoadBitmapFromFile(const std::string& fileName, TBitmap& bitmap, TLoadFacts* facts,
+                        TImageMetadata* metadata, const TShrinkRequest* shrink) {
     LogNew(lmInfo,
            {{"Loading image \"", LogTextColor}, {fileName, LogValueColor}, {"\" ... ", LogTextColor}});
     if (!FileExists(fileName)) {
@@ -20,7 +22,7 @@ bool LoadBitmapFromFile(const std::string& fileName, TBitmap& bitmap, int* orien
     TPicture picture;
     std::string error;
     std::vector<std::uint8_t> bytes;
-    const bool loaded = LoadPicture(fileName, picture, error, bytes);
+    const bool loaded = LoadPicture(fileName, picture, error, bytes, shrink);
     // From the bytes already read: the file is read once, its pixels decoded once.
     if (loaded && metadata) *metadata = ReadSourceMetadata(bytes.data(), bytes.size());
     bytes = std::vector<std::uint8_t>();
@@ -36,7 +38,8 @@ bool LoadBitmapFromFile(const std::string& fileName, TBitmap& bitmap, int* orien
         // Icons and metafiles arrive already drawn at their own size, so all
         // three kinds of picture become the bitmap the same way.
         bitmap.SetDib(std::move(picture.Image));
-        if (orientation) *orientation = picture.Orientation;
+        if (facts)
+            *facts = {picture.Orientation, picture.ScaleDivisor, picture.FullWidth, picture.FullHeight};
     } catch (const std::exception&) {
         LogNew(lmError, {{"Can't load Bitmap from file \"", LogErrorColor},
                          {fileName, LogValueColor},
@@ -54,27 +57,39 @@ std::uint8_t PictureDepth(const TFastDIB& dib) {
     return static_cast<std::uint8_t>(dib.Bpp());
 }
 
-bool LoadSourceImage(TRunContext& ctx, const std::string& fileName, bool applyOrientation) {
+bool LoadSourceImage(TRunContext& ctx, const std::string& fileName, bool applyOrientation,
+                     const TBaseClass* next) {
     TBaseClass& g = ctx.GeneralObject();
     g.ResetBitmaps();
     g.BitmapsInfo.Metadata.reset();
-    int orientation = 1;
+    ctx.ShrunkLoadFor = nullptr;
+    TShrinkRequest shrink;
+    if (next) {
+        shrink.Choose = [next](int w, int h) { return next->InputShrinkDivisor(vsCurrent, w, h); };
+        shrink.Upright = applyOrientation;
+    }
+    TLoadFacts facts;
     auto metadata = std::make_shared<TImageMetadata>();
-    if (!LoadBitmapFromFile(fileName, g.SrcBitmap, &orientation, metadata.get())) return false;
+    if (!LoadBitmapFromFile(fileName, g.SrcBitmap, &facts, metadata.get(), next ? &shrink : nullptr))
+        return false;
+    const int orientation = facts.Orientation;
+    const bool shrunk = facts.ScaleDivisor > 1;
     TBitmapsInfo& info = g.BitmapsInfo;
     if (!metadata->Empty()) info.Metadata = std::move(metadata);
     info.SourceFileName = fileName;
-    info.Width = g.SrcBitmap.Width();
-    info.Height = g.SrcBitmap.Height();
+    info.Width = shrunk ? facts.FullWidth : g.SrcBitmap.Width();
+    info.Height = shrunk ? facts.FullHeight : g.SrcBitmap.Height();
     info.BitsPerPixel = PictureDepth(g.SrcBitmap.Dib());
     info.Orientation = orientation;
     info.OrientationApplied = false;
+    info.ScaleDivisor = facts.ScaleDivisor;
     if (g.SrcBitmap.PixelFormat() != 24) {
         TFastDIB dib;
         if (!CopyBMPtoFD(g.SrcBitmap, dib)) return false;
         ConvertDepth(dib, 24);
         if (!CopyFDtoBMP(std::move(dib), g.SrcBitmap)) return false;
     }
+    if (shrunk) ctx.ShrunkLoadFor = next;
     if (!applyOrientation || orientation == orNormal) return true;
     try {
         ApplyOrientation(g.SrcBitmap.MutableDib(), orientation);
@@ -84,8 +99,7 @@ bool LoadSourceImage(TRunContext& ctx, const std::string& fileName, bool applyOr
                          {"\" !", LogErrorColor}});
         return false;
     }
-    info.Width = g.SrcBitmap.Width();
-    info.Height = g.SrcBitmap.Height();
+    if (OrientationSwapsSides(orientation)) std::swap(info.Width, info.Height);
     info.OrientationApplied = true;
     return true;
 }

@@ -3,6 +3,7 @@
 #include "core/EditorPage.h"
 #include "core/Paths.h"
 #include "core/RunContext.h"
+#include "decoders/PictureLoader.h"
 #include "tasks/KX_LoadBitmapFromFile.h"
 
 #include <algorithm>
@@ -96,10 +97,16 @@ bool TLoadFromFile::LoadsUpright(const TBaseClass* task) {
     return !load || load->ApplyOrientation.GetValue(vsCurrent);
 }
 
+bool TLoadFromFile::DecodesSmaller(const TBitmapsInfo& info, const TBaseClass* next) {
+    return next && PictureFormatName(info.SourceFileName) == "JPEG" &&
+           next->InputShrinkDivisor(vsCurrent, info.Width, info.Height) > 1;
+}
+
 bool TLoadFromFile::Execute(TValueSlot slot) {
     TRunContext* ctx = Context();
     if (!ctx) return false;
-    if (!LoadSourceImage(*ctx, ctx->CurrentSourceFile, ApplyOrientation.GetValue(slot))) return false;
+    if (!LoadSourceImage(*ctx, ctx->CurrentSourceFile, ApplyOrientation.GetValue(slot), ctx->FollowingTask))
+        return false;
     try {
         TBaseClass& general = ctx->GeneralObject();
         DstBitmap = general.SrcBitmap;

@@ -55,6 +55,10 @@ public:
     // Whether a scenario whose first task is `task` loads its pictures
     // upright (true unless it is a load task with Apply_Orientation off).
     static bool LoadsUpright(const TBaseClass* task);
+    // Whether a load of the file `info` describes (its upright size) is
+    // decoded smaller for the task `next` that follows it: a JPEG file and a
+    // task that asks for it (TBaseClass::InputShrinkDivisor).
+    static bool DecodesSmaller(const TBitmapsInfo& info, const TBaseClass* next);
 
     std::vector<std::unique_ptr<TFileFormat>> Formats;
     // Turn pictures upright by their EXIF orientation; after the format

@@ -1,8 +1,10 @@
 #include "tasks/PM__TResizeBitmap.h"
 
 #include "core/EditorPage.h"
+#include "core/RunContext.h"
 #include "imaging/Arith.h"
 #include "imaging/Bilinear.h"
+#include "imaging/Orientation.h"
 #include "imaging/Resample.h"
 #include "imaging/StretchBlt.h"
 #include "log/WriteLog.h"
@@ -19,7 +21,8 @@ TResizeBitmap::TResizeBitmap(TRunContext* context)
       Method(Declare<TKX_ItemIndex>("RI_Method", "Method", 7)),
       Preserve_Aspect_Ratio(Declare<TKX_Boolean>("RI_Preserve_Aspect_Ratio", "Preserve_Aspect_Ratio", true)),
       Allow_Image_Enlargement(
-          Declare<TKX_Boolean>("RI_Allow_Image_Enlargement", "Allow_Image_Enlargement", false)) {
+          Declare<TKX_Boolean>("RI_Allow_Image_Enlargement", "Allow_Image_Enlargement", false)),
+      Fast_Shrink(DeclareOptional<TKX_Boolean>("RI_Fast_Shrink", "Fast_Shrink", false)) {
     classInfo_ = {"TResizeBitmap", "Transform: Change image size", "Make \"ResizeImage\"", 1};
 }
 
@@ -75,16 +78,46 @@ bool TResizeBitmap::ComputeTargetSize(TValueSlot slot, int sw, int sh, int& widt
     return true;
 }
 
+int TResizeBitmap::InputShrinkDivisor(TValueSlot slot, int width, int height) const {
+    const int method = Method.GetValue(slot);
+    // Bilinear and the stretching blit sample a few pixels without a filter:
+    // from a smaller picture they would give visibly other results.
+    if (!Fast_Shrink.GetValue(slot) || width < 1 || height < 1 || method < 0 ||
+        method >= kResampleFilterCount)
+        return 1;
+    int w = 0, h = 0;
+    if (!ComputeTargetSize(slot, width, height, w, h) || KeepsSource(slot, width, height, w, h)) return 1;
+    for (const int d : {8, 4, 2})
+        if ((width + d - 1) / d >= w && (height + d - 1) / d >= h) return d;
+    return 1;
+}
+
+bool TResizeBitmap::KeepsSource(TValueSlot slot, int sw, int sh, int w, int h) const {
+    return (sw == w && sh == h) || (sw <= w && sh <= h && !Allow_Image_Enlargement.GetValue(slot));
+}
+
+void TResizeBitmap::SourceSize(int& width, int& height, TDecodedScale& decoded) {
+    width = SrcBitmap.Width();
+    height = SrcBitmap.Height();
+    decoded = {};
+    TRunContext* ctx = Context();
+    if (!ctx || ctx->ShrunkLoadFor != this) return;
+    ctx->ShrunkLoadFor = nullptr;  // once: a later run of this task gets an exact picture
+    const TBitmapsInfo& info = ctx->GeneralObject().BitmapsInfo;
+    width = info.Width;
+    height = info.Height;
+    const int turned = info.OrientationApplied ? info.Orientation : orNormal;
+    decoded = {info.ScaleDivisor, width, height, OrientationReversesX(turned), OrientationReversesY(turned)};
+}
+
 bool TResizeBitmap::Execute(TValueSlot slot) {
-    const int sw = SrcBitmap.Width(), sh = SrcBitmap.Height();
+    int sw = 0, sh = 0;
+    TDecodedScale decoded;
+    SourceSize(sw, sh, decoded);
     int w = 0, h = 0;
     if (!ComputeTargetSize(slot, sw, sh, w, h)) return false;
     try {
-        if (sw == w && sh == h) {
-            DstBitmap = SrcBitmap;
-            return true;
-        }
-        if (sw <= w && sh <= h && !Allow_Image_Enlargement.GetValue(slot)) {
+        if (KeepsSource(slot, sw, sh, w, h)) {
             DstBitmap = SrcBitmap;
             return true;
         }
@@ -93,14 +126,14 @@ bool TResizeBitmap::Execute(TValueSlot slot) {
             LogError("Cannot make Resize effect!");
             return false;
         }
-        if (Resize(Method.GetValue(slot), w, h)) return true;
+        if (Resize(Method.GetValue(slot), w, h, decoded)) return true;
     } catch (...) {
         LogError("Cannot make Resize effect!");
     }
     return false;
 }
 
-bool TResizeBitmap::Resize(int method, int w, int h) {
+bool TResizeBitmap::Resize(int method, int w, int h, const TDecodedScale& decoded) {
     if (method == kMethodStretchBlt) {
         TFastDIB target;
         target.SetSize(w, h, 24);
@@ -128,7 +161,7 @@ bool TResizeBitmap::Resize(int method, int w, int h) {
     if (method >= 0 && method < kResampleFilterCount) {
         // Straight from the shared input: no copy of the picture.
         TFastDIB work;
-        ResampleBitmap(w, h, method, 0.0f, SrcBitmap.Dib(), work);
+        ResampleBitmap(w, h, method, 0.0f, SrcBitmap.Dib(), work, decoded);
         SrcBitmap.SetDib(std::move(work));  // resampled in place, as the input of this run
         DstBitmap = SrcBitmap;
         return true;

@@ -267,7 +267,9 @@ void TPM_TaskWindows::RunTest(TTestMode mode, int row, int count) {
     const QString file = tester_->SelectedTestFile();
     const int fileRow = tester_->SelectedRow();
     bool failed = file.isEmpty();
-    if (!failed && !SamePath(file.toStdString(), ctx.CurrentSourceFile)) {
+    // A batch run may have left a picture decoded smaller for its resize.
+    const bool wholeLoaded = ctx.GeneralObject().BitmapsInfo.ScaleDivisor == 1;
+    if (!failed && (!SamePath(file.toStdString(), ctx.CurrentSourceFile) || !wholeLoaded)) {
         // The test image is what the scenario's load task would hand on.
         const TTaskList& scenario = main_.Scenario().Entries;
         const bool upright =
@@ -288,10 +290,21 @@ void TPM_TaskWindows::RunTest(TTestMode mode, int row, int count) {
     QCoreApplication::processEvents();
 
     if (!failed && mode != tmNone) {
-        const int first = mode == tmSingleTask ? row : 1;
-        const int last = mode == tmSingleTask ? row : count - 2;
         TTaskList& entries = main_.Scenario().Entries;
+        // A scenario whose load decodes the picture smaller for the task after
+        // it is run from its load, as a batch run does; the test image stays.
+        const bool fromLoad =
+            mode == tmFullScenario && count > 2 && entries.size() > 1 && entries[1] &&
+            TLoadFromFile::DecodesSmaller(ctx.GeneralObject().BitmapsInfo, entries[1]->Task.get());
+        const int first = mode == tmSingleTask ? row : fromLoad ? 0 : 1;
+        const int last = mode == tmSingleTask ? row : count - 2;
+        const TBitmap testImage = ctx.GeneralObject().SrcBitmap;
+        const TBitmapsInfo testInfo = ctx.GeneralObject().BitmapsInfo;
         const double ms = Guarded([&] { return RunScenario(ctx, first, last, &entries); });
+        if (fromLoad) {
+            ctx.GeneralObject().SrcBitmap = testImage;
+            ctx.GeneralObject().BitmapsInfo = testInfo;
+        }
         if (ms >= 0) {
             SetTimeCell(fileRow, ms);
             tester_->ShowResult(ctx.GeneralObject().DstBitmap);

@@ -82,8 +82,10 @@ QWidget* BuildResizeBitmapPage() {
     b.DropDown(QStringLiteral("RI_Method"), 2, 1, 2);
     b.Check(QStringLiteral("RI_Preserve_Aspect_Ratio"), QStringLiteral("Preserve aspect ratio"), 3, 0, 3);
     b.Check(QStringLiteral("RI_Allow_Image_Enlargement"), QStringLiteral("Allow image enlargement"), 4, 0, 3);
+    b.Check(QStringLiteral("RI_Fast_Shrink"), QStringLiteral("Fast shrink: decode JPEG files smaller"), 5, 0,
+            3);
     b.Grid()->setColumnStretch(3, 1);
-    b.FinishRows(5);
+    b.FinishRows(6);
     return b.Page();
 }
 

@@ -1,5 +1,6 @@
 #include "log/WriteLog.h"
 #include "support/Pixels.h"
+#include "support/ResizeSettings.h"
 #include "tasks/PM__TResizeBitmap.h"
 
 #include <gtest/gtest.h>
@@ -11,21 +12,8 @@ using test::MakeBitmap;
 using test::ReadRows;
 using test::TRows;
 
-struct Target {
-    int w, h;
-    TMetric wm = mPixel, hm = mPixel;
-    bool keepRatio = true;
-};
-
-void Configure(TResizeBitmap& t, const Target& s, int method = 7, bool enlarge = false) {
-    t.Width.SetValue(s.w, vsCurrent);
-    t.Height.SetValue(s.h, vsCurrent);
-    t.Width_Metric.SetValue(s.wm, vsCurrent);
-    t.Height_Metric.SetValue(s.hm, vsCurrent);
-    t.Preserve_Aspect_Ratio.SetValue(s.keepRatio, vsCurrent);
-    t.Method.SetValue(method, vsCurrent);
-    t.Allow_Image_Enlargement.SetValue(enlarge, vsCurrent);
-}
+using test::Configure;
+using test::Target;
 
 std::vector<std::string> Texts(const std::vector<TLogCapture::Entry>& log) {
     std::vector<std::string> out;

@@ -1,9 +1,13 @@
 // The test window: its file list, the two frames, and the tests it runs
 // with the editor's settings or the scenario's.
+#include "core/PM_Utils.h"
+#include "support/PhotoJpeg.h"
+#include "support/Pixels.h"
 #include "support/RecordingConsole.h"
 #include "support/TaskRig.h"
 #include "support/TempDir.h"
 #include "tasks/PM__TLoadFromFile.h"
+#include "tasks/PM__TResizeBitmap.h"
 #include "tasks/PM__TShadow.h"
 #include "tasks/StandardClasses.h"
 #include "ui/KX_Button.h"
@@ -287,6 +291,48 @@ private slots:
         QCOMPARE(b.Cell(1, TKX_ImageListView::colWidth), QString("16"));
         QCOMPARE(b.Cell(1, TKX_ImageListView::colHeight), QString("24"));
         QCOMPARE(FrameImage(b.tester.SrcImageFrame), QSize(16, 24));
+        QVERIFY(b.dialogs.Unexpected.empty());
+    }
+
+    // A full-scenario test gives what a batch run makes of the file, also
+    // when the resize after the load has the JPEG decoded smaller; the test
+    // image stays whole.
+    void fullTestAgreesWithABatchRun_data() {
+        QTest::addColumn<bool>("fast");
+        QTest::newRow("exact") << false;
+        QTest::newRow("fast shrink") << true;
+    }
+    void fullTestAgreesWithABatchRun() {
+        QFETCH(bool, fast);
+        TTempDir dir;
+        QVERIFY(WritePhotoJpeg(PIXMILL_TESTDATA_DIR "/pillow/hopper.pcd", dir.Path("photo.jpg")));
+        TTaskRig b;
+        b.ChooseTestFolder(dir.Dir());
+        b.NewScenario();
+        QCOMPARE(b.RowOfType("TResizeBitmap"), 1);
+        auto& resize = dynamic_cast<TResizeBitmap&>(b.TaskAt(1));
+        resize.Width.SetValue(150, vsCurrent);
+        resize.Height.SetValue(150, vsCurrent);
+        resize.Method.SetValue(rfLanczos3, vsCurrent);
+        resize.Fast_Shrink.SetValue(fast, vsCurrent);
+        b.SetTestMode(tmFullScenario);
+        b.Select(2);
+        QVERIFY(IsTime(b.Cell(0, TKX_ImageListView::colTime)));
+        QCOMPARE(FrameImage(b.tester.SrcImageFrame), QSize(768, 512));
+        const TFastDIB tested = b.tester.DstImageFrame->SrcBitmap().Dib();
+        // The same file through the scenario as a batch run takes it, up to the save.
+        TRunContext& ctx = b.form.Context();
+        auto& entries = b.form.Scenario().Entries;
+        ctx.CurrentSourceFile = dir.Path("photo.jpg");
+        QVERIFY(RunScenario(ctx, 0, int(entries.size()) - 2, &entries) >= 0);
+        QCOMPARE(ctx.GeneralObject().BitmapsInfo.ScaleDivisor, fast ? 4 : 1);
+        const TFastDIB batch = ctx.GeneralObject().DstBitmap.Dib();
+        QCOMPARE(tested.Width(), batch.Width());
+        QVERIFY(ReadRows(tested) == ReadRows(batch));
+        // A test after the run works on the whole picture again.
+        b.SetTestMode(tmSingleTask);
+        b.form.FullTestClick();
+        QCOMPARE(ctx.GeneralObject().SrcBitmap.Width(), 768);
         QVERIFY(b.dialogs.Unexpected.empty());
     }
 
