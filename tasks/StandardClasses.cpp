@@ -1,6 +1,7 @@
 #include "tasks/StandardClasses.h"
 
 #include "core/ClassRegistry.h"
+#include "tasks/PM__TCrop.h"
 #include "tasks/PM__TFadeEllipseBevel.h"
 #include "tasks/PM__TFadeRectangleBevel.h"
 #include "tasks/PM__TFadeShadow.h"
@@ -9,6 +10,7 @@
 #include "tasks/PM__TRectangleBevel.h"
 #include "tasks/PM__TResizeBitmap.h"
 #include "tasks/PM__TResizeCanvas.h"
+#include "tasks/PM__TRotate.h"
 #include "tasks/PM__TSaveToFile.h"
 #include "tasks/PM__TShadow.h"
 #include "tasks/PM__TStamp.h"
@@ -16,8 +18,7 @@
 namespace pm {
 
 namespace {
-template <typename T>
-TTaskFactory Factory() {
+template <typename T> TTaskFactory Factory() {
     return [](TRunContext* ctx) -> std::unique_ptr<TBaseClass> { return std::make_unique<T>(ctx); };
 }
 }  // namespace
@@ -36,6 +37,9 @@ void RegisterStandardClasses() {
     r.Register("TFilm", Factory<TFilm>());
     r.Register("TStamp", Factory<TStamp>());
     r.Register("TSaveToFile", Factory<TSaveToFile>());
+    // The task types added after the first twelve classes.
+    r.Register("TCrop", Factory<TCrop>());
+    r.Register("TRotate", Factory<TRotate>());
 }
 
 }  // namespace pm

@@ -69,6 +69,19 @@ template <class TEffect> TBitmap RunEffect(int w, int h, const std::function<voi
     return t.DstBitmap;
 }
 
+// The same for a task that changes the picture's size: it must succeed with
+// a picture of ow x oh.
+template <class TTask>
+TBitmap RunResizing(int w, int h, int ow, int oh, const std::function<void(TTask&)>& setup = {}) {
+    TTask t;
+    if (setup) setup(t);
+    t.SrcBitmap = PatternBitmap(w, h);
+    EXPECT_TRUE(t.Execute(vsCurrent));
+    EXPECT_EQ(t.DstBitmap.Width(), ow);
+    EXPECT_EQ(t.DstBitmap.Height(), oh);
+    return t.DstBitmap;
+}
+
 // Exactly one new lmError message of one LogErrorColor segment.
 inline void ExpectOnlyError(const TRecordingConsole& log, const std::string& text) {
     ASSERT_EQ(log.Messages.size(), 1u) << (log.Messages.empty() ? "" : log.Messages[0].Text());
