@@ -8,4 +8,5 @@ set_source_files_properties(
     ${CMAKE_SOURCE_DIR}/imaging/Bilinear.cpp
     ${CMAKE_SOURCE_DIR}/imaging/Blur.cpp
     ${CMAKE_SOURCE_DIR}/imaging/MaskMix.cpp
+    ${CMAKE_SOURCE_DIR}/imaging/UnsharpMask.cpp
     PROPERTIES COMPILE_OPTIONS "-O3")

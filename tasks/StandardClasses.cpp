@@ -13,6 +13,7 @@
 #include "tasks/PM__TRotate.h"
 #include "tasks/PM__TSaveToFile.h"
 #include "tasks/PM__TShadow.h"
+#include "tasks/PM__TSharpen.h"
 #include "tasks/PM__TStamp.h"
 
 namespace pm {
@@ -40,6 +41,7 @@ void RegisterStandardClasses() {
     // The task types added after the first twelve classes.
     r.Register("TCrop", Factory<TCrop>());
     r.Register("TRotate", Factory<TRotate>());
+    r.Register("TSharpen", Factory<TSharpen>());
 }
 
 }  // namespace pm
