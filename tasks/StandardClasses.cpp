@@ -1,6 +1,7 @@
 #include "tasks/StandardClasses.h"
 
 #include "core/ClassRegistry.h"
+#include "tasks/PM__TAdjust.h"
 #include "tasks/PM__TCrop.h"
 #include "tasks/PM__TFadeEllipseBevel.h"
 #include "tasks/PM__TFadeRectangleBevel.h"
@@ -42,6 +43,7 @@ void RegisterStandardClasses() {
     r.Register("TCrop", Factory<TCrop>());
     r.Register("TRotate", Factory<TRotate>());
     r.Register("TSharpen", Factory<TSharpen>());
+    r.Register("TAdjust", Factory<TAdjust>());
 }
 
 }  // namespace pm
