@@ -50,7 +50,7 @@ const std::vector<std::string>& TaskTypeNames() {
 }
 
 const std::vector<std::string>& AddedTaskTypeNames() {
-    static const std::vector<std::string> names = {"TCrop", "TRotate", "TSharpen", "TAdjust"};
+    static const std::vector<std::string> names = {"TCrop", "TRotate", "TSharpen", "TAdjust", "TWatermark"};
     return names;
 }
 

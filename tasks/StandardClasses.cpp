@@ -16,6 +16,7 @@
 #include "tasks/PM__TShadow.h"
 #include "tasks/PM__TSharpen.h"
 #include "tasks/PM__TStamp.h"
+#include "tasks/PM__TWatermark.h"
 
 namespace pm {
 
@@ -44,6 +45,7 @@ void RegisterStandardClasses() {
     r.Register("TRotate", Factory<TRotate>());
     r.Register("TSharpen", Factory<TSharpen>());
     r.Register("TAdjust", Factory<TAdjust>());
+    r.Register("TWatermark", Factory<TWatermark>());
 }
 
 }  // namespace pm
