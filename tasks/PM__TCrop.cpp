@@ -38,7 +38,6 @@ void TCrop::PrepareEditor(IEditorPage& page) {
 void TCrop::ShowSettings(IEditorPage& page, TValueSlot slot) {
     TBaseClass::ShowSettings(page, slot);
     ShowAnchorButtons(page, kAnchorPrefix, Anchor.GetValue(slot));
-    page.SetPageIndex("CR_NB", Mode.GetValue(slot) == 1 ? 1 : 0);
 }
 
 void TCrop::ReadSettings(IEditorPage& page, TValueSlot slot) {
