@@ -43,33 +43,48 @@ void FreeRotate(const TFastDIB& src, double degrees, bool mirrorX, bool mirrorY,
     const double u0 = 0.5 - ow / 2.0, v0 = 0.5 - oh / 2.0;
     const double base_x = sx * (u0 * c + v0 * s) + w / 2.0 - 0.5;
     const double base_y = sy * (-u0 * s + v0 * c) + h / 2.0 - 0.5;
-    const auto at = [&](int x, int y) -> const TColorTriple& {
-        return (x < 0 || y < 0 || x >= w || y >= h) ? background : src.Row24(h - 1 - y)[x];
+    const auto at = [&](long long x, long long y) -> const TColorTriple& {
+        return (x < 0 || y < 0 || x >= w || y >= h) ? background : src.Row24(h - 1 - int(y))[x];
     };
+    // Positions in 32.32 fixed point, stepped by whole-number additions; the
+    // step's rounding drifts less than a millionth of a pixel along a line.
+    constexpr double kOne = 4294967296.0;
+    const long long stepX = std::llround(du_x * kOne), stepY = std::llround(du_y * kOne);
+    const long long stride = src.Stride();
     for (int v = 0; v < oh; ++v) {
         TColorTriple* line = out.Row24(oh - 1 - v);
-        const double lx = base_x + v * dv_x, ly = base_y + v * dv_y;
-        for (int u = 0; u < ow; ++u) {
-            // From the line start each time: no drift along long lines.
-            const double px = lx + u * du_x, py = ly + u * du_y;
-            const double fx = std::floor(px), fy = std::floor(py);
+        long long px = std::llround((base_x + v * dv_x) * kOne),
+                  py = std::llround((base_y + v * dv_y) * kOne);
+        for (int u = 0; u < ow; ++u, px += stepX, py += stepY) {
+            const long long x = px >> 32, y = py >> 32;  // floor
             // Far outside: the background, without reading anything.
-            if (fx < -1 || fy < -1 || fx >= w || fy >= h) {
+            if (x < -1 || y < -1 || x >= w || y >= h) {
                 line[u] = background;
                 continue;
             }
-            const int x = static_cast<int>(fx), y = static_cast<int>(fy);
-            const int wx = static_cast<int>((px - fx) * 256.0 + 0.5),
-                      wy = static_cast<int>((py - fy) * 256.0 + 0.5);
-            const TColorTriple &p00 = at(x, y), &p10 = at(x + 1, y), &p01 = at(x, y + 1),
-                               &p11 = at(x + 1, y + 1);
+            // 8-bit weights, rounded: 256 puts the whole weight on the next pixel.
+            const int wx = int(((px & 0xFFFFFFFFLL) + (1LL << 23)) >> 24);
+            const int wy = int(((py & 0xFFFFFFFFLL) + (1LL << 23)) >> 24);
             const int w00 = (256 - wx) * (256 - wy), w10 = wx * (256 - wy), w01 = (256 - wx) * wy,
                       w11 = wx * wy;
-            const auto mix = [&](std::uint8_t TColorTriple::*ch) {
-                return static_cast<std::uint8_t>(
-                    (p00.*ch * w00 + p10.*ch * w10 + p01.*ch * w01 + p11.*ch * w11 + 32768) >> 16);
-            };
-            line[u] = {mix(&TColorTriple::b), mix(&TColorTriple::g), mix(&TColorTriple::r)};
+            const std::uint8_t *p00, *p10, *p01, *p11;
+            if (x >= 0 && y >= 0 && x + 1 < w && y + 1 < h) {
+                // Inside: the four pixels without a bounds check. Line y + 1
+                // is the stored row below line y.
+                p00 = src.Row(h - 1 - int(y)) + 3 * x;
+                p10 = p00 + 3;
+                p01 = p00 - stride;
+                p11 = p01 + 3;
+            } else {
+                p00 = &at(x, y).b;
+                p10 = &at(x + 1, y).b;
+                p01 = &at(x, y + 1).b;
+                p11 = &at(x + 1, y + 1).b;
+            }
+            std::uint8_t* d = &line[u].b;
+            for (int c = 0; c < 3; ++c)
+                d[c] =
+                    std::uint8_t((p00[c] * w00 + p10[c] * w10 + p01[c] * w01 + p11[c] * w11 + 32768) >> 16);
         }
     }
 }

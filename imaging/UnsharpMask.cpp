@@ -30,7 +30,7 @@ void UnsharpMask(TFastDIB& image, double sigma, int amountPercent, int threshold
     // slots, clamped ones included.
     const int ring = 2 * r + 1;
     std::vector<std::uint16_t> blurred(n * std::size_t(ring));
-    std::vector<std::uint32_t> column(n);
+    std::vector<std::uint32_t> column(n), across(n);
     std::vector<std::uint8_t> padded(std::size_t(w + 2 * r) * 3);
     const auto blurRow = [&](int row) {
         const std::uint8_t* src = image.Row(row);
@@ -41,22 +41,37 @@ void UnsharpMask(TFastDIB& image, double sigma, int amountPercent, int threshold
         }
         std::copy_n(src, n, &padded[std::size_t(r) * 3]);
         std::uint16_t* out = &blurred[std::size_t(row % ring) * n];
-        for (std::size_t i = 0; i < n; ++i) {
-            std::uint32_t s = 0;
-            for (int k = 0; k < ring; ++k) s += taps[std::size_t(k)] * padded[i + std::size_t(k) * 3];
-            out[i] = std::uint16_t((s + 32) >> 6);
+        // Taps in the outer loop, so the inner one runs along the row; the
+        // taps are symmetric, so each weight multiplies the sum of a pair.
+        {
+            const std::uint32_t t = taps[std::size_t(r)];
+            const std::uint8_t* c = &padded[std::size_t(r) * 3];
+            for (std::size_t i = 0; i < n; ++i) across[i] = t * c[i];
         }
+        for (int k = 1; k <= r; ++k) {
+            const std::uint32_t t = taps[std::size_t(r + k)];
+            const std::uint8_t* a = &padded[std::size_t(r - k) * 3];
+            const std::uint8_t* b = &padded[std::size_t(r + k) * 3];
+            for (std::size_t i = 0; i < n; ++i) across[i] += t * std::uint32_t(a[i] + b[i]);
+        }
+        for (std::size_t i = 0; i < n; ++i) out[i] = std::uint16_t((across[i] + 32) >> 6);
     };
     int ready = -1;  // rows blurred so far: 0 .. ready
     const int limit = threshold * 256;
     for (int row = 0; row < h; ++row) {
         while (ready < std::min(h - 1, row + r)) blurRow(++ready);
-        std::fill(column.begin(), column.end(), 0u);
-        for (int k = -r; k <= r; ++k) {
-            const int from = std::clamp(row + k, 0, h - 1);
-            const std::uint16_t* b = &blurred[std::size_t(from % ring) * n];
-            const std::uint32_t t = taps[std::size_t(k + r)];
-            for (std::size_t i = 0; i < n; ++i) column[i] += t * b[i];
+        const auto line = [&](int k) {
+            return &blurred[std::size_t(std::clamp(row + k, 0, h - 1) % ring) * n];
+        };
+        {
+            const std::uint32_t t = taps[std::size_t(r)];
+            const std::uint16_t* c = line(0);
+            for (std::size_t i = 0; i < n; ++i) column[i] = t * c[i];
+        }
+        for (int k = 1; k <= r; ++k) {
+            const std::uint32_t t = taps[std::size_t(r + k)];
+            const std::uint16_t *a = line(-k), *b = line(k);
+            for (std::size_t i = 0; i < n; ++i) column[i] += t * (std::uint32_t(a[i]) + b[i]);
         }
         std::uint8_t* p = image.Row(row);
         for (std::size_t i = 0; i < n; ++i) {

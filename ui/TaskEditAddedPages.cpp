@@ -37,17 +37,15 @@ QWidget* BuildCropPage() {
     b.Metric(QStringLiteral("CR_Height_Metric"), 2, 2);
     NumberRow(b, task, "CR_Offset_X", "Shift right", "pix", 3);
     NumberRow(b, task, "CR_Offset_Y", "Shift down", "pix", 4);
-    b.Label(QStringLiteral("Aspect ratio"), 5, 0);
-    b.Numeric(QStringLiteral("CR_Ratio_W"), task, 5, 1);
-    b.Label(QStringLiteral(": "), 5, 2)->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    b.Numeric(QStringLiteral("CR_Ratio_H"), task, 5, 3);
     b.Label(QStringLiteral("Anchor"), 0, 4)->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    b.Anchors(QStringLiteral("CR_Anchor"), 0, 5, 4);
-    b.Label(QStringLiteral("Width, height and shifts make the rectangle; the ratio\n"
-                           "the largest rectangle of that shape."),
-            6, 0, 6);
+    b.Anchors(QStringLiteral("CR_Anchor"), 0, 5, 3);
+    NumberRow(b, task, "CR_Ratio_W", "Ratio width", "", 3, 4);
+    NumberRow(b, task, "CR_Ratio_H", "Ratio height", "", 4, 4);
+    b.Label(QStringLiteral("A rectangle takes width, height and shifts; an aspect ratio\n"
+                           "the largest rectangle of that shape at the anchor."),
+            5, 0, 6);
     b.Grid()->setColumnStretch(6, 1);
-    b.FinishRows(7);
+    b.FinishRows(6);
     return b.Page();
 }
 
@@ -103,13 +101,14 @@ QWidget* BuildWatermarkPage() {
     file->setObjectName(QStringLiteral("WM_File"));
     file->SetObjectType(otFile);
     file->SetButtonCaption(QStringLiteral("Browse"));
-    b.Grid()->addWidget(file, 0, 1, 1, 5);
-    NumberRow(b, task, "WM_Width_Percent", "Width", "% of the picture's (0: own size)", 1);
+    b.Grid()->addWidget(file, 0, 1, 1, 6);
+    NumberRow(b, task, "WM_Width_Percent", "Width", "% of the picture's width (0: its own)", 1);
     NumberRow(b, task, "WM_Margin", "Margin", "pix", 2);
     NumberRow(b, task, "WM_Opacity", "Opacity", "%", 3);
-    b.Label(QStringLiteral("Anchor"), 1, 3)->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    b.Anchors(QStringLiteral("WM_Anchor"), 1, 4, 3);
-    b.Grid()->setColumnStretch(5, 1);
+    b.Label(QStringLiteral("Anchor"), 1, 4)->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    b.Anchors(QStringLiteral("WM_Anchor"), 1, 5, 3);
+    b.Grid()->setColumnMinimumWidth(3, 16);
+    b.Grid()->setColumnStretch(6, 1);
     b.FinishRows(4);
     return b.Page();
 }
