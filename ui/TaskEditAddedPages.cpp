@@ -37,15 +37,12 @@ QWidget* BuildCropPage() {
     b.Metric(QStringLiteral("CR_Height_Metric"), 2, 2);
     NumberRow(b, task, "CR_Offset_X", "Shift right", "pix", 3);
     NumberRow(b, task, "CR_Offset_Y", "Shift down", "pix", 4);
-    b.Label(QStringLiteral("Anchor"), 0, 4)->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    b.Anchors(QStringLiteral("CR_Anchor"), 0, 5, 3);
-    NumberRow(b, task, "CR_Ratio_W", "Ratio width", "", 3, 4);
-    NumberRow(b, task, "CR_Ratio_H", "Ratio height", "", 4, 4);
-    b.Label(QStringLiteral("A rectangle takes width, height and shifts; an aspect ratio\n"
-                           "the largest rectangle of that shape at the anchor."),
-            5, 0, 6);
-    b.Grid()->setColumnStretch(6, 1);
-    b.FinishRows(6);
+    NumberRow(b, task, "CR_Ratio_W", "Ratio width", "", 5);
+    NumberRow(b, task, "CR_Ratio_H", "Ratio height", "", 6);
+    b.Label(QStringLiteral("Anchor"), 0, 3)->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    b.Anchors(QStringLiteral("CR_Anchor"), 0, 4, 3);
+    b.Grid()->setColumnStretch(5, 1);
+    b.FinishRows(7);
     return b.Page();
 }
 
@@ -54,7 +51,7 @@ QWidget* BuildRotatePage() {
     TPageBuilder b(QStringLiteral("Rotate"));
     b.Label(QStringLiteral("Turn"), 0, 0);
     b.DropDown(QStringLiteral("RT_Turn"), 0, 1, 2);
-    NumberRow(b, task, "RT_Angle", "Any angle", "tenths of a degree, clockwise", 1);
+    NumberRow(b, task, "RT_Angle", "Any angle", "0.1°, clockwise", 1);
     b.Check(QStringLiteral("RT_Flip_Horizontal"), QStringLiteral("Mirror left to right (before turning)"), 2,
             0, 3);
     b.Check(QStringLiteral("RT_Flip_Vertical"), QStringLiteral("Mirror top to bottom (before turning)"), 3, 0,
@@ -102,7 +99,7 @@ QWidget* BuildWatermarkPage() {
     file->SetObjectType(otFile);
     file->SetButtonCaption(QStringLiteral("Browse"));
     b.Grid()->addWidget(file, 0, 1, 1, 6);
-    NumberRow(b, task, "WM_Width_Percent", "Width", "% of the picture's width (0: its own)", 1);
+    NumberRow(b, task, "WM_Width_Percent", "Share of width", "% (0: own size)", 1);
     NumberRow(b, task, "WM_Margin", "Margin", "pix", 2);
     NumberRow(b, task, "WM_Opacity", "Opacity", "%", 3);
     b.Label(QStringLiteral("Anchor"), 1, 4)->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
