@@ -19,12 +19,7 @@ using bench::CountPhotoRate;
 using bench::PhotoPicture;
 
 void Run(benchmark::State& state, TBaseClass& task) {
-    for (auto _ : state) {
-        task.SrcBitmap = PhotoPicture();
-        if (!task.Execute(vsCurrent)) state.SkipWithError("task failed");
-        benchmark::DoNotOptimize(task.DstBitmap);
-    }
-    CountPhotoRate(state);
+    bench::RunOnPhoto(state, task);
 }
 
 // Argument: 0 a rectangle of 80 % of each side, 1 the largest 1:1 square.
