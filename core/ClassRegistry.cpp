@@ -50,7 +50,8 @@ const std::vector<std::string>& TaskTypeNames() {
 }
 
 const std::vector<std::string>& AddedTaskTypeNames() {
-    static const std::vector<std::string> names = {"TCrop", "TRotate", "TSharpen", "TAdjust", "TWatermark"};
+    static const std::vector<std::string> names = {"TCrop",   "TRotate",    "TSharpen",
+                                                   "TAdjust", "TWatermark", "TText"};
     return names;
 }
 

@@ -16,6 +16,7 @@
 #include "tasks/PM__TShadow.h"
 #include "tasks/PM__TSharpen.h"
 #include "tasks/PM__TStamp.h"
+#include "tasks/PM__TText.h"
 #include "tasks/PM__TWatermark.h"
 
 namespace pm {
@@ -46,6 +47,7 @@ void RegisterStandardClasses() {
     r.Register("TSharpen", Factory<TSharpen>());
     r.Register("TAdjust", Factory<TAdjust>());
     r.Register("TWatermark", Factory<TWatermark>());
+    r.Register("TText", Factory<TText>());
 }
 
 }  // namespace pm

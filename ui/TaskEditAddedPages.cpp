@@ -3,7 +3,9 @@
 #include "tasks/PM__TCrop.h"
 #include "tasks/PM__TRotate.h"
 #include "tasks/PM__TSharpen.h"
+#include "tasks/PM__TText.h"
 #include "tasks/PM__TWatermark.h"
+#include "ui/KX_Edit.h"
 #include "ui/KX_FileDirComboBox.h"
 #include "ui/PageBuilder.h"
 #include "ui/TaskEditPages.h"
@@ -107,6 +109,32 @@ QWidget* BuildWatermarkPage() {
     b.Grid()->setColumnMinimumWidth(3, 16);
     b.Grid()->setColumnStretch(6, 1);
     b.FinishRows(4);
+    return b.Page();
+}
+
+QWidget* BuildTextPage() {
+    const TText task;
+    TPageBuilder b(QStringLiteral("Text"));
+    b.Label(QStringLiteral("Text"), 0, 0);
+    b.Text(QStringLiteral("TX_Text"), 0, 1, 5)
+        ->setToolTip(
+            QStringLiteral("{name}, {date} and {size}: the picture's file name, date taken and size"));
+    b.Label(QStringLiteral("Font family"), 1, 0);
+    b.Text(QStringLiteral("TX_Font"), 1, 1, 2);
+    b.Label(QStringLiteral("Size"), 2, 0);
+    b.Numeric(QStringLiteral("TX_Size"), task, 2, 1);
+    b.Metric(QStringLiteral("TX_Size_Metric"), 2, 2);
+    b.Label(QStringLiteral("Color"), 3, 0);
+    b.Color(QStringLiteral("TX_Color"), 3, 1, 2);
+    NumberRow(b, task, "TX_Opacity", "Opacity", "%", 4);
+    NumberRow(b, task, "TX_Margin", "Margin", "pix", 5);
+    b.Check(QStringLiteral("TX_Shadow"), QStringLiteral("Shadow"), 6, 0);
+    b.Color(QStringLiteral("TX_Shadow_Color"), 6, 1, 2);
+    NumberRow(b, task, "TX_Shadow_Offset", "Offset", "pix", 6, 3);
+    b.Label(QStringLiteral("Anchor"), 1, 3)->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    b.Anchors(QStringLiteral("TX_Anchor"), 1, 4, 4);
+    b.Grid()->setColumnStretch(5, 1);
+    b.FinishRows(7);
     return b.Page();
 }
 

@@ -40,6 +40,7 @@ QStackedWidget* BuildTaskPages(QWidget* parent) {
     nb->addWidget(BuildSharpenPage());
     nb->addWidget(BuildAdjustPage());
     nb->addWidget(BuildWatermarkPage());
+    nb->addWidget(BuildTextPage());
     return nb;
 }
 

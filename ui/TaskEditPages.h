@@ -9,9 +9,9 @@
 namespace pm {
 
 // The pages of the eleven first task types, then those of the added ones.
-inline constexpr std::array<const char*, 16> kTaskPageCaptions = {
-    "LoadFromFile", "ResizeBitmap", "FX1",        "FX2",  "FX3",    "FX4",     "FX5",    "FX6",
-    "FX7",          "FX8",          "SaveToFile", "Crop", "Rotate", "Sharpen", "Adjust", "Watermark"};
+inline constexpr std::array<const char*, 17> kTaskPageCaptions = {
+    "LoadFromFile", "ResizeBitmap", "FX1",  "FX2",    "FX3",     "FX4",    "FX5",       "FX6", "FX7",
+    "FX8",          "SaveToFile",   "Crop", "Rotate", "Sharpen", "Adjust", "Watermark", "Text"};
 
 // Builds the notebook "Main_NB" with all pages.
 QStackedWidget* BuildTaskPages(QWidget* parent);
@@ -34,5 +34,6 @@ QWidget* BuildRotatePage();
 QWidget* BuildSharpenPage();
 QWidget* BuildAdjustPage();
 QWidget* BuildWatermarkPage();
+QWidget* BuildTextPage();
 
 }  // namespace pm

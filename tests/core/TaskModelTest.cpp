@@ -19,7 +19,7 @@ TEST(TClassRegistry, HoldsTheTwelveClassesInOrderThenTheAddedTypes) {
               (std::vector<std::string>{"TBaseClass", "TLoadFromFile", "TResizeBitmap", "TResizeCanvas",
                                         "TShadow", "TRectangleBevel", "TFadeRectangleBevel",
                                         "TFadeEllipseBevel", "TFadeShadow", "TFilm", "TStamp", "TSaveToFile",
-                                        "TCrop", "TRotate", "TSharpen", "TAdjust", "TWatermark"}));
+                                        "TCrop", "TRotate", "TSharpen", "TAdjust", "TWatermark", "TText"}));
     // Added types are task types, but a new scenario holds the eleven only.
     EXPECT_TRUE(IsTaskType("tcrop"));
     EXPECT_EQ(TaskTypeNames().size(), 11u);
@@ -72,6 +72,7 @@ TEST(TTaskInfoList, RegistersTheElevenTypesThenTheAddedOnesAndLogsToTheConsoleOn
         {"TSharpen", "Filter: Sharpen", "Make \"Sharpen\"", 13},
         {"TAdjust", "Filter: Adjust", "Make \"Adjust\"", 14},
         {"TWatermark", "Mark: Watermark", "Make \"Watermark\"", 15},
+        {"TText", "Mark: Text", "Make \"Text\"", 16},
     };
     const int count = int(std::size(expected));
     ASSERT_EQ(list.Count(), count);
@@ -99,7 +100,7 @@ TEST(TTaskInfoList, RegistersTheElevenTypesThenTheAddedOnesAndLogsToTheConsoleOn
     EXPECT_EQ(middle.front().Caption, "Transform: Change image size");
     EXPECT_EQ(middle[8].Caption, "Border: \"Stamp\"");
     EXPECT_EQ(middle[9].Caption, "Transform: Crop");
-    EXPECT_EQ(middle.back().Caption, "Mark: Watermark");
+    EXPECT_EQ(middle.back().Caption, "Mark: Text");
     EXPECT_EQ(list.EditorTypes(false).size(), std::size_t(count));
 }
 

@@ -1,0 +1,134 @@
+#include "imaging/TextLine.h"
+
+#include <fontconfig/fontconfig.h>
+#include <ft2build.h>
+#include FT_FREETYPE_H
+#include <hb-ft.h>
+#include <hb.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <mutex>
+
+namespace pm {
+
+std::string FindFontFile(const std::string& family) {
+    std::error_code ec;
+    if (!family.empty() && std::filesystem::is_regular_file(family, ec)) return family;
+    // A path that names no file matches no font, not the default one.
+    if (family.find('/') != std::string::npos) return {};
+    // Fontconfig's set-up is process-wide and not safe to race.
+    static std::mutex lock;
+    const std::lock_guard<std::mutex> guard(lock);
+    FcPattern* pattern = FcNameParse(reinterpret_cast<const FcChar8*>(family.c_str()));
+    if (!pattern) return {};
+    FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
+    FcDefaultSubstitute(pattern);
+    FcResult result = FcResultNoMatch;
+    FcPattern* match = FcFontMatch(nullptr, pattern, &result);
+    std::string file;
+    FcChar8* path = nullptr;
+    if (match && FcPatternGetString(match, FC_FILE, 0, &path) == FcResultMatch && path)
+        file = reinterpret_cast<const char*>(path);
+    if (match) FcPatternDestroy(match);
+    FcPatternDestroy(pattern);
+    return file;
+}
+
+struct TTextLine::TImpl {
+    FT_Library library = nullptr;
+    FT_Face face = nullptr;
+    hb_font_t* font = nullptr;
+};
+
+TTextLine::TTextLine(const std::string& fontFile, int pixelSize) : impl_(new TImpl) {
+    // Each line has a library of its own, so lines on several threads never share one.
+    if (FT_Init_FreeType(&impl_->library) != 0) {
+        error_ = "FreeType cannot start";
+        return;
+    }
+    if (FT_New_Face(impl_->library, fontFile.c_str(), 0, &impl_->face) != 0) {
+        error_ = "Cannot open font file \"" + fontFile + "\"";
+        return;
+    }
+    if (FT_Set_Pixel_Sizes(impl_->face, 0, static_cast<FT_UInt>(std::clamp(pixelSize, 1, 4096))) != 0) {
+        error_ = "The font has no size " + std::to_string(pixelSize);
+        return;
+    }
+    impl_->font = hb_ft_font_create_referenced(impl_->face);
+}
+
+TTextLine::~TTextLine() {
+    if (impl_->font) hb_font_destroy(impl_->font);
+    if (impl_->face) FT_Done_Face(impl_->face);
+    if (impl_->library) FT_Done_FreeType(impl_->library);
+    delete impl_;
+}
+
+std::vector<TShapedGlyph> TTextLine::Shape(const std::string& utf8) const {
+    std::vector<TShapedGlyph> glyphs;
+    if (!Ok() || utf8.empty()) return glyphs;
+    hb_buffer_t* buffer = hb_buffer_create();
+    hb_buffer_add_utf8(buffer, utf8.data(), static_cast<int>(utf8.size()), 0, static_cast<int>(utf8.size()));
+    hb_buffer_guess_segment_properties(buffer);
+    hb_shape(impl_->font, buffer, nullptr, 0);
+    unsigned count = 0;
+    const hb_glyph_info_t* info = hb_buffer_get_glyph_infos(buffer, &count);
+    const hb_glyph_position_t* pos = hb_buffer_get_glyph_positions(buffer, &count);
+    // HarfBuzz gives a right-to-left run in the order it is drawn.
+    long x = 0, y = 0;
+    for (unsigned i = 0; i < count; ++i) {
+        glyphs.push_back({info[i].codepoint, info[i].cluster, x + pos[i].x_offset, y + pos[i].y_offset});
+        x += pos[i].x_advance;
+        y += pos[i].y_advance;
+    }
+    if (!glyphs.empty()) glyphs.push_back({0, unsigned(utf8.size()), x, y});  // the pen's end
+    hb_buffer_destroy(buffer);
+    return glyphs;
+}
+
+TAlphaImage TTextLine::Draw(const std::string& utf8, std::uint32_t color) const {
+    const std::vector<TShapedGlyph> glyphs = Shape(utf8);
+    if (glyphs.size() < 2) return {};
+    FT_Face face = impl_->face;
+    const long ascent = (face->size->metrics.ascender + 63) >> 6;
+    const long descent = (-face->size->metrics.descender + 63) >> 6;
+    TAlphaImage out;
+    out.Width = static_cast<int>(std::max(1L, (glyphs.back().X + 63) >> 6));
+    out.Height = static_cast<int>(std::max(1L, ascent + descent));
+    std::vector<std::uint8_t> cover(std::size_t(out.Width) * std::size_t(out.Height));
+    for (std::size_t i = 0; i + 1 < glyphs.size(); ++i) {
+        const TShapedGlyph& g = glyphs[i];
+        if (FT_Load_Glyph(face, g.Glyph, FT_LOAD_DEFAULT) != 0 ||
+            FT_Render_Glyph(face->glyph, FT_RENDER_MODE_NORMAL) != 0)
+            continue;
+        const FT_Bitmap& bm = face->glyph->bitmap;
+        const long left = (g.X >> 6) + face->glyph->bitmap_left;
+        const long top = ascent - (g.Y >> 6) - face->glyph->bitmap_top;
+        for (unsigned r = 0; r < bm.rows; ++r) {
+            const long y = top + r;
+            if (y < 0 || y >= out.Height) continue;
+            const unsigned char* src = bm.buffer + static_cast<long>(r) * bm.pitch;
+            for (unsigned c = 0; c < bm.width; ++c) {
+                const long x = left + c;
+                if (x < 0 || x >= out.Width) continue;
+                std::uint8_t& d = cover[std::size_t(y) * std::size_t(out.Width) + std::size_t(x)];
+                // Overlapping glyphs (joined scripts) keep the denser cover.
+                d = std::max<std::uint8_t>(d, src[c]);
+            }
+        }
+    }
+    out.Bgra.resize(cover.size() * 4);
+    const int b = color & 0xFF, gr = (color >> 8) & 0xFF, r = (color >> 16) & 0xFF;
+    for (std::size_t i = 0; i < cover.size(); ++i) {
+        const int a = cover[i];
+        std::uint8_t* p = &out.Bgra[i * 4];
+        p[0] = std::uint8_t((b * a + 127) / 255);
+        p[1] = std::uint8_t((gr * a + 127) / 255);
+        p[2] = std::uint8_t((r * a + 127) / 255);
+        p[3] = std::uint8_t(a);
+    }
+    return out;
+}
+
+}  // namespace pm
