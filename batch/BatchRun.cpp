@@ -186,6 +186,7 @@ bool TBatchRun::RunSequential(TItemFiles& files) {
             return true;
         }
         ctx.CurrentSourceFile = file;
+        ctx.CurrentFileNumber = j + 1;
         DropPreviousPicture(ctx);
         const TTextColorArray& collision = files.Collision[static_cast<std::size_t>(j)];
         if (!collision.empty()) {
@@ -238,6 +239,7 @@ bool TBatchRun::RunParallel(TItemFiles& files, int workerCount) {
             {
                 TLogCapture capture;
                 worker.Ctx.CurrentSourceFile = files.Found[static_cast<std::size_t>(j)];
+                worker.Ctx.CurrentFileNumber = j + 1;
                 DropPreviousPicture(worker.Ctx);
                 const TTextColorArray& collision = files.Collision[static_cast<std::size_t>(j)];
                 try {

@@ -56,6 +56,9 @@ std::string TText::Expand(const std::string& text, const TFacts& facts) {
         } else if (at("{date}")) {
             out += facts.Date;
             i += 6;
+        } else if (at("{counter}")) {
+            out += std::to_string(facts.Counter);
+            i += 9;
         } else if (at("{size}")) {
             out += std::to_string(facts.Width) + " x " + std::to_string(facts.Height);
             i += 6;
@@ -95,6 +98,7 @@ bool TText::Render(TFastDIB& image, TValueSlot slot) {
     if (Context()) {
         const std::string& file = Context()->GeneralObject().BitmapsInfo.SourceFileName;
         facts.Name = std::filesystem::path(file).filename().string();
+        facts.Counter = Context()->CurrentFileNumber;
         if (pattern.find("{date}") != std::string::npos && !file.empty()) facts.Date = DateOfFile(file);
     }
     const std::string text = Expand(pattern, facts);

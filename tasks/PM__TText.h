@@ -1,8 +1,8 @@
 #pragma once
 // "Mark: Text": a line of text at one of nine anchors with a margin, in a
 // font family, size, colour and opacity, with an optional shadow; the
-// placeholders {name}, {date} and {size} take the picture's file name, the
-// date it was taken and its size.
+// placeholders {name}, {date}, {size} and {counter} take the picture's file
+// name, the date it was taken, its size and its number in the run.
 #include "imaging/TextLine.h"
 #include "tasks/Effect.h"
 
@@ -24,6 +24,7 @@ public:
         std::string Name;  // the file name without its folder
         std::string Date;  // YYYY-MM-DD
         int Width = 0, Height = 0;
+        int Counter = 0;
     };
     static std::string Expand(const std::string& text, const TFacts& facts);
     // The date a file was taken (EXIF), else the date it was last written;

@@ -117,8 +117,8 @@ QWidget* BuildTextPage() {
     TPageBuilder b(QStringLiteral("Text"));
     b.Label(QStringLiteral("Text"), 0, 0);
     b.Text(QStringLiteral("TX_Text"), 0, 1, 5)
-        ->setToolTip(
-            QStringLiteral("{name}, {date} and {size}: the picture's file name, date taken and size"));
+        ->setToolTip(QStringLiteral(
+            "{name}, {date}, {size}, {counter}: the picture's file name, date taken, size and number"));
     b.Label(QStringLiteral("Font family"), 1, 0);
     b.Text(QStringLiteral("TX_Font"), 1, 1, 2);
     b.Label(QStringLiteral("Size"), 2, 0);

@@ -121,11 +121,12 @@ TEST(TextExecute, PlacedAtTheAnchorsWithTheMargin) {
 }
 
 TEST(TextExecute, PlaceholdersAndDates) {
-    const TText::TFacts facts{"a.jpg", "2026-12-08", 30, 20};
+    const TText::TFacts facts{"a.jpg", "2026-12-08", 30, 20, 7};
     const std::pair<std::string, std::string> cases[] = {
         {"{name}", "a.jpg"},
         {"(c) {date}, {size}", "(c) 2026-12-08, 30 x 20"},
         {"{name}{name}", "a.jpga.jpg"},
+        {"No. {counter}", "No. 7"},
         {"{other} {name", "{other} {name"},
     };
     for (const auto& [text, expanded] : cases) EXPECT_EQ(TText::Expand(text, facts), expanded);
