@@ -1,6 +1,7 @@
 #include "imaging/TextLine.h"
 
 #include <fontconfig/fontconfig.h>
+#include <fribidi.h>
 #include <ft2build.h>
 #include FT_FREETYPE_H
 #include <hb-ft.h>
@@ -65,25 +66,91 @@ TTextLine::~TTextLine() {
     delete impl_;
 }
 
+namespace {
+
+// A run of one embedding level, in code points of the line.
+struct TRun {
+    int Start = 0, Length = 0, Level = 0;
+};
+
+// The runs of the line in the order they are drawn, left to right: the
+// levels of the bidirectional algorithm (the paragraph's direction from its
+// first strong character), then from the highest level down to the lowest
+// odd one every stretch of runs at that level or above reversed.
+std::vector<TRun> VisualRuns(const std::vector<FriBidiChar>& text) {
+    const int n = static_cast<int>(text.size());
+    std::vector<FriBidiCharType> types(text.size());
+    std::vector<FriBidiBracketType> brackets(text.size());
+    std::vector<FriBidiLevel> levels(text.size());
+    fribidi_get_bidi_types(text.data(), n, types.data());
+    fribidi_get_bracket_types(text.data(), n, types.data(), brackets.data());
+    FriBidiParType direction = FRIBIDI_PAR_ON;
+    if (fribidi_get_par_embedding_levels_ex(types.data(), brackets.data(), n, &direction, levels.data()) == 0)
+        std::fill(levels.begin(), levels.end(), FriBidiLevel(0));
+    std::vector<TRun> runs;
+    for (int i = 0; i < n; ++i) {
+        if (runs.empty() || runs.back().Level != levels[std::size_t(i)])
+            runs.push_back({i, 0, levels[std::size_t(i)]});
+        ++runs.back().Length;
+    }
+    int highest = 0, lowestOdd = 255;
+    for (const TRun& r : runs) {
+        highest = std::max(highest, r.Level);
+        if (r.Level % 2) lowestOdd = std::min(lowestOdd, r.Level);
+    }
+    for (int level = highest; level >= lowestOdd; --level)
+        for (std::size_t i = 0; i < runs.size();) {
+            if (runs[i].Level < level) {
+                ++i;
+                continue;
+            }
+            std::size_t j = i;
+            while (j < runs.size() && runs[j].Level >= level) ++j;
+            std::reverse(runs.begin() + std::ptrdiff_t(i), runs.begin() + std::ptrdiff_t(j));
+            i = j;
+        }
+    return runs;
+}
+
+}  // namespace
+
 std::vector<TShapedGlyph> TTextLine::Shape(const std::string& utf8) const {
     std::vector<TShapedGlyph> glyphs;
     if (!Ok() || utf8.empty()) return glyphs;
-    hb_buffer_t* buffer = hb_buffer_create();
-    hb_buffer_add_utf8(buffer, utf8.data(), static_cast<int>(utf8.size()), 0, static_cast<int>(utf8.size()));
-    hb_buffer_guess_segment_properties(buffer);
-    hb_shape(impl_->font, buffer, nullptr, 0);
-    unsigned count = 0;
-    const hb_glyph_info_t* info = hb_buffer_get_glyph_infos(buffer, &count);
-    const hb_glyph_position_t* pos = hb_buffer_get_glyph_positions(buffer, &count);
-    // HarfBuzz gives a right-to-left run in the order it is drawn.
+    // Code points, and the byte each one starts at.
+    std::vector<FriBidiChar> text(utf8.size() + 1);
+    const int n = fribidi_charset_to_unicode(FRIBIDI_CHAR_SET_UTF8, utf8.data(),
+                                             static_cast<FriBidiStrIndex>(utf8.size()), text.data());
+    text.resize(std::size_t(std::max(0, n)));
+    std::vector<unsigned> byteOf;
+    for (std::size_t b = 0; b < utf8.size(); ++b)
+        if ((static_cast<unsigned char>(utf8[b]) & 0xC0) != 0x80) byteOf.push_back(unsigned(b));
+    byteOf.resize(text.size(), unsigned(utf8.size()));
+
     long x = 0, y = 0;
-    for (unsigned i = 0; i < count; ++i) {
-        glyphs.push_back({info[i].codepoint, info[i].cluster, x + pos[i].x_offset, y + pos[i].y_offset});
-        x += pos[i].x_advance;
-        y += pos[i].y_advance;
+    hb_buffer_t* buffer = hb_buffer_create();
+    for (const TRun& run : VisualRuns(text)) {
+        hb_buffer_clear_contents(buffer);
+        // The whole line as context, so letters join across run ends.
+        hb_buffer_add_utf32(buffer, text.data(), static_cast<int>(text.size()),
+                            static_cast<unsigned>(run.Start), run.Length);
+        hb_buffer_set_direction(buffer, run.Level % 2 ? HB_DIRECTION_RTL : HB_DIRECTION_LTR);
+        hb_buffer_guess_segment_properties(buffer);
+        hb_shape(impl_->font, buffer, nullptr, 0);
+        unsigned count = 0;
+        const hb_glyph_info_t* info = hb_buffer_get_glyph_infos(buffer, &count);
+        const hb_glyph_position_t* pos = hb_buffer_get_glyph_positions(buffer, &count);
+        // HarfBuzz gives a right-to-left run in the order it is drawn.
+        for (unsigned i = 0; i < count; ++i) {
+            glyphs.push_back({info[i].codepoint,
+                              byteOf[std::min<std::size_t>(info[i].cluster, byteOf.size() - 1)],
+                              x + pos[i].x_offset, y + pos[i].y_offset});
+            x += pos[i].x_advance;
+            y += pos[i].y_advance;
+        }
     }
-    if (!glyphs.empty()) glyphs.push_back({0, unsigned(utf8.size()), x, y});  // the pen's end
     hb_buffer_destroy(buffer);
+    if (!glyphs.empty()) glyphs.push_back({0, unsigned(utf8.size()), x, y});  // the pen's end
     return glyphs;
 }
 

@@ -1,7 +1,7 @@
 #pragma once
-// One line of text drawn as a picture with transparency: the line shaped by
-// HarfBuzz (ligatures, joining, right-to-left scripts), the glyphs drawn by
-// FreeType with anti-aliasing.
+// One line of text drawn as a picture with transparency: its runs of either
+// direction ordered by FriBidi, each shaped by HarfBuzz (ligatures, joining
+// scripts), the glyphs drawn by FreeType with anti-aliasing.
 #include "imaging/AlphaMark.h"
 
 #include <string>
@@ -33,7 +33,8 @@ public:
     bool Ok() const { return error_.empty(); }
     const std::string& Error() const { return error_; }
 
-    // The UTF-8 line shaped with its direction and script guessed from it.
+    // The UTF-8 line shaped: the glyphs left to right as drawn, then one
+    // more for where the pen ends.
     std::vector<TShapedGlyph> Shape(const std::string& utf8) const;
     // The line in `color` (0xRRGGBB): as wide as its advance and as tall as
     // the font's ascent plus descent; empty for an empty line.

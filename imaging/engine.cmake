@@ -12,7 +12,8 @@ set_source_files_properties(
     PROPERTIES COMPILE_OPTIONS "-O3")
 
 # Text: FreeType draws the glyphs, HarfBuzz shapes the line (ligatures,
-# right-to-left scripts), Fontconfig finds a font file by family name.
+# joining scripts), FriBidi orders the runs of mixed directions, Fontconfig
+# finds a font file by family name.
 find_package(PkgConfig REQUIRED)
-pkg_check_modules(TEXTRENDER REQUIRED IMPORTED_TARGET freetype2 harfbuzz fontconfig)
+pkg_check_modules(TEXTRENDER REQUIRED IMPORTED_TARGET freetype2 harfbuzz fribidi fontconfig)
 target_link_libraries(pixmill_engine PUBLIC PkgConfig::TEXTRENDER)

@@ -11,7 +11,7 @@ packages=(
     libtiff-dev libgif-dev ghostscript
     libheif-dev libwebp-dev
     libexiv2-dev liblcms2-dev
-    libfreetype-dev libharfbuzz-dev libfontconfig-dev
+    libfreetype-dev libharfbuzz-dev libfribidi-dev libfontconfig-dev
     qt6-base-dev
 )
 

@@ -39,6 +39,12 @@ TEST(TextLine, ShapesLatinRightToLeftAndJoiningScripts) {
         {"Hebrew, right to left", "\u05D0\u05D1", {2, 0}},
         // Arabic lam, alef: one ligature glyph.
         {"Arabic lam-alef", "\u0644\u0627", {0}},
+        // Mixed: Latin first sets the line left to right; the Hebrew run
+        // inside it still reads right to left.
+        {"Latin, then Hebrew", "a\u05D0\u05D1", {0, 3, 1}},
+        // Hebrew first sets the line right to left: the Latin run (bytes 5
+        // and 6) stands left of the space and the Hebrew letters.
+        {"Hebrew, then Latin", "\u05D0\u05D1 cd", {5, 6, 4, 2, 0}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
