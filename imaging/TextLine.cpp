@@ -127,14 +127,45 @@ std::vector<TShapedGlyph> TTextLine::Shape(const std::string& utf8) const {
         if ((static_cast<unsigned char>(utf8[b]) & 0xC0) != 0x80) byteOf.push_back(unsigned(b));
     byteOf.resize(text.size(), unsigned(utf8.size()));
 
+    // Each run split where the script changes (HarfBuzz shapes one script
+    // at a time; spaces, digits and marks stay with the script before them),
+    // the pieces of a right-to-left run drawn last first.
+    hb_unicode_funcs_t* unicode = hb_unicode_funcs_get_default();
+    struct TPiece {
+        int Start, Length;
+        hb_script_t Script;
+        bool Rtl;
+    };
+    std::vector<TPiece> pieces;
+    for (const TRun& run : VisualRuns(text)) {
+        const std::size_t first = pieces.size();
+        for (int i = run.Start; i < run.Start + run.Length; ++i) {
+            hb_script_t script = hb_unicode_script(unicode, text[std::size_t(i)]);
+            const bool neutral = script == HB_SCRIPT_COMMON || script == HB_SCRIPT_INHERITED;
+            if (pieces.size() > first && (neutral || script == pieces.back().Script)) {
+                ++pieces.back().Length;
+                continue;
+            }
+            if (pieces.size() > first && pieces.back().Script == HB_SCRIPT_COMMON) {
+                // Neutrals before the first letter of a run take its script.
+                pieces.back().Script = script;
+                ++pieces.back().Length;
+                continue;
+            }
+            pieces.push_back({i, 1, script, run.Level % 2 == 1});
+        }
+        if (run.Level % 2) std::reverse(pieces.begin() + std::ptrdiff_t(first), pieces.end());
+    }
+
     long x = 0, y = 0;
     hb_buffer_t* buffer = hb_buffer_create();
-    for (const TRun& run : VisualRuns(text)) {
+    for (const TPiece& piece : pieces) {
         hb_buffer_clear_contents(buffer);
-        // The whole line as context, so letters join across run ends.
+        // The whole line as context, so letters join across piece ends.
         hb_buffer_add_utf32(buffer, text.data(), static_cast<int>(text.size()),
-                            static_cast<unsigned>(run.Start), run.Length);
-        hb_buffer_set_direction(buffer, run.Level % 2 ? HB_DIRECTION_RTL : HB_DIRECTION_LTR);
+                            static_cast<unsigned>(piece.Start), piece.Length);
+        hb_buffer_set_direction(buffer, piece.Rtl ? HB_DIRECTION_RTL : HB_DIRECTION_LTR);
+        hb_buffer_set_script(buffer, piece.Script == HB_SCRIPT_COMMON ? HB_SCRIPT_LATIN : piece.Script);
         hb_buffer_guess_segment_properties(buffer);
         hb_shape(impl_->font, buffer, nullptr, 0);
         unsigned count = 0;

@@ -52,11 +52,16 @@ TEST(TextLine, ShapesLatinRightToLeftAndJoiningScripts) {
         EXPECT_EQ(Clusters(g), c.clusters);
         for (std::size_t i = 1; i < g.size(); ++i) EXPECT_GT(g[i].X, g[i - 1].X);
     }
-    // Joined letters take other forms than the letter alone.
-    const auto alone = line.Shape("\u0628"), joined = line.Shape("\u0628\u0628");
-    ASSERT_EQ(joined.size(), 3u);
-    EXPECT_NE(joined[0].Glyph, alone[0].Glyph);
-    EXPECT_NE(joined[1].Glyph, alone[0].Glyph);
+    // Joined letters take other forms than the letter alone, also in a run
+    // of right-to-left text that holds Hebrew too.
+    const unsigned alone = line.Shape("\u0628")[0].Glyph;
+    for (const std::string& text : {std::string("\u0628\u0628"), std::string("\u05D0 \u0628\u0628")}) {
+        const auto g = line.Shape(text);
+        ASSERT_GE(g.size(), 3u);
+        // Drawn left to right: the final form, then the initial one.
+        EXPECT_NE(g[0].Glyph, alone);
+        EXPECT_NE(g[1].Glyph, alone);
+    }
 }
 
 struct TBox {
