@@ -185,15 +185,23 @@ std::vector<TShapedGlyph> TTextLine::Shape(const std::string& utf8) const {
     return glyphs;
 }
 
-TAlphaImage TTextLine::Draw(const std::string& utf8, std::uint32_t color) const {
+TAlphaImage TTextLine::Draw(const std::string& utf8, std::uint32_t color, bool* tooLarge) const {
+    if (tooLarge) *tooLarge = false;
     const std::vector<TShapedGlyph> glyphs = Shape(utf8);
     if (glyphs.size() < 2) return {};
     FT_Face face = impl_->face;
     const long ascent = (face->size->metrics.ascender + 63) >> 6;
     const long descent = (-face->size->metrics.descender + 63) >> 6;
+    // A long line in a huge font would ask for gigabytes.
+    const long long width = std::max(1L, (glyphs.back().X + 63) >> 6),
+                    height = std::max(1L, ascent + descent);
+    if (glyphs.back().X < 0 || width > kMaxTextPixels / height) {
+        if (tooLarge) *tooLarge = true;
+        return {};
+    }
     TAlphaImage out;
-    out.Width = static_cast<int>(std::max(1L, (glyphs.back().X + 63) >> 6));
-    out.Height = static_cast<int>(std::max(1L, ascent + descent));
+    out.Width = static_cast<int>(width);
+    out.Height = static_cast<int>(height);
     std::vector<std::uint8_t> cover(std::size_t(out.Width) * std::size_t(out.Height));
     for (std::size_t i = 0; i + 1 < glyphs.size(); ++i) {
         const TShapedGlyph& g = glyphs[i];

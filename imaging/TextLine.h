@@ -37,8 +37,10 @@ public:
     // more for where the pen ends.
     std::vector<TShapedGlyph> Shape(const std::string& utf8) const;
     // The line in `color` (0xRRGGBB): as wide as its advance and as tall as
-    // the font's ascent plus descent; empty for an empty line.
-    TAlphaImage Draw(const std::string& utf8, std::uint32_t color) const;
+    // the font's ascent plus descent; empty for an empty line, and with
+    // `tooLarge` set for one of more than kMaxTextPixels pixels.
+    TAlphaImage Draw(const std::string& utf8, std::uint32_t color, bool* tooLarge = nullptr) const;
+    static constexpr long long kMaxTextPixels = 1LL << 26;
 
 private:
     struct TImpl;

@@ -122,7 +122,12 @@ bool TText::Render(TFastDIB& image, TValueSlot slot) {
         line_.reset();
         return false;
     }
-    const TAlphaImage glyphs = line_->Draw(text, ColorToTriple(Color.GetValue(slot)).Packed());
+    bool tooLarge = false;
+    const TAlphaImage glyphs = line_->Draw(text, ColorToTriple(Color.GetValue(slot)).Packed(), &tooLarge);
+    if (tooLarge) {
+        LogError("The text is too large to draw!");
+        return false;
+    }
     if (glyphs.Empty()) return true;
     const int anchor = Anchor.InRange(slot), margin = Margin.InRange(slot), opacity = Opacity.InRange(slot);
     const long long x = AnchorPlace(image.Width(), glyphs.Width, AnchorColumn(anchor), margin);

@@ -152,17 +152,32 @@ TEST(TextExecute, PlaceholdersAndDates) {
     EXPECT_EQ(TText::DateOfFile(dir.Path("none")), "");
 }
 
-TEST(TextExecute, AMissingFontFailsThePicture) {
-    test::TLogRecorder log;
-    TText t;
-    t.Text.SetValue("x", vsCurrent);
-    t.Font_Family.SetValue("/no/such/font.ttf", vsCurrent);
-    t.SrcBitmap = TBitmap(test::SolidDib(10, 10, 0));
-    t.DstBitmap = test::Untouched();
-    EXPECT_FALSE(t.Execute(vsCurrent));
-    ASSERT_EQ(log.Messages.size(), 1u);
-    EXPECT_EQ(log.Messages[0].Text(), "Font \"/no/such/font.ttf\" not found!");
-    EXPECT_TRUE(test::IsUntouched(t.DstBitmap));
+TEST(TextExecute, AMissingFontOrAHugeLineFailsThePicture) {
+    struct Case {
+        std::string font, text;
+        int size;
+        std::string error;
+    };
+    const Case cases[] = {
+        {"/no/such/font.ttf", "x", 20, "Font \"/no/such/font.ttf\" not found!"},
+        // 4096 pixels high, some 200000 wide: more than 2^26 pixels.
+        {Font(), std::string(80, 'W'), 4096, "The text is too large to draw!"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.error);
+        test::TLogRecorder log;
+        TText t;
+        t.Text.SetValue(c.text, vsCurrent);
+        t.Font_Family.SetValue(c.font, vsCurrent);
+        t.Size.SetValue(c.size, vsCurrent);
+        t.Size_Metric.SetValue(mPixel, vsCurrent);
+        t.SrcBitmap = TBitmap(test::SolidDib(10, 10, 0));
+        t.DstBitmap = test::Untouched();
+        EXPECT_FALSE(t.Execute(vsCurrent));
+        ASSERT_EQ(log.Messages.size(), 1u);
+        EXPECT_EQ(log.Messages[0].Text(), c.error);
+        EXPECT_TRUE(test::IsUntouched(t.DstBitmap));
+    }
 }
 
 }  // namespace
