@@ -137,7 +137,7 @@ void TBatchRun::FindCollisions(TItemFiles& files) {
         const std::string& file = files.Found[j];
         const std::string target = MakeTargetFileName(file, item.SourceDirectory, item.TargetDirectory);
         for (const TSaveToFile* save : savers) {
-            const std::string result = save->ResultFileName(target, vsCurrent);
+            const std::string result = save->ResultFileName(target, vsCurrent, file, static_cast<int>(j) + 1);
             if (result.empty()) continue;
             const auto [owner, isNew] = resultOwners_.emplace(result, file);
             if (isNew || !files.Collision[j].empty()) continue;

@@ -9,6 +9,7 @@
 #include "encoders/BmpEncoder.h"
 #include "encoders/JPEGImage.h"
 #include "log/WriteLog.h"
+#include "tasks/NamePattern.h"
 
 #include <cstring>
 #include <exception>
@@ -76,7 +77,8 @@ TSaveToFile::TSaveToFile(TRunContext* context)
       Compression_Quality(
           Declare<TKX_Integer>("stfC_Quality", "Compression_Quality", 70, {10, 100}, {1, 100})),
       JPEG_Comment(Declare<TKX_String>("stfJPEG_Comment", "JPEG_Comment", std::string())),
-      Progressive_JPEG(Declare<TKX_Boolean>("stfProgressive_JPEG", "Progressive_JPEG", false)) {
+      Progressive_JPEG(Declare<TKX_Boolean>("stfProgressive_JPEG", "Progressive_JPEG", false)),
+      Name_Pattern(DeclareOptional<TKX_String>("stfName_Pattern", "Name_Pattern", std::string())) {
     classInfo_ = {"TSaveToFile", "File: Save to file", "Save resulting graphical file", 10};
 }
 
@@ -127,11 +129,15 @@ std::string TSaveToFile::ResultExtension(TValueSlot slot) const {
     }
 }
 
-std::string TSaveToFile::ResultFileName(const std::string& target, TValueSlot slot) const {
+std::string TSaveToFile::ResultFileName(const std::string& target, TValueSlot slot, const std::string& source,
+                                        int number) const {
     const std::string dir = DirectoryPart(target), name = FileNamePart(target);
     const int format = Out_Format.GetValue(slot);
     if (dir.empty() || name.empty() || (format != kFormatJPEG && format != kFormatBMP)) return {};
-    const std::string fitted = FitFileName(StripExtension(name), ResultExtension(slot));
+    const std::string stem =
+        ExpandNamePattern(Name_Pattern.GetValue(slot), {StripExtension(name), source, number});
+    if (!UsableFileName(stem)) return {};
+    const std::string fitted = FitFileName(stem, ResultExtension(slot));
     return fitted.empty() ? std::string() : dir + fitted;
 }
 
@@ -213,7 +219,18 @@ bool TSaveToFile::Execute(TValueSlot slot) {
                           LogErrorColor}});
         return false;
     }
-    const std::string fitted = FitFileName(StripExtension(name), ext);
+    // The pattern is applied to the name the folding gave.
+    const std::string stem = ExpandNamePattern(
+        Name_Pattern.GetValue(slot),
+        {StripExtension(name), ctx->GeneralObject().BitmapsInfo.SourceFileName, ctx->CurrentFileNumber});
+    if (!UsableFileName(stem)) {
+        LogNew(lmError, {{"Invalid result name \"", LogErrorColor},
+                         {stem, LogValueColor},
+                         {"\" from the name pattern: a path separator or control character is not allowed!",
+                          LogErrorColor}});
+        return false;
+    }
+    const std::string fitted = FitFileName(stem, ext);
     if (fitted.empty()) {
         LogNew(lmError, {{"Extension \"", LogErrorColor},
                          {ext, LogValueColor},

@@ -2,16 +2,12 @@
 
 #include "core/EditorPage.h"
 #include "core/RunContext.h"
-#include "decoders/PictureFacts.h"
 #include "imaging/Colors.h"
 #include "log/WriteLog.h"
 #include "tasks/Anchors.h"
+#include "tasks/FileDate.h"
 
-#include <ctime>
 #include <filesystem>
-#include <fstream>
-
-#include <sys/stat.h>
 
 namespace pm {
 
@@ -67,27 +63,6 @@ std::string TText::Expand(const std::string& text, const TFacts& facts) {
         }
     }
     return out;
-}
-
-std::string TText::DateOfFile(const std::string& fileName) {
-    // EXIF lies near the start of the files that carry it.
-    std::ifstream in(fileName, std::ios::binary);
-    std::vector<std::uint8_t> head(1 << 20);
-    in.read(reinterpret_cast<char*>(head.data()), static_cast<std::streamsize>(head.size()));
-    head.resize(static_cast<std::size_t>(in.gcount()));
-    const std::string taken =
-        head.empty() ? std::string() : ReadPictureFacts(head.data(), head.size()).DateTaken;
-    // "YYYY:MM:DD HH:MM:SS"
-    if (taken.size() >= 10 && taken[4] == ':' && taken[7] == ':')
-        return taken.substr(0, 4) + "-" + taken.substr(5, 2) + "-" + taken.substr(8, 2);
-    struct stat st {};
-    if (::stat(fileName.c_str(), &st) != 0) return {};
-    const std::time_t t = st.st_mtime;
-    std::tm local{};
-    localtime_r(&t, &local);
-    char buffer[16];
-    std::strftime(buffer, sizeof buffer, "%Y-%m-%d", &local);
-    return buffer;
 }
 
 bool TText::Render(TFastDIB& image, TValueSlot slot) {

@@ -27,9 +27,6 @@ public:
         int Counter = 0;
     };
     static std::string Expand(const std::string& text, const TFacts& facts);
-    // The date a file was taken (EXIF), else the date it was last written;
-    // empty when neither is known.
-    static std::string DateOfFile(const std::string& fileName);
 
     TKX_String& Text;
     TKX_String& Font_Family;

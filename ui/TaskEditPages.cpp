@@ -187,6 +187,10 @@ QWidget* BuildSaveToFilePage() {
     nb->addWidget(bmp.Page());
 
     b.Grid()->addWidget(nb, 1, 0, 1, 3);
+    b.Label(QStringLiteral("Result name"), 2, 0);
+    b.Text(QStringLiteral("stfName_Pattern"), 2, 1, 2)
+        ->setToolTip(QStringLiteral("Empty: the source's name. {name}, {date}, {date:%Y-%m-%d}, {counter}, "
+                                    "{counter:4}: the source's name, the date taken, the file's number"));
     b.Grid()->setRowStretch(1, 1);
     b.Grid()->setColumnStretch(2, 1);
     return b.Page();

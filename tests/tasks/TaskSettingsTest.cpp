@@ -74,7 +74,7 @@ const std::vector<Defaults>& AllDefaults() {
           "Line2_Color=clRed", "DrawMode=0"}},
         {"TSaveToFile",
          {"Out_Format=0", "Image_Extension_JPG=\".jpg\"", "Image_Extension_BMP=\".bmp\"",
-          "Compression_Quality=70", "JPEG_Comment=\"\"", "Progressive_JPEG=No"}},
+          "Compression_Quality=70", "JPEG_Comment=\"\"", "Progressive_JPEG=No", "Name_Pattern=\"\""}},
     };
     return table;
 }
@@ -194,7 +194,8 @@ const std::map<std::string, std::vector<Widget>>& AllWidgets() {
           {"Image_Extension_BMP", "stfImage_Extension_BMP", Text},
           {"Compression_Quality", "stfC_Quality", Int},
           {"JPEG_Comment", "stfJPEG_Comment", Text},
-          {"Progressive_JPEG", "stfProgressive_JPEG", Check}}},
+          {"Progressive_JPEG", "stfProgressive_JPEG", Check},
+          {"Name_Pattern", "stfName_Pattern", Text}}},
     };
     return table;
 }

@@ -2,6 +2,7 @@
 #include "support/Pixels.h"
 #include "support/ReaderTestKit.h"
 #include "support/TempDir.h"
+#include "tasks/FileDate.h"
 #include "tasks/PM__TText.h"
 
 #include <gtest/gtest.h>
@@ -143,13 +144,13 @@ TEST(TextExecute, PlaceholdersAndDates) {
     for (const auto& [text, expanded] : cases) EXPECT_EQ(TText::Expand(text, facts), expanded);
 
     // The date taken from EXIF, else the day the file was written.
-    EXPECT_EQ(TText::DateOfFile(test::TestDataPath("metadata/photo.jpg")), "2026-12-08");
+    EXPECT_EQ(DateOfFile(test::TestDataPath("metadata/photo.jpg")), "2026-12-08");
     test::TTempDir dir;
     const std::string plain = dir.Write("plain.bmp", std::vector<std::uint8_t>{'B', 'M'});
     const utimbuf noon{1592222400, 1592222400};  // 2020-06-15 12:00 UTC
     ASSERT_EQ(utime(plain.c_str(), &noon), 0);
-    EXPECT_EQ(TText::DateOfFile(plain), "2020-06-15");
-    EXPECT_EQ(TText::DateOfFile(dir.Path("none")), "");
+    EXPECT_EQ(DateOfFile(plain), "2020-06-15");
+    EXPECT_EQ(DateOfFile(dir.Path("none")), "");
 }
 
 TEST(TextExecute, AMissingFontOrAHugeLineFailsThePicture) {
