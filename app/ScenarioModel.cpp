@@ -13,9 +13,11 @@ const TDocumentKind kScenarioKind{"scenario",
                                   {kScenarioFilter, ".pms"},
                                   {&IMainView::ProjectOpen, &IMainView::ShowProjectPage}};
 
-TScenarioModel::TScenarioModel(TRunContext& ctx, const TTaskInfoList& taskInfos, IDialogs& dialogs,
+// Tasks are made through the class registry (MakeTask); the list parameter
+// stays for the callers that pass it.
+TScenarioModel::TScenarioModel(TRunContext& ctx, const TTaskInfoList& /*taskInfos*/, IDialogs& dialogs,
                                IMainView& view, IEditorPage& editor)
-    : TDocumentModel(kScenarioKind, dialogs, view), ctx_(ctx), taskInfos_(taskInfos), editor_(&editor) {}
+    : TDocumentModel(kScenarioKind, dialogs, view), ctx_(ctx), editor_(&editor) {}
 
 TScenarioModel::~TScenarioModel() {
     RemoveAll();

@@ -62,7 +62,6 @@ private:
     void RemoveAll();
 
     TRunContext& ctx_;
-    const TTaskInfoList& taskInfos_;
     IEditorPage* editor_;
 };
 

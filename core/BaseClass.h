@@ -4,6 +4,7 @@
 // the task type's class information, and its settings declared once, in
 // their fixed order, with the editor widget each one is shown in.
 #include "core/INIObject.h"
+#include "core/ImageMetadata.h"
 #include "core/Values.h"
 #include "imaging/Bitmap.h"
 
@@ -35,6 +36,9 @@ struct TBitmapsInfo {
     // picture by it; Width and Height are then the upright size.
     std::int32_t Orientation = 1;
     bool OrientationApplied = false;
+    // The source's EXIF, XMP, IPTC and colour profile, for the result to
+    // carry; shared, as the info is copied between the objects of a run.
+    std::shared_ptr<const TImageMetadata> Metadata;
 };
 
 class TBaseClass {

@@ -9,6 +9,7 @@
 
 #include <cctype>
 #include <memory>
+#include <string>
 
 namespace pm {
 
@@ -33,6 +34,24 @@ bool Failed(const heif_error& e, std::string& error) {
     while (!error.empty() && std::isspace(static_cast<unsigned char>(error.back()))) error.pop_back();
     if (error.empty()) error = "HEIF error";
     return true;
+}
+
+// libheif 1.15 with dav1d keeps the picture it made when it then refuses the
+// frame's colour description, so every damaged AVIF of a run would cost
+// memory for the rest of the run; its libaom path frees it. libaom when the
+// library has it, else the library's own choice.
+const char* Av1Decoder(const std::uint8_t* data, std::size_t size) {
+    static const bool haveAom = [] {
+        const heif_decoder_descriptor* found[8] = {};
+        const int n = heif_get_decoder_descriptors(heif_compression_AV1, found, 8);
+        for (int i = 0; i < n; ++i) {
+            const char* id = heif_decoder_descriptor_get_id_name(found[i]);
+            if (id && std::string(id) == "aom") return true;
+        }
+        return false;
+    }();
+    const heif_brand brand = heif_main_brand(data, static_cast<int>(size < 64 ? size : 64));
+    return haveAom && (brand == heif_avif || brand == heif_avis) ? "aom" : nullptr;
 }
 
 }  // namespace
@@ -71,6 +90,7 @@ bool DecodeHeif(const TDecodeInput& in, TPicture& out, std::string& error) {
     options->convert_hdr_to_8bit = 1;
     // Damaged coded data fails instead of giving a picture with made-up parts.
     options->strict_decoding = 1;
+    options->decoder_id = Av1Decoder(in.Data, in.Size);
     heif_image* rawImage = nullptr;
     if (Failed(heif_decode_image(handle.get(), &rawImage, heif_colorspace_RGB,
                                  alpha ? heif_chroma_interleaved_RGBA : heif_chroma_interleaved_RGB,

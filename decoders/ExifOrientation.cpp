@@ -32,6 +32,15 @@ int OrientationOfBlock(const TByteSpan& block) {
     }
 }
 
+// The XMP toolkit keeps a registry of namespaces that parsing and writing
+// packets in several threads at once would otherwise race on.
+void LockXmp(void* mutex, bool lock) {
+    if (lock)
+        static_cast<std::mutex*>(mutex)->lock();
+    else
+        static_cast<std::mutex*>(mutex)->unlock();
+}
+
 }  // namespace
 
 // Once per process: Exiv2 logs what it finds odd to stderr, which a batch run
@@ -40,7 +49,8 @@ void PrepareExiv2() {
     static std::once_flag once;
     std::call_once(once, [] {
         Exiv2::LogMsg::setLevel(Exiv2::LogMsg::mute);
-        Exiv2::XmpParser::initialize();
+        static std::mutex xmpMutex;
+        Exiv2::XmpParser::initialize(LockXmp, &xmpMutex);
     });
 }
 

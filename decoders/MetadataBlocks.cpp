@@ -48,8 +48,39 @@ void SetProfile(TMetadataBlocks& out, const std::uint8_t* data, std::size_t size
 
 // APP2 "ICC_PROFILE" segments carry the profile in numbered parts (1 to
 // count) that are joined in number order, whatever order they come in.
+// The IPTC datasets of a Photoshop segment's image resources: each resource
+// is "8BIM", its number, a padded name and a padded length; 0x0404 is IPTC.
+TByteSpan IptcResource(const std::uint8_t* body, std::size_t size) {
+    TByteReader in(body, size);
+    while (in.Remaining() >= 12) {
+        const std::uint8_t* type = in.Bytes(4);
+        const unsigned id = in.U16BE();
+        const unsigned nameLength = in.U8();
+        in.Skip(nameLength + (nameLength % 2 == 0 ? 1 : 0));
+        const std::uint32_t length = in.U32BE();
+        const std::uint8_t* data = in.Bytes(length);
+        if (!type || !data || std::memcmp(type, "8BIM", 4) != 0) return {};
+        if (id == 0x0404) return {data, length};
+        if (length % 2) in.Skip(1);
+    }
+    return {};
+}
+
+void JpegTextBlocks(const std::uint8_t* data, std::size_t size, TMetadataBlocks& out) {
+    static const char kXmp[] = "http://ns.adobe.com/xap/1.0/";
+    static const char kPhotoshop[] = "Photoshop 3.0";
+    WalkJpegSegments(data, size, [&](std::uint8_t marker, const std::uint8_t* body, std::size_t length) {
+        if (marker == 0xE1 && !out.Xmp.Data && Starts(body, length, kXmp, sizeof kXmp))
+            out.Xmp = {body + sizeof kXmp, length - sizeof kXmp};
+        if (marker == 0xED && !out.Iptc.Data && Starts(body, length, kPhotoshop, sizeof kPhotoshop))
+            out.Iptc = IptcResource(body + sizeof kPhotoshop, length - sizeof kPhotoshop);
+        return true;
+    });
+}
+
 void JpegBlocks(const std::uint8_t* data, std::size_t size, TMetadataBlocks& out) {
     out.Exif = JpegExifBlock(data, size);
+    JpegTextBlocks(data, size, out);
     static const char kIcc[12] = {'I', 'C', 'C', '_', 'P', 'R', 'O', 'F', 'I', 'L', 'E', '\0'};
     std::vector<TByteSpan> parts;
     std::size_t total = 0;
@@ -97,16 +128,46 @@ void PngProfile(const std::uint8_t* body, std::size_t size, TMetadataBlocks& out
     SetProfile(out, inflated.data(), length);
 }
 
+// iTXt "XML:com.adobe.xmp": the keyword, its NUL, a compression flag and
+// method, a language tag and a translated keyword (each ending in NUL), then
+// the text, deflated when the flag says so.
+void PngXmp(const std::uint8_t* body, std::size_t size, TMetadataBlocks& out) {
+    static const char kKeyword[] = "XML:com.adobe.xmp";
+    if (!Starts(body, size, kKeyword, sizeof kKeyword) || size < sizeof kKeyword + 2) return;
+    std::size_t at = sizeof kKeyword + 2;
+    const bool compressed = body[sizeof kKeyword] != 0;
+    for (int field = 0; field < 2; ++field) {
+        const void* nul = std::memchr(body + at, 0, size - at);
+        if (!nul) return;
+        at = static_cast<const std::uint8_t*>(nul) - body + 1;
+    }
+    if (!compressed) {
+        if (size - at <= kMaxXmpBytes) out.Xmp = {body + at, size - at};
+        return;
+    }
+    std::vector<std::uint8_t> inflated(kMaxXmpBytes);
+    uLongf length = static_cast<uLongf>(inflated.size());
+    if (uncompress(inflated.data(), &length, body + at, static_cast<uLong>(size - at)) != Z_OK) return;
+    inflated.resize(length);
+    out.XmpCopy = std::move(inflated);
+    out.Xmp = {out.XmpCopy.data(), out.XmpCopy.size()};
+}
+
 void PngBlocks(const std::uint8_t* data, std::size_t size, TMetadataBlocks& out) {
     out.Exif = PngExifBlock(data, size);
     TByteReader in(data, size);
     in.Skip(8);
+    bool profileSeen = false;
     for (;;) {
         const std::uint32_t length = in.U32BE();
         const std::uint8_t* type = in.Bytes(4);
         const std::uint8_t* body = in.Bytes(length);
         if (!type || !body || !in.Skip(4) || std::memcmp(type, "IEND", 4) == 0) return;
-        if (std::memcmp(type, "iCCP", 4) == 0) return PngProfile(body, length, out);
+        if (std::memcmp(type, "iCCP", 4) == 0 && !profileSeen) {
+            profileSeen = true;
+            PngProfile(body, length, out);
+        }
+        if (std::memcmp(type, "iTXt", 4) == 0 && !out.Xmp.Data) PngXmp(body, length, out);
     }
 }
 
@@ -138,6 +199,8 @@ void WebpBlocks(const std::uint8_t* data, std::size_t size, TMetadataBlocks& out
             if (std::memcmp(type, "ICCP", 4) == 0 && out.Profile == TProfileState::None)
                 SetProfile(out, body, length);
             if (std::memcmp(type, "EXIF", 4) == 0 && !out.Exif.Data) out.Exif = WebpExifBody(body, length);
+            if (std::memcmp(type, "XMP ", 4) == 0 && !out.Xmp.Data && length <= kMaxXmpBytes)
+                out.Xmp = {body, length};
             return true;
         });
     if (!whole && out.Profile == TProfileState::None) out.Profile = TProfileState::Damaged;
@@ -147,6 +210,25 @@ struct THeifFree {
     void operator()(heif_context* c) const { heif_context_free(c); }
     void operator()(heif_image_handle* h) const { heif_image_handle_release(h); }
 };
+
+// The first "mime" item of type application/rdf+xml holds the XMP packet.
+void HeifXmp(heif_image_handle* handle, TMetadataBlocks& out) {
+    heif_item_id ids[8] = {};
+    const int n = heif_image_handle_get_list_of_metadata_block_IDs(handle, "mime", ids, 8);
+    for (int i = 0; i < n; ++i) {
+        const char* type = heif_image_handle_get_metadata_content_type(handle, ids[i]);
+        if (!type || std::strcmp(type, "application/rdf+xml") != 0) continue;
+        const std::size_t size = heif_image_handle_get_metadata_size(handle, ids[i]);
+        if (size == 0 || size > kMaxXmpBytes) return;
+        out.XmpCopy.resize(size);
+        if (heif_image_handle_get_metadata(handle, ids[i], out.XmpCopy.data()).code != heif_error_Ok) {
+            out.XmpCopy.clear();
+            return;
+        }
+        out.Xmp = {out.XmpCopy.data(), out.XmpCopy.size()};
+        return;
+    }
+}
 
 // The primary image's profile, and its first EXIF item, which leads with the
 // offset of the TIFF header within it.
@@ -169,6 +251,7 @@ void HeifBlocks(const std::uint8_t* data, std::size_t size, TMetadataBlocks& out
                 out.Profile = TProfileState::Damaged;
         }
     }
+    HeifXmp(handle.get(), out);
     heif_item_id id = 0;
     if (heif_image_handle_get_list_of_metadata_block_IDs(handle.get(), "Exif", &id, 1) != 1) return;
     const std::size_t n = heif_image_handle_get_metadata_size(handle.get(), id);

@@ -1,6 +1,7 @@
 #pragma once
-// Finding the EXIF block and the ICC colour profile in a picture file's bytes
-// (JPEG, PNG, TIFF, WebP, HEIF/AVIF), without decoding any pixels.
+// Finding the EXIF block, the XMP packet, the IPTC datasets and the ICC
+// colour profile in a picture file's bytes (JPEG, PNG, TIFF, WebP,
+// HEIF/AVIF), without decoding any pixels.
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -31,10 +32,18 @@ struct TMetadataBlocks {
     bool IsTiff = false;  // the profile is a tag of the EXIF block
     TProfileState Profile = TProfileState::None;
     std::vector<std::uint8_t> ProfileBytes;
+    // The XMP packet (a span of the file or of `XmpCopy` when it was packed:
+    // compressed PNG text, a HEIF item) and the IPTC-IIM datasets of a JPEG's
+    // Photoshop segment. A TIFF keeps both in tags of its EXIF block.
+    TByteSpan Xmp;
+    std::vector<std::uint8_t> XmpCopy;
+    TByteSpan Iptc;
 };
 
 // Largest colour profile (and inflated PNG profile) that is read.
 constexpr std::size_t kMaxProfileBytes = std::size_t(8) << 20;
+// Largest XMP packet that is read.
+constexpr std::size_t kMaxXmpBytes = std::size_t(8) << 20;
 // Largest EXIF block handed to Exiv2 (a TIFF file is one whole).
 constexpr std::size_t kMaxExifBytes = std::size_t(64) << 20;
 

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace pm {
 
@@ -27,6 +28,9 @@ public:
     // Embedded as far as the format can hold it; none when null or empty.
     // Not owned: the caller keeps it alive while it saves.
     const TImageMetadata* Metadata = nullptr;
+    // What SaveToSink left out of the result (a block too large for the
+    // format ...), for the caller to log.
+    mutable std::vector<std::string> Warnings;
 };
 
 }  // namespace pm

@@ -76,6 +76,10 @@ struct TEncodeJob {
     bool progressive = false;
     const std::uint8_t* comment = nullptr;
     std::size_t commentLength = 0;
+    // Application segments, each with its marker, written before the comment.
+    const std::vector<std::pair<int, std::vector<JOCTET>>>* segments = nullptr;
+    const JOCTET* icc = nullptr;
+    unsigned iccLength = 0;
     std::string error;
 };
 
@@ -106,6 +110,10 @@ bool RunCompressor(TEncodeJob* const job) {
     // Writes the start-of-image marker and the JFIF segment; the tables
     // follow with the first rows, so the comment goes in between.
     jpeg_start_compress(c, TRUE);
+    for (const auto& segment : *j->segments)
+        jpeg_write_marker(c, segment.first, segment.second.data(),
+                          static_cast<unsigned>(segment.second.size()));
+    if (j->iccLength > 0) jpeg_write_icc_profile(c, j->icc, j->iccLength);
     try {
         WriteJPEGMarker(c, JPEG_COM, j->comment, j->commentLength);
     } catch (const std::exception& e) {
@@ -118,6 +126,54 @@ bool RunCompressor(TEncodeJob* const job) {
     jpeg_finish_compress(c);
     jpeg_destroy_compress(c);
     return true;
+}
+
+// Largest body of one segment: its 16-bit length counts its own two bytes.
+constexpr std::size_t kMaxSegmentBody = 65533;
+
+std::vector<JOCTET> Prefixed(const char* prefix, std::size_t prefixLength, const std::uint8_t* data,
+                             std::size_t size) {
+    std::vector<JOCTET> body(prefix, prefix + prefixLength);
+    body.insert(body.end(), data, data + size);
+    return body;
+}
+
+// IPTC datasets travel as resource 0x0404 of a Photoshop segment, with an
+// empty name and padded to an even length.
+std::vector<JOCTET> PhotoshopIptc(const std::vector<std::uint8_t>& iptc) {
+    static const char kHeader[] = "Photoshop 3.0\0"
+                                  "8BIM\x04\x04\0\0";
+    std::vector<JOCTET> body(kHeader, kHeader + sizeof kHeader - 1);
+    const std::uint32_t n = static_cast<std::uint32_t>(iptc.size());
+    for (int shift = 24; shift >= 0; shift -= 8) body.push_back(static_cast<JOCTET>(n >> shift));
+    body.insert(body.end(), iptc.begin(), iptc.end());
+    if (n % 2) body.push_back(0);
+    return body;
+}
+
+// The application segments of `meta` in the order cameras write them: EXIF,
+// XMP, then IPTC. What does not fit one segment is left out with a warning.
+std::vector<std::pair<int, std::vector<JOCTET>>> MetadataSegments(const TImageMetadata& meta,
+                                                                  std::vector<std::string>& warnings) {
+    std::vector<std::pair<int, std::vector<JOCTET>>> out;
+    auto add = [&](int marker, std::vector<JOCTET> body, const char* what) {
+        if (body.size() <= kMaxSegmentBody)
+            out.emplace_back(marker, std::move(body));
+        else
+            warnings.push_back(std::string(what) +
+                               " is larger than a JPEG segment holds and is not written.");
+    };
+    if (!meta.Exif.empty())
+        add(JPEG_APP0 + 1, Prefixed("Exif\0\0", 6, meta.Exif.data(), meta.Exif.size()), "The EXIF block");
+    if (!meta.Xmp.empty()) {
+        static const char kXmp[] = "http://ns.adobe.com/xap/1.0/";
+        add(JPEG_APP0 + 1,
+            Prefixed(kXmp, sizeof kXmp, reinterpret_cast<const std::uint8_t*>(meta.Xmp.data()),
+                     meta.Xmp.size()),
+            "The XMP packet");
+    }
+    if (!meta.Iptc.empty()) add(JPEG_APP0 + 13, PhotoshopIptc(meta.Iptc), "The IPTC block");
+    return out;
 }
 
 }  // namespace
@@ -156,6 +212,17 @@ bool TJPEGImage::SaveToSink(const TFastDIB& source, const TByteSink& sink, std::
     job->progressive = ProgressiveEncoding;
     job->comment = reinterpret_cast<const std::uint8_t*>(Comment.data());
     job->commentLength = Comment.size();
+    Warnings.clear();
+    std::vector<std::pair<int, std::vector<JOCTET>>> segments;
+    if (Metadata) {
+        segments = MetadataSegments(*Metadata, Warnings);
+        // The library splits a profile over as many segments as it needs.
+        if (Metadata->Icc.size() <= 0xFFFFFFFFu) {
+            job->icc = Metadata->Icc.data();
+            job->iccLength = static_cast<unsigned>(Metadata->Icc.size());
+        }
+    }
+    job->segments = &segments;
     if (RunCompressor(job.get())) return true;
     error = job->error;
     return false;

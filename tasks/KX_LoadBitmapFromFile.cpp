@@ -2,12 +2,14 @@
 
 #include "core/Paths.h"
 #include "decoders/PictureLoader.h"
+#include "decoders/SourceMetadata.h"
 #include "imaging/Orientation.h"
 #include "log/WriteLog.h"
 
 namespace pm {
 
-bool LoadBitmapFromFile(const std::string& fileName, TBitmap& bitmap, int* orientation) {
+bool LoadBitmapFromFile(const std::string& fileName, TBitmap& bitmap, int* orientation,
+                        TImageMetadata* metadata) {
     LogNew(lmInfo,
            {{"Loading image \"", LogTextColor}, {fileName, LogValueColor}, {"\" ... ", LogTextColor}});
     if (!FileExists(fileName)) {
@@ -17,7 +19,11 @@ bool LoadBitmapFromFile(const std::string& fileName, TBitmap& bitmap, int* orien
     }
     TPicture picture;
     std::string error;
-    const bool loaded = LoadPicture(fileName, picture, error);
+    std::vector<std::uint8_t> bytes;
+    const bool loaded = LoadPicture(fileName, picture, error, bytes);
+    // From the bytes already read: the file is read once, its pixels decoded once.
+    if (loaded && metadata) *metadata = ReadSourceMetadata(bytes.data(), bytes.size());
+    bytes = std::vector<std::uint8_t>();
     if (!loaded || picture.Image.Empty()) {
         LogNew(lmError,
                {{"Can't load image \"", LogErrorColor}, {fileName, LogValueColor}, {"\" !", LogErrorColor}});
@@ -51,9 +57,12 @@ std::uint8_t PictureDepth(const TFastDIB& dib) {
 bool LoadSourceImage(TRunContext& ctx, const std::string& fileName, bool applyOrientation) {
     TBaseClass& g = ctx.GeneralObject();
     g.ResetBitmaps();
+    g.BitmapsInfo.Metadata.reset();
     int orientation = 1;
-    if (!LoadBitmapFromFile(fileName, g.SrcBitmap, &orientation)) return false;
+    auto metadata = std::make_shared<TImageMetadata>();
+    if (!LoadBitmapFromFile(fileName, g.SrcBitmap, &orientation, metadata.get())) return false;
     TBitmapsInfo& info = g.BitmapsInfo;
+    if (!metadata->Empty()) info.Metadata = std::move(metadata);
     info.SourceFileName = fileName;
     info.Width = g.SrcBitmap.Width();
     info.Height = g.SrcBitmap.Height();

@@ -11,7 +11,10 @@ namespace pm {
 // Logs "Loading image \"<file>\" ... " and its outcome; true on success.
 // The picture is as stored; `orientation`, when given, receives the file's
 // EXIF orientation (1 when it has none).
-bool LoadBitmapFromFile(const std::string& fileName, TBitmap& bitmap, int* orientation = nullptr);
+// `metadata`, when given, receives what the file carries of EXIF, XMP, IPTC
+// and colour profile.
+bool LoadBitmapFromFile(const std::string& fileName, TBitmap& bitmap, int* orientation = nullptr,
+                        TImageMetadata* metadata = nullptr);
 
 // The depth a loaded picture reports: 16-bit pictures with 5/5/5 channels
 // are 15 bits.

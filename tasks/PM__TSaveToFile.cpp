@@ -10,6 +10,8 @@
 #include "encoders/JPEGImage.h"
 #include "log/WriteLog.h"
 #include "tasks/NamePattern.h"
+#include "tasks/ResultMetadata.h"
+#include "tasks/SrgbConversion.h"
 
 #include <cstring>
 #include <exception>
@@ -78,6 +80,8 @@ TSaveToFile::TSaveToFile(TRunContext* context)
           Declare<TKX_Integer>("stfC_Quality", "Compression_Quality", 70, {10, 100}, {1, 100})),
       JPEG_Comment(Declare<TKX_String>("stfJPEG_Comment", "JPEG_Comment", std::string())),
       Progressive_JPEG(Declare<TKX_Boolean>("stfProgressive_JPEG", "Progressive_JPEG", false)),
+      Metadata(DeclareOptional<TKX_ItemIndex>(kMetadataWidget, "Metadata", kMetadataAll)),
+      Convert_To_sRGB(DeclareOptional<TKX_Boolean>(kSrgbWidget, "Convert_To_sRGB", false)),
       Name_Pattern(DeclareOptional<TKX_String>("stfName_Pattern", "Name_Pattern", std::string())) {
     classInfo_ = {"TSaveToFile", "File: Save to file", "Save resulting graphical file", 10};
 }
@@ -111,6 +115,7 @@ void TSaveToFile::LoadSettings(const TINIObject& ini) {
 
 void TSaveToFile::PrepareEditor(IEditorPage& page) {
     page.SetItems("stfFormat", {"Standard JPEG image", "Standard Windows bitmap"});
+    page.SetItems(kMetadataWidget, {"All", "All but location", "None"});
 }
 
 void TSaveToFile::ShowSettings(IEditorPage& page, TValueSlot slot) {
@@ -164,6 +169,30 @@ std::unique_ptr<IImageEncoder> TSaveToFile::ChooseEncoder(TValueSlot slot) {
                            {std::to_string(kMaxCommentBytes), LogValueColor},
                            {" bytes and is not written.", LogTextColor}});
     return jpeg;
+}
+
+std::unique_ptr<TFastDIB> TSaveToFile::PrepareResult(const TFastDIB& dib, IImageEncoder& encoder,
+                                                     TImageMetadata& metadata, TValueSlot slot) {
+    const TBitmapsInfo& info = Context()->GeneralObject().BitmapsInfo;
+    static const TImageMetadata kNone;
+    const TImageMetadata& source = info.Metadata ? *info.Metadata : kNone;
+    std::unique_ptr<TFastDIB> converted;
+    if (Convert_To_sRGB.GetValue(slot) && !source.Icc.empty()) {
+        converted = std::make_unique<TFastDIB>(dib);
+        std::string reason;
+        if (!ConvertDepth(*converted, 24) || !ConvertToSrgb(*converted, source.Icc, reason)) {
+            converted.reset();
+            LogNew(lmWarning,
+                   {{reason.empty() ? "Can't convert image to 24 bits per pixel!" : reason, LogTextColor}});
+        }
+    }
+    const bool srgb = Convert_To_sRGB.GetValue(slot) && (converted || source.Icc.empty());
+    std::vector<std::string> warnings;
+    metadata = PrepareResultMetadata(source, Metadata.GetValue(slot),
+                                     {dib.Width(), dib.Height(), info.OrientationApplied, srgb}, warnings);
+    for (const std::string& w : warnings) LogNew(lmWarning, {{w, LogTextColor}});
+    if (!metadata.Empty()) encoder.Metadata = &metadata;
+    return converted;
 }
 
 bool TSaveToFile::Execute(TValueSlot slot) {
@@ -263,13 +292,22 @@ bool TSaveToFile::Execute(TValueSlot slot) {
     }
 
     const std::unique_ptr<IImageEncoder> encoder = ChooseEncoder(slot);
+    // Prepared before the line that the outcome completes, as it may log.
+    TImageMetadata metadata;
+    std::unique_ptr<TFastDIB> converted;
+    try {
+        if (encoder) converted = PrepareResult(SrcBitmap.Dib(), *encoder, metadata, slot);
+    } catch (const std::exception& e) {
+        LogError(e.what());
+        return false;
+    }
 
     LogNew(lmInfo,
            {{"Saving result image \"", LogTextColor}, {full, LogValueColor}, {"\" ...", LogTextColor}});
     std::string reason;
     bool ok = false;
     try {
-        const TFastDIB& dib = SrcBitmap.Dib();
+        const TFastDIB& dib = converted ? *converted : SrcBitmap.Dib();
         if (!encoder) {
             // Nothing can be written; calling that a success would hide a
             // broken scenario until someone looks for the missing files.
@@ -311,6 +349,7 @@ bool TSaveToFile::Execute(TValueSlot slot) {
     }
     if (ok) {
         LogAppend(lmInfo, {{"Complete.", LogTextColor}});
+        for (const std::string& w : encoder->Warnings) LogNew(lmWarning, {{w, LogTextColor}});
     } else {
         LogAppend(lmError, {{"Failed!", LogErrorColor}});
         if (!reason.empty()) LogError(reason);

@@ -36,6 +36,14 @@ public:
     TKX_Integer& Compression_Quality;
     TKX_String& JPEG_Comment;
     TKX_Boolean& Progressive_JPEG;
+    // Added after the first release (a missing key takes its default): what
+    // the result takes over of the source's EXIF, XMP, IPTC and colour
+    // profile (TMetadataChoice, all by default), and whether its colours are
+    // converted to sRGB (no by default: the profile travels with the pixels).
+    TKX_ItemIndex& Metadata;
+    TKX_Boolean& Convert_To_sRGB;
+    static constexpr const char* kMetadataWidget = "stfMetadata";
+    static constexpr const char* kSrgbWidget = "stfConvert_To_sRGB";
     // Empty: the result is named after its source as it always was.
     TKX_String& Name_Pattern;
 
@@ -44,6 +52,11 @@ public:
     static constexpr const char* kCommentEscapedKey = "JPEG_Comment_Escaped";
 
 private:
+    // The result's pixels and metadata: the picture converted to sRGB when
+    // asked, and what it takes over from the source, set into `encoder`.
+    // Null when the picture is saved as it is.
+    std::unique_ptr<TFastDIB> PrepareResult(const TFastDIB& dib, IImageEncoder& encoder,
+                                            TImageMetadata& metadata, TValueSlot slot);
     // The encoder for the chosen format, set up from the settings (with a
     // warning for each value it cannot use as is); none for an unknown format.
     std::unique_ptr<IImageEncoder> ChooseEncoder(TValueSlot slot);

@@ -187,11 +187,16 @@ QWidget* BuildSaveToFilePage() {
     nb->addWidget(bmp.Page());
 
     b.Grid()->addWidget(nb, 1, 0, 1, 3);
-    b.Label(QStringLiteral("Result name"), 2, 0);
-    b.Text(QStringLiteral("stfName_Pattern"), 2, 1, 2)
+    b.Grid()->setRowStretch(1, 1);
+    // Beside every format: what the result takes over from its source.
+    b.Label(QStringLiteral("Metadata"), 2, 0);
+    b.DropDown(QString::fromLatin1(TSaveToFile::kMetadataWidget), 2, 1);
+    b.Check(QString::fromLatin1(TSaveToFile::kSrgbWidget), QStringLiteral("Convert colours to sRGB"), 3, 0,
+            2);
+    b.Label(QStringLiteral("Result name"), 4, 0);
+    b.Text(QStringLiteral("stfName_Pattern"), 4, 1, 2)
         ->setToolTip(QStringLiteral("Empty: the source's name. {name}, {date}, {date:%Y-%m-%d}, {counter}, "
                                     "{counter:4}: the source's name, the date taken, the file's number"));
-    b.Grid()->setRowStretch(1, 1);
     b.Grid()->setColumnStretch(2, 1);
     return b.Page();
 }

@@ -114,3 +114,91 @@ TEST(MetadataBlocks, ProfileOfEachContainer) {
 
 }  // namespace
 }  // namespace pm
+
+namespace pm {
+namespace {
+
+TBytes Bytes(const std::string& text) {
+    return TBytes(text.begin(), text.end());
+}
+
+TBytes JpegSegment(std::uint8_t marker, const TBytes& body) {
+    const std::size_t n = body.size() + 2;
+    TBytes s = {0xFF, marker, std::uint8_t(n >> 8), std::uint8_t(n)};
+    s.insert(s.end(), body.begin(), body.end());
+    return s;
+}
+
+TBytes PngChunks(const std::vector<std::pair<std::string, TBytes>>& chunks) {
+    TBytes out = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    for (const auto& [type, body] : chunks) {
+        const std::size_t n = body.size();
+        out.insert(out.end(),
+                   {std::uint8_t(n >> 24), std::uint8_t(n >> 16), std::uint8_t(n >> 8), std::uint8_t(n)});
+        out.insert(out.end(), type.begin(), type.end());
+        out.insert(out.end(), body.begin(), body.end());
+        out.insert(out.end(), 4, 0);
+    }
+    return out;
+}
+
+// The XMP packet and the IPTC datasets are found in each container's own
+// place; a resource or chunk that breaks its rules yields nothing.
+TEST(MetadataBlocks, XmpAndIptcAreFoundInTheirContainers) {
+    const std::string packet = "<x:xmpmeta xmlns:x='adobe:ns:meta/'/>";
+    const TBytes iptc = {0x1C, 2, 120, 0, 3, 'c', 'a', 'p'};
+    auto resource = [](std::uint16_t id, const std::string& name, const TBytes& data) {
+        TBytes r = Bytes("8BIM");
+        r.insert(r.end(), {std::uint8_t(id >> 8), std::uint8_t(id), std::uint8_t(name.size())});
+        r.insert(r.end(), name.begin(), name.end());
+        if (name.size() % 2 == 0) r.push_back(0);
+        const std::size_t n = data.size();
+        r.insert(r.end(),
+                 {std::uint8_t(n >> 24), std::uint8_t(n >> 16), std::uint8_t(n >> 8), std::uint8_t(n)});
+        r.insert(r.end(), data.begin(), data.end());
+        if (n % 2) r.push_back(0);
+        return r;
+    };
+    TBytes photoshop = Bytes(std::string("Photoshop 3.0", 14));
+    const TBytes other = resource(0x03ED, "abc", {1, 2, 3});
+    photoshop.insert(photoshop.end(), other.begin(), other.end());
+    TBytes cut = photoshop;
+    const TBytes withIptc = resource(0x0404, "", iptc);
+    photoshop.insert(photoshop.end(), withIptc.begin(), withIptc.end());
+    cut.insert(cut.end(), withIptc.begin(), withIptc.end() - 4);
+    TBytes xmpApp1 = Bytes(std::string("http://ns.adobe.com/xap/1.0/", 29));
+    xmpApp1.insert(xmpApp1.end(), packet.begin(), packet.end());
+    auto itxt = [&](bool packed, const TBytes& text) {
+        TBytes body = Bytes(std::string("XML:com.adobe.xmp\0", 18));
+        body.insert(body.end(), {std::uint8_t(packed), 0, 'e', 'n', 0, 0});
+        const TBytes data = packed ? Zlib(text) : text;
+        body.insert(body.end(), data.begin(), data.end());
+        return PngChunks({{"iTXt", body}, {"IEND", {}}});
+    };
+    TBytes webp = Bytes(std::string("RIFF\0\0\0\0WEBPXMP ", 16));
+    const std::size_t n = packet.size();
+    webp.insert(webp.end(), {std::uint8_t(n), std::uint8_t(n >> 8), 0, 0});
+    webp.insert(webp.end(), packet.begin(), packet.end());
+    const struct {
+        const char* what;
+        TBytes file;
+        std::string xmp;
+        TBytes iptc;
+    } cases[] = {
+        {"jpeg", Jpeg({JpegSegment(0xE1, xmpApp1), JpegSegment(0xED, photoshop)}), packet, iptc},
+        {"jpeg, resource cut short", Jpeg({JpegSegment(0xED, cut)}), "", {}},
+        {"png", itxt(false, Bytes(packet)), packet, {}},
+        {"png, compressed", itxt(true, Bytes(packet)), packet, {}},
+        {"png, inflates beyond the cap", itxt(true, TBytes(kMaxXmpBytes + 1, ' ')), "", {}},
+        {"webp", webp, packet, {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const TMetadataBlocks blocks = FindMetadataBlocks(c.file.data(), c.file.size());
+        EXPECT_EQ(std::string(reinterpret_cast<const char*>(blocks.Xmp.Data), blocks.Xmp.Size), c.xmp);
+        EXPECT_EQ(TBytes(blocks.Iptc.Data, blocks.Iptc.Data + blocks.Iptc.Size), c.iptc);
+    }
+}
+
+}  // namespace
+}  // namespace pm

@@ -74,7 +74,8 @@ const std::vector<Defaults>& AllDefaults() {
           "Line2_Color=clRed", "DrawMode=0"}},
         {"TSaveToFile",
          {"Out_Format=0", "Image_Extension_JPG=\".jpg\"", "Image_Extension_BMP=\".bmp\"",
-          "Compression_Quality=70", "JPEG_Comment=\"\"", "Progressive_JPEG=No", "Name_Pattern=\"\""}},
+          "Compression_Quality=70", "JPEG_Comment=\"\"", "Progressive_JPEG=No", "Metadata=0",
+          "Convert_To_sRGB=No", "Name_Pattern=\"\""}},
     };
     return table;
 }
@@ -195,6 +196,8 @@ const std::map<std::string, std::vector<Widget>>& AllWidgets() {
           {"Compression_Quality", "stfC_Quality", Int},
           {"JPEG_Comment", "stfJPEG_Comment", Text},
           {"Progressive_JPEG", "stfProgressive_JPEG", Check},
+          {"Metadata", "stfMetadata", Index},
+          {"Convert_To_sRGB", "stfConvert_To_sRGB", Check},
           {"Name_Pattern", "stfName_Pattern", Text}}},
     };
     return table;

@@ -36,3 +36,21 @@ python3 -c "import add_blocks; open('/tmp/facts.exif', 'wb').write(add_blocks.jp
 rm -rf __pycache__
 g++ -std=c++17 make_heif.cpp $(pkg-config --cflags --libs libheif) -o /tmp/make_heif
 /tmp/make_heif
+# camera.jpg: photo.jpg with a copyright, stale pixel dimensions, a location,
+# an XMP packet (title, orientation, location), IPTC (caption, keyword) and
+# an EXIF thumbnail (photo.jpg itself), as cameras and phones write them.
+cp photo.jpg camera.jpg
+cp photo.jpg camera-thumb.jpg
+exiv2 -M"set Exif.Image.Copyright (c) 2026 Pixmill Tests" -M"set Exif.Photo.PixelXDimension 999" \
+    -M"set Exif.Photo.PixelYDimension 777" -M"set Exif.GPSInfo.GPSLatitudeRef N" \
+    -M"set Exif.GPSInfo.GPSLatitude 52/1 31/1 0/1" -M"set Exif.GPSInfo.GPSLongitudeRef E" \
+    -M"set Exif.GPSInfo.GPSLongitude 13/1 24/1 0/1" -M"set Xmp.dc.title lang=x-default Pixmill sample" \
+    -M"set Xmp.tiff.Orientation 6" -M"set Xmp.exif.GPSLatitude 52,31.0N" -M"set Xmp.exif.GPSLongitude 13,24.0E" \
+    -M"set Iptc.Application2.Caption A test caption" -M"add Iptc.Application2.Keywords holiday" camera.jpg
+exiv2 -it camera.jpg
+rm -f camera-thumb.jpg
+# wide.png: saturated colours under a wide-gamut profile, for the conversion to sRGB.
+g++ make_wide.cpp -o /tmp/make_wide $(pkg-config --cflags --libs lcms2)
+/tmp/make_wide
+python3 make_wide_png.py
+rm -f wide.icc
