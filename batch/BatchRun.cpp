@@ -185,7 +185,7 @@ void TBatchRun::FindCollisions(TItemFiles& files) {
         const std::string& file = files.Found[j];
         const std::string target = MakeTargetFileName(file, item.SourceDirectory, item.TargetDirectory);
         for (const TSaveToFile* save : savers) {
-            const std::string result = save->ResultFileName(target, vsCurrent);
+            const std::string result = save->ResultFileName(target, vsCurrent, file, static_cast<int>(j) + 1);
             if (result.empty()) continue;
             files.Results[j].push_back(result);
             const auto [owner, isNew] = resultOwners_.emplace(result, file);
@@ -299,6 +299,7 @@ bool TBatchRun::RunSequential(TItemFiles& files) {
             return true;
         }
         ctx.CurrentSourceFile = file;
+        ctx.CurrentFileNumber = j + 1;
         DropPreviousPicture(ctx);
         const TTextColorArray& collision = files.Collision[static_cast<std::size_t>(j)];
         if (!collision.empty()) {
@@ -377,6 +378,7 @@ bool TBatchRun::RunParallel(TItemFiles& files, int workerCount) {
             {
                 TLogCapture capture;
                 worker.Ctx.CurrentSourceFile = files.Found[static_cast<std::size_t>(j)];
+                worker.Ctx.CurrentFileNumber = j + 1;
                 DropPreviousPicture(worker.Ctx);
                 const TTextColorArray& collision = files.Collision[static_cast<std::size_t>(j)];
                 const auto start = std::chrono::steady_clock::now();

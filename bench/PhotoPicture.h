@@ -1,6 +1,7 @@
 #pragma once
 // The photo-sized picture the effect benchmarks work on: smooth gradients in
 // all three channels, 3000 x 2000, made once.
+#include "core/Values.h"
 #include "imaging/Bitmap.h"
 
 #include <benchmark/benchmark.h>
@@ -31,6 +32,16 @@ inline const TBitmap& PhotoPicture() {
 inline void CountPhotoRate(benchmark::State& state) {
     state.counters["MP/s"] =
         benchmark::Counter(double(kPhotoW) * kPhotoH / 1e6, benchmark::Counter::kIsIterationInvariantRate);
+}
+
+// Runs `task` on the picture each iteration, counting the rate.
+template <class TTask> void RunOnPhoto(benchmark::State& state, TTask& task) {
+    for (auto _ : state) {
+        task.SrcBitmap = PhotoPicture();
+        if (!task.Execute(vsCurrent)) state.SkipWithError("task failed");
+        benchmark::DoNotOptimize(task.DstBitmap);
+    }
+    CountPhotoRate(state);
 }
 
 }  // namespace pm::bench

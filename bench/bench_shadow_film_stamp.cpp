@@ -17,16 +17,8 @@ namespace {
 
 using namespace pm;
 
-using bench::CountPhotoRate;
-using bench::PhotoPicture;
-
 void Run(benchmark::State& state, TBaseClass& task) {
-    for (auto _ : state) {
-        task.SrcBitmap = PhotoPicture();
-        if (!task.Execute(vsCurrent)) state.SkipWithError("effect failed");
-        benchmark::DoNotOptimize(task.DstBitmap);
-    }
-    CountPhotoRate(state);
+    bench::RunOnPhoto(state, task);
 }
 
 void BM_Shadow(benchmark::State& state) {

@@ -43,22 +43,30 @@ std::unique_ptr<TBaseClass> MakeTask(const std::string& typeName, TRunContext* c
 
 const std::vector<std::string>& TaskTypeNames() {
     static const std::vector<std::string> names = {
-        "TLoadFromFile",   "TResizeBitmap",       "TResizeCanvas",     "TShadow",
-        "TFadeShadow",     "TRectangleBevel",     "TFadeRectangleBevel", "TFadeEllipseBevel",
-        "TFilm",           "TStamp",              "TSaveToFile"};
+        "TLoadFromFile", "TResizeBitmap",   "TResizeCanvas",       "TShadow",
+        "TFadeShadow",   "TRectangleBevel", "TFadeRectangleBevel", "TFadeEllipseBevel",
+        "TFilm",         "TStamp",          "TSaveToFile"};
+    return names;
+}
+
+const std::vector<std::string>& AddedTaskTypeNames() {
+    static const std::vector<std::string> names = {"TCrop",   "TRotate",    "TSharpen",
+                                                   "TAdjust", "TWatermark", "TText"};
     return names;
 }
 
 bool IsTaskType(const std::string& typeName) {
-    for (const std::string& n : TaskTypeNames())
-        if (SameText(n, typeName)) return true;
+    for (const auto* list : {&TaskTypeNames(), &AddedTaskTypeNames()})
+        for (const std::string& n : *list)
+            if (SameText(n, typeName)) return true;
     return false;
 }
 
 void TTaskInfoList::RegisterType(const std::string& typeName, TRunContext* context) {
-    WriteLog(lmInfo,
-             {{"    - initialize task \"", LogTextColor}, {typeName, LogValueColor}, {"\" ... ", LogTextColor}},
-             false, true, true);
+    WriteLog(
+        lmInfo,
+        {{"    - initialize task \"", LogTextColor}, {typeName, LogValueColor}, {"\" ... ", LogTextColor}},
+        false, true, true);
     try {
         std::unique_ptr<TBaseClass> task = MakeTask(typeName, context);
         const TRegClassInfo& info = task->ClassInfo();
@@ -71,6 +79,7 @@ void TTaskInfoList::RegisterType(const std::string& typeName, TRunContext* conte
 
 void TTaskInfoList::RegisterAll(TRunContext* context) {
     for (const std::string& name : TaskTypeNames()) RegisterType(name, context);
+    for (const std::string& name : AddedTaskTypeNames()) RegisterType(name, context);
 }
 
 int TTaskInfoList::IndexOf(const std::string& caption) const {
@@ -81,7 +90,10 @@ int TTaskInfoList::IndexOf(const std::string& caption) const {
 
 std::vector<TTaskInfoList::Entry> TTaskInfoList::EditorTypes(bool middleTask) const {
     if (!middleTask || entries_.size() < 2) return entries_;
-    return std::vector<Entry>(entries_.begin() + 1, entries_.end() - 1);
+    std::vector<Entry> middle;
+    for (const Entry& e : entries_)
+        if (e.Info.ClassName != "TLoadFromFile" && e.Info.ClassName != "TSaveToFile") middle.push_back(e);
+    return middle;
 }
 
 }  // namespace pm

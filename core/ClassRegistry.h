@@ -39,10 +39,14 @@ private:
 // Makes a task of the given type (Raises EClassNotFound).
 std::unique_ptr<TBaseClass> MakeTask(const std::string& typeName, TRunContext* context);
 
-// The eleven task types in registry order, by class name.
+// The eleven task types in registry order, by class name: a new scenario
+// holds one task of each.
 const std::vector<std::string>& TaskTypeNames();
-// True for the eleven task types (exact class names as the registry spells them,
-// letter case ignored).
+// The task types added after the eleven, in registry order: they follow them
+// in the editor's list of types and are never part of a new scenario.
+const std::vector<std::string>& AddedTaskTypeNames();
+// True for the eleven and the added task types (exact class names as the
+// registry spells them, letter case ignored).
 bool IsTaskType(const std::string& typeName);
 
 // TTaskInfoList: captions with their class information, in registry order.
@@ -56,7 +60,7 @@ public:
     void Clear() { entries_.clear(); }
     // Registers one type, logging "    - initialize task \"name\" ... " and its outcome.
     void RegisterType(const std::string& typeName, TRunContext* context);
-    // Registers the eleven task types in order.
+    // Registers the eleven task types in order, then the added ones.
     void RegisterAll(TRunContext* context);
 
     int IndexOf(const std::string& caption) const;  // case-insensitive, -1 if absent
@@ -64,7 +68,8 @@ public:
     const Entry& operator[](int i) const { return entries_[static_cast<std::size_t>(i)]; }
     const std::vector<Entry>& Entries() const { return entries_; }
     // The entries offered for a task: all of them for the first and the last
-    // task of a scenario, without the loading and the saving type otherwise.
+    // task of a scenario, without the loading and the saving type otherwise
+    // (the added types follow the saving type, so it is no longer the last).
     std::vector<Entry> EditorTypes(bool middleTask) const;
 
 private:

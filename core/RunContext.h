@@ -53,6 +53,9 @@ public:
     TaskRec* CurrentTaskRec = nullptr;
     TBaseClass* CurrentTask = nullptr;
     std::string CurrentSourceFile;
+    // Its place, from 1, among the files of the run's item (of the run's part
+    // with a shard), whichever worker processes it; 0 outside a run.
+    int CurrentFileNumber = 0;
     const PrItemRec* CurrentProjectItem = nullptr;
     // The scenario being edited, for editor pages that need its first task.
     const TTaskList* EditedScenario = nullptr;

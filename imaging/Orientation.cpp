@@ -48,10 +48,21 @@ inline void CopyPixel(std::uint8_t* dst, const std::uint8_t* src) {
 bool ApplyOrientation(TFastDIB& dib, int orientation) {
     if (dib.Bpp() != 24) return false;
     if (orientation < 2 || orientation > 8 || dib.Empty()) return true;
+    TFastDIB out;
+    OrientInto(dib, orientation, out);
+    dib.TakeOver(out);
+    return true;
+}
+
+bool OrientInto(const TFastDIB& dib, int orientation, TFastDIB& out) {
+    if (dib.Bpp() != 24 || &dib == &out) return false;
+    if (orientation < 2 || orientation > 8 || dib.Empty()) {
+        out = dib;
+        return true;
+    }
     const bool swap = OrientationSwapsSides(orientation);
     const int dw = swap ? dib.Height() : dib.Width();
     const int dh = swap ? dib.Width() : dib.Height();
-    TFastDIB out;
     out.SetSize(dw, dh, 24);
     if (!swap) {
         for (int v = 0; v < dh; ++v) {
@@ -83,7 +94,6 @@ bool ApplyOrientation(TFastDIB& dib, int orientation) {
             }
         }
     }
-    dib.TakeOver(out);
     return true;
 }
 

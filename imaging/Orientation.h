@@ -33,5 +33,8 @@ inline bool OrientationReversesY(int orientation) {
 // Turns a 24-bit picture upright in one pass over its pixels (none for 1 or
 // a value outside 2-8). False, with the picture unchanged, for other depths.
 bool ApplyOrientation(TFastDIB& dib, int orientation);
+// The same from `dib` into `out` (another bitmap), leaving `dib` as it is; 1
+// or a value outside 2-8 copies it.
+bool OrientInto(const TFastDIB& dib, int orientation, TFastDIB& out);
 
 }  // namespace pm

@@ -8,4 +8,12 @@ set_source_files_properties(
     ${CMAKE_SOURCE_DIR}/imaging/Bilinear.cpp
     ${CMAKE_SOURCE_DIR}/imaging/Blur.cpp
     ${CMAKE_SOURCE_DIR}/imaging/MaskMix.cpp
+    ${CMAKE_SOURCE_DIR}/imaging/UnsharpMask.cpp
     PROPERTIES COMPILE_OPTIONS "-O3")
+
+# Text: FreeType draws the glyphs, HarfBuzz shapes the line (ligatures,
+# joining scripts), FriBidi orders the runs of mixed directions, Fontconfig
+# finds a font file by family name.
+find_package(PkgConfig REQUIRED)
+pkg_check_modules(TEXTRENDER REQUIRED IMPORTED_TARGET freetype2 harfbuzz fribidi fontconfig)
+target_link_libraries(pixmill_engine PUBLIC PkgConfig::TEXTRENDER)

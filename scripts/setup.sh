@@ -11,6 +11,7 @@ packages=(
     libtiff-dev libgif-dev ghostscript
     libheif-dev libwebp-dev
     libexiv2-dev liblcms2-dev
+    libfreetype-dev libharfbuzz-dev libfribidi-dev libfontconfig-dev
     qt6-base-dev
 )
 # AVIF results need libheif's AV1 encoder: built into libheif1 with libaom3

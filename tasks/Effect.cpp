@@ -3,6 +3,7 @@
 #include "imaging/Bitmap.h"
 #include "log/WriteLog.h"
 
+#include <stdexcept>
 #include <utility>
 
 namespace pm {
@@ -12,6 +13,13 @@ TEffect::TEffect(TRunContext* context, std::string effectName, TCanvas canvas)
 
 bool TEffect::Accepts(TValueSlot) {
     return true;
+}
+
+const TFastDIB& TEffect::Source24(TFastDIB& scratch) const {
+    if (SrcBitmap.PixelFormat() == 24) return SrcBitmap.Dib();
+    if (!CopyBMPtoFD(SrcBitmap, scratch) || scratch.Empty() || !ConvertDepth(scratch, 24))
+        throw std::runtime_error("no 24-bit source");
+    return scratch;
 }
 
 bool TEffect::Execute(TValueSlot slot) {

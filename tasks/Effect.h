@@ -32,6 +32,10 @@ protected:
     // source, or for TCanvas::OwnCanvas an empty bitmap the effect sets up
     // itself. False after logging its own message.
     virtual bool Render(TFastDIB& image, TValueSlot slot) = 0;
+    // The source at 24 bits for an effect with a canvas of its own: the
+    // source's pixels themselves when it has that depth, else a converted
+    // copy kept in `scratch`. Throws when it cannot be had.
+    const TFastDIB& Source24(TFastDIB& scratch) const;
 
 private:
     std::string failure_;

@@ -7,6 +7,7 @@
 #include "imaging/BlockCopy.h"
 #include "imaging/Colors.h"
 #include "log/WriteLog.h"
+#include "tasks/Anchors.h"
 #include "tasks/KX_LoadBitmapFromFile.h"
 #include "tasks/PM__TLoadFromFile.h"
 
@@ -65,20 +66,14 @@ void TResizeCanvas::PrepareEditor(IEditorPage& page) {
 
 void TResizeCanvas::ShowSettings(IEditorPage& page, TValueSlot slot) {
     TBaseClass::ShowSettings(page, slot);
-    const int anchor = Archor_Position.GetValue(slot);
     // The nine buttons form one group: pressing one releases the others.
-    if (anchor >= 1 && anchor <= 9)
-        for (int n = 1; n <= 9; ++n) page.SetChecked(AnchorButton(n), n == anchor);
+    ShowAnchorButtons(page, kAnchorPrefix, Archor_Position.GetValue(slot));
     page.SetPageIndex("RC_NB", Resize_Method.GetValue(slot));
 }
 
 void TResizeCanvas::ReadSettings(IEditorPage& page, TValueSlot slot) {
     TBaseClass::ReadSettings(page, slot);
-    for (int n = 1; n <= 9; ++n)
-        if (page.GetChecked(AnchorButton(n))) {
-            Archor_Position.SetValue(n, slot);
-            break;
-        }
+    Archor_Position.SetValue(ReadAnchorButtons(page, kAnchorPrefix, Archor_Position.GetValue(slot)), slot);
 }
 
 TResizeCanvas::TCanvasLayout TResizeCanvas::ComputeLayout(TValueSlot slot, int sw, int sh) const {

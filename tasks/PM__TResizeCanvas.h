@@ -14,7 +14,8 @@ public:
     bool Execute(TValueSlot slot) override;
 
     // Name of anchor button n (1..9).
-    static std::string AnchorButton(int n) { return "RC_Anchor_SB" + std::to_string(n); }
+    static constexpr const char* kAnchorPrefix = "RC_Anchor_SB";
+    static std::string AnchorButton(int n) { return kAnchorPrefix + std::to_string(n); }
 
     // The new canvas size and where the source's top-left corner lies on it
     // (canvas coordinates, y downward; negative values crop the image).

@@ -13,6 +13,7 @@
 #include "encoders/TiffEncoder.h"
 #include "encoders/WebpEncoder.h"
 #include "log/WriteLog.h"
+#include "tasks/NamePattern.h"
 #include "tasks/ResultMetadata.h"
 #include "tasks/SrgbConversion.h"
 
@@ -110,7 +111,8 @@ TSaveToFile::TSaveToFile(TRunContext* context)
       Image_Extension_AVIF(DeclareOptional<TKX_String>("stfImage_Extension_AVIF", "Image_Extension_AVIF",
                                                        std::string(".avif"))),
       AVIF_Quality(DeclareOptional<TKX_Integer>("stfAVIF_Quality", "AVIF_Quality", 60, TIntRange{0, 100})),
-      AVIF_Speed(DeclareOptional<TKX_Integer>("stfAVIF_Speed", "AVIF_Speed", 6, TIntRange{0, 10})) {
+      AVIF_Speed(DeclareOptional<TKX_Integer>("stfAVIF_Speed", "AVIF_Speed", 6, TIntRange{0, 10})),
+      Name_Pattern(DeclareOptional<TKX_String>("stfName_Pattern", "Name_Pattern", std::string())) {
     classInfo_ = {"TSaveToFile", "File: Save to file", "Save resulting graphical file", 10};
 }
 
@@ -172,11 +174,15 @@ std::string TSaveToFile::ResultExtension(TValueSlot slot) const {
     }
 }
 
-std::string TSaveToFile::ResultFileName(const std::string& target, TValueSlot slot) const {
+std::string TSaveToFile::ResultFileName(const std::string& target, TValueSlot slot, const std::string& source,
+                                        int number) const {
     const std::string dir = DirectoryPart(target), name = FileNamePart(target);
     const int format = Out_Format.GetValue(slot);
     if (dir.empty() || name.empty() || !KnownFormat(format)) return {};
-    const std::string fitted = FitFileName(StripExtension(name), ResultExtension(slot));
+    const std::string stem =
+        ExpandNamePattern(Name_Pattern.GetValue(slot), {StripExtension(name), source, number});
+    if (!UsableFileName(stem)) return {};
+    const std::string fitted = FitFileName(stem, ResultExtension(slot));
     return fitted.empty() ? std::string() : dir + fitted;
 }
 
@@ -323,7 +329,18 @@ bool TSaveToFile::Execute(TValueSlot slot) {
                           LogErrorColor}});
         return false;
     }
-    const std::string fitted = FitFileName(StripExtension(name), ext);
+    // The pattern is applied to the name the folding gave.
+    const std::string stem = ExpandNamePattern(
+        Name_Pattern.GetValue(slot),
+        {StripExtension(name), ctx->GeneralObject().BitmapsInfo.SourceFileName, ctx->CurrentFileNumber});
+    if (!UsableFileName(stem)) {
+        LogNew(lmError, {{"Invalid result name \"", LogErrorColor},
+                         {stem, LogValueColor},
+                         {"\" from the name pattern: a path separator or control character is not allowed!",
+                          LogErrorColor}});
+        return false;
+    }
+    const std::string fitted = FitFileName(stem, ext);
     if (fitted.empty()) {
         LogNew(lmError, {{"Extension \"", LogErrorColor},
                          {ext, LogValueColor},

@@ -24,9 +24,11 @@ public:
 
     // The extension the chosen format gets (empty for an unknown format).
     std::string ResultExtension(TValueSlot slot) const;
-    // The file Execute writes for the target file name `target`, or empty
-    // when it writes none.
-    std::string ResultFileName(const std::string& target, TValueSlot slot) const;
+    // The file Execute writes for the target file name `target` of the
+    // source `source`, the run's file number `number`, or empty when it
+    // writes none.
+    std::string ResultFileName(const std::string& target, TValueSlot slot, const std::string& source = {},
+                               int number = 0) const;
 
     TKX_ItemIndex& Out_Format;
     TKX_String& Image_Extension_JPG;
@@ -55,6 +57,9 @@ public:
     TKX_String& Image_Extension_AVIF;
     TKX_Integer& AVIF_Quality;
     TKX_Integer& AVIF_Speed;
+
+    // Empty: the result is named after its source as it always was.
+    TKX_String& Name_Pattern;
 
     // Written beside "JPEG_Comment" (as "Yes") only when the comment holds a
     // line break and was therefore stored escaped.

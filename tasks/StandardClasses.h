@@ -1,5 +1,6 @@
 #pragma once
-// Fills the class registry with the twelve classes, in their fixed order.
+// Fills the class registry with the twelve classes, in their fixed order,
+// followed by the task types added since.
 namespace pm {
 void RegisterStandardClasses();
 }

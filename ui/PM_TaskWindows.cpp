@@ -266,6 +266,8 @@ void TPM_TaskWindows::RunTest(TTestMode mode, int row, int count) {
     TRunContext& ctx = main_.Context();
     const QString file = tester_->SelectedTestFile();
     const int fileRow = tester_->SelectedRow();
+    // A test counts the pictures as the list orders them.
+    ctx.CurrentFileNumber = fileRow + 1;
     bool failed = file.isEmpty();
     // A batch run may have left a picture decoded smaller for its resize.
     const bool wholeLoaded = ctx.GeneralObject().BitmapsInfo.ScaleDivisor == 1;

@@ -6,9 +6,11 @@
 #include "ui/KX_MetricCombo.h"
 #include "ui/UiScale.h"
 
+#include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
+#include <QToolButton>
 #include <algorithm>
 #include <stdexcept>
 
@@ -81,6 +83,28 @@ QCheckBox* TPageBuilder::Check(const QString& name, const QString& caption, int 
     box->setObjectName(name);
     grid_->addWidget(box, row, column, 1, span);
     return box;
+}
+
+QWidget* TPageBuilder::Anchors(const QString& name, int row, int column, int rowSpan) {
+    auto* anchors = new QWidget(page_);
+    anchors->setObjectName(name);
+    auto* grid = new QGridLayout(anchors);
+    grid->setContentsMargins(0, 0, 0, 0);
+    grid->setSpacing(0);
+    auto* group = new QButtonGroup(anchors);
+    group->setExclusive(true);
+    const int side = ScaledPx(anchors, 20);
+    for (int n = 1; n <= 9; ++n) {
+        auto* button = new QToolButton(anchors);
+        button->setObjectName(name + QStringLiteral("_SB%1").arg(n));
+        button->setText(QString::number(n));
+        button->setCheckable(true);
+        button->setFixedSize(side, side);
+        group->addButton(button, n);
+        grid->addWidget(button, (n - 1) / 3, (n - 1) % 3);
+    }
+    grid_->addWidget(anchors, row, column, rowSpan, 1, Qt::AlignLeft | Qt::AlignTop);
+    return anchors;
 }
 
 void TPageBuilder::FinishRows(int row) {

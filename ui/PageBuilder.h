@@ -34,6 +34,9 @@ public:
     TKX_MetricCombo* Metric(const QString& name, int row, int column);
     QComboBox* DropDown(const QString& name, int row, int column, int span = 1);
     QCheckBox* Check(const QString& name, const QString& caption, int row, int column, int span = 1);
+    // The nine anchor buttons, one exclusive group, in a widget `name`; the
+    // buttons are `name` + "_SB1" .. "_SB9", row by row from the top-left.
+    QWidget* Anchors(const QString& name, int row, int column, int rowSpan);
 
     // Lets the rows below `row` take the spare height.
     void FinishRows(int row);

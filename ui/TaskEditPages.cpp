@@ -12,13 +12,11 @@
 #include "ui/PageBuilder.h"
 #include "ui/UiScale.h"
 
-#include <QButtonGroup>
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPlainTextEdit>
-#include <QToolButton>
 #include <QTreeWidget>
 
 #include <initializer_list>
@@ -39,6 +37,12 @@ QStackedWidget* BuildTaskPages(QWidget* parent) {
     nb->addWidget(BuildFilmPage());
     nb->addWidget(BuildStampPage());
     nb->addWidget(BuildSaveToFilePage());
+    nb->addWidget(BuildCropPage());
+    nb->addWidget(BuildRotatePage());
+    nb->addWidget(BuildSharpenPage());
+    nb->addWidget(BuildAdjustPage());
+    nb->addWidget(BuildWatermarkPage());
+    nb->addWidget(BuildTextPage());
     return nb;
 }
 
@@ -118,25 +122,8 @@ QWidget* CanvasSizePage(const TResizeCanvas& task) {
     b.Numeric(QStringLiteral("RC_Height"), task, 1, 1);
     b.Metric(QStringLiteral("RC_Height_Metric"), 1, 2);
 
-    auto* anchors = new QWidget(b.Page());
-    anchors->setObjectName(QStringLiteral("RC_Anchor"));
-    auto* grid = new QGridLayout(anchors);
-    grid->setContentsMargins(0, 0, 0, 0);
-    grid->setSpacing(0);
-    auto* group = new QButtonGroup(anchors);
-    group->setExclusive(true);
-    const int side = ScaledPx(anchors, 20);
-    for (int n = 1; n <= 9; ++n) {
-        auto* button = new QToolButton(anchors);
-        button->setObjectName(QStringLiteral("RC_Anchor_SB%1").arg(n));
-        button->setText(QString::number(n));
-        button->setCheckable(true);
-        button->setFixedSize(side, side);
-        group->addButton(button, n);
-        grid->addWidget(button, (n - 1) / 3, (n - 1) % 3);
-    }
     b.Label(QStringLiteral("Anchor"), 0, 3)->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    b.Grid()->addWidget(anchors, 0, 4, 3, 1, Qt::AlignLeft | Qt::AlignTop);
+    b.Anchors(QStringLiteral("RC_Anchor"), 0, 4, 3);
     b.Grid()->setColumnStretch(5, 1);
     b.FinishRows(3);
     return b.Page();
@@ -258,6 +245,10 @@ QWidget* BuildSaveToFilePage() {
     b.DropDown(QString::fromLatin1(TSaveToFile::kMetadataWidget), 2, 1);
     b.Check(QString::fromLatin1(TSaveToFile::kSrgbWidget), QStringLiteral("Convert colours to sRGB"), 3, 0,
             2);
+    b.Label(QStringLiteral("Result name"), 4, 0);
+    b.Text(QStringLiteral("stfName_Pattern"), 4, 1, 2)
+        ->setToolTip(QStringLiteral("Empty: the source's name. {name}, {date}, {date:%Y-%m-%d}, {counter}, "
+                                    "{counter:4}: the source's name, the date taken, the file's number"));
     b.Grid()->setColumnStretch(2, 1);
     return b.Page();
 }

@@ -7,17 +7,23 @@
 
 #include <gtest/gtest.h>
 
+#include <iterator>
+
 namespace pm {
 namespace {
 
 using test::TLogRecorder;
 
-TEST(TClassRegistry, HoldsTheTwelveClassesInOrder) {
-    EXPECT_EQ(
-        TClassRegistry::Instance().Names(),
-        (std::vector<std::string>{"TBaseClass", "TLoadFromFile", "TResizeBitmap", "TResizeCanvas", "TShadow",
-                                  "TRectangleBevel", "TFadeRectangleBevel", "TFadeEllipseBevel",
-                                  "TFadeShadow", "TFilm", "TStamp", "TSaveToFile"}));
+TEST(TClassRegistry, HoldsTheTwelveClassesInOrderThenTheAddedTypes) {
+    EXPECT_EQ(TClassRegistry::Instance().Names(),
+              (std::vector<std::string>{"TBaseClass", "TLoadFromFile", "TResizeBitmap", "TResizeCanvas",
+                                        "TShadow", "TRectangleBevel", "TFadeRectangleBevel",
+                                        "TFadeEllipseBevel", "TFadeShadow", "TFilm", "TStamp", "TSaveToFile",
+                                        "TCrop", "TRotate", "TSharpen", "TAdjust", "TWatermark", "TText"}));
+    // Added types are task types, but a new scenario holds the eleven only.
+    EXPECT_TRUE(IsTaskType("tcrop"));
+    EXPECT_EQ(TaskTypeNames().size(), 11u);
+    EXPECT_EQ(TaskTypeNames().back(), "TSaveToFile");
 }
 
 TEST(TClassRegistry, LookUpIgnoresCaseAndFailsForUnknownNames) {
@@ -36,7 +42,7 @@ TEST(TClassRegistry, LookUpIgnoresCaseAndFailsForUnknownNames) {
     EXPECT_FALSE(IsTaskType("TBitmap"));
 }
 
-TEST(TTaskInfoList, RegistersTheElevenTypesAndLogsToTheConsoleOnly) {
+TEST(TTaskInfoList, RegistersTheElevenTypesThenTheAddedOnesAndLogsToTheConsoleOnly) {
     test::TTempDir dir;
     TLogRecorder log;
     SetLogFile(std::make_unique<TKX_LogFile>(nullptr, false, true, dir.Path("l.log")));
@@ -61,10 +67,17 @@ TEST(TTaskInfoList, RegistersTheElevenTypesAndLogsToTheConsoleOnly) {
         {"TFilm", "Border: \"Film\"", "Make border \"Film\"", 8},
         {"TStamp", "Border: \"Stamp\"", "Make border \"Stamp\"", 9},
         {"TSaveToFile", "File: Save to file", "Save resulting graphical file", 10},
+        {"TCrop", "Transform: Crop", "Make \"Crop\"", 11},
+        {"TRotate", "Transform: Rotate and flip", "Make \"Rotate\"", 12},
+        {"TSharpen", "Filter: Sharpen", "Make \"Sharpen\"", 13},
+        {"TAdjust", "Filter: Adjust", "Make \"Adjust\"", 14},
+        {"TWatermark", "Mark: Watermark", "Make \"Watermark\"", 15},
+        {"TText", "Mark: Text", "Make \"Text\"", 16},
     };
-    ASSERT_EQ(list.Count(), 11);
-    ASSERT_EQ(log.Messages.size(), 11u);
-    for (int i = 0; i < 11; ++i) {
+    const int count = int(std::size(expected));
+    ASSERT_EQ(list.Count(), count);
+    ASSERT_EQ(log.Messages.size(), std::size_t(count));
+    for (int i = 0; i < count; ++i) {
         const Row& r = expected[i];
         EXPECT_EQ(list[i].Caption, r.caption);
         EXPECT_EQ(list[i].Info.ClassName, r.className);
@@ -81,11 +94,14 @@ TEST(TTaskInfoList, RegistersTheElevenTypesAndLogsToTheConsoleOnly) {
     EXPECT_EQ(list.IndexOf("border: \"film\""), 8);
     EXPECT_EQ(test::TTempDir::Read(dir.Path("l.log")), "");  // start-up lines stay off the file
 
+    // A task in the middle is offered neither loading nor saving.
     std::vector<TTaskInfoList::Entry> middle = list.EditorTypes(true);
-    ASSERT_EQ(middle.size(), 9u);
+    ASSERT_EQ(middle.size(), std::size_t(count - 2));
     EXPECT_EQ(middle.front().Caption, "Transform: Change image size");
-    EXPECT_EQ(middle.back().Caption, "Border: \"Stamp\"");
-    EXPECT_EQ(list.EditorTypes(false).size(), 11u);
+    EXPECT_EQ(middle[8].Caption, "Border: \"Stamp\"");
+    EXPECT_EQ(middle[9].Caption, "Transform: Crop");
+    EXPECT_EQ(middle.back().Caption, "Mark: Text");
+    EXPECT_EQ(list.EditorTypes(false).size(), std::size_t(count));
 }
 
 TEST(TTaskInfoList, UnknownTypeIsSkipped) {

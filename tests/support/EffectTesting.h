@@ -57,16 +57,22 @@ inline void ExpectPixels(const TBitmap& out, const std::vector<TProbe>& probes) 
     ExpectPixels(out.Dib(), probes);
 }
 
-// The effect, set up by `setup`, on a pattern picture of w x h: it must
-// succeed with a picture of the same size, which it returns.
-template <class TEffect> TBitmap RunEffect(int w, int h, const std::function<void(TEffect&)>& setup = {}) {
-    TEffect t;
+// The task, set up by `setup`, on a pattern picture of w x h: it must
+// succeed with a picture of ow x oh, which it returns.
+template <class TTask>
+TBitmap RunResizing(int w, int h, int ow, int oh, const std::function<void(TTask&)>& setup = {}) {
+    TTask t;
     if (setup) setup(t);
     t.SrcBitmap = PatternBitmap(w, h);
     EXPECT_TRUE(t.Execute(vsCurrent));
-    EXPECT_EQ(t.DstBitmap.Width(), w);
-    EXPECT_EQ(t.DstBitmap.Height(), h);
+    EXPECT_EQ(t.DstBitmap.Width(), ow);
+    EXPECT_EQ(t.DstBitmap.Height(), oh);
     return t.DstBitmap;
+}
+
+// The same for an effect, which keeps the picture's size.
+template <class TEffect> TBitmap RunEffect(int w, int h, const std::function<void(TEffect&)>& setup = {}) {
+    return RunResizing<TEffect>(w, h, w, h, setup);
 }
 
 // Exactly one new lmError message of one LogErrorColor segment.

@@ -21,7 +21,9 @@ TKX_Integer& IntegerSetting(TBaseClass& task, const std::string& key) {
 
 TEST(SettingRanges, EachIntegerHoldsItsDefaultAndARunKeepsWhatTheEditorTakes) {
     int integers = 0;
-    for (const std::string& type : TaskTypeNames()) {
+    std::vector<std::string> types = TaskTypeNames();
+    types.insert(types.end(), AddedTaskTypeNames().begin(), AddedTaskTypeNames().end());
+    for (const std::string& type : types) {
         auto task = MakeTask(type, nullptr);
         for (const TBaseClass::TSetting& s : task->Settings()) {
             const auto* v = dynamic_cast<const TKX_Integer*>(s.Value.get());

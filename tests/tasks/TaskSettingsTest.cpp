@@ -92,7 +92,8 @@ const std::vector<Defaults>& AllDefaults() {
           "WebP_Effort=4",
           "Image_Extension_AVIF=\".avif\"",
           "AVIF_Quality=60",
-          "AVIF_Speed=6"}},
+          "AVIF_Speed=6",
+          "Name_Pattern=\"\""}},
     };
     return table;
 }
@@ -227,7 +228,9 @@ const std::map<std::string, std::vector<Widget>>& AllWidgets() {
           {"WebP_Effort", "stfWebP_Effort", Int},
           {"Image_Extension_AVIF", "stfImage_Extension_AVIF", Text},
           {"AVIF_Quality", "stfAVIF_Quality", Int},
-          {"AVIF_Speed", "stfAVIF_Speed", Int}}},
+          {"AVIF_Speed", "stfAVIF_Speed", Int},
+
+          {"Name_Pattern", "stfName_Pattern", Text}}},
     };
     return table;
 }

@@ -139,8 +139,9 @@ private slots:
             QString::fromStdString("  + Initialization log-file \"" + rig.dir.Path("pixmill.log") +
                                    "\" ... Complete"),
             "  + Loading resources ... Complete", "  + Preparing the general objects ..."};
-        for (const std::string& type : TaskTypeNames())
-            expected << QString::fromStdString("    - initialize task \"" + type + "\" ... Complete");
+        for (const auto* types : {&TaskTypeNames(), &AddedTaskTypeNames()})
+            for (const std::string& type : *types)
+                expected << QString::fromStdString("    - initialize task \"" + type + "\" ... Complete");
         expected << "  + initialization main window ..."
                  << "  + initialization \"Task settings\"-window ..."
                  << "  + Initialization \"Task test\"-window ..."

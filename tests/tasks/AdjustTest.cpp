@@ -1,0 +1,103 @@
+#include "support/EffectTesting.h"
+#include "support/Pixels.h"
+#include "tasks/PM__TAdjust.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace pm {
+namespace {
+
+using test::PixelAt;
+
+constexpr std::uint32_t Grey(int v) {
+    return std::uint32_t(v) * 0x010101u;
+}
+
+// Ten grey pixels 10, 20 .. 100: a histogram of three values each (one per
+// channel) at every tenth.
+TBitmap Ramp() {
+    test::TRows rows(1);
+    for (int v = 10; v <= 100; v += 10) rows[0].push_back(Grey(v));
+    return test::MakeBitmap(rows);
+}
+
+TEST(AdjustExecute, LevelsAndCurvesOnAKnownHistogram) {
+    struct Case {
+        const char* name;
+        std::function<void(TAdjust&)> setup;
+        int at[5];  // results for 10, 20, 50, 90, 100
+    };
+    const Case cases[] = {
+        {"defaults change nothing", [](TAdjust&) {}, {10, 20, 50, 90, 100}},
+        // 10 .. 100 onto 0 .. 255: 50 -> 40 * 255 / 90 = 113.3
+        {"levels, no clipping",
+         [](TAdjust& t) {
+             t.Auto_Levels.SetValue(true, vsCurrent);
+             t.Clip.SetValue(0, vsCurrent);
+         },
+         {0, 28, 113, 227, 255}},
+        // 10 % of 30 values is 3: the 10s and the 100s are clipped, 20 .. 90
+        // stretched: 50 -> 30 * 255 / 70 = 109.3
+        {"levels, 10 % at each end",
+         [](TAdjust& t) {
+             t.Auto_Levels.SetValue(true, vsCurrent);
+             t.Clip.SetValue(100, vsCurrent);
+         },
+         {0, 0, 109, 255, 255}},
+        // more than a tenth but less than a fifth clips no more
+        {"levels, 13 %",
+         [](TAdjust& t) {
+             t.Auto_Levels.SetValue(true, vsCurrent);
+             t.Clip.SetValue(130, vsCurrent);
+         },
+         {0, 0, 109, 255, 255}},
+        {"brightness +20: + 51",
+         [](TAdjust& t) { t.Brightness.SetValue(20, vsCurrent); },
+         {61, 71, 101, 141, 151}},
+        // (v - 127.5) * 2 + 127.5, halves to even: 10 -> 0, 100 -> 72.5
+        {"contrast +100", [](TAdjust& t) { t.Contrast.SetValue(100, vsCurrent); }, {0, 0, 0, 52, 72}},
+        // 255 * (v / 255) ^ 0.5: 10 -> 50.5, 50 -> 112.9, 100 -> 159.7
+        {"gamma 2", [](TAdjust& t) { t.Gamma.SetValue(200, vsCurrent); }, {50, 71, 113, 151, 160}},
+    };
+    const int values[5] = {10, 20, 50, 90, 100};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TAdjust t;
+        c.setup(t);
+        t.SrcBitmap = Ramp();
+        ASSERT_TRUE(t.Execute(vsCurrent));
+        for (int i = 0; i < 5; ++i)
+            EXPECT_EQ(PixelAt(t.DstBitmap, values[i] / 10 - 1, 0), Grey(c.at[i])) << "for " << values[i];
+    }
+}
+
+TEST(AdjustExecute, ColourModes) {
+    struct Case {
+        int mode, saturation;
+        std::uint32_t in, out;
+    };
+    const Case cases[] = {
+        // Y = (77 * 200 + 150 * 100 + 128) >> 8 = 119
+        {0, 0, 0xC86400, Grey(119)},
+        {1, 100, 0xC86400, Grey(119)},
+        // twice as far from Y: 119 + 2 * 81, 119 - 2 * 19, 119 - 2 * 119
+        {0, 200, 0xC86400, 0xFF5100},
+        {0, 100, 0xC86400, 0xC86400},
+        // grey 100: (402 + 787 + 194) * 100 / 1024 = 135.1, 1231 -> 120.2, 960 -> 93.75
+        {2, 100, Grey(100), 0x87785E},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::Message() << "mode " << c.mode << " saturation " << c.saturation);
+        TAdjust t;
+        t.Color_Mode.SetValue(c.mode, vsCurrent);
+        t.Saturation.SetValue(c.saturation, vsCurrent);
+        t.SrcBitmap = TBitmap(test::SolidDib(2, 2, c.in));
+        ASSERT_TRUE(t.Execute(vsCurrent));
+        EXPECT_EQ(PixelAt(t.DstBitmap, 1, 1), c.out);
+    }
+}
+
+}  // namespace
+}  // namespace pm
