@@ -1,8 +1,9 @@
 #include "imaging/UnsharpMask.h"
 
+#include "imaging/VectorLoops.h"
+
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
 
 namespace pm {
 
@@ -19,6 +20,71 @@ std::vector<std::uint32_t> GaussianTaps(double sigma) {
     return taps;
 }
 
+namespace {
+
+// One row blurred across: the row `padded` holds r repeated border pixels on
+// each side; the result keeps 8 fractional bits. Taps in the outer loop, so
+// the inner one runs along the row; the taps are symmetric, so each weight
+// multiplies the sum of a pair.
+PM_LOOP_BODY void BlurAcrossLoop(const std::uint8_t* __restrict padded, const std::uint32_t* taps, int r,
+                                 std::size_t n, std::uint32_t* __restrict across,
+                                 std::uint16_t* __restrict out) {
+    {
+        const std::uint32_t t = taps[r];
+        const std::uint8_t* c = padded + std::size_t(r) * 3;
+        for (std::size_t i = 0; i < n; ++i) across[i] = t * c[i];
+    }
+    for (int k = 1; k <= r; ++k) {
+        const std::uint32_t t = taps[r + k];
+        const std::uint8_t* a = padded + std::size_t(r - k) * 3;
+        const std::uint8_t* b = padded + std::size_t(r + k) * 3;
+        for (std::size_t i = 0; i < n; ++i) across[i] += t * std::uint32_t(a[i] + b[i]);
+    }
+    for (std::size_t i = 0; i < n; ++i) out[i] = std::uint16_t((across[i] + 32) >> 6);
+}
+
+// One line blurred down from the rows blurred across (lines[k] is the row at
+// offset k - r) and mixed into the picture row `p`, a block of values at a
+// time so that the sums stay in the first-level cache. The mix has no branch
+// so that it runs over whole vectors: values whose difference stays under
+// the threshold are written back as they are.
+PM_LOOP_BODY void BlurDownAndMixLoop(const std::uint16_t* const* lines, const std::uint32_t* taps, int r,
+                                     std::size_t n, std::uint8_t* __restrict p, int amountPercent,
+                                     int limit) {
+    constexpr std::size_t kBlock = 256;
+    std::uint32_t column[kBlock];
+    for (std::size_t i0 = 0; i0 < n; i0 += kBlock) {
+        const std::size_t len = std::min(kBlock, n - i0);
+        {
+            const std::uint32_t t = taps[r];
+            const std::uint16_t* __restrict c = lines[r] + i0;
+            for (std::size_t i = 0; i < len; ++i) column[i] = t * c[i];
+        }
+        for (int k = 1; k <= r; ++k) {
+            const std::uint32_t t = taps[r + k];
+            const std::uint16_t* __restrict a = lines[r - k] + i0, * __restrict b = lines[r + k] + i0;
+            for (std::size_t i = 0; i < len; ++i) column[i] += t * (std::uint32_t(a[i]) + b[i]);
+        }
+        std::uint8_t* __restrict q = p + i0;
+        for (std::size_t i = 0; i < len; ++i) {
+            const int smooth = int((column[i] + 8192) >> 14);
+            const int diff = q[i] * 256 - smooth;
+            const int m = amountPercent * diff;
+            // Halves round away from zero.
+            const int size = int((std::uint32_t(m < 0 ? -m : m) + 12800u) / 25600u);
+            const int step = m < 0 ? -size : size;
+            const int moved = std::clamp(q[i] + step, 0, 255);
+            const bool keep = (diff < 0 ? -diff : diff) < limit;
+            q[i] = std::uint8_t(keep ? q[i] : moved);
+        }
+    }
+}
+
+constexpr auto BlurAcross = TLoopVersions<BlurAcrossLoop>::Run;
+constexpr auto BlurDownAndMix = TLoopVersions<BlurDownAndMixLoop>::Run;
+
+}  // namespace
+
 void UnsharpMask(TFastDIB& image, double sigma, int amountPercent, int threshold) {
     const int w = image.Width(), h = image.Height();
     if (w < 1 || h < 1 || image.Bpp() != 24) return;
@@ -30,58 +96,24 @@ void UnsharpMask(TFastDIB& image, double sigma, int amountPercent, int threshold
     // slots, clamped ones included.
     const int ring = 2 * r + 1;
     std::vector<std::uint16_t> blurred(n * std::size_t(ring));
-    std::vector<std::uint32_t> column(n), across(n);
+    std::vector<std::uint32_t> across(n);
     std::vector<std::uint8_t> padded(std::size_t(w + 2 * r) * 3);
+    std::vector<const std::uint16_t*> lines(static_cast<std::size_t>(ring));
     const auto blurRow = [&](int row) {
         const std::uint8_t* src = image.Row(row);
-        // The row with r border pixels repeated on each side.
         for (int x = 0; x < r; ++x) {
             std::copy_n(src, 3, &padded[std::size_t(x) * 3]);
             std::copy_n(src + n - 3, 3, &padded[std::size_t(w + r + x) * 3]);
         }
         std::copy_n(src, n, &padded[std::size_t(r) * 3]);
-        std::uint16_t* out = &blurred[std::size_t(row % ring) * n];
-        // Taps in the outer loop, so the inner one runs along the row; the
-        // taps are symmetric, so each weight multiplies the sum of a pair.
-        {
-            const std::uint32_t t = taps[std::size_t(r)];
-            const std::uint8_t* c = &padded[std::size_t(r) * 3];
-            for (std::size_t i = 0; i < n; ++i) across[i] = t * c[i];
-        }
-        for (int k = 1; k <= r; ++k) {
-            const std::uint32_t t = taps[std::size_t(r + k)];
-            const std::uint8_t* a = &padded[std::size_t(r - k) * 3];
-            const std::uint8_t* b = &padded[std::size_t(r + k) * 3];
-            for (std::size_t i = 0; i < n; ++i) across[i] += t * std::uint32_t(a[i] + b[i]);
-        }
-        for (std::size_t i = 0; i < n; ++i) out[i] = std::uint16_t((across[i] + 32) >> 6);
+        BlurAcross(padded.data(), taps.data(), r, n, across.data(), &blurred[std::size_t(row % ring) * n]);
     };
     int ready = -1;  // rows blurred so far: 0 .. ready
-    const int limit = threshold * 256;
     for (int row = 0; row < h; ++row) {
         while (ready < std::min(h - 1, row + r)) blurRow(++ready);
-        const auto line = [&](int k) {
-            return &blurred[std::size_t(std::clamp(row + k, 0, h - 1) % ring) * n];
-        };
-        {
-            const std::uint32_t t = taps[std::size_t(r)];
-            const std::uint16_t* c = line(0);
-            for (std::size_t i = 0; i < n; ++i) column[i] = t * c[i];
-        }
-        for (int k = 1; k <= r; ++k) {
-            const std::uint32_t t = taps[std::size_t(r + k)];
-            const std::uint16_t *a = line(-k), *b = line(k);
-            for (std::size_t i = 0; i < n; ++i) column[i] += t * (std::uint32_t(a[i]) + b[i]);
-        }
-        std::uint8_t* p = image.Row(row);
-        for (std::size_t i = 0; i < n; ++i) {
-            const int smooth = int((column[i] + 8192) >> 14);
-            const int diff = p[i] * 256 - smooth;
-            if (std::abs(diff) < limit) continue;
-            const int m = amountPercent * diff;
-            const int step = m >= 0 ? (m + 12800) / 25600 : -((12800 - m) / 25600);
-            p[i] = std::uint8_t(std::clamp(p[i] + step, 0, 255));
-        }
+        for (int k = -r; k <= r; ++k)
+            lines[std::size_t(k + r)] = &blurred[std::size_t(std::clamp(row + k, 0, h - 1) % ring) * n];
+        BlurDownAndMix(lines.data(), taps.data(), r, n, image.Row(row), amountPercent, threshold * 256);
     }
 }
 

@@ -1,0 +1,74 @@
+#include "imaging/UnsharpMask.h"
+#include "imaging/VectorLoops.h"
+#include "support/Pixels.h"
+#include "support/RandomDib.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <string>
+
+namespace pm {
+namespace {
+
+using test::RandomDib;
+using test::ReadRows;
+
+// The unsharp mask pixel by pixel, straight from its definition: the blur
+// across rounded to 8 fractional bits, the blur down, then the mix that
+// rounds halves away from zero.
+TFastDIB DirectUnsharpMask(const TFastDIB& src, double sigma, int amount, int threshold) {
+    const std::vector<std::uint32_t> taps = GaussianTaps(sigma);
+    const int r = int(taps.size() / 2), w = src.Width(), h = src.Height();
+    const auto at = [&](int row, int x, int c) { return src.Row(std::clamp(row, 0, h - 1))[3 * x + c]; };
+    const auto across = [&](int row, int x, int c) {
+        std::uint32_t sum = 0;
+        for (int k = -r; k <= r; ++k)
+            sum += taps[std::size_t(k + r)] * at(row, std::clamp(x + k, 0, w - 1), c);
+        return (sum + 32) >> 6;
+    };
+    TFastDIB out = src;
+    for (int row = 0; row < h; ++row)
+        for (int x = 0; x < w; ++x)
+            for (int c = 0; c < 3; ++c) {
+                std::uint32_t sum = 0;
+                for (int k = -r; k <= r; ++k) sum += taps[std::size_t(k + r)] * across(row + k, x, c);
+                const int p = at(row, x, c), diff = p * 256 - int((sum + 8192) >> 14);
+                if (std::abs(diff) < threshold * 256) continue;
+                const int m = amount * diff;
+                const int step = m >= 0 ? (m + 12800) / 25600 : -((12800 - m) / 25600);
+                out.Row(row)[3 * x + c] = std::uint8_t(std::clamp(p + step, 0, 255));
+            }
+    return out;
+}
+
+// Widths around whole vectors and the blocks of the blur, pictures smaller
+// than the blur's reach, strong amounts that clip and thresholds that hold
+// values back, on both loop paths.
+TEST(UnsharpMaskLoops, MatchTheDirectFormula) {
+    struct Case {
+        int w, h, radiusTenths, amount, threshold;
+    };
+    const Case cases[] = {{1, 1, 10, 100, 0},   {2, 7, 30, 500, 0},    {9, 3, 5, 100, 0},
+                          {33, 17, 10, 150, 3}, {86, 5, 10, 80, 0},    {90, 40, 22, 300, 10},
+                          {257, 9, 10, 100, 0}, {40, 130, 61, 500, 1}, {5, 5, 100, 250, 0},
+                          {300, 4, 7, 50, 255}};
+    unsigned seed = 7;
+    for (const Case& c : cases) {
+        const TFastDIB source = RandomDib(c.w, c.h, 24, seed++);
+        const TFastDIB expected = DirectUnsharpMask(source, c.radiusTenths / 10.0, c.amount, c.threshold);
+        for (TLoopPath path : {TLoopPath::Portable, TLoopPath::Avx2}) {
+            if (path == TLoopPath::Avx2 && !Avx2LoopsAvailable()) continue;
+            const TLoopPathOverride use(path);
+            TFastDIB image = source;
+            UnsharpMask(image, c.radiusTenths / 10.0, c.amount, c.threshold);
+            EXPECT_EQ(ReadRows(image), ReadRows(expected))
+                << c.w << "x" << c.h << " radius " << c.radiusTenths << " amount " << c.amount
+                << " threshold " << c.threshold << (path == TLoopPath::Avx2 ? " avx2" : " portable");
+        }
+    }
+}
+
+}  // namespace
+}  // namespace pm
