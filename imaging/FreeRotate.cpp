@@ -1,10 +1,17 @@
 #include "imaging/FreeRotate.h"
 
+#include "imaging/VectorLoops.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <numbers>
 #include <vector>
+
+#if PM_AVX2_LOOPS
+#include <immintrin.h>
+#endif
 
 namespace pm {
 
@@ -91,6 +98,96 @@ struct TTurnSource {
     }
 };
 
+#if PM_AVX2_LOOPS
+#define PM_AVX2 [[gnu::target("avx2"), gnu::always_inline]] inline
+
+PM_AVX2 __m256i Weigh(__m256i a, __m256i b, __m256i weight) {
+    return _mm256_add_epi32(_mm256_slli_epi32(a, 8), _mm256_mullo_epi32(weight, _mm256_sub_epi32(b, a)));
+}
+
+PM_AVX2 __m256i Channel(__m256i g, int shift) {
+    return _mm256_and_si256(_mm256_srl_epi32(g, _mm_cvtsi32_si128(shift)), _mm256_set1_epi32(0xFF));
+}
+
+// (fraction + 2^23) >> 24 without overflowing 32 bits.
+PM_AVX2 __m256i Weight(__m256i fraction) {
+    return _mm256_srli_epi32(_mm256_add_epi32(_mm256_srli_epi32(fraction, 23), _mm256_set1_epi32(1)), 1);
+}
+
+// One step of eight lanes: the fraction's carry (unsigned wrap, old above
+// new) goes into the whole part.
+PM_AVX2 void Advance(__m256i& whole, __m256i& fraction, __m256i stepWhole, __m256i stepFraction) {
+    const __m256i sign = _mm256_set1_epi32(std::int32_t(0x80000000u));
+    const __m256i next = _mm256_add_epi32(fraction, stepFraction);
+    const __m256i carry = _mm256_cmpgt_epi32(_mm256_xor_si256(fraction, sign), _mm256_xor_si256(next, sign));
+    whole = _mm256_sub_epi32(_mm256_add_epi32(whole, stepWhole), carry);
+    fraction = next;
+}
+
+// Lanes p + i * step, i = 0 .. 7, as whole parts and fractions, and the step
+// of eight lanes the same way.
+PM_AVX2 void Lanes(long long p, long long step, __m256i& whole, __m256i& fraction, __m256i& stepWhole,
+                   __m256i& stepFraction) {
+    alignas(32) std::int32_t w[8], f[8];
+    for (int i = 0; i < 8; ++i) {
+        w[i] = std::int32_t((p + i * step) >> 32);
+        f[i] = std::int32_t(std::uint32_t(p + i * step));
+    }
+    whole = _mm256_load_si256(reinterpret_cast<const __m256i*>(w));
+    fraction = _mm256_load_si256(reinterpret_cast<const __m256i*>(f));
+    stepWhole = _mm256_set1_epi32(std::int32_t((8 * step) >> 32));
+    stepFraction = _mm256_set1_epi32(std::int32_t(std::uint32_t(8 * step)));
+}
+
+// Pixels inside the picture eight at a time: the source positions as 32.32
+// fixed point in two 32-bit halves, the four neighbours gathered as 32-bit
+// words, the two weighings of the scalar mix written as 256 * a + weight *
+// (b - a), which is the same number. `top` is line 0 of the picture.
+// Returns how many pixels it did, a whole number of eights.
+[[gnu::target("avx2")]] int InsideAvx2(const std::uint8_t* top, long long stride, long long px, long long py,
+                                       long long stepX, long long stepY, int count, std::uint8_t* d) {
+    if (count < 8) return 0;
+    __m256i hx, lx, stepHx, stepLx, hy, ly, stepHy, stepLy;
+    Lanes(px, stepX, hx, lx, stepHx, stepLx);
+    Lanes(py, stepY, hy, ly, stepHy, stepLy);
+    const __m256i half = _mm256_set1_epi32(32768), lineStep = _mm256_set1_epi32(std::int32_t(stride));
+    const __m128i pack = _mm_setr_epi8(0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, -1, -1, -1, -1);
+    const auto* base = reinterpret_cast<const int*>(top);
+    const auto* right = reinterpret_cast<const int*>(top + 2);  // ends at the pixel's last byte
+    const auto* below = reinterpret_cast<const int*>(top - stride);
+    const auto* belowRight = reinterpret_cast<const int*>(top - stride + 2);
+    int done = 0;
+    for (; done + 8 <= count; done += 8, d += 24) {
+        const __m256i offset = _mm256_sub_epi32(_mm256_add_epi32(hx, _mm256_add_epi32(hx, hx)),
+                                                _mm256_mullo_epi32(hy, lineStep));
+        const __m256i wx = Weight(lx), wy = Weight(ly);
+        const __m256i g00 = _mm256_i32gather_epi32(base, offset, 1);
+        const __m256i g10 = _mm256_srli_epi32(_mm256_i32gather_epi32(right, offset, 1), 8);
+        const __m256i g01 = _mm256_i32gather_epi32(below, offset, 1);
+        const __m256i g11 = _mm256_srli_epi32(_mm256_i32gather_epi32(belowRight, offset, 1), 8);
+        __m256i result = _mm256_setzero_si256();
+        for (int shift = 0; shift < 24; shift += 8) {
+            const __m256i upper = Weigh(Channel(g00, shift), Channel(g10, shift), wx);
+            const __m256i lower = Weigh(Channel(g01, shift), Channel(g11, shift), wx);
+            const __m256i value = _mm256_srli_epi32(_mm256_add_epi32(Weigh(upper, lower, wy), half), 16);
+            result = _mm256_or_si256(result, _mm256_slli_epi32(value, shift));
+        }
+        // Three bytes a pixel; the first store's last four bytes are
+        // overwritten by the second.
+        const __m128i first = _mm_shuffle_epi8(_mm256_castsi256_si128(result), pack);
+        const __m128i second = _mm_shuffle_epi8(_mm256_extracti128_si256(result, 1), pack);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(d), first);
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(d + 12), second);
+        const std::int32_t last = _mm_extract_epi32(second, 2);
+        std::memcpy(d + 20, &last, 4);
+        Advance(hx, lx, stepHx, stepLx);
+        Advance(hy, ly, stepHy, stepLy);
+    }
+    return done;
+}
+#undef PM_AVX2
+#endif
+
 }  // namespace
 
 void FreeRotate(const TFastDIB& src, double degrees, bool mirrorX, bool mirrorY, TColorTriple background,
@@ -118,6 +215,11 @@ void FreeRotate(const TFastDIB& src, double degrees, bool mirrorX, bool mirrorY,
     const TTurnSource source{src, background, w, h, src.Stride()};
     // A line of background to copy the spans outside the picture from.
     std::vector<TColorTriple> blank(std::size_t(ow), background);
+#if PM_AVX2_LOOPS
+    // The gathers take 32-bit offsets from line 0.
+    const bool vectors = ActiveLoopPath() == TLoopPath::Avx2 && src.Size() < (std::size_t(1) << 31);
+    const std::uint8_t* top = src.Row(h - 1);
+#endif
     for (int v = 0; v < oh; ++v) {
         TColorTriple* line = out.Row24(oh - 1 - v);
         const long long px0 = std::llround((base_x + v * dv_x) * kOne),
@@ -137,7 +239,13 @@ void FreeRotate(const TFastDIB& src, double degrees, bool mirrorX, bool mirrorY,
         std::copy_n(blank.begin(), nearFirst, line);
         std::copy_n(blank.begin(), ow - nearEnd, line + nearEnd);
         for (int u = nearFirst; u < inFirst; ++u) source.Edge(px0 + u * stepX, py0 + u * stepY, &line[u].b);
-        for (int u = inFirst; u < inEnd; ++u) source.Inside(px0 + u * stepX, py0 + u * stepY, &line[u].b);
+        int u = inFirst;
+#if PM_AVX2_LOOPS
+        if (vectors)
+            u += InsideAvx2(top, source.stride, px0 + u * stepX, py0 + u * stepY, stepX, stepY, inEnd - u,
+                            &line[u].b);
+#endif
+        for (; u < inEnd; ++u) source.Inside(px0 + u * stepX, py0 + u * stepY, &line[u].b);
         for (int u = inEnd; u < nearEnd; ++u) source.Edge(px0 + u * stepX, py0 + u * stepY, &line[u].b);
     }
 }
