@@ -22,36 +22,42 @@ std::vector<std::uint32_t> GaussianTaps(double sigma) {
 
 namespace {
 
+// Values a loop takes at a time, so that its sums stay in the first-level
+// cache.
+constexpr std::size_t kBlock = 256;
+
 // One row blurred across: the row `padded` holds r repeated border pixels on
 // each side; the result keeps 8 fractional bits. Taps in the outer loop, so
 // the inner one runs along the row; the taps are symmetric, so each weight
 // multiplies the sum of a pair.
 PM_LOOP_BODY void BlurAcrossLoop(const std::uint8_t* __restrict padded, const std::uint32_t* taps, int r,
-                                 std::size_t n, std::uint32_t* __restrict across,
-                                 std::uint16_t* __restrict out) {
-    {
-        const std::uint32_t t = taps[r];
-        const std::uint8_t* c = padded + std::size_t(r) * 3;
-        for (std::size_t i = 0; i < n; ++i) across[i] = t * c[i];
+                                 std::size_t n, std::uint16_t* __restrict out) {
+    std::uint32_t across[kBlock];
+    for (std::size_t i0 = 0; i0 < n; i0 += kBlock) {
+        const std::size_t len = std::min(kBlock, n - i0);
+        const std::uint8_t* at = padded + i0;
+        {
+            const std::uint32_t t = taps[r];
+            const std::uint8_t* c = at + std::size_t(r) * 3;
+            for (std::size_t i = 0; i < len; ++i) across[i] = t * c[i];
+        }
+        for (int k = 1; k <= r; ++k) {
+            const std::uint32_t t = taps[r + k];
+            const std::uint8_t* a = at + std::size_t(r - k) * 3;
+            const std::uint8_t* b = at + std::size_t(r + k) * 3;
+            for (std::size_t i = 0; i < len; ++i) across[i] += t * std::uint32_t(a[i] + b[i]);
+        }
+        for (std::size_t i = 0; i < len; ++i) out[i0 + i] = std::uint16_t((across[i] + 32) >> 6);
     }
-    for (int k = 1; k <= r; ++k) {
-        const std::uint32_t t = taps[r + k];
-        const std::uint8_t* a = padded + std::size_t(r - k) * 3;
-        const std::uint8_t* b = padded + std::size_t(r + k) * 3;
-        for (std::size_t i = 0; i < n; ++i) across[i] += t * std::uint32_t(a[i] + b[i]);
-    }
-    for (std::size_t i = 0; i < n; ++i) out[i] = std::uint16_t((across[i] + 32) >> 6);
 }
 
 // One line blurred down from the rows blurred across (lines[k] is the row at
-// offset k - r) and mixed into the picture row `p`, a block of values at a
-// time so that the sums stay in the first-level cache. The mix has no branch
-// so that it runs over whole vectors: values whose difference stays under
-// the threshold are written back as they are.
+// offset k - r) and mixed into the picture row `p`, a block at a time. The
+// mix has no branch so that it runs over whole vectors: values whose
+// difference stays under the threshold are written back as they are.
 PM_LOOP_BODY void BlurDownAndMixLoop(const std::uint16_t* const* lines, const std::uint32_t* taps, int r,
                                      std::size_t n, std::uint8_t* __restrict p, int amountPercent,
                                      int limit) {
-    constexpr std::size_t kBlock = 256;
     std::uint32_t column[kBlock];
     for (std::size_t i0 = 0; i0 < n; i0 += kBlock) {
         const std::size_t len = std::min(kBlock, n - i0);
@@ -70,8 +76,11 @@ PM_LOOP_BODY void BlurDownAndMixLoop(const std::uint16_t* const* lines, const st
             const int smooth = int((column[i] + 8192) >> 14);
             const int diff = q[i] * 256 - smooth;
             const int m = amountPercent * diff;
-            // Halves round away from zero.
-            const int size = int((std::uint32_t(m < 0 ? -m : m) + 12800u) / 25600u);
+            // Halves round away from zero. (x + 12800) / 25600 as the quotient
+            // by 25 of x shifted by 10, a multiply and a shift, exact for every
+            // x up to 500 * 65280.
+            const std::uint32_t shifted = (std::uint32_t(m < 0 ? -m : m) + 12800u) >> 10;
+            const int size = int((shifted * 41944u) >> 20);
             const int step = m < 0 ? -size : size;
             const int moved = std::clamp(q[i] + step, 0, 255);
             const bool keep = (diff < 0 ? -diff : diff) < limit;
@@ -96,7 +105,6 @@ void UnsharpMask(TFastDIB& image, double sigma, int amountPercent, int threshold
     // slots, clamped ones included.
     const int ring = 2 * r + 1;
     std::vector<std::uint16_t> blurred(n * std::size_t(ring));
-    std::vector<std::uint32_t> across(n);
     std::vector<std::uint8_t> padded(std::size_t(w + 2 * r) * 3);
     std::vector<const std::uint16_t*> lines(static_cast<std::size_t>(ring));
     const auto blurRow = [&](int row) {
@@ -106,7 +114,7 @@ void UnsharpMask(TFastDIB& image, double sigma, int amountPercent, int threshold
             std::copy_n(src + n - 3, 3, &padded[std::size_t(w + r + x) * 3]);
         }
         std::copy_n(src, n, &padded[std::size_t(r) * 3]);
-        BlurAcross(padded.data(), taps.data(), r, n, across.data(), &blurred[std::size_t(row % ring) * n]);
+        BlurAcross(padded.data(), taps.data(), r, n, &blurred[std::size_t(row % ring) * n]);
     };
     int ready = -1;  // rows blurred so far: 0 .. ready
     for (int row = 0; row < h; ++row) {

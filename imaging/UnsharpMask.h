@@ -16,7 +16,8 @@ std::vector<std::uint32_t> GaussianTaps(double sigma);
 
 // In place. The blur is separable, edges repeat the border pixels; the
 // blurred values keep 8 fractional bits until the mix, which rounds halves
-// away from zero so that an edge sharpens alike on both sides.
+// away from zero so that an edge sharpens alike on both sides. The amount
+// is at most 500 (per cent).
 void UnsharpMask(TFastDIB& image, double sigma, int amountPercent, int threshold);
 
 }  // namespace pm
