@@ -105,8 +105,13 @@ PM_AVX2 __m256i Weigh(__m256i a, __m256i b, __m256i weight) {
     return _mm256_add_epi32(_mm256_slli_epi32(a, 8), _mm256_mullo_epi32(weight, _mm256_sub_epi32(b, a)));
 }
 
-PM_AVX2 __m256i Channel(__m256i g, int shift) {
-    return _mm256_and_si256(_mm256_srl_epi32(g, _mm_cvtsi32_si128(shift)), _mm256_set1_epi32(0xFF));
+// Byte `index` of each 32-bit lane, alone in its lane.
+PM_AVX2 __m256i Channel(__m256i g, int index) {
+    const auto at = [index](int lane) { return char(4 * lane + index); };
+    const __m256i pick =
+        _mm256_setr_epi8(at(0), -1, -1, -1, at(1), -1, -1, -1, at(2), -1, -1, -1, at(3), -1, -1, -1, at(0),
+                         -1, -1, -1, at(1), -1, -1, -1, at(2), -1, -1, -1, at(3), -1, -1, -1);
+    return _mm256_shuffle_epi8(g, pick);
 }
 
 // (fraction + 2^23) >> 24 without overflowing 32 bits.
@@ -167,8 +172,8 @@ PM_AVX2 void Lanes(long long p, long long step, __m256i& whole, __m256i& fractio
         const __m256i g11 = _mm256_srli_epi32(_mm256_i32gather_epi32(belowRight, offset, 1), 8);
         __m256i result = _mm256_setzero_si256();
         for (int shift = 0; shift < 24; shift += 8) {
-            const __m256i upper = Weigh(Channel(g00, shift), Channel(g10, shift), wx);
-            const __m256i lower = Weigh(Channel(g01, shift), Channel(g11, shift), wx);
+            const __m256i upper = Weigh(Channel(g00, shift / 8), Channel(g10, shift / 8), wx);
+            const __m256i lower = Weigh(Channel(g01, shift / 8), Channel(g11, shift / 8), wx);
             const __m256i value = _mm256_srli_epi32(_mm256_add_epi32(Weigh(upper, lower, wy), half), 16);
             result = _mm256_or_si256(result, _mm256_slli_epi32(value, shift));
         }
