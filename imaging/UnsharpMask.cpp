@@ -5,6 +5,10 @@
 #include <algorithm>
 #include <cmath>
 
+#if PM_AVX2_LOOPS
+#include <immintrin.h>
+#endif
+
 namespace pm {
 
 std::vector<std::uint32_t> GaussianTaps(double sigma) {
@@ -89,6 +93,68 @@ PM_LOOP_BODY void BlurDownAndMixLoop(const std::uint16_t* const* lines, const st
     }
 }
 
+#if PM_AVX2_LOOPS
+#define PM_AVX2 [[gnu::target("avx2"), gnu::always_inline]] inline
+
+// Sixteen blurred values less 32768, which fits them in 16 signed bits.
+PM_AVX2 __m256i Centred(const std::uint16_t* v) {
+    return _mm256_xor_si256(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(v)),
+                            _mm256_set1_epi16(std::int16_t(0x8000)));
+}
+
+// The mix of BlurDownAndMixLoop on eight values q, `sum` being the blur
+// down of the centred values; the result still to be clamped.
+PM_AVX2 __m256i MixEight(__m256i q, __m256i sum, __m256i amount, __m256i limit) {
+    // The 32768 taken from each value comes back as 32768 times the taps'
+    // sum (1 << 14), 1 << 29 in all, which is 32768 after the shift.
+    const __m256i smooth = _mm256_srai_epi32(_mm256_add_epi32(sum, _mm256_set1_epi32(8192)), 14);
+    const __m256i diff =
+        _mm256_sub_epi32(_mm256_sub_epi32(_mm256_slli_epi32(q, 8), _mm256_set1_epi32(32768)), smooth);
+    const __m256i m = _mm256_mullo_epi32(amount, diff);
+    const __m256i shifted =
+        _mm256_srli_epi32(_mm256_add_epi32(_mm256_abs_epi32(m), _mm256_set1_epi32(12800)), 10);
+    const __m256i size = _mm256_srli_epi32(_mm256_mullo_epi32(shifted, _mm256_set1_epi32(41944)), 20);
+    const __m256i moved = _mm256_add_epi32(q, _mm256_sign_epi32(size, m));
+    const __m256i keep = _mm256_cmpgt_epi32(limit, _mm256_abs_epi32(diff));
+    return _mm256_blendv_epi8(moved, q, keep);
+}
+
+// BlurDownAndMixLoop sixteen values at a time with multiplies that add
+// pairs of 16-bit products: a tap times the sum of a pair of centred values
+// is one of them. The unpacks put values 0-3 and 8-11 in one half, 4-7 and
+// 12-15 in the other; the packs at the end undo that. Returns how many
+// values it did.
+[[gnu::target("avx2")]] std::size_t BlurDownAndMixAvx2(const std::uint16_t* const* lines,
+                                                       const std::uint32_t* taps, int r, std::size_t n,
+                                                       std::uint8_t* p, int amountPercent, int limit) {
+    const __m256i centre = _mm256_set1_epi32(std::int32_t(taps[r]));  // pairs (tap, 0)
+    const __m256i amount = _mm256_set1_epi32(amountPercent), under = _mm256_set1_epi32(limit);
+    std::size_t i = 0;
+    for (; i + 16 <= n; i += 16) {
+        const __m256i c = Centred(lines[r] + i);
+        __m256i low = _mm256_madd_epi16(_mm256_unpacklo_epi16(c, c), centre);
+        __m256i high = _mm256_madd_epi16(_mm256_unpackhi_epi16(c, c), centre);
+        for (int k = 1; k <= r; ++k) {
+            const __m256i t = _mm256_set1_epi32(std::int32_t(taps[r + k] * 0x10001u));
+            const __m256i a = Centred(lines[r - k] + i), b = Centred(lines[r + k] + i);
+            low = _mm256_add_epi32(low, _mm256_madd_epi16(_mm256_unpacklo_epi16(a, b), t));
+            high = _mm256_add_epi32(high, _mm256_madd_epi16(_mm256_unpackhi_epi16(a, b), t));
+        }
+        const __m256i q = _mm256_cvtepu8_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i)));
+        const __m256i zero = _mm256_setzero_si256();
+        const __m256i mixed =
+            _mm256_packs_epi32(MixEight(_mm256_unpacklo_epi16(q, zero), low, amount, under),
+                               MixEight(_mm256_unpackhi_epi16(q, zero), high, amount, under));
+        // Clamped to bytes; values 0-7 in the first quarter, 8-15 in the third.
+        const __m256i bytes = _mm256_permute4x64_epi64(_mm256_packus_epi16(mixed, mixed), 0x08);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(p + i), _mm256_castsi256_si128(bytes));
+    }
+    return i;
+}
+
+#undef PM_AVX2
+#endif
+
 constexpr auto BlurAcross = TLoopVersions<BlurAcrossLoop>::Run;
 constexpr auto BlurDownAndMix = TLoopVersions<BlurDownAndMixLoop>::Run;
 
@@ -121,7 +187,15 @@ void UnsharpMask(TFastDIB& image, double sigma, int amountPercent, int threshold
         while (ready < std::min(h - 1, row + r)) blurRow(++ready);
         for (int k = -r; k <= r; ++k)
             lines[std::size_t(k + r)] = &blurred[std::size_t(std::clamp(row + k, 0, h - 1) % ring) * n];
-        BlurDownAndMix(lines.data(), taps.data(), r, n, image.Row(row), amountPercent, threshold * 256);
+        std::uint8_t* p = image.Row(row);
+        std::size_t done = 0;
+#if PM_AVX2_LOOPS
+        if (ActiveLoopPath() == TLoopPath::Avx2)
+            done = BlurDownAndMixAvx2(lines.data(), taps.data(), r, n, p, amountPercent, threshold * 256);
+#endif
+        if (done == n) continue;
+        for (std::size_t k = 0; k < lines.size(); ++k) lines[k] += done;
+        BlurDownAndMix(lines.data(), taps.data(), r, n - done, p + done, amountPercent, threshold * 256);
     }
 }
 
