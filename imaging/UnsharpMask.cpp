@@ -205,17 +205,35 @@ void UnsharpMask(TFastDIB& image, double sigma, int amountPercent, int threshold
     std::vector<const std::uint16_t*> lines(static_cast<std::size_t>(ring));
     const auto blurRow = [&](int row) {
         const std::uint8_t* src = image.Row(row);
+        std::uint16_t* out = &blurred[std::size_t(row % ring) * n];
+        const std::size_t reach = std::size_t(r) * 3;  // values a tap reaches on either side
+#if PM_AVX2_LOOPS
+        // Straight from the row where the taps stay inside it, the ends
+        // through a padded copy of their few values.
+        if (ActiveLoopPath() == TLoopPath::Avx2 && n >= 2 * reach + 16) {
+            const std::size_t to = reach + BlurAcrossAvx2(src, taps.data(), r, n - 2 * reach, out + reach);
+            const auto padEnd = [&](std::size_t from, std::size_t end) {
+                // Values from - reach .. end + reach, the border pixels
+                // repeated beyond the row's ends.
+                for (std::size_t j = 0; j < end - from + 2 * reach; ++j) {
+                    const long long v = static_cast<long long>(from + j) - static_cast<long long>(reach);
+                    const long long pixel = v < 0 ? 0 : std::min<long long>(v / 3, w - 1);
+                    padded[j] = src[3 * pixel + (v % 3 + 3) % 3];
+                }
+                BlurAcross(padded.data(), taps.data(), r, end - from, out + from);
+            };
+            padEnd(0, reach);
+            if (to < n) padEnd(to, n);
+            return;
+        }
+#endif
+        // The row with r border pixels repeated on each side.
         for (int x = 0; x < r; ++x) {
             std::copy_n(src, 3, &padded[std::size_t(x) * 3]);
             std::copy_n(src + n - 3, 3, &padded[std::size_t(w + r + x) * 3]);
         }
-        std::copy_n(src, n, &padded[std::size_t(r) * 3]);
-        std::uint16_t* out = &blurred[std::size_t(row % ring) * n];
-        std::size_t done = 0;
-#if PM_AVX2_LOOPS
-        if (ActiveLoopPath() == TLoopPath::Avx2) done = BlurAcrossAvx2(padded.data(), taps.data(), r, n, out);
-#endif
-        if (done < n) BlurAcross(padded.data() + done, taps.data(), r, n - done, out + done);
+        std::copy_n(src, n, &padded[reach]);
+        BlurAcross(padded.data(), taps.data(), r, n, out);
     };
     int ready = -1;  // rows blurred so far: 0 .. ready
     for (int row = 0; row < h; ++row) {

@@ -44,8 +44,8 @@ TFastDIB DirectUnsharpMask(const TFastDIB& src, double sigma, int amount, int th
 }
 
 // Widths around whole vectors and the blocks of the blur, pictures smaller
-// than the blur's reach, strong amounts that clip and thresholds that hold
-// values back, on both loop paths.
+// than the blur's reach or just wide enough for the vector loops, strong
+// amounts that clip and thresholds that hold values back, on both paths.
 TEST(UnsharpMaskLoops, MatchTheDirectFormula) {
     struct Case {
         int w, h, radiusTenths, amount, threshold;
@@ -53,7 +53,7 @@ TEST(UnsharpMaskLoops, MatchTheDirectFormula) {
     const Case cases[] = {{1, 1, 10, 100, 0},   {2, 7, 30, 500, 0},    {9, 3, 5, 100, 0},
                           {33, 17, 10, 150, 3}, {86, 5, 10, 80, 0},    {90, 40, 22, 300, 10},
                           {257, 9, 10, 100, 0}, {40, 130, 61, 500, 1}, {5, 5, 100, 250, 0},
-                          {300, 4, 7, 50, 255}};
+                          {300, 4, 7, 50, 255}, {44, 6, 61, 200, 0},   {61, 3, 61, 120, 2}};
     unsigned seed = 7;
     for (const Case& c : cases) {
         const TFastDIB source = RandomDib(c.w, c.h, 24, seed++);
