@@ -1,5 +1,7 @@
 #include "imaging/ToneAdjust.h"
 
+#include "imaging/VectorLoops.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -22,12 +24,34 @@ TToneCurve MakeToneCurve(const TToneSettings& s) {
 }
 
 void AutoLevels(const TFastDIB& image, int clipTenthsPercent, int& low, int& high) {
+    // Four partial counts, so that runs of equal values (smooth pictures are
+    // full of them) do not wait on one counter; 32-bit counts moved into the
+    // total before they could overflow.
     std::array<std::uint64_t, 256> histogram{};
+    std::array<std::array<std::uint32_t, 256>, 4> part{};
     const std::size_t n = std::size_t(image.Width()) * 3;
+    std::uint64_t pending = 0;
+    const auto flush = [&] {
+        for (std::size_t v = 0; v < 256; ++v) {
+            histogram[v] += std::uint64_t(part[0][v]) + part[1][v] + part[2][v] + part[3][v];
+            part[0][v] = part[1][v] = part[2][v] = part[3][v] = 0;
+        }
+        pending = 0;
+    };
     for (int row = 0; row < image.Height(); ++row) {
+        if (pending + n > 0xFFFFFFFFu) flush();
+        pending += n;
         const std::uint8_t* p = image.Row(row);
-        for (std::size_t i = 0; i < n; ++i) ++histogram[p[i]];
+        std::size_t i = 0;
+        for (; i + 4 <= n; i += 4) {
+            ++part[0][p[i]];
+            ++part[1][p[i + 1]];
+            ++part[2][p[i + 2]];
+            ++part[3][p[i + 3]];
+        }
+        for (; i < n; ++i) ++part[0][p[i]];
     }
+    flush();
     const std::uint64_t clip = n * std::uint64_t(image.Height()) * std::uint64_t(clipTenthsPercent) / 1000;
     // The first value, from each end, past which more than `clip` lie.
     std::uint64_t sum = 0;
@@ -43,41 +67,75 @@ namespace {
 // Sepia weights in 1/1024.
 constexpr int kSepia[3][3] = {{402, 787, 194}, {357, 702, 172}, {279, 547, 134}};
 
-inline std::uint8_t Byte(int v) {
-    return std::uint8_t(std::clamp(v, 0, 255));
+PM_LOOP_BODY int Byte(int v) {
+    return std::min(std::max(v, 0), 255);
+}
+
+PM_LOOP_BODY int Saturated(int c, int y, int sat) {
+    return y + (((c - y) * sat + 512) >> 10);
+}
+
+// The colour step on a row of `w` pixels whose curve is applied already.
+// Branch-free integer arithmetic on each pixel alone, so the compiler
+// vectorises it (the luma never exceeds 255: its weights add up to 256).
+PM_LOOP_BODY void GreyRowLoop(std::uint8_t* p, int w, int) {
+    for (int x = 0; x < w; ++x, p += 3) {
+        const int y = (77 * p[2] + 150 * p[1] + 29 * p[0] + 128) >> 8;
+        p[0] = p[1] = p[2] = std::uint8_t(y);
+    }
+}
+
+PM_LOOP_BODY void SaturateRowLoop(std::uint8_t* p, int w, int sat) {
+    for (int x = 0; x < w; ++x, p += 3) {
+        const int r = p[2], g = p[1], b = p[0];
+        const int y = (77 * r + 150 * g + 29 * b + 128) >> 8;
+        p[0] = std::uint8_t(Byte(Saturated(b, y, sat)));
+        p[1] = std::uint8_t(Byte(Saturated(g, y, sat)));
+        p[2] = std::uint8_t(Byte(Saturated(r, y, sat)));
+    }
+}
+
+PM_LOOP_BODY void SepiaRowLoop(std::uint8_t* p, int w, int sat) {
+    for (int x = 0; x < w; ++x, p += 3) {
+        int r = p[2], g = p[1], b = p[0];
+        const int y = (77 * r + 150 * g + 29 * b + 128) >> 8;
+        r = Byte(Saturated(r, y, sat)), g = Byte(Saturated(g, y, sat)), b = Byte(Saturated(b, y, sat));
+        const int sr = (kSepia[0][0] * r + kSepia[0][1] * g + kSepia[0][2] * b + 512) >> 10;
+        const int sg = (kSepia[1][0] * r + kSepia[1][1] * g + kSepia[1][2] * b + 512) >> 10;
+        const int sb = (kSepia[2][0] * r + kSepia[2][1] * g + kSepia[2][2] * b + 512) >> 10;
+        p[0] = std::uint8_t(std::min(sb, 255));
+        p[1] = std::uint8_t(std::min(sg, 255));
+        p[2] = std::uint8_t(std::min(sr, 255));
+    }
+}
+
+bool IsIdentity(const TToneCurve& curve) {
+    for (std::size_t v = 0; v < 256; ++v)
+        if (curve[v] != v) return false;
+    return true;
 }
 
 }  // namespace
 
 void AdjustTones(TFastDIB& image, const TToneCurve& curve, int saturationPercent, TColorMode mode) {
     const int w = image.Width();
-    const bool curveOnly = saturationPercent == 100 && mode == TColorMode::Color;
+    const std::size_t n = std::size_t(w) * 3;
+    const bool identity = IsIdentity(curve);
     const int sat = saturationPercent * 1024 / 100;
+    void (*colour)(std::uint8_t*, int, int) = nullptr;
+    if (mode == TColorMode::Greyscale)
+        colour = TLoopVersions<GreyRowLoop>::Run;
+    else if (mode == TColorMode::Sepia)
+        colour = TLoopVersions<SepiaRowLoop>::Run;
+    else if (saturationPercent != 100)
+        colour = TLoopVersions<SaturateRowLoop>::Run;
     for (int row = 0; row < image.Height(); ++row) {
-        TColorTriple* p = image.Row24(row);
-        if (curveOnly) {
-            for (int x = 0; x < w; ++x) p[x] = {curve[p[x].b], curve[p[x].g], curve[p[x].r]};
-            continue;
-        }
-        for (int x = 0; x < w; ++x) {
-            int r = curve[p[x].r], g = curve[p[x].g], b = curve[p[x].b];
-            const int y = (77 * r + 150 * g + 29 * b + 128) >> 8;
-            if (mode == TColorMode::Greyscale) {
-                p[x] = {Byte(y), Byte(y), Byte(y)};
-                continue;
-            }
-            r = y + (((r - y) * sat + 512) >> 10);
-            g = y + (((g - y) * sat + 512) >> 10);
-            b = y + (((b - y) * sat + 512) >> 10);
-            if (mode == TColorMode::Sepia) {
-                r = std::clamp(r, 0, 255), g = std::clamp(g, 0, 255), b = std::clamp(b, 0, 255);
-                const int sr = (kSepia[0][0] * r + kSepia[0][1] * g + kSepia[0][2] * b + 512) >> 10;
-                const int sg = (kSepia[1][0] * r + kSepia[1][1] * g + kSepia[1][2] * b + 512) >> 10;
-                const int sb = (kSepia[2][0] * r + kSepia[2][1] * g + kSepia[2][2] * b + 512) >> 10;
-                r = sr, g = sg, b = sb;
-            }
-            p[x] = {Byte(b), Byte(g), Byte(r)};
-        }
+        std::uint8_t* p = image.Row(row);
+        // The curve is the same for the three channels: one table look-up a
+        // byte, then the colour step on the row while it is in the cache.
+        if (!identity)
+            for (std::size_t i = 0; i < n; ++i) p[i] = curve[p[i]];
+        if (colour) colour(p, w, sat);
     }
 }
 
