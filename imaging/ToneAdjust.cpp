@@ -1,5 +1,6 @@
 #include "imaging/ToneAdjust.h"
 
+#include "imaging/ToneColourAvx2.h"
 #include "imaging/VectorLoops.h"
 
 #include <algorithm>
@@ -67,9 +68,6 @@ void AutoLevels(const TFastDIB& image, int clipTenthsPercent, int& low, int& hig
 }
 
 namespace {
-
-// Sepia weights in 1/1024.
-constexpr int kSepia[3][3] = {{402, 787, 194}, {357, 702, 172}, {279, 547, 134}};
 
 PM_LOOP_BODY int Byte(int v) {
     return std::min(std::max(v, 0), 255);
@@ -169,12 +167,20 @@ void AdjustTones(TFastDIB& image, const TToneCurve& curve, int saturationPercent
         colour = TLoopVersions<SepiaRowLoop>::Run;
     else if (saturationPercent != 100)
         colour = TLoopVersions<SaturateRowLoop>::Run;
+#if PM_AVX2_LOOPS
+    const bool wideColour = ActiveLoopPath() == TLoopPath::Avx2 && sat >= 0 && sat <= 4096;
+#endif
     for (int row = 0; row < image.Height(); ++row) {
         std::uint8_t* p = image.Row(row);
         // The curve is the same for the three channels: one table look-up a
         // byte, then the colour step on the row while it is in the cache.
         if (!identity) CurveBytes(p, n, curve);
-        if (colour) colour(p, w, sat);
+        if (!colour) continue;
+        int done = 0;
+#if PM_AVX2_LOOPS
+        if (wideColour) done = ColourPixelsAvx2(p, w, sat, mode);
+#endif
+        colour(p + 3 * std::size_t(done), w - done, sat);
     }
 }
 
