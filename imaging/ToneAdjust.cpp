@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 #if PM_AVX2_LOOPS
 #include <immintrin.h>
@@ -29,17 +30,18 @@ TToneCurve MakeToneCurve(const TToneSettings& s) {
 }
 
 void AutoLevels(const TFastDIB& image, int clipTenthsPercent, int& low, int& high) {
-    // Four partial counts, so that runs of equal values (smooth pictures are
-    // full of them) do not wait on one counter; 32-bit counts moved into the
-    // total before they could overflow.
+    // Counted two bytes at a time, in a table of all byte pairs: half the
+    // counter updates, which bound the speed. 32-bit counts are folded into
+    // the total before they could overflow.
     std::array<std::uint64_t, 256> histogram{};
-    std::array<std::array<std::uint32_t, 256>, 4> part{};
+    std::vector<std::uint32_t> pairs(65536);
     const std::size_t n = std::size_t(image.Width()) * 3;
     std::uint64_t pending = 0;
     const auto flush = [&] {
-        for (std::size_t v = 0; v < 256; ++v) {
-            histogram[v] += std::uint64_t(part[0][v]) + part[1][v] + part[2][v] + part[3][v];
-            part[0][v] = part[1][v] = part[2][v] = part[3][v] = 0;
+        for (std::size_t v = 0; v < pairs.size(); ++v) {
+            histogram[v & 255] += pairs[v];
+            histogram[v >> 8] += pairs[v];
+            pairs[v] = 0;
         }
         pending = 0;
     };
@@ -48,13 +50,8 @@ void AutoLevels(const TFastDIB& image, int clipTenthsPercent, int& low, int& hig
         pending += n;
         const std::uint8_t* p = image.Row(row);
         std::size_t i = 0;
-        for (; i + 4 <= n; i += 4) {
-            ++part[0][p[i]];
-            ++part[1][p[i + 1]];
-            ++part[2][p[i + 2]];
-            ++part[3][p[i + 3]];
-        }
-        for (; i < n; ++i) ++part[0][p[i]];
+        for (; i + 2 <= n; i += 2) ++pairs[p[i] | std::size_t(p[i + 1]) << 8];
+        if (i < n) ++histogram[p[i]];
     }
     flush();
     const std::uint64_t clip = n * std::uint64_t(image.Height()) * std::uint64_t(clipTenthsPercent) / 1000;
