@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 namespace pm {
 namespace {
 
@@ -53,6 +55,35 @@ TEST(AdjustTones, EachPixelAsAloneOnEitherLoopPath) {
             for (int x = 0; x < picture.Width(); ++x)
                 ASSERT_TRUE(paths[0].GetPixel(r, x) == paths[1].GetPixel(r, x))
                     << "row " << r << " column " << x;
+    }
+}
+
+// With nothing clipped the levels are the smallest and largest byte; rows of
+// odd and even byte counts, the extremes at every place in a pixel.
+TEST(AutoLevels, CountsEveryByteOfTheRows) {
+    struct Case {
+        int w, h;
+        std::vector<TColorTriple> pixels;  // row by row
+        int low, high;
+    };
+    const Case cases[] = {
+        {1, 2, {{10, 20, 30}, {40, 50, 60}}, 10, 60},
+        {1, 2, {{60, 20, 30}, {40, 50, 10}}, 10, 60},
+        {1, 3, {{90, 20, 30}, {40, 5, 60}, {40, 50, 60}}, 5, 90},
+        {2, 1, {{10, 20, 30}, {40, 50, 5}}, 5, 50},
+        {2, 2, {{30, 30, 30}, {30, 30, 30}, {30, 30, 30}, {30, 200, 30}}, 30, 200},
+        {3, 1, {{7, 8, 9}, {9, 9, 9}, {9, 9, 250}}, 7, 250},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::Message() << c.w << "x" << c.h << " " << c.low << " " << c.high);
+        TFastDIB d;
+        d.SetSize(c.w, c.h, 24);
+        for (int r = 0; r < c.h; ++r)
+            for (int x = 0; x < c.w; ++x) d.SetPixel(r, x, c.pixels[std::size_t(r * c.w + x)]);
+        int low = -1, high = -1;
+        AutoLevels(d, 0, low, high);
+        EXPECT_EQ(low, c.low);
+        EXPECT_EQ(high, c.high);
     }
 }
 
