@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstdint>
 #include <cstring>
 
 namespace pm {
@@ -39,8 +40,26 @@ TLineWalk WalkOf(const TFastDIB& src, int orientation, int v) {
     }
 }
 
-inline void CopyPixel(std::uint8_t* dst, const std::uint8_t* src) {
-    std::memcpy(dst, src, 3);
+// Whether a walk of `count` pixels may read a fourth byte after each pixel:
+// not when it passes the last pixel of the raster.
+bool WideReadable(const TFastDIB& src, const TLineWalk& walk, int count) {
+    const std::uint8_t* last =
+        src.Row(0) + std::ptrdiff_t(src.Height() - 1) * src.Stride() + 3 * std::ptrdiff_t(src.Width() - 1);
+    const std::uint8_t* end = walk.start + walk.step * (count - 1);
+    return walk.start != last && end != last;
+}
+
+// Copies `count` pixels of a walk to consecutive pixels at `d`. The first
+// `wide` of them move as four bytes, one load and one store each: the byte
+// too many lands on the next pixel, which is written after it.
+inline void CopyWalk(std::uint8_t* d, const std::uint8_t* s, std::ptrdiff_t step, int count, int wide) {
+    int u = 0;
+    for (; u < wide; ++u, d += 3, s += step) {
+        std::uint32_t v;
+        std::memcpy(&v, s, 4);
+        std::memcpy(d, &v, 4);
+    }
+    for (; u < count; ++u, d += 3, s += step) std::memcpy(d, s, 3);
 }
 
 }  // namespace
@@ -68,8 +87,10 @@ bool OrientInto(const TFastDIB& dib, int orientation, TFastDIB& out) {
         for (int v = 0; v < dh; ++v) {
             const TLineWalk walk = WalkOf(dib, orientation, v);
             std::uint8_t* d = out.Row(dh - 1 - v);
-            const std::uint8_t* s = walk.start;
-            for (int u = 0; u < dw; ++u, d += 3, s += walk.step) CopyPixel(d, s);
+            if (walk.step == 3)
+                std::memcpy(d, walk.start, 3 * std::size_t(dw));
+            else
+                CopyWalk(d, walk.start, walk.step, dw, WideReadable(dib, walk, dw) ? dw - 1 : 0);
         }
     } else {
         // A source column becomes a picture line. Square tiles keep both the
@@ -80,17 +101,19 @@ bool OrientInto(const TFastDIB& dib, int orientation, TFastDIB& out) {
             const int lines = std::min(kTile, dh - v0);
             TLineWalk walks[kTile];
             std::uint8_t* rows[kTile];
+            bool wide[kTile];
             for (int k = 0; k < lines; ++k) {
                 walks[k] = WalkOf(dib, orientation, v0 + k);
                 rows[k] = out.Row(dh - 1 - (v0 + k));
+                wide[k] = WideReadable(dib, walks[k], dw);
             }
             for (int u0 = 0; u0 < dw; u0 += kTile) {
                 const int u1 = std::min(dw, u0 + kTile);
-                for (int k = 0; k < lines; ++k) {
-                    std::uint8_t* d = rows[k] + 3 * std::ptrdiff_t(u0);
-                    const std::uint8_t* s = walks[k].start + walks[k].step * u0;
-                    for (int u = u0; u < u1; ++u, d += 3, s += walks[k].step) CopyPixel(d, s);
-                }
+                // The line's last pixel is copied exactly: nothing follows it.
+                const int span = u1 - u0, wideSpan = u1 == dw ? span - 1 : span;
+                for (int k = 0; k < lines; ++k)
+                    CopyWalk(rows[k] + 3 * std::ptrdiff_t(u0), walks[k].start + walks[k].step * u0,
+                             walks[k].step, span, wide[k] ? wideSpan : 0);
             }
         }
     }

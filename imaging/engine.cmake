@@ -1,4 +1,4 @@
-# The resampling, blur and mask loops are plain integer arithmetic over arrays; the
+# The resampling, blur, tone and mask loops are plain integer arithmetic over arrays; the
 # vectoriser of -O3 speeds them up without changing a result (no fast-math,
 # no contraction of floating-point operations).
 set_source_files_properties(
@@ -6,6 +6,8 @@ set_source_files_properties(
     ${CMAKE_SOURCE_DIR}/imaging/ResamplePasses.cpp
     ${CMAKE_SOURCE_DIR}/imaging/ResampleVector.cpp
     ${CMAKE_SOURCE_DIR}/imaging/Bilinear.cpp
+    ${CMAKE_SOURCE_DIR}/imaging/ToneAdjust.cpp
+    ${CMAKE_SOURCE_DIR}/imaging/Orientation.cpp
     ${CMAKE_SOURCE_DIR}/imaging/Blur.cpp
     ${CMAKE_SOURCE_DIR}/imaging/MaskMix.cpp
     PROPERTIES COMPILE_OPTIONS "-O3")

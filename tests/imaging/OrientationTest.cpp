@@ -66,7 +66,7 @@ bool SamePixels(const TFastDIB& a, const TFastDIB& b) {
 // Sizes around the band of lines the transposing turns work in, with row gaps.
 TEST(ApplyOrientation, EachTurnIsUndoneByItsInverse) {
     const int inverse[9] = {0, 1, 2, 3, 4, 5, 8, 7, 6};
-    const int sizes[][2] = {{1, 1}, {1, 17}, {17, 1}, {37, 23}, {16, 33}, {33, 16}};
+    const int sizes[][2] = {{1, 1}, {1, 17}, {17, 1}, {37, 23}, {16, 33}, {33, 16}, {70, 41}};
     for (const auto& size : sizes)
         for (int o = 1; o <= 8; ++o) {
             SCOPED_TRACE(std::to_string(size[0]) + "x" + std::to_string(size[1]) + " orientation " +
