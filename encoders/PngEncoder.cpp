@@ -1,6 +1,7 @@
 #include "encoders/PngEncoder.h"
 
 #include "encoders/EncoderInput.h"
+#include "encoders/PngDeflate.h"
 
 #include <algorithm>
 #include <csetjmp>
@@ -18,6 +19,7 @@ struct TPngJob {
     const TImageMetadata* metadata = nullptr;
     int level = 6;
     bool interlaced = false;
+    std::vector<std::uint8_t> idat;  // deflated rows ready to write; empty: libpng deflates
     std::unique_ptr<TPieceSink> out;
     bool sinkFailed = false;
     std::string error;
@@ -100,14 +102,24 @@ bool RunPng(TPngJob* const job) {
                  PNG_COMPRESSION_TYPE_BASE, PNG_FILTER_TYPE_BASE);
     AddMetadata(png, info, j);
     png_write_info(png, info);
-    // Pixels lie in memory as blue, green, red; the library copies each row
-    // before it swaps them.
-    png_set_bgr(png);
-    const int passes = png_set_interlace_handling(png);
-    for (int pass = 0; pass < passes; ++pass)
-        for (int y = 0; y < dib.Height(); ++y)
-            png_write_row(png, const_cast<png_bytep>(dib.Row(dib.Height() - 1 - y)));
-    png_write_end(png, info);
+    if (!j->idat.empty()) {
+        // The header and metadata are the library's; the rows, deflated
+        // already, go out in chunks of the size the library writes.
+        static const png_byte kIdat[5] = {'I', 'D', 'A', 'T', 0}, kIend[5] = {'I', 'E', 'N', 'D', 0};
+        const std::size_t total = j->idat.size(), piece = 64 * 1024;
+        for (std::size_t at = 0; at < total; at += piece)
+            png_write_chunk(png, kIdat, j->idat.data() + at, std::min(piece, total - at));
+        png_write_chunk(png, kIend, nullptr, 0);
+    } else {
+        // Pixels lie in memory as blue, green, red; the library copies each
+        // row before it swaps them.
+        png_set_bgr(png);
+        const int passes = png_set_interlace_handling(png);
+        for (int pass = 0; pass < passes; ++pass)
+            for (int y = 0; y < dib.Height(); ++y)
+                png_write_row(png, const_cast<png_bytep>(dib.Row(dib.Height() - 1 - y)));
+        png_write_end(png, info);
+    }
     png_destroy_write_struct(&png, &info);
     if (j->out->Flush()) return true;
     j->sinkFailed = true;
@@ -125,6 +137,7 @@ bool TPngEncoder::SaveToSink(const TFastDIB& source, const TByteSink& sink, std:
     job->metadata = Metadata;
     job->level = std::clamp(CompressionLevel, 0, 9);
     job->interlaced = Interlaced;
+    if (!Interlaced) job->idat = DeflatePngRows(*dib, job->level);
     job->out = std::make_unique<TPieceSink>(sink);
     const bool ok = RunPng(job.get());
     Warnings = job->warnings;

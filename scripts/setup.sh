@@ -7,7 +7,7 @@ set -euo pipefail
 packages=(
     g++ cmake ninja-build pkg-config
     libgtest-dev libgmock-dev libbenchmark-dev
-    libjpeg62-turbo-dev libpng-dev zlib1g-dev
+    libjpeg62-turbo-dev libpng-dev zlib1g-dev libdeflate-dev
     libtiff-dev libgif-dev ghostscript
     libheif-dev libwebp-dev
     libexiv2-dev liblcms2-dev
