@@ -239,59 +239,34 @@ void FreeRotate(const TFastDIB& src, double degrees, bool mirrorX, bool mirrorY,
     const bool vectors = ActiveLoopPath() == TLoopPath::Avx2 && src.Size() < (std::size_t(1) << 31);
     const std::uint8_t* top = src.Row(h - 1);
 #endif
-    // Each line in up to five spans: the background, pixels at the picture's
-    // edge, pixels inside it, the edge again, the background.
-    struct TSpans {
-        long long px0, py0;
-        int nearFirst, inFirst, inEnd, nearEnd;
-    };
-    std::vector<TSpans> spans(static_cast<std::size_t>(oh));
     for (int v = 0; v < oh; ++v) {
-        TSpans& l = spans[std::size_t(v)];
-        l.px0 = std::llround((base_x + v * dv_x) * kOne);
-        l.py0 = std::llround((base_y + v * dv_y) * kOne);
+        TColorTriple* line = out.Row24(oh - 1 - v);
+        const long long px0 = std::llround((base_x + v * dv_x) * kOne),
+                        py0 = std::llround((base_y + v * dv_y) * kOne);
+        // Each line in up to five spans: the background, pixels at the
+        // picture's edge, pixels inside it, the edge again, the background.
         int nearFirst, nearEnd, first, end;
-        Span(l.px0, stepX, -1, w - 1, ow, nearFirst, nearEnd);
-        Span(l.py0, stepY, -1, h - 1, ow, first, end);
+        Span(px0, stepX, -1, w - 1, ow, nearFirst, nearEnd);
+        Span(py0, stepY, -1, h - 1, ow, first, end);
         nearFirst = std::max(nearFirst, first);
         nearEnd = std::max(nearFirst, std::min(nearEnd, end));
         int inFirst, inEnd;
-        Span(l.px0, stepX, 0, w - 2, ow, inFirst, inEnd);
-        Span(l.py0, stepY, 0, h - 2, ow, first, end);
+        Span(px0, stepX, 0, w - 2, ow, inFirst, inEnd);
+        Span(py0, stepY, 0, h - 2, ow, first, end);
         inFirst = std::clamp(std::max(inFirst, first), nearFirst, nearEnd);
         inEnd = std::clamp(std::min(inEnd, end), inFirst, nearEnd);
-        l = {l.px0, l.py0, nearFirst, inFirst, inEnd, nearEnd};
-    }
-    // Tiles of kLines lines by kBand columns: the source pixels of a tile lie
-    // in a small patch that stays in the cache from line to line, where whole
-    // lines would stride across hundreds of source rows. Narrower or taller
-    // tiles measured slower.
-    constexpr int kBand = 256, kLines = 16;
-    for (int v0 = 0; v0 < oh; v0 += kLines)
-        for (int b0 = 0; b0 < ow; b0 += kBand) {
-            const int b1 = std::min(ow, b0 + kBand);
-            const auto in = [b0, b1](int u) { return std::clamp(u, b0, b1); };
-            for (int v = v0; v < std::min(oh, v0 + kLines); ++v) {
-                const TSpans& l = spans[std::size_t(v)];
-                TColorTriple* line = out.Row24(oh - 1 - v);
-                const long long px0 = l.px0, py0 = l.py0;
-                const int nearFirst = in(l.nearFirst), inFirst = in(l.inFirst), inEnd = in(l.inEnd),
-                          nearEnd = in(l.nearEnd);
-                std::copy_n(blank.begin(), nearFirst - b0, line + b0);
-                std::copy_n(blank.begin(), b1 - nearEnd, line + nearEnd);
-                for (int u = nearFirst; u < inFirst; ++u)
-                    source.Edge(px0 + u * stepX, py0 + u * stepY, &line[u].b);
-                int u = inFirst;
+        std::copy_n(blank.begin(), nearFirst, line);
+        std::copy_n(blank.begin(), ow - nearEnd, line + nearEnd);
+        for (int u = nearFirst; u < inFirst; ++u) source.Edge(px0 + u * stepX, py0 + u * stepY, &line[u].b);
+        int u = inFirst;
 #if PM_AVX2_LOOPS
-                if (vectors)
-                    u += InsideAvx2(top, source.stride, px0 + u * stepX, py0 + u * stepY, stepX, stepY,
-                                    inEnd - u, &line[u].b);
+        if (vectors)
+            u += InsideAvx2(top, source.stride, px0 + u * stepX, py0 + u * stepY, stepX, stepY, inEnd - u,
+                            &line[u].b);
 #endif
-                for (; u < inEnd; ++u) source.Inside(px0 + u * stepX, py0 + u * stepY, &line[u].b);
-                for (int u = inEnd; u < nearEnd; ++u)
-                    source.Edge(px0 + u * stepX, py0 + u * stepY, &line[u].b);
-            }
-        }
+        for (; u < inEnd; ++u) source.Inside(px0 + u * stepX, py0 + u * stepY, &line[u].b);
+        for (int u = inEnd; u < nearEnd; ++u) source.Edge(px0 + u * stepX, py0 + u * stepY, &line[u].b);
+    }
 }
 
 }  // namespace pm

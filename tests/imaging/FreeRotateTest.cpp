@@ -74,7 +74,7 @@ TEST(FreeRotateLoops, MatchTheDirectFormula) {
                           {71, 38, 300.5, false, true},
                           {2, 2, 10, false, false},
                           {100, 3, 60, false, false},
-                          // Wide and tall enough for the turned picture to span several tiles.
+                          // Lines long enough for many steps of eight in the vector loop.
                           {420, 70, 20, true, false},
                           {90, 600, 200, false, true}};
     unsigned seed = 3;
