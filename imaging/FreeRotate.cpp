@@ -105,13 +105,31 @@ PM_AVX2 __m256i Weigh(__m256i a, __m256i b, __m256i weight) {
     return _mm256_add_epi32(_mm256_slli_epi32(a, 8), _mm256_mullo_epi32(weight, _mm256_sub_epi32(b, a)));
 }
 
+// The same for bytes a and b: b - a and the weight fit 16 signed bits, and
+// the weight's upper half is zero, so one multiply-add of 16-bit pairs gives
+// the exact product.
+PM_AVX2 __m256i WeighBytes(__m256i a, __m256i b, __m256i weight) {
+    return _mm256_add_epi32(_mm256_slli_epi32(a, 8), _mm256_madd_epi16(weight, _mm256_sub_epi32(b, a)));
+}
+
 // Byte `index` of each 32-bit lane, alone in its lane.
-PM_AVX2 __m256i Channel(__m256i g, int index) {
-    const auto at = [index](int lane) { return char(4 * lane + index); };
+template <int index> PM_AVX2 __m256i Channel(__m256i g) {
+    constexpr auto at = [](int lane) { return char(4 * lane + index); };
     const __m256i pick =
         _mm256_setr_epi8(at(0), -1, -1, -1, at(1), -1, -1, -1, at(2), -1, -1, -1, at(3), -1, -1, -1, at(0),
                          -1, -1, -1, at(1), -1, -1, -1, at(2), -1, -1, -1, at(3), -1, -1, -1);
     return _mm256_shuffle_epi8(g, pick);
+}
+
+// Channel `index` of the bilinear mix of the four neighbours, in its byte
+// of the lane.
+template <int index>
+PM_AVX2 __m256i MixChannel(__m256i g00, __m256i g10, __m256i g01, __m256i g11, __m256i wx, __m256i wy) {
+    const __m256i upper = WeighBytes(Channel<index>(g00), Channel<index>(g10), wx);
+    const __m256i lower = WeighBytes(Channel<index>(g01), Channel<index>(g11), wx);
+    const __m256i value =
+        _mm256_srli_epi32(_mm256_add_epi32(Weigh(upper, lower, wy), _mm256_set1_epi32(32768)), 16);
+    return _mm256_slli_epi32(value, 8 * index);
 }
 
 // (fraction + 2^23) >> 24 without overflowing 32 bits.
@@ -155,7 +173,7 @@ PM_AVX2 void Lanes(long long p, long long step, __m256i& whole, __m256i& fractio
     __m256i hx, lx, stepHx, stepLx, hy, ly, stepHy, stepLy;
     Lanes(px, stepX, hx, lx, stepHx, stepLx);
     Lanes(py, stepY, hy, ly, stepHy, stepLy);
-    const __m256i half = _mm256_set1_epi32(32768), lineStep = _mm256_set1_epi32(std::int32_t(stride));
+    const __m256i lineStep = _mm256_set1_epi32(std::int32_t(stride));
     const __m128i pack = _mm_setr_epi8(0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, -1, -1, -1, -1);
     const auto* base = reinterpret_cast<const int*>(top);
     const auto* right = reinterpret_cast<const int*>(top + 2);  // ends at the pixel's last byte
@@ -170,13 +188,9 @@ PM_AVX2 void Lanes(long long p, long long step, __m256i& whole, __m256i& fractio
         const __m256i g10 = _mm256_srli_epi32(_mm256_i32gather_epi32(right, offset, 1), 8);
         const __m256i g01 = _mm256_i32gather_epi32(below, offset, 1);
         const __m256i g11 = _mm256_srli_epi32(_mm256_i32gather_epi32(belowRight, offset, 1), 8);
-        __m256i result = _mm256_setzero_si256();
-        for (int shift = 0; shift < 24; shift += 8) {
-            const __m256i upper = Weigh(Channel(g00, shift / 8), Channel(g10, shift / 8), wx);
-            const __m256i lower = Weigh(Channel(g01, shift / 8), Channel(g11, shift / 8), wx);
-            const __m256i value = _mm256_srli_epi32(_mm256_add_epi32(Weigh(upper, lower, wy), half), 16);
-            result = _mm256_or_si256(result, _mm256_slli_epi32(value, shift));
-        }
+        const __m256i result = _mm256_or_si256(_mm256_or_si256(MixChannel<0>(g00, g10, g01, g11, wx, wy),
+                                                               MixChannel<1>(g00, g10, g01, g11, wx, wy)),
+                                               MixChannel<2>(g00, g10, g01, g11, wx, wy));
         // Three bytes a pixel; the first store's last four bytes are
         // overwritten by the second.
         const __m128i first = _mm_shuffle_epi8(_mm256_castsi256_si128(result), pack);

@@ -62,11 +62,14 @@ TEST(FreeRotateLoops, MatchTheDirectFormula) {
         double degrees;
         bool mirrorX, mirrorY;
     };
+    // The last two have lines long enough for many steps of eight in the
+    // vector loop.
     const Case cases[] = {
         {1, 1, 45, false, false},     {1, 9, 30, false, false},    {17, 1, 15, true, false},
         {33, 20, 1.5, false, false},  {20, 33, 89.9, false, true}, {40, 25, 135, true, true},
         {64, 9, 181.3, false, false}, {9, 64, 250, true, false},   {50, 47, 359.9, false, false},
-        {71, 38, 300.5, false, true}, {2, 2, 10, false, false},    {100, 3, 60, false, false}};
+        {71, 38, 300.5, false, true}, {2, 2, 10, false, false},    {100, 3, 60, false, false},
+        {420, 70, 20, true, false},   {90, 600, 200, false, true}};
     unsigned seed = 3;
     for (const Case& c : cases) {
         const TFastDIB source = RandomDib(c.w, c.h, 24, seed++);
