@@ -47,7 +47,7 @@ void TFastDIB::SetupMasks(std::uint32_t r, std::uint32_t g, std::uint32_t b) {
     bBits_ = MaskSpan(b);
 }
 
-void TFastDIB::Allocate() {
+void TFastDIB::Allocate(bool overwrite) {
     const std::int64_t w = info_.biWidth, h = info_.biHeight;
     if (!ImageSizeAllowed(w, h)) throw std::length_error("Image size out of range");
     const std::int64_t bits = w * info_.biBitCount;
@@ -57,11 +57,28 @@ void TFastDIB::Allocate() {
     if (IPixelMemoryGate* gate = ThreadPixelMemoryGate()) gate->BeforeAllocate(size, kPictureWorkingCopies);
     // Zeroed although new pixel memory is undefined by contract: a reader
     // that leaves gaps (RLE deltas) must not expose stale heap contents.
-    pixels_.assign(size, 0);
+    if (!overwrite) {
+        pixels_.assign(size, 0);
+    } else {
+        pixels_.clear();
+        pixels_.resize(size);  // left as it is: the caller writes every pixel
+        if (gap_ > 0)
+            for (std::int64_t y = 0; y < h; ++y)
+                std::fill_n(pixels_.data() + (y + 1) * stride_ - gap_, gap_, std::uint8_t(0));
+    }
     info_.biSizeImage = static_cast<std::uint32_t>(size);
 }
 
+void TFastDIB::SetSizeForOverwrite(int width, int height, int bpp) {
+    Clear();
+    Shape(width, height, bpp, true);
+}
+
 void TFastDIB::SetSize(int width, int height, int bpp) {
+    Shape(width, height, bpp, false);
+}
+
+void TFastDIB::Shape(int width, int height, int bpp, bool overwrite) {
     if (!SupportedDepth(bpp)) throw std::invalid_argument("Unsupported bit depth");
     if (width < 0 || height < 0) throw std::length_error("Negative image size");
     const int bits = bpp == 16 ? 5 : bpp == 32 ? 8 : 0;
@@ -78,7 +95,7 @@ void TFastDIB::SetSize(int width, int height, int bpp) {
     info_.biCompression = 0;
     info_.biClrUsed = NormalizedColorsUsed(bpp, info_.biClrUsed);
     SetupChannels(bits, bits, bits);
-    Allocate();
+    Allocate(overwrite);
 }
 
 void TFastDIB::CopyFrom(const TFastDIB& other, bool copyPixels) {

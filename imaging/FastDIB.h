@@ -3,6 +3,8 @@
 // bottom-up (row 0 is the bottom line of the picture), strides rounded up to
 // 4 bytes; depths 1, 4, 8 (palette), 16 and 32 (optional bit fields) and 24.
 // A picture line y counted from the top is row Height() - 1 - y.
+#include "imaging/PixelStore.h"
+
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -99,6 +101,10 @@ public:
     // Throws std::length_error for sizes beyond the limits of Limits.h and
     // std::invalid_argument for a depth other than 1, 4, 8, 16, 24 or 32.
     void SetSize(int width, int height, int bpp);
+    // A fresh plain bitmap of that size whose pixels the caller overwrites
+    // whole: only the padding at the rows' ends is set (to zero), sparing a
+    // pass over the memory. Throws as SetSize.
+    void SetSizeForOverwrite(int width, int height, int bpp);
     // Header and colour table of `other`, same geometry; pixels when asked.
     void CopyFrom(const TFastDIB& other, bool copyPixels);
     void Fill(TColorTriple c);
@@ -145,7 +151,9 @@ public:
 private:
     bool LoadDib(const std::uint8_t* data, std::size_t size, std::size_t infoAt, bool hasFileHeader,
                  const TBmpReadOptions& options, std::string* error);
-    void Allocate();
+    void Shape(int width, int height, int bpp, bool overwrite);
+    // Zeroed pixels, or only the row padding zeroed when `overwrite`.
+    void Allocate(bool overwrite = false);
     void SetupChannels(int r, int g, int b);
     void SetupMasks(std::uint32_t r, std::uint32_t g, std::uint32_t b);
     // The number of colour-table bytes SaveToStream writes.
@@ -156,7 +164,7 @@ private:
     int rBits_ = 0, gBits_ = 0, bBits_ = 0;
     std::uint32_t rMask_ = 0, gMask_ = 0, bMask_ = 0;
     int stride_ = 0, gap_ = 0;
-    std::vector<std::uint8_t> pixels_;
+    TPixelBytes pixels_;
 };
 
 // Converts in place; only conversions to 24 bits are supported (false otherwise).

@@ -214,7 +214,7 @@ void FreeRotate(const TFastDIB& src, double degrees, bool mirrorX, bool mirrorY,
     const int w = src.Width(), h = src.Height();
     int ow = 0, oh = 0;
     TurnedSize(w, h, degrees, ow, oh);
-    out.SetSize(ow, oh, 24);
+    out.SetSizeForOverwrite(ow, oh, 24);  // every pixel is written below
     const double a = degrees * std::numbers::pi / 180.0;
     const double c = std::cos(a), s = std::sin(a);
     // Picture coordinates, y downward, pixel centres at half units: the

@@ -1,0 +1,35 @@
+#pragma once
+// The allocator of picture pixels. Blocks too large for the heap to keep
+// are aligned to 2 MB and marked for huge pages on Linux: such a picture then
+// costs a few dozen page faults instead of thousands, and loops that jump
+// between rows (turns, column passes) miss the address cache far less.
+#include <cstddef>
+#include <cstdint>
+#include <new>
+#include <utility>
+#include <vector>
+
+namespace pm {
+
+template <class T> struct TPixelAllocator {
+    using value_type = T;
+    TPixelAllocator() = default;
+    template <class U> TPixelAllocator(const TPixelAllocator<U>&) noexcept {}
+    T* allocate(std::size_t n) { return static_cast<T*>(AllocatePixels(n * sizeof(T))); }
+    void deallocate(T* p, std::size_t n) noexcept { FreePixels(p, n * sizeof(T)); }
+    // Elements made without a value are left as the memory holds them, so
+    // that a picture its writer fills whole is not cleared first.
+    template <class U> void construct(U* p) noexcept { ::new (static_cast<void*>(p)) U; }
+    template <class U, class... A> void construct(U* p, A&&... a) {
+        ::new (static_cast<void*>(p)) U(std::forward<A>(a)...);
+    }
+    template <class U> bool operator==(const TPixelAllocator<U>&) const noexcept { return true; }
+
+    // Throws std::bad_alloc like operator new.
+    static void* AllocatePixels(std::size_t bytes);
+    static void FreePixels(void* p, std::size_t bytes) noexcept;
+};
+
+using TPixelBytes = std::vector<std::uint8_t, TPixelAllocator<std::uint8_t>>;
+
+}  // namespace pm
