@@ -1,8 +1,8 @@
 #pragma once
-// The allocator of picture pixels. Blocks too large for the heap to keep
-// are aligned to 2 MB and marked for huge pages on Linux: such a picture then
-// costs a few dozen page faults instead of thousands, and loops that jump
-// between rows (turns, column passes) miss the address cache far less.
+// The allocator of picture pixels. Large blocks are aligned to 2 MB and
+// marked for huge pages on Linux: a photo then costs a few dozen page faults
+// instead of thousands, and loops that jump between rows (turns, column
+// passes) miss the address cache far less. Small blocks come from the heap.
 #include <cstddef>
 #include <cstdint>
 #include <new>
