@@ -27,16 +27,24 @@ std::size_t Rounded(std::size_t bytes) {
 struct TSpare {
     void* p = nullptr;
     std::size_t size = 0;
-    ~TSpare() { std::free(p); }
+    ~TSpare();
 };
 thread_local TSpare spare;
+// Set once the thread's spare is gone: blocks freed later in the thread's
+// end (by static objects) go straight back to the system.
+thread_local bool spareGone = false;
+
+TSpare::~TSpare() {
+    std::free(p);
+    spareGone = true;
+}
 
 }  // namespace
 
 template <class T> void* TPixelAllocator<T>::AllocatePixels(std::size_t bytes) {
     if (bytes < kHugeFrom) return ::operator new(bytes);
     const std::size_t rounded = Rounded(bytes);
-    void* kept = std::exchange(spare.p, nullptr);
+    void* kept = spareGone ? nullptr : std::exchange(spare.p, nullptr);
     if (kept && spare.size == rounded) return kept;
     std::free(kept);  // of another size: given back before the new block is taken
     void* p = std::aligned_alloc(kHugePage, rounded);
@@ -49,9 +57,11 @@ template <class T> void* TPixelAllocator<T>::AllocatePixels(std::size_t bytes) {
 }
 
 template <class T> void TPixelAllocator<T>::FreePixels(void* p, std::size_t bytes) noexcept {
-    if (bytes < kHugeFrom)
+    if (bytes < kHugeFrom) {
         ::operator delete(p);
-    else {
+    } else if (spareGone) {
+        std::free(p);
+    } else {
         std::free(std::exchange(spare.p, p));
         spare.size = Rounded(bytes);
     }

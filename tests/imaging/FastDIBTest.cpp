@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <stdexcept>
+#include <thread>
 
 namespace pm {
 namespace {
@@ -46,7 +47,7 @@ TEST(FastDIBGeometry, RowZeroIsTheBottomLineOfTheBmpStream) {
     std::vector<std::uint8_t> s;
     d.SaveToStream(s);
     ASSERT_GE(s.size(), 57u);
-    EXPECT_EQ(s[54], 255); // the first pixel written is the bottom-left one
+    EXPECT_EQ(s[54], 255);  // the first pixel written is the bottom-left one
     EXPECT_EQ(d.GetPixel(0, 0), (TColorTriple{255, 0, 0}));
 }
 
@@ -65,6 +66,58 @@ TEST(FastDIBSetSize, UnchangedGeometryKeepsPixelsAndChangesReallocate) {
     d.SetSize(4, 2, 8);
     EXPECT_EQ(d.Bpp(), 8);
     EXPECT_EQ(d.Stride(), 4);
+}
+
+// Small pictures and ones large enough to come back from the freed block a
+// thread keeps, which still holds the last picture's bytes: the padding at
+// each row's end is zero, the geometry is that asked for.
+TEST(FastDIBSetSize, ForOverwriteZeroesThePaddingOfFreshAndReusedMemory) {
+    struct Case {
+        int w, h, bpp;
+    };
+    const Case cases[] = {{1, 3, 24}, {2, 2, 24}, {3, 5, 24}, {4, 2, 24}, {5, 1, 8}, {1999, 1100, 24}};
+    for (const Case& c : cases) {
+        {
+            TFastDIB stale = Make(c.w, c.h, c.bpp);
+            std::memset(stale.Bits(), 0x5A, stale.Size());
+        }
+        TFastDIB d = Make(7, 7, 24);
+        d.SetSizeForOverwrite(c.w, c.h, c.bpp);
+        ASSERT_EQ(d.Width(), c.w);
+        ASSERT_EQ(d.Height(), c.h);
+        ASSERT_EQ(d.Bpp(), c.bpp);
+        const std::size_t used = (std::size_t(c.w) * c.bpp + 7) / 8;
+        ASSERT_EQ(d.Size(), std::size_t(d.Stride()) * c.h);
+        for (int y = 0; y < c.h; ++y)
+            for (std::size_t x = used; x < std::size_t(d.Stride()); ++x)
+                ASSERT_EQ(d.Row(y)[x], 0) << c.w << "x" << c.h << " row " << y << " byte " << x;
+    }
+}
+
+// Blocks large enough for huge pages, freed and asked for again in sizes
+// equal to, below and above the kept one: each is whole (the sanitizer
+// build sees a write past a block handed out too small) and zeroed.
+TEST(FastDIBSetSize, LargeBlocksOfChangingSizesAreWholeAndZeroed) {
+    const int sides[][2] = {{1600, 1000}, {1600, 1000}, {1200, 1000}, {2400, 1700}, {800, 600}, {2400, 1700}};
+    for (const auto& side : sides) {
+        TFastDIB d = Make(side[0], side[1], 24);
+        ASSERT_EQ(d.Bits()[d.Size() - 1], 0);
+        ASSERT_EQ(d.Bits()[d.Size() / 2], 0);
+        std::memset(d.Bits(), 0xA5, d.Size());
+    }
+}
+
+// A large picture that outlives the block its thread keeps for reuse (a
+// static or thread-local object freed at the thread's end) is given back
+// once, not twice.
+TEST(FastDIBSetSize, LargePictureFreedAfterTheThreadsKeptBlock) {
+    std::thread worker([] {
+        thread_local TFastDIB late;  // made first, so destroyed last
+        late.SetSize(1600, 1000, 24);
+        TFastDIB kept = Make(1600, 1000, 24);  // freed into the thread's keeping
+    });
+    worker.join();
+    SUCCEED();
 }
 
 TEST(FastDIBSetSize, RejectsBadDepthAndSizesBeyondTheLimits) {
@@ -124,7 +177,7 @@ TEST(FastDIBPixels, NibbleAndBitOrder) {
     d4.Row(0)[0] = 0x12;
     d4.Row(0)[1] = 0x30;
     for (int i = 0; i < 4; ++i) d4.Colors()[i] = {std::uint8_t(i * 10), 0, 0, 0};
-    EXPECT_EQ(d4.GetPixel(0, 0).b, 10); // even column: high nibble
+    EXPECT_EQ(d4.GetPixel(0, 0).b, 10);  // even column: high nibble
     EXPECT_EQ(d4.GetPixel(0, 1).b, 20);
     EXPECT_EQ(d4.GetPixel(0, 2).b, 30);
     d4.SetPixel(0, 1, {0, 0, 0});
@@ -132,7 +185,7 @@ TEST(FastDIBPixels, NibbleAndBitOrder) {
 
     TFastDIB d1 = Make(10, 1, 1);
     d1.Colors()[1] = {255, 255, 255, 0};
-    d1.Row(0)[0] = 0x80; // the most significant bit is the leftmost pixel
+    d1.Row(0)[0] = 0x80;  // the most significant bit is the leftmost pixel
     d1.Row(0)[1] = 0x40;
     EXPECT_EQ(d1.GetPixel(0, 0).r, 255);
     EXPECT_EQ(d1.GetPixel(0, 1).r, 0);
@@ -172,7 +225,7 @@ TEST(FastDIBPixels, ThirtyTwoBitsWithoutMasksKeepsTheFourthByte) {
 
 TEST(FastDIBPixels, GetPixelWidensFiveBitsByReplication) {
     TFastDIB d = Make(4, 1, 16);
-    const std::uint16_t values[] = {0x0000, 0x7FFF, 0x0421, 0x4210}; // 0, 31, 1, 16 per channel
+    const std::uint16_t values[] = {0x0000, 0x7FFF, 0x0421, 0x4210};  // 0, 31, 1, 16 per channel
     for (int x = 0; x < 4; ++x) {
         d.Row(0)[2 * x] = std::uint8_t(values[x]);
         d.Row(0)[2 * x + 1] = std::uint8_t(values[x] >> 8);
@@ -210,7 +263,7 @@ TEST(FastDIBFill, TwentyFourBitsLeavesTheGapAndPalettesFillWholeBytes) {
 
     TFastDIB q = Make(2, 1, 32);
     std::memset(q.Bits(), 0xEE, q.Size());
-    q.Fill({1, 2, 3}); // the packed value: the fourth byte becomes 0
+    q.Fill({1, 2, 3});  // the packed value: the fourth byte becomes 0
     EXPECT_EQ(q.Row(0)[3], 0);
     EXPECT_EQ(q.Row(0)[7], 0);
 }
@@ -221,8 +274,8 @@ TEST(FastDIBConvertDepth, SixteenBitChannelsUseTheScalingRule) {
         TColorTriple expect;
     } cases[] = {
         {0x0000, {7, 7, 7}},   {0x7FFF, {255, 255, 255}}, {0x001F, {255, 7, 7}}, {0x03E0, {7, 255, 7}},
-        {0x7C00, {7, 7, 255}}, {0x0421, {15, 15, 15}},    {0x8000, {7, 7, 7}}, // the unused top bit is
-                                                                               // ignored
+        {0x7C00, {7, 7, 255}}, {0x0421, {15, 15, 15}},    {0x8000, {7, 7, 7}},  // the unused top bit is
+                                                                                // ignored
     };
     TFastDIB d = Make(7, 2, 16);
     for (int y = 0; y < 2; ++y)
@@ -287,5 +340,5 @@ TEST(FastDIBTakeOver, MovesEverythingAndEmptiesTheSource) {
     EXPECT_EQ(a.Size(), 0u);
 }
 
-} // namespace
-} // namespace pm
+}  // namespace
+}  // namespace pm
