@@ -5,6 +5,7 @@
 // passes) miss the address cache far less. Small blocks come from the heap.
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <new>
 #include <utility>
 #include <vector>
@@ -30,6 +31,30 @@ template <class T> struct TPixelAllocator {
     static void FreePixels(void* p, std::size_t bytes) noexcept;
 };
 
-using TPixelBytes = std::vector<std::uint8_t, TPixelAllocator<std::uint8_t>>;
+// The bytes of a picture. Copies go through memcpy: with an allocator of its
+// own a vector copies element by element.
+class TPixelBytes : public std::vector<std::uint8_t, TPixelAllocator<std::uint8_t>> {
+    using TBase = std::vector<std::uint8_t, TPixelAllocator<std::uint8_t>>;
+
+public:
+    TPixelBytes() = default;
+    TPixelBytes(const TPixelBytes& other) : TBase() { CopyOf(other); }
+    TPixelBytes(TPixelBytes&&) noexcept = default;
+    TPixelBytes& operator=(const TPixelBytes& other) {
+        if (this != &other) {
+            clear();
+            CopyOf(other);
+        }
+        return *this;
+    }
+    TPixelBytes& operator=(TPixelBytes&&) noexcept = default;
+    ~TPixelBytes() = default;
+
+private:
+    void CopyOf(const TPixelBytes& other) {
+        resize(other.size());  // left unset: overwritten at once
+        if (!other.empty()) std::memcpy(data(), other.data(), other.size());
+    }
+};
 
 }  // namespace pm

@@ -81,7 +81,7 @@ bool TCrop::Render(TFastDIB& image, TValueSlot slot) {
         LogError("The crop rectangle lies outside the picture!");
         return false;
     }
-    image.SetSize(r.Width, r.Height, 24);
+    image.SetSizeForOverwrite(r.Width, r.Height, 24);  // every line is copied below
     // Picture line r.Y + j is stored row sh - 1 - (r.Y + j).
     for (int j = 0; j < r.Height; ++j)
         std::memcpy(image.Row24(r.Height - 1 - j), src.Row24(src.Height() - 1 - (r.Y + j)) + r.X,
