@@ -1,0 +1,107 @@
+#include "imaging/UnsharpMaskAvx512.h"
+
+#if PM_AVX2_LOOPS
+// GCC 12's 512-bit shifts and abs start from an "undefined" vector, which
+// -Wmaybe-uninitialized takes for a fault.
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#include <immintrin.h>
+
+#include <algorithm>
+
+namespace pm {
+
+namespace {
+
+#define PM_AVX512 [[gnu::target("avx512f,avx512bw,avx512vl,avx512vnni"), gnu::always_inline]] inline
+
+// The lanes of a step that holds `left` values or more.
+PM_AVX512 __mmask32 StepMask(std::size_t left) {
+    return left >= 32 ? ~__mmask32(0) : __mmask32((1u << left) - 1);
+}
+
+// A tap for both halves of each pair of 16-bit values.
+PM_AVX512 __m512i PairTap(std::uint32_t tap) {
+    return _mm512_set1_epi32(std::int32_t(tap * 0x10001u));
+}
+
+// Up to 32 bytes from `at` on, widened to 16 bits.
+PM_AVX512 __m512i Widened(__mmask32 lanes, const std::uint8_t* at) {
+    return _mm512_cvtepu8_epi16(_mm256_maskz_loadu_epi8(lanes, at));
+}
+
+// The mix of the plain loop on sixteen values q (32-bit lanes); `smooth`
+// is the blurred value plus 32768 there.
+PM_AVX512 __m512i MixSixteen(__m512i q, __m512i smooth, __m512i amount, __m512i limit) {
+    const __m512i diff = _mm512_sub_epi32(_mm512_slli_epi32(q, 8), smooth);
+    const __m512i m = _mm512_mullo_epi32(amount, diff);
+    const __m512i shifted =
+        _mm512_srli_epi32(_mm512_add_epi32(_mm512_abs_epi32(m), _mm512_set1_epi32(12800)), 10);
+    // shifted * 41944 >> 20 as shifted * 20972 >> 19: both factors fit 16
+    // signed bits, so one multiply-add of the low halves makes the product.
+    const __m512i size = _mm512_srli_epi32(_mm512_madd_epi16(shifted, _mm512_set1_epi32(20972)), 19);
+    const __mmask16 negative = _mm512_cmplt_epi32_mask(m, _mm512_setzero_si512());
+    const __m512i moved = _mm512_mask_sub_epi32(_mm512_add_epi32(q, size), negative, q, size);
+    const __mmask16 keep = _mm512_cmplt_epi32_mask(_mm512_abs_epi32(diff), limit);
+    return _mm512_mask_mov_epi32(moved, keep, q);
+}
+
+}  // namespace
+
+[[gnu::target("avx512f,avx512bw,avx512vl,avx512vnni")]] void BlurAcrossAvx512(const std::uint8_t* padded,
+                                                                              const std::uint32_t* taps,
+                                                                              int r, std::size_t n,
+                                                                              std::uint16_t* out) {
+    const __m512i centre = _mm512_set1_epi32(std::int32_t(taps[r]));  // pairs (tap, 0)
+    const __m512i half = _mm512_set1_epi32(32), top = _mm512_set1_epi16(std::int16_t(0x8000));
+    for (std::size_t i = 0; i < n; i += 32) {
+        const __mmask32 lanes = StepMask(n - i);
+        const std::uint8_t* at = padded + i;
+        const __m512i c = Widened(lanes, at + 3 * r);
+        __m512i low = _mm512_dpwssd_epi32(half, _mm512_unpacklo_epi16(c, c), centre);
+        __m512i high = _mm512_dpwssd_epi32(half, _mm512_unpackhi_epi16(c, c), centre);
+        for (int k = 1; k <= r; ++k) {
+            const __m512i t = PairTap(taps[r + k]);
+            const __m512i a = Widened(lanes, at + 3 * (r - k)), b = Widened(lanes, at + 3 * (r + k));
+            low = _mm512_dpwssd_epi32(low, _mm512_unpacklo_epi16(a, b), t);
+            high = _mm512_dpwssd_epi32(high, _mm512_unpackhi_epi16(a, b), t);
+        }
+        // The packs undo the unpacks' order within each 128-bit lane.
+        const __m512i rounded = _mm512_packus_epi32(_mm512_srli_epi32(low, 6), _mm512_srli_epi32(high, 6));
+        _mm512_mask_storeu_epi16(out + i, lanes, _mm512_xor_si512(rounded, top));
+    }
+}
+
+[[gnu::target("avx512f,avx512bw,avx512vl,avx512vnni")]] void
+BlurDownAndMixAvx512(const std::uint16_t* const* lines, const std::uint32_t* taps, int r, std::size_t n,
+                     const std::uint8_t* src, std::uint8_t* dst, int amountPercent, int limit) {
+    const __m512i centre = _mm512_set1_epi32(std::int32_t(taps[r]));  // pairs (tap, 0)
+    const __m512i amount = _mm512_set1_epi32(amountPercent), under = _mm512_set1_epi32(limit);
+    // The rounding half, and the 32768 taken from each value, which comes
+    // back as 32768 times the taps' sum (1 << 14).
+    const __m512i start = _mm512_set1_epi32(8192 + (1 << 29));
+    const __m512i zero = _mm512_setzero_si512();
+    for (std::size_t i = 0; i < n; i += 32) {
+        const __mmask32 lanes = StepMask(n - i);
+        const __m512i c = _mm512_maskz_loadu_epi16(lanes, lines[r] + i);
+        __m512i low = _mm512_dpwssd_epi32(start, _mm512_unpacklo_epi16(c, c), centre);
+        __m512i high = _mm512_dpwssd_epi32(start, _mm512_unpackhi_epi16(c, c), centre);
+        for (int k = 1; k <= r; ++k) {
+            const __m512i t = PairTap(taps[r + k]);
+            const __m512i a = _mm512_maskz_loadu_epi16(lanes, lines[r - k] + i);
+            const __m512i b = _mm512_maskz_loadu_epi16(lanes, lines[r + k] + i);
+            low = _mm512_dpwssd_epi32(low, _mm512_unpacklo_epi16(a, b), t);
+            high = _mm512_dpwssd_epi32(high, _mm512_unpackhi_epi16(a, b), t);
+        }
+        const __m512i q = Widened(lanes, src + i);
+        const __m512i mixed = _mm512_packs_epi32(
+            MixSixteen(_mm512_unpacklo_epi16(q, zero), _mm512_srai_epi32(low, 14), amount, under),
+            MixSixteen(_mm512_unpackhi_epi16(q, zero), _mm512_srai_epi32(high, 14), amount, under));
+        // Clamped to bytes: below zero here, above 255 in the narrowing.
+        _mm512_mask_cvtusepi16_storeu_epi8(dst + i, lanes, _mm512_max_epi16(mixed, zero));
+    }
+}
+
+#undef PM_AVX512
+
+}  // namespace pm
+#endif
