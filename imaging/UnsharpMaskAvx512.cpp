@@ -29,20 +29,24 @@ PM_AVX512 __m512i Widened(__mmask32 lanes, const std::uint8_t* at) {
     return _mm512_cvtepu8_epi16(_mm256_maskz_loadu_epi8(lanes, at));
 }
 
-// The mix of the plain loop on sixteen values q (32-bit lanes); `smooth`
-// is the blurred value plus 32768 there.
-PM_AVX512 __m512i MixSixteen(__m512i q, __m512i smooth, __m512i amount, __m512i limit) {
-    const __m512i diff = _mm512_sub_epi32(_mm512_slli_epi32(q, 8), smooth);
-    const __m512i m = _mm512_mullo_epi32(amount, diff);
+// The mix of the plain loop on 32 values in 16-bit lanes: `q` the bytes
+// widened, `smooth` the blurred values plus 32768, so that a difference
+// (at most 65280 either way) fits 16 bits as a sign and a size.
+// `amount128` is the amount times 128. The result still to be clamped.
+PM_AVX512 __m512i MixThirtyTwo(__m512i q, __m512i smooth, __m512i amount128, __m512i limit) {
+    const __m512i scaled = _mm512_slli_epi16(q, 8);
+    const __m512i apart =
+        _mm512_or_si512(_mm512_subs_epu16(scaled, smooth), _mm512_subs_epu16(smooth, scaled));
+    const __mmask32 negative = _mm512_cmplt_epu16_mask(scaled, smooth);
+    // (amount * apart + 12800) >> 10 is (floor(amount * apart / 512) + 25)
+    // >> 1, the bits dropped being worth less than 512; at most 31887.
     const __m512i shifted =
-        _mm512_srli_epi32(_mm512_add_epi32(_mm512_abs_epi32(m), _mm512_set1_epi32(12800)), 10);
-    // shifted * 41944 >> 20 as shifted * 20972 >> 19: both factors fit 16
-    // signed bits, so one multiply-add of the low halves makes the product.
-    const __m512i size = _mm512_srli_epi32(_mm512_madd_epi16(shifted, _mm512_set1_epi32(20972)), 19);
-    const __mmask16 negative = _mm512_cmplt_epi32_mask(m, _mm512_setzero_si512());
-    const __m512i moved = _mm512_mask_sub_epi32(_mm512_add_epi32(q, size), negative, q, size);
-    const __mmask16 keep = _mm512_cmplt_epi32_mask(_mm512_abs_epi32(diff), limit);
-    return _mm512_mask_mov_epi32(moved, keep, q);
+        _mm512_srli_epi16(_mm512_add_epi16(_mm512_mulhi_epu16(apart, amount128), _mm512_set1_epi16(25)), 1);
+    // (shifted * 41944) >> 20 as the high half of the product shifted by 4.
+    const __m512i size = _mm512_srli_epi16(
+        _mm512_mulhi_epu16(shifted, _mm512_set1_epi16(std::int16_t(std::uint16_t(41944)))), 4);
+    const __m512i moved = _mm512_mask_sub_epi16(_mm512_add_epi16(q, size), negative, q, size);
+    return _mm512_mask_mov_epi16(moved, _mm512_cmplt_epu16_mask(apart, limit), q);
 }
 
 }  // namespace
@@ -75,11 +79,11 @@ PM_AVX512 __m512i MixSixteen(__m512i q, __m512i smooth, __m512i amount, __m512i 
 BlurDownAndMixAvx512(const std::uint16_t* const* lines, const std::uint32_t* taps, int r, std::size_t n,
                      const std::uint8_t* src, std::uint8_t* dst, int amountPercent, int limit) {
     const __m512i centre = _mm512_set1_epi32(std::int32_t(taps[r]));  // pairs (tap, 0)
-    const __m512i amount = _mm512_set1_epi32(amountPercent), under = _mm512_set1_epi32(limit);
+    const __m512i amount128 = _mm512_set1_epi16(std::int16_t(std::uint16_t(amountPercent * 128)));
+    const __m512i under = _mm512_set1_epi16(std::int16_t(std::uint16_t(limit)));
     // The rounding half, and the 32768 taken from each value, which comes
     // back as 32768 times the taps' sum (1 << 14).
     const __m512i start = _mm512_set1_epi32(8192 + (1 << 29));
-    const __m512i zero = _mm512_setzero_si512();
     for (std::size_t i = 0; i < n; i += 32) {
         const __mmask32 lanes = StepMask(n - i);
         const __m512i c = _mm512_maskz_loadu_epi16(lanes, lines[r] + i);
@@ -92,12 +96,10 @@ BlurDownAndMixAvx512(const std::uint16_t* const* lines, const std::uint32_t* tap
             low = _mm512_dpwssd_epi32(low, _mm512_unpacklo_epi16(a, b), t);
             high = _mm512_dpwssd_epi32(high, _mm512_unpackhi_epi16(a, b), t);
         }
-        const __m512i q = Widened(lanes, src + i);
-        const __m512i mixed = _mm512_packs_epi32(
-            MixSixteen(_mm512_unpacklo_epi16(q, zero), _mm512_srai_epi32(low, 14), amount, under),
-            MixSixteen(_mm512_unpackhi_epi16(q, zero), _mm512_srai_epi32(high, 14), amount, under));
+        const __m512i smooth = _mm512_packus_epi32(_mm512_srli_epi32(low, 14), _mm512_srli_epi32(high, 14));
+        const __m512i mixed = MixThirtyTwo(Widened(lanes, src + i), smooth, amount128, under);
         // Clamped to bytes: below zero here, above 255 in the narrowing.
-        _mm512_mask_cvtusepi16_storeu_epi8(dst + i, lanes, _mm512_max_epi16(mixed, zero));
+        _mm512_mask_cvtusepi16_storeu_epi8(dst + i, lanes, _mm512_max_epi16(mixed, _mm512_setzero_si512()));
     }
 }
 
