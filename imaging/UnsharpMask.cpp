@@ -203,20 +203,16 @@ void UnsharpMask(const TFastDIB& source, TFastDIB& out, double sigma, int amount
     }
     const std::vector<std::uint32_t> taps = GaussianTaps(sigma);
     const int r = int(taps.size() / 2);
-    // Horizontally blurred rows (value * 256), a ring of 2r + 1 of them: row
-    // i lives in slot i mod (2r + 1). The rows a line needs are distinct
-    // slots, clamped ones included.
     const int ring = 2 * r + 1;
-    std::vector<std::uint16_t> blurred(n * std::size_t(ring));
     std::vector<std::uint8_t> padded(std::size_t(w + 2 * r) * 3);
     std::vector<const std::uint16_t*> lines(static_cast<std::size_t>(ring));
 #if PM_AVX2_LOOPS
     const bool wide = Avx512LoopsActive();
     const bool avx2 = !wide && ActiveLoopPath() == TLoopPath::Avx2;
 #endif
-    const auto blurRow = [&](int row) {
+    // Row `row` blurred across into `blurredRow`.
+    const auto blurRow = [&](int row, std::uint16_t* blurredRow) {
         const std::uint8_t* src = source.Row(row);
-        std::uint16_t* blurredRow = &blurred[std::size_t(row % ring) * n];
         const std::size_t reach = std::size_t(r) * 3;  // values a tap reaches on either side
 #if PM_AVX2_LOOPS
         // Straight from the row where the taps stay inside it, the ends
@@ -255,19 +251,45 @@ void UnsharpMask(const TFastDIB& source, TFastDIB& out, double sigma, int amount
 #endif
         BlurAcross(padded.data(), taps.data(), r, n, blurredRow);
     };
+#if PM_AVX2_LOOPS
+    if (wide) {
+        // Consecutive rows v and v + 1 (clamped) paired as the multiply-adds
+        // take them, a ring of 2r + 1 pairs: a line takes every second one,
+        // those from v = row - r to row + r. Two plain rows feed them.
+        const std::size_t pairSize = PairedRowWords(n);
+        std::vector<std::uint16_t> plain(2 * n), paired(pairSize * std::size_t(ring));
+        const auto pairAt = [&](int v) { return &paired[std::size_t((v + r) % ring) * pairSize]; };
+        int ready = -1;     // plain rows blurred so far: 0 .. ready
+        int made = -r - 1;  // pairs made so far: -r .. made
+        for (int row = 0; row < h; ++row) {
+            while (made < row + r) {
+                ++made;
+                const int a = std::clamp(made, 0, h - 1), b = std::clamp(made + 1, 0, h - 1);
+                for (; ready < b; ++ready) blurRow(ready + 1, &plain[std::size_t((ready + 1) % 2) * n]);
+                PairRowsAvx512(&plain[std::size_t(a % 2) * n], &plain[std::size_t(b % 2) * n], n,
+                               pairAt(made));
+            }
+            for (int j = 0; j <= r; ++j) lines[std::size_t(j)] = pairAt(row - r + 2 * j);
+            BlurDownAndMixAvx512(lines.data(), taps.data(), r, n, source.Row(row), out.Row(row),
+                                 amountPercent, threshold * 256);
+        }
+        return;
+    }
+#endif
+    // Horizontally blurred rows (value * 256), a ring of 2r + 1 of them: row
+    // i lives in slot i mod (2r + 1). The rows a line needs are distinct
+    // slots, clamped ones included.
+    std::vector<std::uint16_t> blurred(n * std::size_t(ring));
     int ready = -1;  // rows blurred so far: 0 .. ready
     for (int row = 0; row < h; ++row) {
-        while (ready < std::min(h - 1, row + r)) blurRow(++ready);
+        for (; ready < std::min(h - 1, row + r); ++ready)
+            blurRow(ready + 1, &blurred[std::size_t((ready + 1) % ring) * n]);
         for (int k = -r; k <= r; ++k)
             lines[std::size_t(k + r)] = &blurred[std::size_t(std::clamp(row + k, 0, h - 1) % ring) * n];
         const std::uint8_t* p = source.Row(row);
         std::uint8_t* q = out.Row(row);
         std::size_t done = 0;
 #if PM_AVX2_LOOPS
-        if (wide) {
-            BlurDownAndMixAvx512(lines.data(), taps.data(), r, n, p, q, amountPercent, threshold * 256);
-            continue;
-        }
         if (avx2)
             done = BlurDownAndMixAvx2(lines.data(), taps.data(), r, n, p, q, amountPercent, threshold * 256);
 #endif
