@@ -252,7 +252,9 @@ void UnsharpMask(const TFastDIB& source, TFastDIB& out, double sigma, int amount
         BlurAcross(padded.data(), taps.data(), r, n, blurredRow);
     };
 #if PM_AVX2_LOOPS
-    if (wide) {
+    // From three taps down on, the unpacks that pair the rows for the
+    // multiply-adds cost more than pairing each row once.
+    if (wide && r >= 3) {
         // Consecutive rows v and v + 1 (clamped) paired as the multiply-adds
         // take them, a ring of 2r + 1 pairs: a line takes every second one,
         // those from v = row - r to row + r. Two plain rows feed them.
@@ -270,8 +272,8 @@ void UnsharpMask(const TFastDIB& source, TFastDIB& out, double sigma, int amount
                                pairAt(made));
             }
             for (int j = 0; j <= r; ++j) lines[std::size_t(j)] = pairAt(row - r + 2 * j);
-            BlurDownAndMixAvx512(lines.data(), taps.data(), r, n, source.Row(row), out.Row(row),
-                                 amountPercent, threshold * 256);
+            BlurDownPairsAndMixAvx512(lines.data(), taps.data(), r, n, source.Row(row), out.Row(row),
+                                      amountPercent, threshold * 256);
         }
         return;
     }
@@ -290,6 +292,10 @@ void UnsharpMask(const TFastDIB& source, TFastDIB& out, double sigma, int amount
         std::uint8_t* q = out.Row(row);
         std::size_t done = 0;
 #if PM_AVX2_LOOPS
+        if (wide) {
+            BlurDownAndMixAvx512(lines.data(), taps.data(), r, n, p, q, amountPercent, threshold * 256);
+            continue;
+        }
         if (avx2)
             done = BlurDownAndMixAvx2(lines.data(), taps.data(), r, n, p, q, amountPercent, threshold * 256);
 #endif

@@ -49,6 +49,28 @@ PM_AVX512 __m512i MixThirtyTwo(__m512i q, __m512i smooth, __m512i amount128, __m
     return _mm512_mask_mov_epi16(moved, _mm512_cmplt_epu16_mask(apart, limit), q);
 }
 
+// The end of a blur down: its sums for 32 values, in the order of the
+// unpacks, mixed with the source bytes into the result.
+struct TMix {
+    PM_AVX512 TMix(int amountPercent, int limit)
+        : amount128(_mm512_set1_epi16(std::int16_t(std::uint16_t(amountPercent * 128)))),
+          under(_mm512_set1_epi16(std::int16_t(std::uint16_t(limit)))) {}
+
+    PM_AVX512 void Into(__m512i low, __m512i high, __mmask32 lanes, const std::uint8_t* src,
+                        std::uint8_t* dst) const {
+        // The packs undo the unpacks' order within each 128-bit lane.
+        const __m512i smooth = _mm512_packus_epi32(_mm512_srli_epi32(low, 14), _mm512_srli_epi32(high, 14));
+        const __m512i mixed = MixThirtyTwo(Widened(lanes, src), smooth, amount128, under);
+        // Clamped to bytes: below zero here, above 255 in the narrowing.
+        _mm512_mask_cvtusepi16_storeu_epi8(dst, lanes, _mm512_max_epi16(mixed, _mm512_setzero_si512()));
+    }
+
+    // Where the sums start: the rounding half, and the 32768 taken from
+    // each value, which comes back as 32768 times the taps' sum (1 << 14).
+    const __m512i start = _mm512_set1_epi32(8192 + (1 << 29));
+    const __m512i amount128, under;
+};
+
 }  // namespace
 
 [[gnu::target("avx512f,avx512bw,avx512vl,avx512vnni")]] void BlurAcrossAvx512(const std::uint8_t* padded,
@@ -86,29 +108,42 @@ PairRowsAvx512(const std::uint16_t* a, const std::uint16_t* b, std::size_t n, st
 }
 
 [[gnu::target("avx512f,avx512bw,avx512vl,avx512vnni")]] void
-BlurDownAndMixAvx512(const std::uint16_t* const* pairs, const std::uint32_t* taps, int r, std::size_t n,
+BlurDownAndMixAvx512(const std::uint16_t* const* lines, const std::uint32_t* taps, int r, std::size_t n,
                      const std::uint8_t* src, std::uint8_t* dst, int amountPercent, int limit) {
+    const __m512i centre = _mm512_set1_epi32(std::int32_t(taps[r]));  // pairs (tap, 0)
+    const TMix mix(amountPercent, limit);
+    for (std::size_t i = 0; i < n; i += 32) {
+        const __mmask32 lanes = StepMask(n - i);
+        const __m512i c = _mm512_maskz_loadu_epi16(lanes, lines[r] + i);
+        __m512i low = _mm512_dpwssd_epi32(mix.start, _mm512_unpacklo_epi16(c, c), centre);
+        __m512i high = _mm512_dpwssd_epi32(mix.start, _mm512_unpackhi_epi16(c, c), centre);
+        for (int k = 1; k <= r; ++k) {
+            const __m512i t = PairTap(taps[r + k]);
+            const __m512i a = _mm512_maskz_loadu_epi16(lanes, lines[r - k] + i);
+            const __m512i b = _mm512_maskz_loadu_epi16(lanes, lines[r + k] + i);
+            low = _mm512_dpwssd_epi32(low, _mm512_unpacklo_epi16(a, b), t);
+            high = _mm512_dpwssd_epi32(high, _mm512_unpackhi_epi16(a, b), t);
+        }
+        mix.Into(low, high, lanes, src + i, dst + i);
+    }
+}
+
+[[gnu::target("avx512f,avx512bw,avx512vl,avx512vnni")]] void
+BlurDownPairsAndMixAvx512(const std::uint16_t* const* pairs, const std::uint32_t* taps, int r, std::size_t n,
+                          const std::uint8_t* src, std::uint8_t* dst, int amountPercent, int limit) {
     // The taps of each pair, the first in the low half.
     std::vector<std::uint32_t> pairTaps(std::size_t(r) + 1);
     for (int j = 0; j <= r; ++j) pairTaps[j] = taps[2 * j] | (j < r ? taps[2 * j + 1] << 16 : 0);
-    const __m512i amount128 = _mm512_set1_epi16(std::int16_t(std::uint16_t(amountPercent * 128)));
-    const __m512i under = _mm512_set1_epi16(std::int16_t(std::uint16_t(limit)));
-    // The rounding half, and the 32768 taken from each value, which comes
-    // back as 32768 times the taps' sum (1 << 14).
-    const __m512i start = _mm512_set1_epi32(8192 + (1 << 29));
+    const TMix mix(amountPercent, limit);
     for (std::size_t i = 0; i < n; i += 32) {
-        __m512i low = start, high = start;
+        __m512i low = mix.start, high = mix.start;
         for (int j = 0; j <= r; ++j) {
             const __m512i t = _mm512_set1_epi32(std::int32_t(pairTaps[j]));
             const std::uint16_t* at = pairs[j] + 2 * i;
             low = _mm512_dpwssd_epi32(low, _mm512_loadu_si512(at), t);
             high = _mm512_dpwssd_epi32(high, _mm512_loadu_si512(at + 32), t);
         }
-        const __mmask32 lanes = StepMask(n - i);
-        const __m512i smooth = _mm512_packus_epi32(_mm512_srli_epi32(low, 14), _mm512_srli_epi32(high, 14));
-        const __m512i mixed = MixThirtyTwo(Widened(lanes, src + i), smooth, amount128, under);
-        // Clamped to bytes: below zero here, above 255 in the narrowing.
-        _mm512_mask_cvtusepi16_storeu_epi8(dst + i, lanes, _mm512_max_epi16(mixed, _mm512_setzero_si512()));
+        mix.Into(low, high, StepMask(n - i), src + i, dst + i);
     }
 }
 

@@ -25,11 +25,17 @@ constexpr std::size_t PairedRowWords(std::size_t n) {
     return (n + 31) / 32 * 64;
 }
 
-// All `n` values of a line: the blur down of 2r + 1 centred rows mixed with
-// the source row `src` into `dst`. pairs[j] pairs the rows at offsets
-// 2j - r and 2j - r + 1; the second row of pairs[r] is not used.
-void BlurDownAndMixAvx512(const std::uint16_t* const* pairs, const std::uint32_t* taps, int r, std::size_t n,
+// All `n` values of a line: the blur down of the centred rows `lines`
+// (lines[k] is the row at offset k - r) mixed with the source row `src`
+// into `dst`.
+void BlurDownAndMixAvx512(const std::uint16_t* const* lines, const std::uint32_t* taps, int r, std::size_t n,
                           const std::uint8_t* src, std::uint8_t* dst, int amountPercent, int limit);
+
+// The same from paired rows: pairs[j] pairs the rows at offsets 2j - r
+// and 2j - r + 1; the second row of pairs[r] is not used.
+void BlurDownPairsAndMixAvx512(const std::uint16_t* const* pairs, const std::uint32_t* taps, int r,
+                               std::size_t n, const std::uint8_t* src, std::uint8_t* dst, int amountPercent,
+                               int limit);
 #endif
 
 }  // namespace pm
