@@ -1,7 +1,7 @@
 #include "imaging/UnsharpMaskAvx512.h"
 
 #if PM_AVX2_LOOPS
-// GCC 12's 512-bit shifts and abs start from an "undefined" vector, which
+// GCC 12's 512-bit shifts start from an "undefined" vector, which
 // -Wmaybe-uninitialized takes for a fault.
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
 #include <immintrin.h>

@@ -1,7 +1,7 @@
 #pragma once
 // The two passes of UnsharpMask in 512-bit vectors, 32 values a step, for
-// processors with AVX-512BW and VNNI (Avx512LoopsActive()). The same exact
-// integer arithmetic as the plain loops, so the same bytes. The rows
+// processors with AVX-512BW, VL and VNNI (Avx512LoopsActive()). The same
+// exact integer arithmetic as the plain loops, so the same bytes. The rows
 // blurred across are kept centred, value - 32768 in 16 signed bits (the
 // value with its top bit flipped), which is what the multiply-adds take.
 #include "imaging/VectorLoops.h"

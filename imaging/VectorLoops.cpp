@@ -46,7 +46,8 @@ bool Avx2LoopsAvailable() {
 bool Avx512LoopsAvailable() {
 #if PM_AVX2_LOOPS
     static const bool has = Avx2InProcessor() && __builtin_cpu_supports("avx512f") &&
-                            __builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("avx512vnni");
+                            __builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("avx512vl") &&
+                            __builtin_cpu_supports("avx512vnni");
     return has;
 #else
     return false;

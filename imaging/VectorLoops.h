@@ -40,7 +40,7 @@ private:
 
 // A few loops of the AVX2 path have a version in 512-bit vectors with the
 // 16-bit multiply-adds of AVX-512 VNNI. Whether they run now: on the AVX2
-// path, where the processor has AVX-512BW and VNNI.
+// path, where the processor has AVX-512BW, VL and VNNI.
 bool Avx512LoopsActive();
 
 // Whether this build and processor have them at all.
