@@ -1,5 +1,6 @@
 #include "imaging/UnsharpMask.h"
 
+#include "imaging/UnsharpMaskAvx512.h"
 #include "imaging/VectorLoops.h"
 
 #include <algorithm>
@@ -60,8 +61,8 @@ PM_LOOP_BODY void BlurAcrossLoop(const std::uint8_t* __restrict padded, const st
 // mix has no branch so that it runs over whole vectors: values whose
 // difference stays under the threshold are written back as they are.
 PM_LOOP_BODY void BlurDownAndMixLoop(const std::uint16_t* const* lines, const std::uint32_t* taps, int r,
-                                     std::size_t n, std::uint8_t* __restrict p, int amountPercent,
-                                     int limit) {
+                                     std::size_t n, const std::uint8_t* __restrict src,
+                                     std::uint8_t* __restrict dst, int amountPercent, int limit) {
     std::uint32_t column[kBlock];
     for (std::size_t i0 = 0; i0 < n; i0 += kBlock) {
         const std::size_t len = std::min(kBlock, n - i0);
@@ -75,7 +76,8 @@ PM_LOOP_BODY void BlurDownAndMixLoop(const std::uint16_t* const* lines, const st
             const std::uint16_t* __restrict a = lines[r - k] + i0, * __restrict b = lines[r + k] + i0;
             for (std::size_t i = 0; i < len; ++i) column[i] += t * (std::uint32_t(a[i]) + b[i]);
         }
-        std::uint8_t* __restrict q = p + i0;
+        const std::uint8_t* __restrict q = src + i0;
+        std::uint8_t* __restrict out = dst + i0;
         for (std::size_t i = 0; i < len; ++i) {
             const int smooth = int((column[i] + 8192) >> 14);
             const int diff = q[i] * 256 - smooth;
@@ -88,7 +90,7 @@ PM_LOOP_BODY void BlurDownAndMixLoop(const std::uint16_t* const* lines, const st
             const int step = m < 0 ? -size : size;
             const int moved = std::clamp(q[i] + step, 0, 255);
             const bool keep = (diff < 0 ? -diff : diff) < limit;
-            q[i] = std::uint8_t(keep ? q[i] : moved);
+            out[i] = std::uint8_t(keep ? q[i] : moved);
         }
     }
 }
@@ -126,7 +128,8 @@ PM_AVX2 __m256i MixEight(__m256i q, __m256i sum, __m256i amount, __m256i limit) 
 // values it did.
 [[gnu::target("avx2")]] std::size_t BlurDownAndMixAvx2(const std::uint16_t* const* lines,
                                                        const std::uint32_t* taps, int r, std::size_t n,
-                                                       std::uint8_t* p, int amountPercent, int limit) {
+                                                       const std::uint8_t* src, std::uint8_t* dst,
+                                                       int amountPercent, int limit) {
     const __m256i centre = _mm256_set1_epi32(std::int32_t(taps[r]));  // pairs (tap, 0)
     const __m256i amount = _mm256_set1_epi32(amountPercent), under = _mm256_set1_epi32(limit);
     std::size_t i = 0;
@@ -140,14 +143,14 @@ PM_AVX2 __m256i MixEight(__m256i q, __m256i sum, __m256i amount, __m256i limit) 
             low = _mm256_add_epi32(low, _mm256_madd_epi16(_mm256_unpacklo_epi16(a, b), t));
             high = _mm256_add_epi32(high, _mm256_madd_epi16(_mm256_unpackhi_epi16(a, b), t));
         }
-        const __m256i q = _mm256_cvtepu8_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i)));
+        const __m256i q = _mm256_cvtepu8_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i)));
         const __m256i zero = _mm256_setzero_si256();
         const __m256i mixed =
             _mm256_packs_epi32(MixEight(_mm256_unpacklo_epi16(q, zero), low, amount, under),
                                MixEight(_mm256_unpackhi_epi16(q, zero), high, amount, under));
         // Clamped to bytes; values 0-7 in the first quarter, 8-15 in the third.
         const __m256i bytes = _mm256_permute4x64_epi64(_mm256_packus_epi16(mixed, mixed), 0x08);
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(p + i), _mm256_castsi256_si128(bytes));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + i), _mm256_castsi256_si128(bytes));
     }
     return i;
 }
@@ -190,28 +193,35 @@ constexpr auto BlurDownAndMix = TLoopVersions<BlurDownAndMixLoop>::Run;
 
 }  // namespace
 
-void UnsharpMask(TFastDIB& image, double sigma, int amountPercent, int threshold) {
-    const int w = image.Width(), h = image.Height();
-    if (w < 1 || h < 1 || image.Bpp() != 24) return;
+void UnsharpMask(const TFastDIB& source, TFastDIB& out, double sigma, int amountPercent, int threshold) {
+    const int w = source.Width(), h = source.Height();
+    if (w < 1 || h < 1 || source.Bpp() != 24) return;
+    const std::size_t n = std::size_t(w) * 3;
+    if (amountPercent == 0) {
+        for (int row = 0; row < h; ++row) std::copy_n(source.Row(row), n, out.Row(row));
+        return;
+    }
     const std::vector<std::uint32_t> taps = GaussianTaps(sigma);
     const int r = int(taps.size() / 2);
-    const std::size_t n = std::size_t(w) * 3;
-    // Horizontally blurred rows (value * 256), a ring of 2r + 1 of them: row
-    // i lives in slot i mod (2r + 1). The rows a line needs are distinct
-    // slots, clamped ones included.
     const int ring = 2 * r + 1;
-    std::vector<std::uint16_t> blurred(n * std::size_t(ring));
     std::vector<std::uint8_t> padded(std::size_t(w + 2 * r) * 3);
     std::vector<const std::uint16_t*> lines(static_cast<std::size_t>(ring));
-    const auto blurRow = [&](int row) {
-        const std::uint8_t* src = image.Row(row);
-        std::uint16_t* out = &blurred[std::size_t(row % ring) * n];
+#if PM_AVX2_LOOPS
+    const bool wide = Avx512LoopsActive();
+    const bool avx2 = !wide && ActiveLoopPath() == TLoopPath::Avx2;
+#endif
+    // Row `row` blurred across into `blurredRow`.
+    const auto blurRow = [&](int row, std::uint16_t* blurredRow) {
+        const std::uint8_t* src = source.Row(row);
         const std::size_t reach = std::size_t(r) * 3;  // values a tap reaches on either side
 #if PM_AVX2_LOOPS
         // Straight from the row where the taps stay inside it, the ends
         // through a padded copy of their few values.
-        if (ActiveLoopPath() == TLoopPath::Avx2 && n >= 2 * reach + 16) {
-            const std::size_t to = reach + BlurAcrossAvx2(src, taps.data(), r, n - 2 * reach, out + reach);
+        if ((wide && n > 2 * reach) || (avx2 && n >= 2 * reach + 16)) {
+            const std::size_t inner = n - 2 * reach;
+            const std::size_t to =
+                reach + (wide ? (BlurAcrossAvx512(src, taps.data(), r, inner, blurredRow + reach), inner)
+                              : BlurAcrossAvx2(src, taps.data(), r, inner, blurredRow + reach));
             const auto padEnd = [&](std::size_t from, std::size_t end) {
                 // Values from - reach .. end + reach, the border pixels
                 // repeated beyond the row's ends.
@@ -220,7 +230,10 @@ void UnsharpMask(TFastDIB& image, double sigma, int amountPercent, int threshold
                     const long long pixel = v < 0 ? 0 : std::min<long long>(v / 3, w - 1);
                     padded[j] = src[3 * pixel + (v % 3 + 3) % 3];
                 }
-                BlurAcross(padded.data(), taps.data(), r, end - from, out + from);
+                if (wide)
+                    BlurAcrossAvx512(padded.data(), taps.data(), r, end - from, blurredRow + from);
+                else
+                    BlurAcross(padded.data(), taps.data(), r, end - from, blurredRow + from);
             };
             padEnd(0, reach);
             if (to < n) padEnd(to, n);
@@ -233,22 +246,63 @@ void UnsharpMask(TFastDIB& image, double sigma, int amountPercent, int threshold
             std::copy_n(src + n - 3, 3, &padded[std::size_t(w + r + x) * 3]);
         }
         std::copy_n(src, n, &padded[reach]);
-        BlurAcross(padded.data(), taps.data(), r, n, out);
+#if PM_AVX2_LOOPS
+        if (wide) return BlurAcrossAvx512(padded.data(), taps.data(), r, n, blurredRow);
+#endif
+        BlurAcross(padded.data(), taps.data(), r, n, blurredRow);
     };
+#if PM_AVX2_LOOPS
+    // From three taps down on, the unpacks that pair the rows for the
+    // multiply-adds cost more than pairing each row once.
+    if (wide && r >= 3) {
+        // Consecutive rows v and v + 1 (clamped) paired as the multiply-adds
+        // take them, a ring of 2r + 1 pairs: a line takes every second one,
+        // those from v = row - r to row + r. Two plain rows feed them.
+        const std::size_t pairSize = PairedRowWords(n);
+        std::vector<std::uint16_t> plain(2 * n), paired(pairSize * std::size_t(ring));
+        const auto pairAt = [&](int v) { return &paired[std::size_t((v + r) % ring) * pairSize]; };
+        int ready = -1;     // plain rows blurred so far: 0 .. ready
+        int made = -r - 1;  // pairs made so far: -r .. made
+        for (int row = 0; row < h; ++row) {
+            while (made < row + r) {
+                ++made;
+                const int a = std::clamp(made, 0, h - 1), b = std::clamp(made + 1, 0, h - 1);
+                for (; ready < b; ++ready) blurRow(ready + 1, &plain[std::size_t((ready + 1) % 2) * n]);
+                PairRowsAvx512(&plain[std::size_t(a % 2) * n], &plain[std::size_t(b % 2) * n], n,
+                               pairAt(made));
+            }
+            for (int j = 0; j <= r; ++j) lines[std::size_t(j)] = pairAt(row - r + 2 * j);
+            BlurDownPairsAndMixAvx512(lines.data(), taps.data(), r, n, source.Row(row), out.Row(row),
+                                      amountPercent, threshold * 256);
+        }
+        return;
+    }
+#endif
+    // Horizontally blurred rows (value * 256), a ring of 2r + 1 of them: row
+    // i lives in slot i mod (2r + 1). The rows a line needs are distinct
+    // slots, clamped ones included.
+    std::vector<std::uint16_t> blurred(n * std::size_t(ring));
     int ready = -1;  // rows blurred so far: 0 .. ready
     for (int row = 0; row < h; ++row) {
-        while (ready < std::min(h - 1, row + r)) blurRow(++ready);
+        for (; ready < std::min(h - 1, row + r); ++ready)
+            blurRow(ready + 1, &blurred[std::size_t((ready + 1) % ring) * n]);
         for (int k = -r; k <= r; ++k)
             lines[std::size_t(k + r)] = &blurred[std::size_t(std::clamp(row + k, 0, h - 1) % ring) * n];
-        std::uint8_t* p = image.Row(row);
+        const std::uint8_t* p = source.Row(row);
+        std::uint8_t* q = out.Row(row);
         std::size_t done = 0;
 #if PM_AVX2_LOOPS
-        if (ActiveLoopPath() == TLoopPath::Avx2)
-            done = BlurDownAndMixAvx2(lines.data(), taps.data(), r, n, p, amountPercent, threshold * 256);
+        if (wide) {
+            BlurDownAndMixAvx512(lines.data(), taps.data(), r, n, p, q, amountPercent, threshold * 256);
+            continue;
+        }
+        if (avx2)
+            done = BlurDownAndMixAvx2(lines.data(), taps.data(), r, n, p, q, amountPercent, threshold * 256);
 #endif
         if (done == n) continue;
         for (std::size_t k = 0; k < lines.size(); ++k) lines[k] += done;
-        BlurDownAndMix(lines.data(), taps.data(), r, n - done, p + done, amountPercent, threshold * 256);
+        BlurDownAndMix(lines.data(), taps.data(), r, n - done, p + done, q + done, amountPercent,
+                       threshold * 256);
     }
 }
 

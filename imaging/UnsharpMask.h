@@ -14,10 +14,12 @@ namespace pm {
 // of rounding goes to the centre tap). Element i is tap i - r.
 std::vector<std::uint32_t> GaussianTaps(double sigma);
 
-// In place. The blur is separable, edges repeat the border pixels; the
-// blurred values keep 8 fractional bits until the mix, which rounds halves
-// away from zero so that an edge sharpens alike on both sides. The amount
-// is at most 500 (per cent).
-void UnsharpMask(TFastDIB& image, double sigma, int amountPercent, int threshold);
+// From a 24-bit `source` into `out`, a bitmap of its size and depth whose
+// pixels all get written (its header and row padding stay as they are).
+// The blur is separable, edges repeat the border pixels; the blurred values
+// keep 8 fractional bits until the mix, which rounds halves away from zero
+// so that an edge sharpens alike on both sides. The amount is at most 500
+// (per cent); 0 copies the pixels.
+void UnsharpMask(const TFastDIB& source, TFastDIB& out, double sigma, int amountPercent, int threshold);
 
 }  // namespace pm

@@ -26,6 +26,8 @@ TLoopPath ChosenPath() {
 // value, so a plain relaxed store is enough.
 std::atomic<int> activePath{-1};
 
+std::atomic<bool> avx512Off{false};
+
 }  // namespace
 
 TLoopPath ActiveLoopPath() {
@@ -39,6 +41,28 @@ TLoopPath ActiveLoopPath() {
 
 bool Avx2LoopsAvailable() {
     return Avx2InProcessor();
+}
+
+bool Avx512LoopsAvailable() {
+#if PM_AVX2_LOOPS
+    static const bool has = Avx2InProcessor() && __builtin_cpu_supports("avx512f") &&
+                            __builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("avx512vl") &&
+                            __builtin_cpu_supports("avx512vnni");
+    return has;
+#else
+    return false;
+#endif
+}
+
+bool Avx512LoopsActive() {
+    return ActiveLoopPath() == TLoopPath::Avx2 && !avx512Off.load(std::memory_order_relaxed) &&
+           Avx512LoopsAvailable();
+}
+
+TAvx512LoopsOff::TAvx512LoopsOff() : previous_(avx512Off.exchange(true, std::memory_order_relaxed)) {}
+
+TAvx512LoopsOff::~TAvx512LoopsOff() {
+    avx512Off.store(previous_, std::memory_order_relaxed);
 }
 
 TLoopPathOverride::TLoopPathOverride(TLoopPath path) : previous_(ActiveLoopPath()) {

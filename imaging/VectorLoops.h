@@ -38,6 +38,26 @@ private:
     TLoopPath previous_;
 };
 
+// A few loops of the AVX2 path have a version in 512-bit vectors with the
+// 16-bit multiply-adds of AVX-512 VNNI. Whether they run now: on the AVX2
+// path, where the processor has AVX-512BW, VL and VNNI.
+bool Avx512LoopsActive();
+
+// Whether this build and processor have them at all.
+bool Avx512LoopsAvailable();
+
+// For tests: the AVX2 path runs without its 512-bit loops while this lives.
+class TAvx512LoopsOff {
+public:
+    TAvx512LoopsOff();
+    ~TAvx512LoopsOff();
+    TAvx512LoopsOff(const TAvx512LoopsOff&) = delete;
+    TAvx512LoopsOff& operator=(const TAvx512LoopsOff&) = delete;
+
+private:
+    bool previous_;
+};
+
 // TLoopVersions<Body>::Run(args) runs Body in the version of the active path.
 // Body is marked PM_LOOP_BODY so that each version inlines its own copy and
 // compiles it for its own target.

@@ -5,7 +5,7 @@
 namespace pm {
 
 TSharpen::TSharpen(TRunContext* context)
-    : TEffect(context, "Sharpen", TCanvas::SourceCopy),
+    : TEffect(context, "Sharpen", TCanvas::FreshOutput),
       Radius(DeclareOptional<TKX_Integer>("SH_Radius", "Radius", 10, TIntRange{1, 500})),
       Amount(DeclareOptional<TKX_Integer>("SH_Amount", "Amount", 100, TIntRange{0, 500})),
       Threshold(DeclareOptional<TKX_Integer>("SH_Threshold", "Threshold", 0, TIntRange{0, 255})) {
@@ -13,8 +13,8 @@ TSharpen::TSharpen(TRunContext* context)
 }
 
 bool TSharpen::Render(TFastDIB& image, TValueSlot slot) {
-    const int amount = Amount.InRange(slot);
-    if (amount > 0) UnsharpMask(image, Radius.InRange(slot) / 10.0, amount, Threshold.InRange(slot));
+    UnsharpMask(RenderSource(), image, Radius.InRange(slot) / 10.0, Amount.InRange(slot),
+                Threshold.InRange(slot));
     return true;
 }
 

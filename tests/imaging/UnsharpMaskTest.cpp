@@ -7,7 +7,9 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace pm {
 namespace {
@@ -43,9 +45,28 @@ TFastDIB DirectUnsharpMask(const TFastDIB& src, double sigma, int amount, int th
     return out;
 }
 
+// The loops to run: portable, AVX2 alone, and AVX2 with its 512-bit loops,
+// those this machine has.
+enum class TPath { Portable, Avx2, Avx512 };
+
+struct TPathUse {
+    explicit TPathUse(TPath path) : loops(path == TPath::Portable ? TLoopPath::Portable : TLoopPath::Avx2) {
+        if (path != TPath::Avx512) off.emplace();
+    }
+    TLoopPathOverride loops;
+    std::optional<TAvx512LoopsOff> off;
+};
+
+std::vector<TPath> PathsHere() {
+    std::vector<TPath> paths{TPath::Portable};
+    if (Avx2LoopsAvailable()) paths.push_back(TPath::Avx2);
+    if (Avx512LoopsAvailable()) paths.push_back(TPath::Avx512);
+    return paths;
+}
+
 // Widths around whole vectors and the blocks of the blur, pictures smaller
 // than the blur's reach or just wide enough for the vector loops, strong
-// amounts that clip and thresholds that hold values back, on both paths.
+// amounts that clip and thresholds that hold values back, on every path.
 TEST(UnsharpMaskLoops, MatchTheDirectFormula) {
     struct Case {
         int w, h, radiusTenths, amount, threshold;
@@ -53,21 +74,35 @@ TEST(UnsharpMaskLoops, MatchTheDirectFormula) {
     const Case cases[] = {{1, 1, 10, 100, 0},   {2, 7, 30, 500, 0},    {9, 3, 5, 100, 0},
                           {33, 17, 10, 150, 3}, {86, 5, 10, 80, 0},    {90, 40, 22, 300, 10},
                           {257, 9, 10, 100, 0}, {40, 130, 61, 500, 1}, {5, 5, 100, 250, 0},
-                          {300, 4, 7, 50, 255}, {44, 6, 61, 200, 0},   {61, 3, 61, 120, 2}};
+                          {300, 4, 7, 50, 255}, {44, 6, 61, 200, 0},   {61, 3, 61, 120, 2},
+                          {21, 4, 30, 100, 0},  {22, 5, 30, 500, 0},   {43, 3, 5, 1, 0},
+                          {128, 3, 30, 0, 0},   {11, 9, 5, 500, 100}};
+    const char* names[] = {" portable", " avx2", " avx512"};
     unsigned seed = 7;
     for (const Case& c : cases) {
         const TFastDIB source = RandomDib(c.w, c.h, 24, seed++);
         const TFastDIB expected = DirectUnsharpMask(source, c.radiusTenths / 10.0, c.amount, c.threshold);
-        for (TLoopPath path : {TLoopPath::Portable, TLoopPath::Avx2}) {
-            if (path == TLoopPath::Avx2 && !Avx2LoopsAvailable()) continue;
-            const TLoopPathOverride use(path);
-            TFastDIB image = source;
-            UnsharpMask(image, c.radiusTenths / 10.0, c.amount, c.threshold);
+        for (TPath path : PathsHere()) {
+            const TPathUse use(path);
+            TFastDIB image;
+            image.SetSizeForOverwrite(c.w, c.h, 24);
+            UnsharpMask(source, image, c.radiusTenths / 10.0, c.amount, c.threshold);
             EXPECT_EQ(ReadRows(image), ReadRows(expected))
                 << c.w << "x" << c.h << " radius " << c.radiusTenths << " amount " << c.amount
-                << " threshold " << c.threshold << (path == TLoopPath::Avx2 ? " avx2" : " portable");
+                << " threshold " << c.threshold << names[int(path)];
         }
     }
+}
+
+// The switch for tests turns the 512-bit loops off and back on.
+TEST(UnsharpMaskLoops, The512BitLoopsFollowTheirSwitch) {
+    const bool before = Avx512LoopsActive();
+    EXPECT_EQ(before, ActiveLoopPath() == TLoopPath::Avx2 && Avx512LoopsAvailable());
+    {
+        const TAvx512LoopsOff off;
+        EXPECT_FALSE(Avx512LoopsActive());
+    }
+    EXPECT_EQ(Avx512LoopsActive(), before);
 }
 
 }  // namespace
