@@ -42,7 +42,8 @@ void BM_Rotate(benchmark::State& state) {
     t.Angle.SetValue(static_cast<int>(state.range(0)), vsCurrent);
     Run(state, t);
 }
-BENCHMARK(BM_Rotate)->Arg(900)->Arg(1800)->Arg(150)->Arg(300)->Arg(450)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Rotate)->Arg(900)->Arg(1800)->Arg(20)->Arg(50)->Arg(150)->Arg(300)->Arg(450)->Unit(
+    benchmark::kMillisecond);
 
 void BM_Flip(benchmark::State& state) {
     TRotate t;

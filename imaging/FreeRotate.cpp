@@ -1,5 +1,6 @@
 #include "imaging/FreeRotate.h"
 
+#include "imaging/FreeRotateWide.h"
 #include "imaging/VectorLoops.h"
 
 #include <algorithm>
@@ -238,6 +239,7 @@ void FreeRotate(const TFastDIB& src, double degrees, bool mirrorX, bool mirrorY,
     // The gathers take 32-bit offsets from line 0.
     const bool vectors = ActiveLoopPath() == TLoopPath::Avx2 && src.Size() < (std::size_t(1) << 31);
     const std::uint8_t* top = src.Row(h - 1);
+    const bool wide = vectors && Avx512LoopsActive() && Avx512TurnUsable();
 #endif
     for (int v = 0; v < oh; ++v) {
         TColorTriple* line = out.Row24(oh - 1 - v);
@@ -260,6 +262,9 @@ void FreeRotate(const TFastDIB& src, double degrees, bool mirrorX, bool mirrorY,
         for (int u = nearFirst; u < inFirst; ++u) source.Edge(px0 + u * stepX, py0 + u * stepY, &line[u].b);
         int u = inFirst;
 #if PM_AVX2_LOOPS
+        if (wide)
+            u += InsideAvx512(top, source.stride, px0 + u * stepX, py0 + u * stepY, stepX, stepY, inEnd - u,
+                              &line[u].b);
         if (vectors)
             u += InsideAvx2(top, source.stride, px0 + u * stepX, py0 + u * stepY, stepX, stepY, inEnd - u,
                             &line[u].b);

@@ -1,5 +1,6 @@
 #include "imaging/FreeRotate.h"
 #include "imaging/VectorLoops.h"
+#include "support/LoopPaths.h"
 #include "support/Pixels.h"
 #include "support/RandomDib.h"
 
@@ -11,8 +12,11 @@
 namespace pm {
 namespace {
 
+using test::PathsHere;
 using test::RandomDib;
 using test::ReadRows;
+using test::TPath;
+using test::TPathUse;
 
 // The turn pixel by pixel: each output pixel's source position in 32.32
 // fixed point, its four neighbours (the background outside the picture)
@@ -55,34 +59,34 @@ TFastDIB DirectTurn(const TFastDIB& src, double degrees, bool mirrorX, bool mirr
 }
 
 // Angles in every quadrant and near the axes, mirrored or not, single
-// lines and columns, widths around whole vectors, on both loop paths.
+// lines and columns, widths around whole vectors, on every loop path.
 TEST(FreeRotateLoops, MatchTheDirectFormula) {
     struct Case {
         int w, h;
         double degrees;
         bool mirrorX, mirrorY;
     };
-    // The last two have lines long enough for many steps of eight in the
-    // vector loop.
+    // The last four have lines long enough for many steps of the vector
+    // loops, and ends of lines for both widths of them.
     const Case cases[] = {
         {1, 1, 45, false, false},     {1, 9, 30, false, false},    {17, 1, 15, true, false},
         {33, 20, 1.5, false, false},  {20, 33, 89.9, false, true}, {40, 25, 135, true, true},
         {64, 9, 181.3, false, false}, {9, 64, 250, true, false},   {50, 47, 359.9, false, false},
         {71, 38, 300.5, false, true}, {2, 2, 10, false, false},    {100, 3, 60, false, false},
-        {420, 70, 20, true, false},   {90, 600, 200, false, true}};
+        {420, 70, 20, true, false},   {90, 600, 200, false, true}, {257, 31, 3.3, false, false},
+        {64, 200, 47, true, true}};
     unsigned seed = 3;
     for (const Case& c : cases) {
         const TFastDIB source = RandomDib(c.w, c.h, 24, seed++);
         const TColorTriple background{10, 200, 77};
         const TFastDIB expected = DirectTurn(source, c.degrees, c.mirrorX, c.mirrorY, background);
-        for (TLoopPath path : {TLoopPath::Portable, TLoopPath::Avx2}) {
-            if (path == TLoopPath::Avx2 && !Avx2LoopsAvailable()) continue;
-            const TLoopPathOverride use(path);
+        for (TPath path : PathsHere()) {
+            const TPathUse use(path);
             TFastDIB turned;
             FreeRotate(source, c.degrees, c.mirrorX, c.mirrorY, background, turned);
             EXPECT_EQ(ReadRows(turned), ReadRows(expected))
                 << c.w << "x" << c.h << " by " << c.degrees << (c.mirrorX ? " mirrored x" : "")
-                << (c.mirrorY ? " mirrored y" : "") << (path == TLoopPath::Avx2 ? " avx2" : " portable");
+                << (c.mirrorY ? " mirrored y" : "") << test::PathName(path);
         }
     }
 }

@@ -1,5 +1,6 @@
 #include "imaging/UnsharpMask.h"
 #include "imaging/VectorLoops.h"
+#include "support/LoopPaths.h"
 #include "support/Pixels.h"
 #include "support/RandomDib.h"
 
@@ -7,15 +8,17 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <optional>
 #include <string>
 #include <vector>
 
 namespace pm {
 namespace {
 
+using test::PathsHere;
 using test::RandomDib;
 using test::ReadRows;
+using test::TPath;
+using test::TPathUse;
 
 // The unsharp mask pixel by pixel, straight from its definition: the blur
 // across rounded to 8 fractional bits, the blur down, then the mix that
@@ -45,25 +48,6 @@ TFastDIB DirectUnsharpMask(const TFastDIB& src, double sigma, int amount, int th
     return out;
 }
 
-// The loops to run: portable, AVX2 alone, and AVX2 with its 512-bit loops,
-// those this machine has.
-enum class TPath { Portable, Avx2, Avx512 };
-
-struct TPathUse {
-    explicit TPathUse(TPath path) : loops(path == TPath::Portable ? TLoopPath::Portable : TLoopPath::Avx2) {
-        if (path != TPath::Avx512) off.emplace();
-    }
-    TLoopPathOverride loops;
-    std::optional<TAvx512LoopsOff> off;
-};
-
-std::vector<TPath> PathsHere() {
-    std::vector<TPath> paths{TPath::Portable};
-    if (Avx2LoopsAvailable()) paths.push_back(TPath::Avx2);
-    if (Avx512LoopsAvailable()) paths.push_back(TPath::Avx512);
-    return paths;
-}
-
 // Widths around whole vectors and the blocks of the blur, pictures smaller
 // than the blur's reach or just wide enough for the vector loops, strong
 // amounts that clip and thresholds that hold values back, on every path.
@@ -77,7 +61,6 @@ TEST(UnsharpMaskLoops, MatchTheDirectFormula) {
                           {300, 4, 7, 50, 255}, {44, 6, 61, 200, 0},   {61, 3, 61, 120, 2},
                           {21, 4, 30, 100, 0},  {22, 5, 30, 500, 0},   {43, 3, 5, 1, 0},
                           {128, 3, 30, 0, 0},   {11, 9, 5, 500, 100}};
-    const char* names[] = {" portable", " avx2", " avx512"};
     unsigned seed = 7;
     for (const Case& c : cases) {
         const TFastDIB source = RandomDib(c.w, c.h, 24, seed++);
@@ -89,7 +72,7 @@ TEST(UnsharpMaskLoops, MatchTheDirectFormula) {
             UnsharpMask(source, image, c.radiusTenths / 10.0, c.amount, c.threshold);
             EXPECT_EQ(ReadRows(image), ReadRows(expected))
                 << c.w << "x" << c.h << " radius " << c.radiusTenths << " amount " << c.amount
-                << " threshold " << c.threshold << names[int(path)];
+                << " threshold " << c.threshold << test::PathName(path);
         }
     }
 }
