@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <vector>
 
 #if PM_AVX2_LOOPS
@@ -153,6 +154,11 @@ bool IsIdentity(const TToneCurve& curve) {
 }  // namespace
 
 void AdjustTones(TFastDIB& image, const TToneCurve& curve, int saturationPercent, TColorMode mode) {
+    AdjustTones(image, image, curve, saturationPercent, mode);
+}
+
+void AdjustTones(const TFastDIB& source, TFastDIB& image, const TToneCurve& curve, int saturationPercent,
+                 TColorMode mode) {
     const int w = image.Width();
     const std::size_t n = std::size_t(w) * 3;
     const bool identity = IsIdentity(curve);
@@ -169,6 +175,7 @@ void AdjustTones(TFastDIB& image, const TToneCurve& curve, int saturationPercent
 #endif
     for (int row = 0; row < image.Height(); ++row) {
         std::uint8_t* p = image.Row(row);
+        if (&source != &image) std::memcpy(p, source.Row(row), n);
         // The curve is the same for the three channels: one table look-up a
         // byte, then the colour step on the row while it is in the cache.
         if (!identity) CurveBytes(p, n, curve);

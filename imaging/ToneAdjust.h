@@ -33,5 +33,8 @@ void AutoLevels(const TFastDIB& image, int clipTenthsPercent, int& low, int& hig
 // 128) >> 8, each channel moved to Y + (C - Y) * saturation / 100, the
 // three set to Y for greyscale, or the sepia tone of the result.
 void AdjustTones(TFastDIB& image, const TToneCurve& curve, int saturationPercent, TColorMode mode);
+// The same from `source` into `image`, shaped alike, a row at a time.
+void AdjustTones(const TFastDIB& source, TFastDIB& image, const TToneCurve& curve, int saturationPercent,
+                 TColorMode mode);
 
 }  // namespace pm

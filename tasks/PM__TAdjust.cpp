@@ -6,7 +6,7 @@
 namespace pm {
 
 TAdjust::TAdjust(TRunContext* context)
-    : TEffect(context, "Adjust", TCanvas::SourceCopy),
+    : TEffect(context, "Adjust", TCanvas::FreshOutput),
       Brightness(DeclareOptional<TKX_Integer>("AD_Brightness", "Brightness", 0, TIntRange{-100, 100})),
       Contrast(DeclareOptional<TKX_Integer>("AD_Contrast", "Contrast", 0, TIntRange{-100, 100})),
       Gamma(DeclareOptional<TKX_Integer>("AD_Gamma", "Gamma", 100, TIntRange{10, 500})),
@@ -23,12 +23,12 @@ void TAdjust::PrepareEditor(IEditorPage& page) {
 
 bool TAdjust::Render(TFastDIB& image, TValueSlot slot) {
     TToneSettings s;
-    if (Auto_Levels.GetValue(slot)) AutoLevels(image, Clip.InRange(slot), s.Low, s.High);
+    if (Auto_Levels.GetValue(slot)) AutoLevels(RenderSource(), Clip.InRange(slot), s.Low, s.High);
     s.Brightness = Brightness.InRange(slot);
     s.Contrast = Contrast.InRange(slot);
     s.GammaHundredths = Gamma.InRange(slot);
     const int mode = Color_Mode.GetValue(slot);
-    AdjustTones(image, MakeToneCurve(s), Saturation.InRange(slot),
+    AdjustTones(RenderSource(), image, MakeToneCurve(s), Saturation.InRange(slot),
                 mode == 1   ? TColorMode::Greyscale
                 : mode == 2 ? TColorMode::Sepia
                             : TColorMode::Color);

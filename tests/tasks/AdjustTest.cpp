@@ -1,10 +1,14 @@
+#include "imaging/Bitmap.h"
+#include "imaging/ToneAdjust.h"
 #include "support/EffectTesting.h"
 #include "support/Pixels.h"
+#include "support/RandomDib.h"
 #include "tasks/PM__TAdjust.h"
 
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <vector>
 
 namespace pm {
 namespace {
@@ -96,6 +100,40 @@ TEST(AdjustExecute, ColourModes) {
         t.SrcBitmap = TBitmap(test::SolidDib(2, 2, c.in));
         ASSERT_TRUE(t.Execute(vsCurrent));
         EXPECT_EQ(PixelAt(t.DstBitmap, 1, 1), c.out);
+    }
+}
+
+// The result is written row by row from the source into a bitmap of its
+// own, yet is the file image of the source's 24-bit copy adjusted in place:
+// header, levels of the whole picture and the bytes padding the rows alike.
+TEST(AdjustExecute, ResultIsTheSourcesCopyAdjusted) {
+    struct Case {
+        int w, h, bpp, saturation, mode;
+    };
+    const Case cases[] = {{37, 11, 24, 150, 0}, {21, 6, 16, 100, 1}, {35, 7, 8, 60, 2}, {50, 12, 32, 100, 0}};
+    unsigned seed = 11;
+    for (const Case& c : cases) {
+        const TBitmap source(test::RandomDib(c.w, c.h, c.bpp, seed++));
+        TFastDIB expected;
+        ASSERT_TRUE(CopyBMPtoFD(source, expected) && ConvertDepth(expected, 24));
+        TToneSettings s;
+        AutoLevels(expected, 20, s.Low, s.High);
+        s.GammaHundredths = 130;
+        AdjustTones(expected, MakeToneCurve(s), c.saturation, TColorMode(c.mode));
+
+        TAdjust t;
+        t.Auto_Levels.SetValue(true, vsCurrent);
+        t.Clip.SetValue(20, vsCurrent);
+        t.Gamma.SetValue(130, vsCurrent);
+        t.Saturation.SetValue(c.saturation, vsCurrent);
+        t.Color_Mode.SetValue(c.mode, vsCurrent);
+        t.SrcBitmap = source;
+        ASSERT_TRUE(t.Execute(vsCurrent));
+        std::vector<std::uint8_t> got, want;
+        t.DstBitmap.Dib().SaveToStream(got);
+        expected.MakeStreamImage();
+        expected.SaveToStream(want);
+        EXPECT_EQ(got, want) << c.w << "x" << c.h << " from " << c.bpp << " bits";
     }
 }
 
