@@ -211,11 +211,15 @@ void UnsharpMask(const TFastDIB& source, TFastDIB& out, double sigma, int amount
     // pixels repeated beyond the row's ends.
     const auto paddedPart = [&](const std::uint8_t* src, std::size_t from, std::size_t end,
                                 std::vector<std::uint8_t>& to) {
-        for (std::size_t j = 0; j < end - from + 2 * reach; ++j) {
-            const long long v = static_cast<long long>(from + j) - static_cast<long long>(reach);
-            const long long pixel = v < 0 ? 0 : std::min<long long>(v / 3, w - 1);
-            to[j] = src[3 * pixel + (v % 3 + 3) % 3];
-        }
+        const long long first = static_cast<long long>(from) - static_cast<long long>(reach);  // to[0]
+        const long long count = static_cast<long long>(end - from + 2 * reach);
+        long long j = 0;
+        for (; j < count && first + j < 0; ++j) to[std::size_t(j)] = src[((first + j) % 3 + 3) % 3];
+        const long long inside = std::max(0LL, std::min(count - j, static_cast<long long>(n) - (first + j)));
+        if (inside > 0) std::copy_n(src + (first + j), inside, to.data() + j);
+        // Past the end the last pixel's values, n being a whole number of
+        // pixels.
+        for (j += inside; j < count; ++j) to[std::size_t(j)] = src[n - 3 + std::size_t((first + j) % 3)];
         return to.data();
     };
 #if PM_AVX2_LOOPS
