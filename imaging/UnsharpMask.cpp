@@ -289,13 +289,7 @@ void UnsharpMask(const TFastDIB& source, TFastDIB& out, double sigma, int amount
             return;
         }
 #endif
-        // The row with r border pixels repeated on each side.
-        for (int x = 0; x < r; ++x) {
-            std::copy_n(src, 3, &padded[std::size_t(x) * 3]);
-            std::copy_n(src + n - 3, 3, &padded[std::size_t(w + r + x) * 3]);
-        }
-        std::copy_n(src, n, &padded[reach]);
-        BlurAcross(padded.data(), taps.data(), r, n, blurredRow);
+        BlurAcross(paddedPart(src, 0, n, padded), taps.data(), r, n, blurredRow);
     };
     // Horizontally blurred rows (value * 256), a ring of 2r + 1 of them: row
     // i lives in slot i mod (2r + 1). The rows a line needs are distinct
