@@ -206,78 +206,91 @@ void UnsharpMask(const TFastDIB& source, TFastDIB& out, double sigma, int amount
     const int ring = 2 * r + 1;
     std::vector<std::uint8_t> padded(std::size_t(w + 2 * r) * 3);
     std::vector<const std::uint16_t*> lines(static_cast<std::size_t>(ring));
+    const std::size_t reach = std::size_t(r) * 3;  // values a tap reaches on either side
+    // The values from - reach .. end + reach of `src` into `to`, the border
+    // pixels repeated beyond the row's ends.
+    const auto paddedPart = [&](const std::uint8_t* src, std::size_t from, std::size_t end,
+                                std::vector<std::uint8_t>& to) {
+        const long long first = static_cast<long long>(from) - static_cast<long long>(reach);  // to[0]
+        const long long count = static_cast<long long>(end - from + 2 * reach);
+        long long j = 0;
+        for (; j < count && first + j < 0; ++j) to[std::size_t(j)] = src[((first + j) % 3 + 3) % 3];
+        const long long inside = std::max(0LL, std::min(count - j, static_cast<long long>(n) - (first + j)));
+        if (inside > 0) std::copy_n(src + (first + j), inside, to.data() + j);
+        // Past the end the last pixel's values, n being a whole number of
+        // pixels.
+        for (j += inside; j < count; ++j) to[std::size_t(j)] = src[n - 3 + std::size_t((first + j) % 3)];
+        return to.data();
+    };
 #if PM_AVX2_LOOPS
-    const bool wide = Avx512LoopsActive();
-    const bool avx2 = !wide && ActiveLoopPath() == TLoopPath::Avx2;
+    if (Avx512LoopsActive()) {
+        // Rows 2m and 2m + 1 (clamped) blurred across together into pair m,
+        // as the multiply-adds take them; a line takes the r + 1 pairs from
+        // the one of row - r on, weighed by the taps of its alignment (the
+        // tap past either end is 0). A ring of r + 1 pairs.
+        const int count = r + 1;
+        const std::size_t pairSize = PairedRowWords(n);
+        const auto tapAt = [&](int k) { return k < 0 || k > 2 * r ? 0u : taps[std::size_t(k)]; };
+        std::vector<std::uint32_t> pairTaps(2 * std::size_t(count));  // even alignment, then odd
+        for (int j = 0; j < count; ++j) {
+            pairTaps[std::size_t(j)] = tapAt(2 * j) | tapAt(2 * j + 1) << 16;
+            pairTaps[std::size_t(count + j)] = tapAt(2 * j - 1) | tapAt(2 * j) << 16;
+        }
+        std::vector<std::uint8_t> paddedSecond(padded.size());
+        // Straight from the rows where the taps stay inside them, in whole
+        // steps of 32 values; the ends through padded copies.
+        const std::size_t left = std::min(n, (reach + 31) / 32 * 32);
+        const std::size_t right = n >= left + reach ? left + (n - reach - left) / 32 * 32 : left;
+        const auto eachPart = [&](const auto& run) {
+            run(std::size_t(0), left, true);
+            if (right > left) run(left, right, false);
+            if (right < n) run(right, n, true);
+        };
+        const auto bytes = [&](const std::uint8_t* src, std::size_t from, std::size_t end, bool pad,
+                               std::vector<std::uint8_t>& to) {
+            return pad ? paddedPart(src, from, end, to) : src + from - reach;
+        };
+        std::vector<std::uint16_t> paired(pairSize * std::size_t(count));
+        const auto pairAt = [&](int m) {
+            return &paired[std::size_t((m % count + count) % count) * pairSize];
+        };
+        const auto blurPair = [&](int m) {
+            const std::uint8_t* a = source.Row(std::clamp(2 * m, 0, h - 1));
+            const std::uint8_t* b = source.Row(std::clamp(2 * m + 1, 0, h - 1));
+            eachPart([&](std::size_t from, std::size_t end, bool pad) {
+                BlurAcrossTwoRowsAvx512(bytes(a, from, end, pad, padded),
+                                        bytes(b, from, end, pad, paddedSecond), taps.data(), r, end - from,
+                                        pairAt(m) + 2 * from);
+            });
+        };
+        int made = ((-r) >> 1) - 1;  // pairs blurred so far: up to made
+        for (int row = 0; row < h; ++row) {
+            const int firstPair = (row - r) >> 1;  // rounded down
+            while (made < firstPair + r) blurPair(++made);
+            for (int j = 0; j < count; ++j) lines[std::size_t(j)] = pairAt(firstPair + j);
+            BlurDownPairsAndMixAvx512(lines.data(), &pairTaps[std::size_t(((row - r) & 1) * count)], count, n,
+                                      source.Row(row), out.Row(row), amountPercent, threshold * 256);
+        }
+        return;
+    }
+    const bool avx2 = ActiveLoopPath() == TLoopPath::Avx2;
 #endif
     // Row `row` blurred across into `blurredRow`.
     const auto blurRow = [&](int row, std::uint16_t* blurredRow) {
         const std::uint8_t* src = source.Row(row);
-        const std::size_t reach = std::size_t(r) * 3;  // values a tap reaches on either side
 #if PM_AVX2_LOOPS
         // Straight from the row where the taps stay inside it, the ends
         // through a padded copy of their few values.
-        if ((wide && n > 2 * reach) || (avx2 && n >= 2 * reach + 16)) {
-            const std::size_t inner = n - 2 * reach;
+        if (avx2 && n >= 2 * reach + 16) {
             const std::size_t to =
-                reach + (wide ? (BlurAcrossAvx512(src, taps.data(), r, inner, blurredRow + reach), inner)
-                              : BlurAcrossAvx2(src, taps.data(), r, inner, blurredRow + reach));
-            const auto padEnd = [&](std::size_t from, std::size_t end) {
-                // Values from - reach .. end + reach, the border pixels
-                // repeated beyond the row's ends.
-                for (std::size_t j = 0; j < end - from + 2 * reach; ++j) {
-                    const long long v = static_cast<long long>(from + j) - static_cast<long long>(reach);
-                    const long long pixel = v < 0 ? 0 : std::min<long long>(v / 3, w - 1);
-                    padded[j] = src[3 * pixel + (v % 3 + 3) % 3];
-                }
-                if (wide)
-                    BlurAcrossAvx512(padded.data(), taps.data(), r, end - from, blurredRow + from);
-                else
-                    BlurAcross(padded.data(), taps.data(), r, end - from, blurredRow + from);
-            };
-            padEnd(0, reach);
-            if (to < n) padEnd(to, n);
+                reach + BlurAcrossAvx2(src, taps.data(), r, n - 2 * reach, blurredRow + reach);
+            BlurAcross(paddedPart(src, 0, reach, padded), taps.data(), r, reach, blurredRow);
+            if (to < n) BlurAcross(paddedPart(src, to, n, padded), taps.data(), r, n - to, blurredRow + to);
             return;
         }
 #endif
-        // The row with r border pixels repeated on each side.
-        for (int x = 0; x < r; ++x) {
-            std::copy_n(src, 3, &padded[std::size_t(x) * 3]);
-            std::copy_n(src + n - 3, 3, &padded[std::size_t(w + r + x) * 3]);
-        }
-        std::copy_n(src, n, &padded[reach]);
-#if PM_AVX2_LOOPS
-        if (wide) return BlurAcrossAvx512(padded.data(), taps.data(), r, n, blurredRow);
-#endif
-        BlurAcross(padded.data(), taps.data(), r, n, blurredRow);
+        BlurAcross(paddedPart(src, 0, n, padded), taps.data(), r, n, blurredRow);
     };
-#if PM_AVX2_LOOPS
-    // From three taps down on, the unpacks that pair the rows for the
-    // multiply-adds cost more than pairing each row once.
-    if (wide && r >= 3) {
-        // Consecutive rows v and v + 1 (clamped) paired as the multiply-adds
-        // take them, a ring of 2r + 1 pairs: a line takes every second one,
-        // those from v = row - r to row + r. Two plain rows feed them.
-        const std::size_t pairSize = PairedRowWords(n);
-        std::vector<std::uint16_t> plain(2 * n), paired(pairSize * std::size_t(ring));
-        const auto pairAt = [&](int v) { return &paired[std::size_t((v + r) % ring) * pairSize]; };
-        int ready = -1;     // plain rows blurred so far: 0 .. ready
-        int made = -r - 1;  // pairs made so far: -r .. made
-        for (int row = 0; row < h; ++row) {
-            while (made < row + r) {
-                ++made;
-                const int a = std::clamp(made, 0, h - 1), b = std::clamp(made + 1, 0, h - 1);
-                for (; ready < b; ++ready) blurRow(ready + 1, &plain[std::size_t((ready + 1) % 2) * n]);
-                PairRowsAvx512(&plain[std::size_t(a % 2) * n], &plain[std::size_t(b % 2) * n], n,
-                               pairAt(made));
-            }
-            for (int j = 0; j <= r; ++j) lines[std::size_t(j)] = pairAt(row - r + 2 * j);
-            BlurDownPairsAndMixAvx512(lines.data(), taps.data(), r, n, source.Row(row), out.Row(row),
-                                      amountPercent, threshold * 256);
-        }
-        return;
-    }
-#endif
     // Horizontally blurred rows (value * 256), a ring of 2r + 1 of them: row
     // i lives in slot i mod (2r + 1). The rows a line needs are distinct
     // slots, clamped ones included.
@@ -292,10 +305,6 @@ void UnsharpMask(const TFastDIB& source, TFastDIB& out, double sigma, int amount
         std::uint8_t* q = out.Row(row);
         std::size_t done = 0;
 #if PM_AVX2_LOOPS
-        if (wide) {
-            BlurDownAndMixAvx512(lines.data(), taps.data(), r, n, p, q, amountPercent, threshold * 256);
-            continue;
-        }
         if (avx2)
             done = BlurDownAndMixAvx2(lines.data(), taps.data(), r, n, p, q, amountPercent, threshold * 256);
 #endif

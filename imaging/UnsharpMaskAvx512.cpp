@@ -6,7 +6,6 @@
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
 #include <immintrin.h>
 
-#include <vector>
 
 namespace pm {
 
@@ -71,73 +70,55 @@ struct TMix {
     const __m512i amount128, under;
 };
 
+// The blur across of 32 values from `at` + 3r on, as 32-bit sums in the
+// order of the unpacks: values 0-3, 8-11, 16-19 and 24-27 in `low`.
+PM_AVX512 void AcrossSums(const std::uint8_t* at, __mmask32 lanes, const std::uint32_t* taps, int r,
+                          __m512i& low, __m512i& high) {
+    const __m512i centre = _mm512_set1_epi32(std::int32_t(taps[r]));  // pairs (tap, 0)
+    const __m512i half = _mm512_set1_epi32(32);
+    const __m512i c = Widened(lanes, at + 3 * r);
+    low = _mm512_dpwssd_epi32(half, _mm512_unpacklo_epi16(c, c), centre);
+    high = _mm512_dpwssd_epi32(half, _mm512_unpackhi_epi16(c, c), centre);
+    for (int k = 1; k <= r; ++k) {
+        const __m512i t = PairTap(taps[r + k]);
+        const __m512i a = Widened(lanes, at + 3 * (r - k)), b = Widened(lanes, at + 3 * (r + k));
+        low = _mm512_dpwssd_epi32(low, _mm512_unpacklo_epi16(a, b), t);
+        high = _mm512_dpwssd_epi32(high, _mm512_unpackhi_epi16(a, b), t);
+    }
+}
+
+// Two sums rounded and centred into pairs of 16-bit values, the first from
+// `first`'s low half, the second from `second`'s.
+PM_AVX512 __m512i PairOfSums(__m512i first, __m512i second) {
+    const __m512i top = _mm512_set1_epi32(std::int32_t(0x80008000u));
+    return _mm512_xor_si512(
+        _mm512_mask_blend_epi16(0xAAAAAAAAu, _mm512_srli_epi32(first, 6), _mm512_slli_epi32(second, 10)),
+        top);
+}
+
 }  // namespace
 
-[[gnu::target("avx512f,avx512bw,avx512vl,avx512vnni")]] void BlurAcrossAvx512(const std::uint8_t* padded,
-                                                                              const std::uint32_t* taps,
-                                                                              int r, std::size_t n,
-                                                                              std::uint16_t* out) {
-    const __m512i centre = _mm512_set1_epi32(std::int32_t(taps[r]));  // pairs (tap, 0)
-    const __m512i half = _mm512_set1_epi32(32), top = _mm512_set1_epi16(std::int16_t(0x8000));
-    for (std::size_t i = 0; i < n; i += 32) {
-        const __mmask32 lanes = StepMask(n - i);
-        const std::uint8_t* at = padded + i;
-        const __m512i c = Widened(lanes, at + 3 * r);
-        __m512i low = _mm512_dpwssd_epi32(half, _mm512_unpacklo_epi16(c, c), centre);
-        __m512i high = _mm512_dpwssd_epi32(half, _mm512_unpackhi_epi16(c, c), centre);
-        for (int k = 1; k <= r; ++k) {
-            const __m512i t = PairTap(taps[r + k]);
-            const __m512i a = Widened(lanes, at + 3 * (r - k)), b = Widened(lanes, at + 3 * (r + k));
-            low = _mm512_dpwssd_epi32(low, _mm512_unpacklo_epi16(a, b), t);
-            high = _mm512_dpwssd_epi32(high, _mm512_unpackhi_epi16(a, b), t);
-        }
-        // The packs undo the unpacks' order within each 128-bit lane.
-        const __m512i rounded = _mm512_packus_epi32(_mm512_srli_epi32(low, 6), _mm512_srli_epi32(high, 6));
-        _mm512_mask_storeu_epi16(out + i, lanes, _mm512_xor_si512(rounded, top));
-    }
-}
-
 [[gnu::target("avx512f,avx512bw,avx512vl,avx512vnni")]] void
-PairRowsAvx512(const std::uint16_t* a, const std::uint16_t* b, std::size_t n, std::uint16_t* out) {
+BlurAcrossTwoRowsAvx512(const std::uint8_t* first, const std::uint8_t* second, const std::uint32_t* taps,
+                        int r, std::size_t n, std::uint16_t* out) {
     for (std::size_t i = 0; i < n; i += 32, out += 64) {
         const __mmask32 lanes = StepMask(n - i);
-        const __m512i x = _mm512_maskz_loadu_epi16(lanes, a + i), y = _mm512_maskz_loadu_epi16(lanes, b + i);
-        _mm512_storeu_si512(out, _mm512_unpacklo_epi16(x, y));
-        _mm512_storeu_si512(out + 32, _mm512_unpackhi_epi16(x, y));
+        __m512i lowFirst, highFirst, lowSecond, highSecond;
+        AcrossSums(first + i, lanes, taps, r, lowFirst, highFirst);
+        AcrossSums(second + i, lanes, taps, r, lowSecond, highSecond);
+        _mm512_storeu_si512(out, PairOfSums(lowFirst, lowSecond));
+        _mm512_storeu_si512(out + 32, PairOfSums(highFirst, highSecond));
     }
 }
 
 [[gnu::target("avx512f,avx512bw,avx512vl,avx512vnni")]] void
-BlurDownAndMixAvx512(const std::uint16_t* const* lines, const std::uint32_t* taps, int r, std::size_t n,
-                     const std::uint8_t* src, std::uint8_t* dst, int amountPercent, int limit) {
-    const __m512i centre = _mm512_set1_epi32(std::int32_t(taps[r]));  // pairs (tap, 0)
-    const TMix mix(amountPercent, limit);
-    for (std::size_t i = 0; i < n; i += 32) {
-        const __mmask32 lanes = StepMask(n - i);
-        const __m512i c = _mm512_maskz_loadu_epi16(lanes, lines[r] + i);
-        __m512i low = _mm512_dpwssd_epi32(mix.start, _mm512_unpacklo_epi16(c, c), centre);
-        __m512i high = _mm512_dpwssd_epi32(mix.start, _mm512_unpackhi_epi16(c, c), centre);
-        for (int k = 1; k <= r; ++k) {
-            const __m512i t = PairTap(taps[r + k]);
-            const __m512i a = _mm512_maskz_loadu_epi16(lanes, lines[r - k] + i);
-            const __m512i b = _mm512_maskz_loadu_epi16(lanes, lines[r + k] + i);
-            low = _mm512_dpwssd_epi32(low, _mm512_unpacklo_epi16(a, b), t);
-            high = _mm512_dpwssd_epi32(high, _mm512_unpackhi_epi16(a, b), t);
-        }
-        mix.Into(low, high, lanes, src + i, dst + i);
-    }
-}
-
-[[gnu::target("avx512f,avx512bw,avx512vl,avx512vnni")]] void
-BlurDownPairsAndMixAvx512(const std::uint16_t* const* pairs, const std::uint32_t* taps, int r, std::size_t n,
-                          const std::uint8_t* src, std::uint8_t* dst, int amountPercent, int limit) {
-    // The taps of each pair, the first in the low half.
-    std::vector<std::uint32_t> pairTaps(std::size_t(r) + 1);
-    for (int j = 0; j <= r; ++j) pairTaps[j] = taps[2 * j] | (j < r ? taps[2 * j + 1] << 16 : 0);
+BlurDownPairsAndMixAvx512(const std::uint16_t* const* pairs, const std::uint32_t* pairTaps, int count,
+                          std::size_t n, const std::uint8_t* src, std::uint8_t* dst, int amountPercent,
+                          int limit) {
     const TMix mix(amountPercent, limit);
     for (std::size_t i = 0; i < n; i += 32) {
         __m512i low = mix.start, high = mix.start;
-        for (int j = 0; j <= r; ++j) {
+        for (int j = 0; j < count; ++j) {
             const __m512i t = _mm512_set1_epi32(std::int32_t(pairTaps[j]));
             const std::uint16_t* at = pairs[j] + 2 * i;
             low = _mm512_dpwssd_epi32(low, _mm512_loadu_si512(at), t);

@@ -12,28 +12,24 @@
 namespace pm {
 
 #if PM_AVX2_LOOPS
-// All `n` values of a part of a row blurred across, centred: `padded`
-// holds the values from r pixels before the part to r pixels after it.
-void BlurAcrossAvx512(const std::uint8_t* padded, const std::uint32_t* taps, int r, std::size_t n,
-                      std::uint16_t* out);
-
-// Two rows of `n` centred values, a and b, as the multiply-adds take them:
-// per 32 values, the pairs (a, b) of the unpacks' low halves, then those of
-// the high halves. `out` holds PairedRowWords(n) values.
-void PairRowsAvx512(const std::uint16_t* a, const std::uint16_t* b, std::size_t n, std::uint16_t* out);
+// Rows paired as the multiply-adds take them: per 32 values, the pairs
+// (a, b) of the low halves of the unpacks of rows a and b, then those of the
+// high halves. A paired row holds PairedRowWords(n) values.
 constexpr std::size_t PairedRowWords(std::size_t n) {
     return (n + 31) / 32 * 64;
 }
 
-// All `n` values of a line: the blur down of the centred rows `lines`
-// (lines[k] is the row at offset k - r) mixed with the source row `src`
-// into `dst`.
-void BlurDownAndMixAvx512(const std::uint16_t* const* lines, const std::uint32_t* taps, int r, std::size_t n,
-                          const std::uint8_t* src, std::uint8_t* dst, int amountPercent, int limit);
+// All `n` values of a part of two rows blurred across, centred, into the
+// paired row `out` (which starts at the part's first value, a multiple of
+// 32); `first` and `second` hold the values from r pixels before the part
+// to r pixels after it. The last step of 32 is written whole.
+void BlurAcrossTwoRowsAvx512(const std::uint8_t* first, const std::uint8_t* second, const std::uint32_t* taps,
+                             int r, std::size_t n, std::uint16_t* out);
 
-// The same from paired rows: pairs[j] pairs the rows at offsets 2j - r
-// and 2j - r + 1; the second row of pairs[r] is not used.
-void BlurDownPairsAndMixAvx512(const std::uint16_t* const* pairs, const std::uint32_t* taps, int r,
+// All `n` values of a line: the blur down of paired rows, pairs[j] weighed
+// by the two taps of pairTaps[j] (the first in the low half), mixed with the
+// source row `src` into `dst`.
+void BlurDownPairsAndMixAvx512(const std::uint16_t* const* pairs, const std::uint32_t* pairTaps, int count,
                                std::size_t n, const std::uint8_t* src, std::uint8_t* dst, int amountPercent,
                                int limit);
 #endif
