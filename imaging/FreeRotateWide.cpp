@@ -3,6 +3,8 @@
 #if PM_AVX2_LOOPS
 #include <immintrin.h>
 
+#include <algorithm>
+
 // GCC 12 takes the undefined vectors inside its AVX-512 shift intrinsics for
 // uninitialised variables.
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
@@ -48,17 +50,46 @@ PM_AVX512 __m512i WeighPair(__m512i pairs, __m512i weights) {
     return _mm512_madd_epi16(pairs, weights);
 }
 
-// Channel `c` of the mix, in its byte of the lane: the four neighbours from
-// the upper words (u0 for pixels 0-7, u1 for 8-15) and lower ones.
+// Channel `c` of the mix, in its byte of the lane, from the channel's pairs
+// of neighbours on the upper and the lower line.
 template <int c>
-PM_AVX512 __m512i MixChannel(__m512i u0, __m512i u1, __m512i l0, __m512i l1, __m512i wxPairs, __m512i wy) {
-    constexpr __mmask64 kPairBytes = 0x5555555555555555ULL;
-    const __m512i upper = WeighPair(_mm512_maskz_permutex2var_epi8(kPairBytes, u0, Picks(c), u1), wxPairs);
-    const __m512i lower =
-        WeighPair(_mm512_maskz_permutex2var_epi8(kPairBytes, l0, Picks(3 + c), l1), wxPairs);
+PM_AVX512 __m512i MixPairs(__m512i upperPairs, __m512i lowerPairs, __m512i wxPairs, __m512i wy) {
+    const __m512i upper = WeighPair(upperPairs, wxPairs), lower = WeighPair(lowerPairs, wxPairs);
     const __m512i value =
         _mm512_srli_epi32(_mm512_add_epi32(Weigh(upper, lower, wy), _mm512_set1_epi32(32768)), 16);
     return _mm512_slli_epi32(value, 8 * c);
+}
+
+constexpr __mmask64 kPairBytes = 0x5555555555555555ULL;
+
+// Channel `c` from the gathered words: upper ones (u0 for pixels 0-7, u1
+// for 8-15) and lower ones.
+template <int c>
+PM_AVX512 __m512i MixChannel(__m512i u0, __m512i u1, __m512i l0, __m512i l1, __m512i wxPairs, __m512i wy) {
+    return MixPairs<c>(_mm512_maskz_permutex2var_epi8(kPairBytes, u0, Picks(c), u1),
+                       _mm512_maskz_permutex2var_epi8(kPairBytes, l0, Picks(3 + c), l1), wxPairs, wy);
+}
+
+// Channel `c` from 64-byte windows of two lines each: `at` holds for each
+// pixel the byte of its left neighbour in the window of the upper line,
+// plus 64 when the pixel lies on the second of the two.
+template <int c>
+PM_AVX512 __m512i MixWindows(__m512i up0, __m512i up1, __m512i low0, __m512i low1, __m512i at,
+                             __m512i wxPairs, __m512i wy) {
+    const __m512i upper = _mm512_add_epi32(at, _mm512_set1_epi32((2 + c) | (5 + c) << 16));
+    const __m512i lower = _mm512_add_epi32(at, _mm512_set1_epi32(c | (3 + c) << 16));
+    return MixPairs<c>(_mm512_maskz_permutex2var_epi8(kPairBytes, up0, upper, up1),
+                       _mm512_maskz_permutex2var_epi8(kPairBytes, low0, lower, low1), wxPairs, wy);
+}
+
+// The 64 bytes from `p`, those outside [begin, end) read as zero and not
+// touched.
+PM_AVX512 __m512i Window(const std::uint8_t* p, std::uintptr_t begin, std::uintptr_t end) {
+    const std::uintptr_t at = reinterpret_cast<std::uintptr_t>(p);
+    __mmask64 keep = ~__mmask64(0);
+    if (at < begin) keep = begin - at >= 64 ? 0 : keep << (begin - at);
+    if (at + 64 > end) keep &= end <= at ? 0 : (__mmask64(1) << (end - at)) - 1;
+    return _mm512_maskz_loadu_epi8(keep, p);
 }
 
 // (fraction + 2^23) >> 24 without overflowing 32 bits.
@@ -102,9 +133,17 @@ bool Avx512TurnUsable() {
 }
 
 [[gnu::target("avx512f,avx512bw,avx512dq,avx512vbmi")]] int
-InsideAvx512(const std::uint8_t* top, long long stride, long long px, long long py, long long stepX,
-             long long stepY, int count, std::uint8_t* d) {
+InsideAvx512(const std::uint8_t* top, long long stride, int lines, long long px, long long py,
+             long long stepX, long long stepY, int count, std::uint8_t* d) {
     if (count < 16) return 0;
+    // Near a level turn sixteen pixels lie on at most two neighbouring lines
+    // and within sixteen columns: their neighbours then come from 64-byte
+    // windows of three lines instead of gathers, whose loads of the same
+    // cache lines over and over cost more.
+    const bool level = (stepY < 0 ? -stepY : stepY) < (1LL << 28);
+    const std::uintptr_t begin = reinterpret_cast<std::uintptr_t>(top - (lines - 1) * stride),
+                         end = reinterpret_cast<std::uintptr_t>(top + stride);
+    const auto line = [&](int y) { return top - std::clamp(y, 0, lines - 1) * stride; };
     __m512i hx, lx, stepHx, stepLx, hy, ly, stepHy, stepLy;
     Lanes(px, stepX, hx, lx, stepHx, stepLx);
     Lanes(py, stepY, hy, ly, stepHy, stepLy);
@@ -118,6 +157,30 @@ InsideAvx512(const std::uint8_t* top, long long stride, long long px, long long 
     const std::uint8_t* lower = top - stride;
     int done = 0;
     for (; done + 16 <= count; done += 16, d += 48) {
+        const __m512i wx = Weight(lx), wy = Weight(ly);
+        const __m512i wxPairs =
+            _mm512_or_si512(_mm512_sub_epi32(_mm512_set1_epi32(256), wx), _mm512_slli_epi32(wx, 16));
+        if (level) {
+            const int x0 = _mm_cvtsi128_si32(_mm512_castsi512_si128(hx)) - (stepX < 0 ? 16 : 0);
+            const int y0 = _mm_cvtsi128_si32(_mm512_castsi512_si128(hy)) - (stepY < 0 ? 1 : 0);
+            const __m512i dx = _mm512_sub_epi32(hx, _mm512_set1_epi32(x0));
+            const __m512i dy = _mm512_sub_epi32(hy, _mm512_set1_epi32(y0));
+            const __m512i base =
+                _mm512_add_epi32(_mm512_add_epi32(dx, _mm512_add_epi32(dx, dx)), _mm512_slli_epi32(dy, 6));
+            const __m512i at = _mm512_or_si512(base, _mm512_slli_epi32(base, 16));
+            const std::uint8_t *l0 = line(y0), *l1 = line(y0 + 1), *l2 = line(y0 + 2);
+            const __m512i up0 = Window(l0 + 3 * x0 - 2, begin, end),
+                          up1 = Window(l1 + 3 * x0 - 2, begin, end);
+            const __m512i low0 = Window(l1 + 3 * x0, begin, end), low1 = Window(l2 + 3 * x0, begin, end);
+            const __m512i result =
+                _mm512_or_si512(_mm512_or_si512(MixWindows<0>(up0, up1, low0, low1, at, wxPairs, wy),
+                                                MixWindows<1>(up0, up1, low0, low1, at, wxPairs, wy)),
+                                MixWindows<2>(up0, up1, low0, low1, at, wxPairs, wy));
+            _mm512_mask_storeu_epi8(d, kPixelBytes, _mm512_permutexvar_epi8(pack, result));
+            Advance(hx, lx, stepHx, stepLx);
+            Advance(hy, ly, stepHy, stepLy);
+            continue;
+        }
         const __m512i offset = _mm512_sub_epi32(_mm512_add_epi32(hx, _mm512_add_epi32(hx, hx)),
                                                 _mm512_mullo_epi32(hy, lineStep));
         const __m256i first = _mm512_castsi512_si256(offset), second = _mm512_extracti64x4_epi64(offset, 1);
@@ -125,9 +188,6 @@ InsideAvx512(const std::uint8_t* top, long long stride, long long px, long long 
                       u1 = _mm512_i32gather_epi64(second, upper, 1);
         const __m512i l0 = _mm512_i32gather_epi64(first, lower, 1),
                       l1 = _mm512_i32gather_epi64(second, lower, 1);
-        const __m512i wx = Weight(lx), wy = Weight(ly);
-        const __m512i wxPairs =
-            _mm512_or_si512(_mm512_sub_epi32(_mm512_set1_epi32(256), wx), _mm512_slli_epi32(wx, 16));
         const __m512i result = _mm512_or_si512(_mm512_or_si512(MixChannel<0>(u0, u1, l0, l1, wxPairs, wy),
                                                                MixChannel<1>(u0, u1, l0, l1, wxPairs, wy)),
                                                MixChannel<2>(u0, u1, l0, l1, wxPairs, wy));

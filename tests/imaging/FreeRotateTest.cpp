@@ -66,15 +66,17 @@ TEST(FreeRotateLoops, MatchTheDirectFormula) {
         double degrees;
         bool mirrorX, mirrorY;
     };
-    // The last four have lines long enough for many steps of the vector
-    // loops, and ends of lines for both widths of them.
+    // The last six have lines long enough for many steps of the vector
+    // loops and ends of lines for both widths of them. Turns within four
+    // degrees of level (sixteen pixels span at most two lines) take a loop of
+    // their own, in both directions and mirrored.
     const Case cases[] = {
         {1, 1, 45, false, false},     {1, 9, 30, false, false},    {17, 1, 15, true, false},
         {33, 20, 1.5, false, false},  {20, 33, 89.9, false, true}, {40, 25, 135, true, true},
         {64, 9, 181.3, false, false}, {9, 64, 250, true, false},   {50, 47, 359.9, false, false},
         {71, 38, 300.5, false, true}, {2, 2, 10, false, false},    {100, 3, 60, false, false},
         {420, 70, 20, true, false},   {90, 600, 200, false, true}, {257, 31, 3.3, false, false},
-        {64, 200, 47, true, true}};
+        {64, 200, 47, true, true},    {300, 12, 0.5, true, false}, {130, 5, 178.2, false, true}};
     unsigned seed = 3;
     for (const Case& c : cases) {
         const TFastDIB source = RandomDib(c.w, c.h, 24, seed++);
