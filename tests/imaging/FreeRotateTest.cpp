@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <numbers>
 
 namespace pm {
@@ -89,6 +90,28 @@ TEST(FreeRotateLoops, MatchTheDirectFormula) {
             EXPECT_EQ(ReadRows(turned), ReadRows(expected))
                 << c.w << "x" << c.h << " by " << c.degrees << (c.mirrorX ? " mirrored x" : "")
                 << (c.mirrorY ? " mirrored y" : "") << test::PathName(path);
+        }
+    }
+}
+
+// A turned picture large enough for the block a thread keeps for reuse,
+// made right after a picture of the same size full of another value was
+// freed: every byte of the result is the turn's, none is left over.
+TEST(FreeRotateLoops, EveryByteIsWrittenOverReusedMemory) {
+    const TFastDIB source = RandomDib(1500, 1000, 24, 17);
+    const TColorTriple background{1, 2, 3};
+    for (double degrees : {2.0, 10.0, 45.0, 183.0}) {
+        const TFastDIB expected = DirectTurn(source, degrees, false, false, background);
+        for (TPath path : PathsHere()) {
+            const TPathUse use(path);
+            {
+                TFastDIB stale;
+                stale.SetSize(expected.Width(), expected.Height(), 24);
+                std::memset(stale.Bits(), 0xA5, stale.Size());
+            }
+            TFastDIB turned;
+            FreeRotate(source, degrees, false, false, background, turned);
+            EXPECT_TRUE(ReadRows(turned) == ReadRows(expected)) << "by " << degrees << test::PathName(path);
         }
     }
 }

@@ -87,6 +87,21 @@ inline void ExpectOnlyError(const TRecordingConsole& log, const std::string& tex
 }
 
 // A marker picture put into DstBitmap before a run that must not write it.
+// The BMP file image of a task's result, and of a bitmap as a result would
+// hold it: comparing both checks header, padding and pixels at once.
+inline std::vector<std::uint8_t> FileImage(const TBitmap& result) {
+    std::vector<std::uint8_t> file;
+    result.Dib().SaveToStream(file);
+    return file;
+}
+
+inline std::vector<std::uint8_t> FileImage(TFastDIB dib) {
+    dib.MakeStreamImage();
+    std::vector<std::uint8_t> file;
+    dib.SaveToStream(file);
+    return file;
+}
+
 inline TBitmap Untouched() {
     TFastDIB dib;
     dib.SetSize(3, 1, 24);

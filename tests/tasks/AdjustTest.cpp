@@ -129,11 +129,8 @@ TEST(AdjustExecute, ResultIsTheSourcesCopyAdjusted) {
         t.Color_Mode.SetValue(c.mode, vsCurrent);
         t.SrcBitmap = source;
         ASSERT_TRUE(t.Execute(vsCurrent));
-        std::vector<std::uint8_t> got, want;
-        t.DstBitmap.Dib().SaveToStream(got);
-        expected.MakeStreamImage();
-        expected.SaveToStream(want);
-        EXPECT_EQ(got, want) << c.w << "x" << c.h << " from " << c.bpp << " bits";
+        EXPECT_EQ(test::FileImage(t.DstBitmap), test::FileImage(expected))
+            << c.w << "x" << c.h << " from " << c.bpp << " bits";
     }
 }
 
