@@ -14,6 +14,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <latch>
 #include <map>
 #include <mutex>
 #include <sys/resource.h>
@@ -52,9 +53,13 @@ TEST(MemoryBudget, ReservationsStayWithinTheLimit) {
         int running = 0, maxRunning = 0;
         std::atomic<int> next{0};
         std::vector<std::thread> threads;
+        // All workers start together, so that files overlap and the budget
+        // is tested even when the machine is busy.
+        std::latch start(c.workers);
         for (int w = 0; w < c.workers; ++w)
             threads.emplace_back([&] {
                 TMemoryBudget::TWorkerGate gate(budget);
+                start.arrive_and_wait();
                 for (int j; (j = next.fetch_add(1)) < static_cast<int>(c.files.size());) {
                     const std::uint64_t need = c.files[j] * kPictureWorkingCopies;
                     gate.BeginFile(j);
