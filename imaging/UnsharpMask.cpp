@@ -197,11 +197,13 @@ void UnsharpMask(const TFastDIB& source, TFastDIB& out, double sigma, int amount
     const int w = source.Width(), h = source.Height();
     if (w < 1 || h < 1 || source.Bpp() != 24) return;
     const std::size_t n = std::size_t(w) * 3;
-    if (amountPercent == 0) {
+    const std::vector<std::uint32_t> taps = GaussianTaps(sigma);
+    // A blur so narrow that it keeps every value, or no amount, leaves the
+    // picture as it is.
+    if (amountPercent == 0 || taps[taps.size() / 2] == 1u << 14) {
         for (int row = 0; row < h; ++row) std::copy_n(source.Row(row), n, out.Row(row));
         return;
     }
-    const std::vector<std::uint32_t> taps = GaussianTaps(sigma);
     const int r = int(taps.size() / 2);
     const int ring = 2 * r + 1;
     std::vector<std::uint8_t> padded(std::size_t(w + 2 * r) * 3);
@@ -223,53 +225,63 @@ void UnsharpMask(const TFastDIB& source, TFastDIB& out, double sigma, int amount
         return to.data();
     };
 #if PM_AVX2_LOOPS
-    if (Avx512LoopsActive()) {
+    if (Avx512LoopsActive() && Avx512SharpenUsable()) {
         // Rows 2m and 2m + 1 (clamped) blurred across together into pair m,
         // as the multiply-adds take them; a line takes the r + 1 pairs from
         // the one of row - r on, weighed by the taps of its alignment (the
-        // tap past either end is 0). A ring of r + 1 pairs.
+        // tap past either end is 0).
         const int count = r + 1;
-        const std::size_t pairSize = PairedRowWords(n);
         const auto tapAt = [&](int k) { return k < 0 || k > 2 * r ? 0u : taps[std::size_t(k)]; };
-        std::vector<std::uint32_t> pairTaps(2 * std::size_t(count));  // even alignment, then odd
+        // Even alignment, then odd, each followed by two zeros.
+        std::vector<std::uint32_t> pairTaps(2 * std::size_t(count + 2));
         for (int j = 0; j < count; ++j) {
             pairTaps[std::size_t(j)] = tapAt(2 * j) | tapAt(2 * j + 1) << 16;
-            pairTaps[std::size_t(count + j)] = tapAt(2 * j - 1) | tapAt(2 * j) << 16;
+            pairTaps[std::size_t(count + 2 + j)] = tapAt(2 * j - 1) | tapAt(2 * j) << 16;
         }
+        const std::vector<std::uint32_t> quadTaps = QuadTaps(taps);
         std::vector<std::uint8_t> paddedSecond(padded.size());
-        // Straight from the rows where the taps stay inside them, in whole
-        // steps of 32 values; the ends through padded copies.
-        const std::size_t left = std::min(n, (reach + 31) / 32 * 32);
-        const std::size_t right = n >= left + reach ? left + (n - reach - left) / 32 * 32 : left;
-        const auto eachPart = [&](const auto& run) {
-            run(std::size_t(0), left, true);
-            if (right > left) run(left, right, false);
-            if (right < n) run(right, n, true);
-        };
-        const auto bytes = [&](const std::uint8_t* src, std::size_t from, std::size_t end, bool pad,
-                               std::vector<std::uint8_t>& to) {
-            return pad ? paddedPart(src, from, end, to) : src + from - reach;
-        };
-        std::vector<std::uint16_t> paired(pairSize * std::size_t(count));
+        std::vector<std::uint32_t> scratch(AcrossScratchWords(r));
+        // Up to four lines at a time take a ring of r + 3 pairs. The picture
+        // goes in strips of whole steps of 32 values, narrow enough that the
+        // ring stays in the first-level cache, where the blur down reads it
+        // many times.
+        const int ringSize = count + 2;
+        const std::size_t strip = std::clamp<std::size_t>(6144 / std::size_t(ringSize) / 32 * 32, 128, 2048);
+        const std::size_t pairSize = PairedRowWords(strip);
+        std::vector<std::uint16_t> paired(pairSize * std::size_t(ringSize));
         const auto pairAt = [&](int m) {
-            return &paired[std::size_t((m % count + count) % count) * pairSize];
+            return &paired[std::size_t((m % ringSize + ringSize) % ringSize) * pairSize];
         };
-        const auto blurPair = [&](int m) {
-            const std::uint8_t* a = source.Row(std::clamp(2 * m, 0, h - 1));
-            const std::uint8_t* b = source.Row(std::clamp(2 * m + 1, 0, h - 1));
-            eachPart([&](std::size_t from, std::size_t end, bool pad) {
-                BlurAcrossTwoRowsAvx512(bytes(a, from, end, pad, padded),
-                                        bytes(b, from, end, pad, paddedSecond), taps.data(), r, end - from,
-                                        pairAt(m) + 2 * from);
-            });
-        };
-        int made = ((-r) >> 1) - 1;  // pairs blurred so far: up to made
-        for (int row = 0; row < h; ++row) {
-            const int firstPair = (row - r) >> 1;  // rounded down
-            while (made < firstPair + r) blurPair(++made);
-            for (int j = 0; j < count; ++j) lines[std::size_t(j)] = pairAt(firstPair + j);
-            BlurDownPairsAndMixAvx512(lines.data(), &pairTaps[std::size_t(((row - r) & 1) * count)], count, n,
-                                      source.Row(row), out.Row(row), amountPercent, threshold * 256);
+        std::vector<const std::uint16_t*> pairs(static_cast<std::size_t>(ringSize));
+        for (std::size_t from = 0; from < n; from += strip) {
+            const std::size_t end = std::min(n, from + strip);
+            // Straight from the rows where the taps stay inside them; by
+            // padded copies at the picture's sides.
+            const bool pad = from < reach || end + reach > n;
+            const auto bytes = [&](int row, std::vector<std::uint8_t>& to) {
+                const std::uint8_t* src = source.Row(std::clamp(row, 0, h - 1));
+                return pad ? paddedPart(src, from, end, to) : src + from - reach;
+            };
+            int made = ((-r) >> 1) - 1;  // pairs blurred so far: up to made
+            for (int row = 0; row < h;) {
+                const int firstPair = (row - r) >> 1;  // rounded down
+                const int alignment = (row - r) & 1;
+                const int together = std::min(4, h - row);
+                const int needed = ((alignment + together - 1) >> 1) + count;
+                for (; made < firstPair + needed - 1; ++made)
+                    BlurAcrossTwoRowsAvx512(bytes(2 * made + 2, padded), bytes(2 * made + 3, paddedSecond),
+                                            quadTaps.data(), r, end - from, scratch.data(), pairAt(made + 1));
+                for (int j = 0; j < needed; ++j) pairs[std::size_t(j)] = pairAt(firstPair + j);
+                const std::uint8_t* src[4];
+                std::uint8_t* dst[4];
+                for (int l = 0; l < together; ++l) {
+                    src[l] = source.Row(row + l) + from;
+                    dst[l] = out.Row(row + l) + from;
+                }
+                BlurDownPairsAndMixAvx512(pairs.data(), pairTaps.data(), count, alignment, together,
+                                          end - from, src, dst, amountPercent, threshold * 256);
+                row += together;
+            }
         }
         return;
     }

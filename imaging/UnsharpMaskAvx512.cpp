@@ -6,21 +6,28 @@
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
 #include <immintrin.h>
 
+#include <algorithm>
+#include <array>
 
 namespace pm {
 
 namespace {
 
-#define PM_AVX512 [[gnu::target("avx512f,avx512bw,avx512vl,avx512vnni"), gnu::always_inline]] inline
+#define PM_AVX512_FUNCTION [[gnu::target("avx512f,avx512bw,avx512vl,avx512vnni,avx512vbmi")]]
+#define PM_AVX512                                                                                            \
+    [[gnu::target("avx512f,avx512bw,avx512vl,avx512vnni,avx512vbmi"), gnu::always_inline]] inline
+
+// sum += the products of the pairs of 16-bit `values` and the pair of taps
+// at `tap`, added by pairs. GCC 12 copies the sum in and out around the
+// intrinsic, which nearly doubles the instructions of the loops below; the
+// instruction itself adds in place, and broadcasts the taps from memory.
+PM_AVX512 void AddProductsWithTap(__m512i& sum, __m512i values, const std::uint32_t* tap) {
+    __asm__("vpdpwssd %2%{1to16%}, %1, %0" : "+v"(sum) : "v"(values), "m"(*tap));
+}
 
 // The lanes of a step that holds `left` values or more.
 PM_AVX512 __mmask32 StepMask(std::size_t left) {
     return left >= 32 ? ~__mmask32(0) : __mmask32((1u << left) - 1);
-}
-
-// A tap for both halves of each pair of 16-bit values.
-PM_AVX512 __m512i PairTap(std::uint32_t tap) {
-    return _mm512_set1_epi32(std::int32_t(tap * 0x10001u));
 }
 
 // Up to 32 bytes from `at` on, widened to 16 bits.
@@ -48,8 +55,8 @@ PM_AVX512 __m512i MixThirtyTwo(__m512i q, __m512i smooth, __m512i amount128, __m
     return _mm512_mask_mov_epi16(moved, _mm512_cmplt_epu16_mask(apart, limit), q);
 }
 
-// The end of a blur down: its sums for 32 values, in the order of the
-// unpacks, mixed with the source bytes into the result.
+// The end of a blur down: its sums for values 0-15 (`low`) and 16-31
+// (`high`) of a step, mixed with the source bytes into the result.
 struct TMix {
     PM_AVX512 TMix(int amountPercent, int limit)
         : amount128(_mm512_set1_epi16(std::int16_t(std::uint16_t(amountPercent * 128)))),
@@ -57,8 +64,10 @@ struct TMix {
 
     PM_AVX512 void Into(__m512i low, __m512i high, __mmask32 lanes, const std::uint8_t* src,
                         std::uint8_t* dst) const {
-        // The packs undo the unpacks' order within each 128-bit lane.
-        const __m512i smooth = _mm512_packus_epi32(_mm512_srli_epi32(low, 14), _mm512_srli_epi32(high, 14));
+        // The pack takes four values from each in turn; the permute puts
+        // the quarters back in order.
+        const __m512i packed = _mm512_packus_epi32(_mm512_srli_epi32(low, 14), _mm512_srli_epi32(high, 14));
+        const __m512i smooth = _mm512_permutexvar_epi64(_mm512_set_epi64(7, 5, 3, 1, 6, 4, 2, 0), packed);
         const __m512i mixed = MixThirtyTwo(Widened(lanes, src), smooth, amount128, under);
         // Clamped to bytes: below zero here, above 255 in the narrowing.
         _mm512_mask_cvtusepi16_storeu_epi8(dst, lanes, _mm512_max_epi16(mixed, _mm512_setzero_si512()));
@@ -70,25 +79,70 @@ struct TMix {
     const __m512i amount128, under;
 };
 
-// The blur across of 32 values from `at` + 3r on, as 32-bit sums in the
-// order of the unpacks: values 0-3, 8-11, 16-19 and 24-27 in `low`.
-PM_AVX512 void AcrossSums(const std::uint8_t* at, __mmask32 lanes, const std::uint32_t* taps, int r,
-                          __m512i& low, __m512i& high) {
-    const __m512i centre = _mm512_set1_epi32(std::int32_t(taps[r]));  // pairs (tap, 0)
-    const __m512i half = _mm512_set1_epi32(32);
-    const __m512i c = Widened(lanes, at + 3 * r);
-    low = _mm512_dpwssd_epi32(half, _mm512_unpacklo_epi16(c, c), centre);
-    high = _mm512_dpwssd_epi32(half, _mm512_unpackhi_epi16(c, c), centre);
-    for (int k = 1; k <= r; ++k) {
-        const __m512i t = PairTap(taps[r + k]);
-        const __m512i a = Widened(lanes, at + 3 * (r - k)), b = Widened(lanes, at + 3 * (r + k));
-        low = _mm512_dpwssd_epi32(low, _mm512_unpacklo_epi16(a, b), t);
-        high = _mm512_dpwssd_epi32(high, _mm512_unpackhi_epi16(a, b), t);
+// Values a step of the blur across takes at a time, so that its quads stay
+// in the first-level cache.
+constexpr std::size_t kChunk = 1024;
+
+// sum += the products of the unsigned bytes of `values` and the signed
+// bytes of `weights`, added by fours (in place, as AddProducts).
+PM_AVX512 void AddByteProducts(__m512i& sum, __m512i values, __m512i weights) {
+    __asm__("vpdpbusd %2, %1, %0" : "+v"(sum) : "v"(values), "v"(weights));
+}
+
+// The byte order of PixelQuads: byte k of word m takes value m + 3k.
+constexpr std::array<std::uint8_t, 64> QuadOrder() {
+    std::array<std::uint8_t, 64> order{};
+    for (int m = 0; m < 16; ++m)
+        for (int k = 0; k < 4; ++k) order[std::size_t(4 * m + k)] = std::uint8_t(m + 3 * k);
+    return order;
+}
+
+// Each value x[j] with the same channel's next three, x[j + 3], x[j + 6]
+// and x[j + 9], as the bytes of a 32-bit word, for j < count; x holds
+// `size` values, bytes past them read as zeros (which only zero taps meet).
+// Four taps then weigh 16 values from one load.
+PM_AVX512 void PixelQuads(const std::uint8_t* x, std::size_t size, std::size_t count, std::uint32_t* out) {
+    static constexpr std::array<std::uint8_t, 64> kOrder = QuadOrder();
+    const __m512i order = _mm512_loadu_si512(kOrder.data());
+    std::size_t j = 0;
+    for (; j < count && j + 32 <= size; j += 16) {
+        const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(x + j));
+        _mm512_storeu_si512(out + j, _mm512_permutexvar_epi8(order, _mm512_zextsi256_si512(v)));
+    }
+    for (; j < count; j += 16) {
+        const std::size_t left = j < size ? std::min<std::size_t>(size - j, 32) : 0;
+        const __m256i v = _mm256_maskz_loadu_epi8(__mmask32((std::uint64_t(1) << left) - 1), x + j);
+        _mm512_storeu_si512(out + j, _mm512_permutexvar_epi8(order, _mm512_zextsi256_si512(v)));
     }
 }
 
+// The blur across of 16 values from each of the four quads `at`, as 32-bit
+// sums plus 32: the taps split in their top and bottom 7 bits, each a
+// signed byte, the two sums joined at the end.
+PM_AVX512 void AcrossSixteens(const std::uint32_t* const* at, const std::uint32_t* quadTaps, int groups,
+                              __m512i* sums) {
+    __m512i high[4], low[4];
+#pragma GCC unroll 4
+    for (int s = 0; s < 4; ++s) {
+        high[s] = _mm512_setzero_si512();
+        low[s] = _mm512_set1_epi32(32);
+    }
+    for (int g = 0; g < groups; ++g) {
+        const __m512i th = _mm512_set1_epi32(std::int32_t(quadTaps[g]));
+        const __m512i tl = _mm512_set1_epi32(std::int32_t(quadTaps[groups + g]));
+#pragma GCC unroll 4
+        for (int s = 0; s < 4; ++s) {
+            const __m512i v = _mm512_loadu_si512(at[s] + 12 * g);
+            AddByteProducts(high[s], v, th);
+            AddByteProducts(low[s], v, tl);
+        }
+    }
+#pragma GCC unroll 4
+    for (int s = 0; s < 4; ++s) sums[s] = _mm512_add_epi32(_mm512_slli_epi32(high[s], 7), low[s]);
+}
+
 // Two sums rounded and centred into pairs of 16-bit values, the first from
-// `first`'s low half, the second from `second`'s.
+// `first`, the second from `second`.
 PM_AVX512 __m512i PairOfSums(__m512i first, __m512i second) {
     const __m512i top = _mm512_set1_epi32(std::int32_t(0x80008000u));
     return _mm512_xor_si512(
@@ -96,39 +150,189 @@ PM_AVX512 __m512i PairOfSums(__m512i first, __m512i second) {
         top);
 }
 
-}  // namespace
-
-[[gnu::target("avx512f,avx512bw,avx512vl,avx512vnni")]] void
-BlurAcrossTwoRowsAvx512(const std::uint8_t* first, const std::uint8_t* second, const std::uint32_t* taps,
-                        int r, std::size_t n, std::uint16_t* out) {
-    for (std::size_t i = 0; i < n; i += 32, out += 64) {
-        const __mmask32 lanes = StepMask(n - i);
-        __m512i lowFirst, highFirst, lowSecond, highSecond;
-        AcrossSums(first + i, lanes, taps, r, lowFirst, highFirst);
-        AcrossSums(second + i, lanes, taps, r, lowSecond, highSecond);
-        _mm512_storeu_si512(out, PairOfSums(lowFirst, lowSecond));
-        _mm512_storeu_si512(out + 32, PairOfSums(highFirst, highSecond));
+// One paired row `at`, the j-th, into the sums of the lines that take it
+// (all of them if `all`).
+template <int Lines, bool All>
+PM_AVX512 void AddPairedRow(const std::uint16_t* at, int j, const int* offset,
+                            const std::uint32_t* const* taps, int count, __m512i* low, __m512i* high) {
+    const __m512i a = _mm512_loadu_si512(at), b = _mm512_loadu_si512(at + 32);
+#pragma GCC unroll 4
+    for (int l = 0; l < Lines; ++l) {
+        const int k = j - offset[l];
+        if (!All && (k < 0 || k >= count)) continue;
+        AddProductsWithTap(low[l], a, taps[l] + k);
+        AddProductsWithTap(high[l], b, taps[l] + k);
     }
 }
 
-[[gnu::target("avx512f,avx512bw,avx512vl,avx512vnni")]] void
-BlurDownPairsAndMixAvx512(const std::uint16_t* const* pairs, const std::uint32_t* pairTaps, int count,
-                          std::size_t n, const std::uint8_t* src, std::uint8_t* dst, int amountPercent,
-                          int limit) {
-    const TMix mix(amountPercent, limit);
+// BlurDownPairsAndMixAvx512 for a given number of lines: each paired row
+// loaded once serves them all, which halves or quarters the reads of rows
+// that no longer fit the first-level cache.
+template <int Lines>
+PM_AVX512 void DownLines(const std::uint16_t* const* pairs, const std::uint32_t* pairTaps, int count,
+                         int alignment, std::size_t n, const std::uint8_t* const* src,
+                         std::uint8_t* const* dst, const TMix& mix) {
+    const int rows = ((alignment + Lines - 1) >> 1) + count;
+    int offset[Lines];
+    const std::uint32_t* taps[Lines];
+    for (int l = 0; l < Lines; ++l) {
+        offset[l] = (alignment + l) >> 1;
+        taps[l] = pairTaps + ((alignment + l) & 1) * (count + 2);
+    }
     for (std::size_t i = 0; i < n; i += 32) {
-        __m512i low = mix.start, high = mix.start;
-        for (int j = 0; j < count; ++j) {
-            const __m512i t = _mm512_set1_epi32(std::int32_t(pairTaps[j]));
-            const std::uint16_t* at = pairs[j] + 2 * i;
-            low = _mm512_dpwssd_epi32(low, _mm512_loadu_si512(at), t);
-            high = _mm512_dpwssd_epi32(high, _mm512_loadu_si512(at + 32), t);
+        __m512i low[Lines], high[Lines];
+#pragma GCC unroll 4
+        for (int l = 0; l < Lines; ++l) low[l] = high[l] = mix.start;
+        // Paired rows that only some lines take, then those all take.
+        for (int j = 0; j < offset[Lines - 1]; ++j)
+            AddPairedRow<Lines, false>(pairs[j] + 2 * i, j, offset, taps, count, low, high);
+        for (int j = count + offset[0]; j < rows; ++j)
+            AddPairedRow<Lines, false>(pairs[j] + 2 * i, j, offset, taps, count, low, high);
+        for (int j = offset[Lines - 1]; j < count + offset[0]; ++j)
+            AddPairedRow<Lines, true>(pairs[j] + 2 * i, j, offset, taps, count, low, high);
+#pragma GCC unroll 4
+        for (int l = 0; l < Lines; ++l) mix.Into(low[l], high[l], StepMask(n - i), src[l] + i, dst[l] + i);
+    }
+}
+
+// sum += the products of the pairs of 16-bit `values` and of `taps`.
+PM_AVX512 void AddProducts(__m512i& sum, __m512i values, __m512i taps) {
+    __asm__("vpdpwssd %2, %1, %0" : "+v"(sum) : "v"(values), "v"(taps));
+}
+
+// Four lines from the first of the given alignment: lines of one alignment
+// take the taps of the other's one paired row later, so each tap pair is
+// broadcast once and kept for the lines after; the taps past the ends are
+// zeros.
+// One paired row into the sums of four lines, with their taps.
+PM_AVX512 void AddRowToFour(const std::uint16_t* at, __m512i t0, __m512i t1, __m512i t2, __m512i t3,
+                            __m512i* low, __m512i* high) {
+    const __m512i a = _mm512_loadu_si512(at), b = _mm512_loadu_si512(at + 32);
+    AddProducts(low[0], a, t0);
+    AddProducts(high[0], b, t0);
+    AddProducts(low[1], a, t1);
+    AddProducts(high[1], b, t1);
+    AddProducts(low[2], a, t2);
+    AddProducts(high[2], b, t2);
+    AddProducts(low[3], a, t3);
+    AddProducts(high[3], b, t3);
+}
+
+// Four lines from the first of the given alignment: lines of one alignment
+// take the taps of the other's one paired row later, so each tap pair is
+// broadcast once and kept for the lines after; the taps past the ends are
+// zeros. Rows in turn go to two sets of sums, which halves the chains of
+// multiply-adds that wait on each other.
+template <int Alignment>
+PM_AVX512 void DownFourLines(const std::uint16_t* const* pairs, const std::uint32_t* pairTaps, int count,
+                             std::size_t n, const std::uint8_t* const* src, std::uint8_t* const* dst,
+                             const TMix& mix) {
+    const std::uint32_t* even = pairTaps;
+    const std::uint32_t* odd = pairTaps + count + 2;
+    const int rows = count + 1 + Alignment;
+    for (std::size_t i = 0; i < n; i += 32) {
+        __m512i low[4], high[4], low2[4], high2[4];
+#pragma GCC unroll 4
+        for (int l = 0; l < 4; ++l) {
+            low[l] = high[l] = mix.start;
+            low2[l] = high2[l] = _mm512_setzero_si512();
         }
-        mix.Into(low, high, StepMask(n - i), src + i, dst + i);
+        __m512i e1 = _mm512_setzero_si512(), e2 = e1, o1 = e1;  // taps one and two rows back
+        int j = 0;
+        for (; j + 2 <= rows; j += 2) {
+            const __m512i e0 = _mm512_set1_epi32(std::int32_t(even[j]));
+            const __m512i o0 = _mm512_set1_epi32(std::int32_t(odd[j]));
+            AddRowToFour(pairs[j] + 2 * i, Alignment ? o0 : e0, Alignment ? e1 : o0, Alignment ? o1 : e1,
+                         Alignment ? e2 : o1, low, high);
+            const __m512i e0n = _mm512_set1_epi32(std::int32_t(even[j + 1]));
+            const __m512i o0n = _mm512_set1_epi32(std::int32_t(odd[j + 1]));
+            AddRowToFour(pairs[j + 1] + 2 * i, Alignment ? o0n : e0n, Alignment ? e0 : o0n,
+                         Alignment ? o0 : e0, Alignment ? e1 : o0, low2, high2);
+            e2 = e0;
+            e1 = e0n;
+            o1 = o0n;
+        }
+        if (j < rows) {
+            const __m512i e0 = _mm512_set1_epi32(std::int32_t(even[j]));
+            const __m512i o0 = _mm512_set1_epi32(std::int32_t(odd[j]));
+            AddRowToFour(pairs[j] + 2 * i, Alignment ? o0 : e0, Alignment ? e1 : o0, Alignment ? o1 : e1,
+                         Alignment ? e2 : o1, low, high);
+        }
+#pragma GCC unroll 4
+        for (int l = 0; l < 4; ++l)
+            mix.Into(_mm512_add_epi32(low[l], low2[l]), _mm512_add_epi32(high[l], high2[l]), StepMask(n - i),
+                     src[l] + i, dst[l] + i);
+    }
+}
+
+}  // namespace
+
+bool Avx512SharpenUsable() {
+    static const bool has = __builtin_cpu_supports("avx512vbmi");
+    return has;
+}
+
+std::vector<std::uint32_t> QuadTaps(const std::vector<std::uint32_t>& taps) {
+    const std::size_t groups = (taps.size() + 3) / 4;
+    std::vector<std::uint32_t> quads(2 * groups);
+    for (std::size_t q = 0; q < taps.size(); ++q) {
+        const int shift = int(q % 4) * 8;
+        quads[q / 4] |= (taps[q] >> 7) << shift;
+        quads[groups + q / 4] |= (taps[q] & 127) << shift;
+    }
+    return quads;
+}
+
+std::size_t AcrossScratchWords(int r) {
+    return 2 * (kChunk + 6 * std::size_t(r) + 64);
+}
+
+PM_AVX512_FUNCTION void BlurAcrossTwoRowsAvx512(const std::uint8_t* first, const std::uint8_t* second,
+                                                const std::uint32_t* quadTaps, int r, std::size_t n,
+                                                std::uint32_t* scratch, std::uint16_t* out) {
+    const std::size_t span = n + 6 * std::size_t(r);  // values in `first` and `second`
+    const int groups = (2 * r + 4) / 4;
+    std::uint32_t* nearFirst = scratch;
+    std::uint32_t* nearSecond = scratch + AcrossScratchWords(r) / 2;
+    for (std::size_t c = 0; c < n; c += kChunk) {
+        const std::size_t steps = (std::min(kChunk, n - c) + 31) / 32 * 32;
+        const std::size_t count = steps + 12 * std::size_t(groups);
+        PixelQuads(first + c, span - c, count, nearFirst);
+        PixelQuads(second + c, span - c, count, nearSecond);
+        for (std::size_t i = 0; i < steps; i += 32) {
+            const std::uint32_t* at[4] = {nearFirst + i, nearFirst + i + 16, nearSecond + i,
+                                          nearSecond + i + 16};
+            __m512i sums[4];
+            AcrossSixteens(at, quadTaps, groups, sums);
+            _mm512_storeu_si512(out + 2 * (c + i), PairOfSums(sums[0], sums[2]));
+            _mm512_storeu_si512(out + 2 * (c + i) + 32, PairOfSums(sums[1], sums[3]));
+        }
+    }
+}
+
+PM_AVX512_FUNCTION void BlurDownPairsAndMixAvx512(const std::uint16_t* const* pairs,
+                                                  const std::uint32_t* pairTaps, int count, int alignment,
+                                                  int lines, std::size_t n, const std::uint8_t* const* src,
+                                                  std::uint8_t* const* dst, int amountPercent, int limit) {
+    const TMix mix(amountPercent, limit);
+    switch (lines) {
+    case 1:
+        DownLines<1>(pairs, pairTaps, count, alignment, n, src, dst, mix);
+        break;
+    case 2:
+        DownLines<2>(pairs, pairTaps, count, alignment, n, src, dst, mix);
+        break;
+    case 3:
+        DownLines<3>(pairs, pairTaps, count, alignment, n, src, dst, mix);
+        break;
+    default:
+        DownLines<4>(pairs, pairTaps, count, alignment, n, src, dst, mix);
+        break;
     }
 }
 
 #undef PM_AVX512
+#undef PM_AVX512_FUNCTION
 
 }  // namespace pm
 #endif
