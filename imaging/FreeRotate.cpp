@@ -240,8 +240,28 @@ void FreeRotate(const TFastDIB& src, double degrees, bool mirrorX, bool mirrorY,
     const bool vectors = ActiveLoopPath() == TLoopPath::Avx2 && src.Size() < (std::size_t(1) << 31);
     const std::uint8_t* top = src.Row(h - 1);
     const bool wide = vectors && Avx512LoopsActive() && Avx512TurnUsable();
+    // A line of the result takes pixels from many lines of the picture, far
+    // apart in memory, where the processor does not fetch ahead by itself;
+    // and the next line of the result mostly the next ones. So the pixels of
+    // a line some lines on are asked for early, about one per step of the
+    // vector loops, which halves the time of a turn by a few degrees.
+    constexpr int kFetchAhead = 16;
+    const auto fetchAhead = [&](int v) {
+        const long long px = std::llround((base_x + v * dv_x) * kOne),
+                        py = std::llround((base_y + v * dv_y) * kOne);
+        for (int u = 0; u < ow; u += 16) {
+            const long long x = (px + u * stepX) >> 32, y = (py + u * stepY) >> 32;
+            if (x < 0 || y < 0 || x >= w || y >= h - 1) continue;
+            const std::uint8_t* p = top - y * source.stride + 3 * x;
+            __builtin_prefetch(p);
+            __builtin_prefetch(p - source.stride);
+        }
+    };
 #endif
     for (int v = 0; v < oh; ++v) {
+#if PM_AVX2_LOOPS
+        if (vectors && v + kFetchAhead < oh) fetchAhead(v + kFetchAhead);
+#endif
         TColorTriple* line = out.Row24(oh - 1 - v);
         const long long px0 = std::llround((base_x + v * dv_x) * kOne),
                         py0 = std::llround((base_y + v * dv_y) * kOne);
