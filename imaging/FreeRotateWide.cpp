@@ -15,18 +15,13 @@ namespace {
 
 #define PM_AVX512 [[gnu::target("avx512f,avx512bw,avx512dq,avx512vbmi"), gnu::always_inline]] inline
 
-PM_AVX512 __m512i Weigh(__m512i a, __m512i b, __m512i weight) {
-    return _mm512_add_epi32(_mm512_slli_epi32(a, 8), _mm512_mullo_epi32(weight, _mm512_sub_epi32(b, a)));
-}
-
 // Byte picks from the 8-byte words of pixels 0-7 (bytes 0-63) and 8-15
 // (64-127): for each pixel a 32-bit lane with one channel of the pixel in
 // its first 16 bits and the same channel of its right neighbour in the next,
 // the pixel lying at byte `at` of its word. Rows 0-2 are the channels of
-// the upper line's words (at 2), rows 3-5 those of the lower line's (at 0);
-// row 6 packs sixteen 32-bit lanes into three-byte pixels.
+// the upper line's words (at 2), rows 3-5 those of the lower line's (at 0).
 struct TPicks {
-    alignas(64) std::uint8_t bytes[7][64] = {};
+    alignas(64) std::uint8_t bytes[6][64] = {};
     constexpr TPicks() {
         for (int row = 0; row < 6; ++row)
             for (int i = 0; i < 16; ++i) {
@@ -34,7 +29,6 @@ struct TPicks {
                 bytes[row][4 * i] = std::uint8_t(at);
                 bytes[row][4 * i + 2] = std::uint8_t(at + 3);
             }
-        for (int j = 0; j < 48; ++j) bytes[6][j] = std::uint8_t(4 * (j / 3) + j % 3);
     }
 };
 constexpr TPicks kPicks;
@@ -50,37 +44,7 @@ PM_AVX512 __m512i WeighPair(__m512i pairs, __m512i weights) {
     return _mm512_madd_epi16(pairs, weights);
 }
 
-// Channel `c` of the mix, in its byte of the lane, from the channel's pairs
-// of neighbours on the upper and the lower line.
-template <int c>
-PM_AVX512 __m512i MixPairs(__m512i upperPairs, __m512i lowerPairs, __m512i wxPairs, __m512i wy) {
-    const __m512i upper = WeighPair(upperPairs, wxPairs), lower = WeighPair(lowerPairs, wxPairs);
-    const __m512i value =
-        _mm512_srli_epi32(_mm512_add_epi32(Weigh(upper, lower, wy), _mm512_set1_epi32(32768)), 16);
-    return _mm512_slli_epi32(value, 8 * c);
-}
-
 constexpr __mmask64 kPairBytes = 0x5555555555555555ULL;
-
-// Channel `c` from the gathered words: upper ones (u0 for pixels 0-7, u1
-// for 8-15) and lower ones.
-template <int c>
-PM_AVX512 __m512i MixChannel(__m512i u0, __m512i u1, __m512i l0, __m512i l1, __m512i wxPairs, __m512i wy) {
-    return MixPairs<c>(_mm512_maskz_permutex2var_epi8(kPairBytes, u0, Picks(c), u1),
-                       _mm512_maskz_permutex2var_epi8(kPairBytes, l0, Picks(3 + c), l1), wxPairs, wy);
-}
-
-// Channel `c` from 64-byte windows of two lines each: `at` holds for each
-// pixel the byte of its left neighbour in the window of the upper line,
-// plus 64 when the pixel lies on the second of the two.
-template <int c>
-PM_AVX512 __m512i MixWindows(__m512i up0, __m512i up1, __m512i low0, __m512i low1, __m512i at,
-                             __m512i wxPairs, __m512i wy) {
-    const __m512i upper = _mm512_add_epi32(at, _mm512_set1_epi32((2 + c) | (5 + c) << 16));
-    const __m512i lower = _mm512_add_epi32(at, _mm512_set1_epi32(c | (3 + c) << 16));
-    return MixPairs<c>(_mm512_maskz_permutex2var_epi8(kPairBytes, up0, upper, up1),
-                       _mm512_maskz_permutex2var_epi8(kPairBytes, low0, lower, low1), wxPairs, wy);
-}
 
 // The 64 bytes from `p`, those outside [begin, end) read as zero and not
 // touched.
@@ -123,6 +87,61 @@ PM_AVX512 void Lanes(long long p, long long step, __m512i& whole, __m512i& fract
     stepFraction = _mm512_set1_epi32(std::int32_t(std::uint32_t(16 * step)));
 }
 
+// Channel `c` of sixteen pixels from the pairs of neighbours of its upper
+// and lower line, the value in byte 2 of each lane: both lines weighed
+// across, then the two results down in one multiply-add of their values
+// less 32768 (which fit 16 signed bits), the 32768s coming back as 2^23.
+// The same number as the plain loop's mix.
+template <int c>
+PM_AVX512 __m512i MixDown(__m512i upperPairs, __m512i lowerPairs, __m512i wxPairs, __m512i wyPairs) {
+    const __m512i upper = WeighPair(upperPairs, wxPairs), lower = WeighPair(lowerPairs, wxPairs);
+    const __m512i both =
+        _mm512_xor_si512(_mm512_mask_blend_epi16(0xAAAAAAAAu, upper, _mm512_slli_epi32(lower, 16)),
+                         _mm512_set1_epi32(std::int32_t(0x80008000u)));
+    return _mm512_add_epi32(_mm512_madd_epi16(both, wyPairs), _mm512_set1_epi32((1 << 23) + 32768));
+}
+
+// Channel `c` from 64-byte windows of two lines each: `at` holds for each
+// pixel the byte of its left neighbour in the window of the upper line,
+// plus 64 when the pixel lies on the second of the two.
+template <int c>
+PM_AVX512 __m512i MixWindows(__m512i up0, __m512i up1, __m512i low0, __m512i low1, __m512i at,
+                             __m512i wxPairs, __m512i wyPairs) {
+    const __m512i upper = _mm512_add_epi32(at, _mm512_set1_epi32((2 + c) | (5 + c) << 16));
+    const __m512i lower = _mm512_add_epi32(at, _mm512_set1_epi32(c | (3 + c) << 16));
+    return MixDown<c>(_mm512_maskz_permutex2var_epi8(kPairBytes, up0, upper, up1),
+                      _mm512_maskz_permutex2var_epi8(kPairBytes, low0, lower, low1), wxPairs, wyPairs);
+}
+
+// Byte picks that make sixteen three-byte pixels from the lanes of the
+// three channels (each value in byte 2): the first two channels together,
+// then the third into its bytes.
+struct TPackPicks {
+    alignas(64) std::uint8_t firstTwo[64] = {};
+    alignas(64) std::uint8_t third[64] = {};
+    constexpr TPackPicks() {
+        for (int i = 0; i < 16; ++i) {
+            firstTwo[3 * i] = std::uint8_t(4 * i + 2);
+            firstTwo[3 * i + 1] = std::uint8_t(64 + 4 * i + 2);
+            third[3 * i + 2] = std::uint8_t(4 * i + 2);
+        }
+    }
+};
+constexpr TPackPicks kPackPicks;
+constexpr __mmask64 kThirdBytes = 0x4924924924924924ULL & ((__mmask64(1) << 48) - 1);
+
+PM_AVX512 __m512i PackPixels(__m512i c0, __m512i c1, __m512i c2) {
+    const __m512i two = _mm512_permutex2var_epi8(c0, _mm512_load_si512(kPackPicks.firstTwo), c1);
+    return _mm512_mask_permutexvar_epi8(two, kThirdBytes, _mm512_load_si512(kPackPicks.third), c2);
+}
+
+// The weights of both neighbours, 256 - weight low and weight high, from
+// the fractions.
+PM_AVX512 __m512i WeightPairs(__m512i fraction) {
+    const __m512i weight = Weight(fraction);
+    return _mm512_or_si512(_mm512_sub_epi32(_mm512_set1_epi32(256), weight), _mm512_slli_epi32(weight, 16));
+}
+
 #undef PM_AVX512
 
 }  // namespace
@@ -148,7 +167,6 @@ InsideAvx512(const std::uint8_t* top, long long stride, int lines, long long px,
     Lanes(px, stepX, hx, lx, stepHx, stepLx);
     Lanes(py, stepY, hy, ly, stepHy, stepLy);
     const __m512i lineStep = _mm512_set1_epi32(std::int32_t(stride));
-    const __m512i pack = Picks(6);
     constexpr __mmask64 kPixelBytes = (__mmask64(1) << 48) - 1;
     // The upper line's words start two bytes before the pixel, the lower
     // line's at it: a line inside the span has a stored row on the side each
@@ -156,11 +174,9 @@ InsideAvx512(const std::uint8_t* top, long long stride, int lines, long long px,
     const std::uint8_t* upper = top - 2;
     const std::uint8_t* lower = top - stride;
     int done = 0;
-    for (; done + 16 <= count; done += 16, d += 48) {
-        const __m512i wx = Weight(lx), wy = Weight(ly);
-        const __m512i wxPairs =
-            _mm512_or_si512(_mm512_sub_epi32(_mm512_set1_epi32(256), wx), _mm512_slli_epi32(wx, 16));
-        if (level) {
+    if (level) {
+        for (; done + 16 <= count; done += 16, d += 48) {
+            const __m512i wxPairs = WeightPairs(lx), wyPairs = WeightPairs(ly);
             const int x0 = _mm_cvtsi128_si32(_mm512_castsi512_si128(hx)) - (stepX < 0 ? 16 : 0);
             const int y0 = _mm_cvtsi128_si32(_mm512_castsi512_si128(hy)) - (stepY < 0 ? 1 : 0);
             const __m512i dx = _mm512_sub_epi32(hx, _mm512_set1_epi32(x0));
@@ -172,28 +188,47 @@ InsideAvx512(const std::uint8_t* top, long long stride, int lines, long long px,
             const __m512i up0 = Window(l0 + 3 * x0 - 2, begin, end),
                           up1 = Window(l1 + 3 * x0 - 2, begin, end);
             const __m512i low0 = Window(l1 + 3 * x0, begin, end), low1 = Window(l2 + 3 * x0, begin, end);
-            const __m512i result =
-                _mm512_or_si512(_mm512_or_si512(MixWindows<0>(up0, up1, low0, low1, at, wxPairs, wy),
-                                                MixWindows<1>(up0, up1, low0, low1, at, wxPairs, wy)),
-                                MixWindows<2>(up0, up1, low0, low1, at, wxPairs, wy));
-            _mm512_mask_storeu_epi8(d, kPixelBytes, _mm512_permutexvar_epi8(pack, result));
+            _mm512_mask_storeu_epi8(d, kPixelBytes,
+                                    PackPixels(MixWindows<0>(up0, up1, low0, low1, at, wxPairs, wyPairs),
+                                               MixWindows<1>(up0, up1, low0, low1, at, wxPairs, wyPairs),
+                                               MixWindows<2>(up0, up1, low0, low1, at, wxPairs, wyPairs)));
             Advance(hx, lx, stepHx, stepLx);
             Advance(hy, ly, stepHy, stepLy);
-            continue;
         }
-        const __m512i offset = _mm512_sub_epi32(_mm512_add_epi32(hx, _mm512_add_epi32(hx, hx)),
-                                                _mm512_mullo_epi32(hy, lineStep));
+        return done;
+    }
+    // The gathers' offsets from the two lines' words go forward by whole
+    // steps, plus a pixel or a line where a fraction wraps.
+    __m512i offset =
+        _mm512_sub_epi32(_mm512_add_epi32(hx, _mm512_add_epi32(hx, hx)), _mm512_mullo_epi32(hy, lineStep));
+    const __m512i offsetStep = _mm512_sub_epi32(_mm512_add_epi32(stepHx, _mm512_add_epi32(stepHx, stepHx)),
+                                                _mm512_mullo_epi32(stepHy, lineStep));
+    const __m512i three = _mm512_set1_epi32(3);
+    for (; done + 16 <= count; done += 16, d += 48) {
+        const __m512i wxPairs = WeightPairs(lx), wyPairs = WeightPairs(ly);
         const __m256i first = _mm512_castsi512_si256(offset), second = _mm512_extracti64x4_epi64(offset, 1);
         const __m512i u0 = _mm512_i32gather_epi64(first, upper, 1),
                       u1 = _mm512_i32gather_epi64(second, upper, 1);
         const __m512i l0 = _mm512_i32gather_epi64(first, lower, 1),
                       l1 = _mm512_i32gather_epi64(second, lower, 1);
-        const __m512i result = _mm512_or_si512(_mm512_or_si512(MixChannel<0>(u0, u1, l0, l1, wxPairs, wy),
-                                                               MixChannel<1>(u0, u1, l0, l1, wxPairs, wy)),
-                                               MixChannel<2>(u0, u1, l0, l1, wxPairs, wy));
-        _mm512_mask_storeu_epi8(d, kPixelBytes, _mm512_permutexvar_epi8(pack, result));
-        Advance(hx, lx, stepHx, stepLx);
-        Advance(hy, ly, stepHy, stepLy);
+        const __m512i c0 =
+            MixDown<0>(_mm512_maskz_permutex2var_epi8(kPairBytes, u0, Picks(0), u1),
+                       _mm512_maskz_permutex2var_epi8(kPairBytes, l0, Picks(3), l1), wxPairs, wyPairs);
+        const __m512i c1 =
+            MixDown<1>(_mm512_maskz_permutex2var_epi8(kPairBytes, u0, Picks(1), u1),
+                       _mm512_maskz_permutex2var_epi8(kPairBytes, l0, Picks(4), l1), wxPairs, wyPairs);
+        const __m512i c2 =
+            MixDown<2>(_mm512_maskz_permutex2var_epi8(kPairBytes, u0, Picks(2), u1),
+                       _mm512_maskz_permutex2var_epi8(kPairBytes, l0, Picks(5), l1), wxPairs, wyPairs);
+        _mm512_mask_storeu_epi8(d, kPixelBytes, PackPixels(c0, c1, c2));
+        const __m512i nextX = _mm512_add_epi32(lx, stepLx), nextY = _mm512_add_epi32(ly, stepLy);
+        const __mmask16 carryX = _mm512_cmplt_epu32_mask(nextX, lx),
+                        carryY = _mm512_cmplt_epu32_mask(nextY, ly);
+        lx = nextX;
+        ly = nextY;
+        offset = _mm512_add_epi32(offset, offsetStep);
+        offset = _mm512_mask_add_epi32(offset, carryX, offset, three);
+        offset = _mm512_mask_sub_epi32(offset, carryY, offset, lineStep);
     }
     return done;
 }
