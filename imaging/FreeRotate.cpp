@@ -283,8 +283,8 @@ void FreeRotate(const TFastDIB& src, double degrees, bool mirrorX, bool mirrorY,
         int u = inFirst;
 #if PM_AVX2_LOOPS
         if (wide)
-            u += InsideAvx512(top, source.stride, h, px0 + u * stepX, py0 + u * stepY, stepX, stepY,
-                              inEnd - u, &line[u].b);
+            u += InsideAvx512(top, source.stride, px0 + u * stepX, py0 + u * stepY, stepX, stepY, inEnd - u,
+                              &line[u].b);
         if (vectors)
             u += InsideAvx2(top, source.stride, px0 + u * stepX, py0 + u * stepY, stepX, stepY, inEnd - u,
                             &line[u].b);

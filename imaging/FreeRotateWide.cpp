@@ -46,28 +46,9 @@ PM_AVX512 __m512i WeighPair(__m512i pairs, __m512i weights) {
 
 constexpr __mmask64 kPairBytes = 0x5555555555555555ULL;
 
-// The 64 bytes from `p`, those outside [begin, end) read as zero and not
-// touched.
-PM_AVX512 __m512i Window(const std::uint8_t* p, std::uintptr_t begin, std::uintptr_t end) {
-    const std::uintptr_t at = reinterpret_cast<std::uintptr_t>(p);
-    __mmask64 keep = ~__mmask64(0);
-    if (at < begin) keep = begin - at >= 64 ? 0 : keep << (begin - at);
-    if (at + 64 > end) keep &= end <= at ? 0 : (__mmask64(1) << (end - at)) - 1;
-    return _mm512_maskz_loadu_epi8(keep, p);
-}
-
 // (fraction + 2^23) >> 24 without overflowing 32 bits.
 PM_AVX512 __m512i Weight(__m512i fraction) {
     return _mm512_srli_epi32(_mm512_add_epi32(_mm512_srli_epi32(fraction, 23), _mm512_set1_epi32(1)), 1);
-}
-
-// One step of sixteen lanes: a fraction that wraps carries into the whole part.
-PM_AVX512 void Advance(__m512i& whole, __m512i& fraction, __m512i stepWhole, __m512i stepFraction) {
-    const __m512i next = _mm512_add_epi32(fraction, stepFraction);
-    const __mmask16 carry = _mm512_cmplt_epu32_mask(next, fraction);
-    whole = _mm512_add_epi32(whole, stepWhole);
-    whole = _mm512_mask_add_epi32(whole, carry, whole, _mm512_set1_epi32(1));
-    fraction = next;
 }
 
 // Lanes p + i * step, i = 0 .. 15, as whole parts and fractions, and the
@@ -87,30 +68,17 @@ PM_AVX512 void Lanes(long long p, long long step, __m512i& whole, __m512i& fract
     stepFraction = _mm512_set1_epi32(std::int32_t(std::uint32_t(16 * step)));
 }
 
-// Channel `c` of sixteen pixels from the pairs of neighbours of its upper
+// A channel of sixteen pixels from the pairs of neighbours of its upper
 // and lower line, the value in byte 2 of each lane: both lines weighed
 // across, then the two results down in one multiply-add of their values
 // less 32768 (which fit 16 signed bits), the 32768s coming back as 2^23.
 // The same number as the plain loop's mix.
-template <int c>
 PM_AVX512 __m512i MixDown(__m512i upperPairs, __m512i lowerPairs, __m512i wxPairs, __m512i wyPairs) {
     const __m512i upper = WeighPair(upperPairs, wxPairs), lower = WeighPair(lowerPairs, wxPairs);
     const __m512i both =
         _mm512_xor_si512(_mm512_mask_blend_epi16(0xAAAAAAAAu, upper, _mm512_slli_epi32(lower, 16)),
                          _mm512_set1_epi32(std::int32_t(0x80008000u)));
     return _mm512_add_epi32(_mm512_madd_epi16(both, wyPairs), _mm512_set1_epi32((1 << 23) + 32768));
-}
-
-// Channel `c` from 64-byte windows of two lines each: `at` holds for each
-// pixel the byte of its left neighbour in the window of the upper line,
-// plus 64 when the pixel lies on the second of the two.
-template <int c>
-PM_AVX512 __m512i MixWindows(__m512i up0, __m512i up1, __m512i low0, __m512i low1, __m512i at,
-                             __m512i wxPairs, __m512i wyPairs) {
-    const __m512i upper = _mm512_add_epi32(at, _mm512_set1_epi32((2 + c) | (5 + c) << 16));
-    const __m512i lower = _mm512_add_epi32(at, _mm512_set1_epi32(c | (3 + c) << 16));
-    return MixDown<c>(_mm512_maskz_permutex2var_epi8(kPairBytes, up0, upper, up1),
-                      _mm512_maskz_permutex2var_epi8(kPairBytes, low0, lower, low1), wxPairs, wyPairs);
 }
 
 // Byte picks that make sixteen three-byte pixels from the lanes of the
@@ -152,17 +120,9 @@ bool Avx512TurnUsable() {
 }
 
 [[gnu::target("avx512f,avx512bw,avx512dq,avx512vbmi")]] int
-InsideAvx512(const std::uint8_t* top, long long stride, int lines, long long px, long long py,
-             long long stepX, long long stepY, int count, std::uint8_t* d) {
+InsideAvx512(const std::uint8_t* top, long long stride, long long px, long long py, long long stepX,
+             long long stepY, int count, std::uint8_t* d) {
     if (count < 16) return 0;
-    // Near a level turn sixteen pixels lie on at most two neighbouring lines
-    // and within sixteen columns: their neighbours then come from 64-byte
-    // windows of three lines instead of gathers, whose loads of the same
-    // cache lines over and over cost more.
-    const bool level = (stepY < 0 ? -stepY : stepY) < (1LL << 28);
-    const std::uintptr_t begin = reinterpret_cast<std::uintptr_t>(top - (lines - 1) * stride),
-                         end = reinterpret_cast<std::uintptr_t>(top + stride);
-    const auto line = [&](int y) { return top - std::clamp(y, 0, lines - 1) * stride; };
     __m512i hx, lx, stepHx, stepLx, hy, ly, stepHy, stepLy;
     Lanes(px, stepX, hx, lx, stepHx, stepLx);
     Lanes(py, stepY, hy, ly, stepHy, stepLy);
@@ -174,29 +134,6 @@ InsideAvx512(const std::uint8_t* top, long long stride, int lines, long long px,
     const std::uint8_t* upper = top - 2;
     const std::uint8_t* lower = top - stride;
     int done = 0;
-    if (level) {
-        for (; done + 16 <= count; done += 16, d += 48) {
-            const __m512i wxPairs = WeightPairs(lx), wyPairs = WeightPairs(ly);
-            const int x0 = _mm_cvtsi128_si32(_mm512_castsi512_si128(hx)) - (stepX < 0 ? 16 : 0);
-            const int y0 = _mm_cvtsi128_si32(_mm512_castsi512_si128(hy)) - (stepY < 0 ? 1 : 0);
-            const __m512i dx = _mm512_sub_epi32(hx, _mm512_set1_epi32(x0));
-            const __m512i dy = _mm512_sub_epi32(hy, _mm512_set1_epi32(y0));
-            const __m512i base =
-                _mm512_add_epi32(_mm512_add_epi32(dx, _mm512_add_epi32(dx, dx)), _mm512_slli_epi32(dy, 6));
-            const __m512i at = _mm512_or_si512(base, _mm512_slli_epi32(base, 16));
-            const std::uint8_t *l0 = line(y0), *l1 = line(y0 + 1), *l2 = line(y0 + 2);
-            const __m512i up0 = Window(l0 + 3 * x0 - 2, begin, end),
-                          up1 = Window(l1 + 3 * x0 - 2, begin, end);
-            const __m512i low0 = Window(l1 + 3 * x0, begin, end), low1 = Window(l2 + 3 * x0, begin, end);
-            _mm512_mask_storeu_epi8(d, kPixelBytes,
-                                    PackPixels(MixWindows<0>(up0, up1, low0, low1, at, wxPairs, wyPairs),
-                                               MixWindows<1>(up0, up1, low0, low1, at, wxPairs, wyPairs),
-                                               MixWindows<2>(up0, up1, low0, low1, at, wxPairs, wyPairs)));
-            Advance(hx, lx, stepHx, stepLx);
-            Advance(hy, ly, stepHy, stepLy);
-        }
-        return done;
-    }
     // The gathers' offsets from the two lines' words go forward by whole
     // steps, plus a pixel or a line where a fraction wraps.
     __m512i offset =
@@ -212,14 +149,14 @@ InsideAvx512(const std::uint8_t* top, long long stride, int lines, long long px,
         const __m512i l0 = _mm512_i32gather_epi64(first, lower, 1),
                       l1 = _mm512_i32gather_epi64(second, lower, 1);
         const __m512i c0 =
-            MixDown<0>(_mm512_maskz_permutex2var_epi8(kPairBytes, u0, Picks(0), u1),
-                       _mm512_maskz_permutex2var_epi8(kPairBytes, l0, Picks(3), l1), wxPairs, wyPairs);
+            MixDown(_mm512_maskz_permutex2var_epi8(kPairBytes, u0, Picks(0), u1),
+                    _mm512_maskz_permutex2var_epi8(kPairBytes, l0, Picks(3), l1), wxPairs, wyPairs);
         const __m512i c1 =
-            MixDown<1>(_mm512_maskz_permutex2var_epi8(kPairBytes, u0, Picks(1), u1),
-                       _mm512_maskz_permutex2var_epi8(kPairBytes, l0, Picks(4), l1), wxPairs, wyPairs);
+            MixDown(_mm512_maskz_permutex2var_epi8(kPairBytes, u0, Picks(1), u1),
+                    _mm512_maskz_permutex2var_epi8(kPairBytes, l0, Picks(4), l1), wxPairs, wyPairs);
         const __m512i c2 =
-            MixDown<2>(_mm512_maskz_permutex2var_epi8(kPairBytes, u0, Picks(2), u1),
-                       _mm512_maskz_permutex2var_epi8(kPairBytes, l0, Picks(5), l1), wxPairs, wyPairs);
+            MixDown(_mm512_maskz_permutex2var_epi8(kPairBytes, u0, Picks(2), u1),
+                    _mm512_maskz_permutex2var_epi8(kPairBytes, l0, Picks(5), l1), wxPairs, wyPairs);
         _mm512_mask_storeu_epi8(d, kPixelBytes, PackPixels(c0, c1, c2));
         const __m512i nextX = _mm512_add_epi32(lx, stepLx), nextY = _mm512_add_epi32(ly, stepLy);
         const __mmask16 carryX = _mm512_cmplt_epu32_mask(nextX, lx),

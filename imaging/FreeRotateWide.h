@@ -15,11 +15,11 @@ bool Avx512TurnUsable();
 
 // Pixels inside the picture from source position (px, py) in 32.32 fixed
 // point, stepping by (stepX, stepY): each the bilinear mix of its four
-// neighbours, `top` being line 0 of the picture's `lines` and line y + 1 the
-// stored row `stride` bytes below line y. Writes whole steps of sixteen pixels to `d`
-// and returns how many it did.
-int InsideAvx512(const std::uint8_t* top, long long stride, int lines, long long px, long long py,
-                 long long stepX, long long stepY, int count, std::uint8_t* d);
+// neighbours, `top` being line 0 of the picture and line y + 1 the stored
+// row `stride` bytes below line y. Writes whole steps of sixteen pixels to
+// `d` and returns how many it did.
+int InsideAvx512(const std::uint8_t* top, long long stride, long long px, long long py, long long stepX,
+                 long long stepY, int count, std::uint8_t* d);
 #endif
 
 }  // namespace pm

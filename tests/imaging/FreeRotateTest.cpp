@@ -68,9 +68,8 @@ TEST(FreeRotateLoops, MatchTheDirectFormula) {
         bool mirrorX, mirrorY;
     };
     // The last six have lines long enough for many steps of the vector
-    // loops and ends of lines for both widths of them. Turns within four
-    // degrees of level (sixteen pixels span at most two lines) take a loop of
-    // their own, in both directions and mirrored.
+    // loops and ends of lines for both widths of them; turns near level in
+    // both directions and mirrored.
     const Case cases[] = {
         {1, 1, 45, false, false},     {1, 9, 30, false, false},    {17, 1, 15, true, false},
         {33, 20, 1.5, false, false},  {20, 33, 89.9, false, true}, {40, 25, 135, true, true},
