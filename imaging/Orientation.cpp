@@ -1,5 +1,7 @@
 #include "imaging/Orientation.h"
 
+#include "imaging/OrientationAvx512.h"
+
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -82,7 +84,7 @@ bool OrientInto(const TFastDIB& dib, int orientation, TFastDIB& out) {
     const bool swap = OrientationSwapsSides(orientation);
     const int dw = swap ? dib.Height() : dib.Width();
     const int dh = swap ? dib.Width() : dib.Height();
-    out.SetSize(dw, dh, 24);
+    out.SetSizeForOverwrite(dw, dh, 24);  // every pixel is written below
     if (!swap) {
         for (int v = 0; v < dh; ++v) {
             const TLineWalk walk = WalkOf(dib, orientation, v);
@@ -97,6 +99,9 @@ bool OrientInto(const TFastDIB& dib, int orientation, TFastDIB& out) {
         // source rows and the picture lines a tile touches in the first-level
         // cache, so each cache line is fetched about once.
         constexpr int kTile = 32;
+#if PM_AVX2_LOOPS
+        const bool turnSixteens = Avx512LoopsActive() && Avx512PermutesUsable();
+#endif
         for (int v0 = 0; v0 < dh; v0 += kTile) {
             const int lines = std::min(kTile, dh - v0);
             TLineWalk walks[kTile];
@@ -109,9 +114,21 @@ bool OrientInto(const TFastDIB& dib, int orientation, TFastDIB& out) {
             }
             for (int u0 = 0; u0 < dw; u0 += kTile) {
                 const int u1 = std::min(dw, u0 + kTile);
+                int done = 0;  // lines of the tile made in blocks of sixteen by sixteen
+#if PM_AVX2_LOOPS
+                if (turnSixteens && u1 - u0 == kTile) {
+                    for (; done + 16 <= lines; done += 16)
+                        for (int j = 0; j < kTile; j += 16) {
+                            std::uint8_t* dst[16];
+                            for (int k = 0; k < 16; ++k) dst[k] = rows[done + k] + 3 * std::ptrdiff_t(u0 + j);
+                            TurnSixteen(walks[done].start + walks[done].step * (u0 + j), walks[done].step,
+                                        int(walks[done + 1].start - walks[done].start), dst);
+                        }
+                }
+#endif
                 // The line's last pixel is copied exactly: nothing follows it.
                 const int span = u1 - u0, wideSpan = u1 == dw ? span - 1 : span;
-                for (int k = 0; k < lines; ++k)
+                for (int k = done; k < lines; ++k)
                     CopyWalk(rows[k] + 3 * std::ptrdiff_t(u0), walks[k].start + walks[k].step * u0,
                              walks[k].step, span, wide[k] ? wideSpan : 0);
             }

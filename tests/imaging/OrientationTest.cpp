@@ -1,11 +1,14 @@
 // Turning a picture upright: the eight EXIF orientations on a labelled
-// picture, and each turn undone by its inverse on larger odd-sized ones.
+// picture, each turn undone by its inverse on larger odd-sized ones, and
+// every pixel of larger pictures where its turn sends it.
 #include "imaging/Orientation.h"
 
+#include "support/LoopPaths.h"
 #include "support/RandomDib.h"
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -79,6 +82,94 @@ TEST(ApplyOrientation, EachTurnIsUndoneByItsInverse) {
             ASSERT_TRUE(ApplyOrientation(d, inverse[o]));
             EXPECT_TRUE(SamePixels(d, original));
         }
+}
+
+// Source pixel (x, y), in picture lines from the top, of pixel (u, v) of the
+// upright picture.
+void SourceOf(int orientation, int w, int h, int u, int v, int& x, int& y) {
+    switch (orientation) {
+    case 2:
+        x = w - 1 - u, y = v;
+        break;
+    case 3:
+        x = w - 1 - u, y = h - 1 - v;
+        break;
+    case 4:
+        x = u, y = h - 1 - v;
+        break;
+    case 5:
+        x = v, y = u;
+        break;
+    case 6:
+        x = v, y = h - 1 - u;
+        break;
+    case 7:
+        x = w - 1 - v, y = h - 1 - u;
+        break;
+    case 8:
+        x = w - 1 - v, y = u;
+        break;
+    default:
+        x = u, y = v;
+        break;
+    }
+}
+
+// Pictures of whole and broken blocks of sixteen and thirty-two pixels each
+// way, every pixel where its turn sends it, on every loop path.
+TEST(ApplyOrientation, EveryPixelLandsWhereItsTurnSends) {
+    const int sizes[][2] = {{32, 32}, {64, 48}, {47, 81}, {100, 35}, {33, 129}, {16, 16}};
+    unsigned seed = 11;
+    for (const auto& size : sizes)
+        for (int o = 2; o <= 8; ++o) {
+            const int w = size[0], h = size[1];
+            const TFastDIB original = test::RandomDib(w, h, 24, seed++);
+            for (test::TPath path : test::PathsHere()) {
+                const test::TPathUse use(path);
+                TFastDIB d = original;
+                ASSERT_TRUE(ApplyOrientation(d, o));
+                int wrong = 0;
+                for (int v = 0; v < d.Height(); ++v)
+                    for (int u = 0; u < d.Width(); ++u) {
+                        int x = 0, y = 0;
+                        SourceOf(o, w, h, u, v, x, y);
+                        wrong += !(d.GetPixel(d.Height() - 1 - v, u) == original.GetPixel(h - 1 - y, x));
+                    }
+                EXPECT_EQ(wrong, 0) << w << "x" << h << " orientation " << o << test::PathName(path);
+            }
+        }
+}
+
+// A turned picture large enough for the block a thread keeps for reuse,
+// made right after a picture of its size full of another value was freed:
+// every byte, the rows' padding too, is the turn's.
+TEST(ApplyOrientation, EveryByteIsWrittenOverReusedMemory) {
+    const int w = 1501, h = 1001;  // rows with a byte of padding either way
+    const TFastDIB original = test::RandomDib(w, h, 24, 5);
+    for (int o : {3, 6, 7}) {
+        const bool swap = OrientationSwapsSides(o);
+        TFastDIB expected;
+        expected.SetSize(swap ? h : w, swap ? w : h, 24);
+        for (int v = 0; v < expected.Height(); ++v)
+            for (int u = 0; u < expected.Width(); ++u) {
+                int x = 0, y = 0;
+                SourceOf(o, w, h, u, v, x, y);
+                expected.SetPixel(expected.Height() - 1 - v, u, original.GetPixel(h - 1 - y, x));
+            }
+        for (test::TPath path : test::PathsHere()) {
+            const test::TPathUse use(path);
+            {
+                TFastDIB stale;
+                stale.SetSize(expected.Width(), expected.Height(), 24);
+                std::memset(stale.Bits(), 0xA5, stale.Size());
+            }
+            TFastDIB turned;
+            ASSERT_TRUE(OrientInto(original, o, turned));
+            ASSERT_EQ(turned.Size(), expected.Size());
+            EXPECT_EQ(std::memcmp(turned.Bits(), expected.Bits(), expected.Size()), 0)
+                << "orientation " << o << test::PathName(path);
+        }
+    }
 }
 
 TEST(ApplyOrientation, RefusesOtherDepthsAndLeavesThemAlone) {
