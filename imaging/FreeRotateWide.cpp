@@ -115,7 +115,7 @@ PM_AVX512 __m512i WeightPairs(__m512i fraction) {
 }  // namespace
 
 bool Avx512TurnUsable() {
-    static const bool has = __builtin_cpu_supports("avx512dq") && __builtin_cpu_supports("avx512vbmi");
+    static const bool has = Avx512PermutesAvailable() && __builtin_cpu_supports("avx512dq");
     return has;
 }
 

@@ -100,7 +100,7 @@ bool OrientInto(const TFastDIB& dib, int orientation, TFastDIB& out) {
         // cache, so each cache line is fetched about once.
         constexpr int kTile = 32;
 #if PM_AVX2_LOOPS
-        const bool turnSixteens = Avx512LoopsActive() && Avx512PermutesUsable();
+        const bool turnSixteens = Avx512LoopsActive() && Avx512PermutesAvailable();
 #endif
         for (int v0 = 0; v0 < dh; v0 += kTile) {
             const int lines = std::min(kTile, dh - v0);

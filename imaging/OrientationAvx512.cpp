@@ -65,11 +65,6 @@ PM_AVX512 void Transpose(__m512i* r) {
 
 }  // namespace
 
-bool Avx512PermutesUsable() {
-    static const bool has = __builtin_cpu_supports("avx512vbmi");
-    return has;
-}
-
 [[gnu::target("avx512f,avx512bw,avx512vbmi")]] void TurnSixteen(const std::uint8_t* at, std::ptrdiff_t step,
                                                                 int columnStep, std::uint8_t* const* dst) {
     const bool descending = columnStep < 0;

@@ -225,7 +225,7 @@ void UnsharpMask(const TFastDIB& source, TFastDIB& out, double sigma, int amount
         return to.data();
     };
 #if PM_AVX2_LOOPS
-    if (Avx512LoopsActive() && Avx512SharpenUsable()) {
+    if (Avx512LoopsActive() && Avx512PermutesAvailable()) {
         // Rows 2m and 2m + 1 (clamped) blurred across together into pair m,
         // as the multiply-adds take them; a line takes the r + 1 pairs from
         // the one of row - r on, weighed by the taps of its alignment (the

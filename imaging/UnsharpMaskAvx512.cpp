@@ -267,11 +267,6 @@ PM_AVX512 void DownFourLines(const std::uint16_t* const* pairs, const std::uint3
 
 }  // namespace
 
-bool Avx512SharpenUsable() {
-    static const bool has = __builtin_cpu_supports("avx512vbmi");
-    return has;
-}
-
 std::vector<std::uint32_t> QuadTaps(const std::vector<std::uint32_t>& taps) {
     const std::size_t groups = (taps.size() + 3) / 4;
     std::vector<std::uint32_t> quads(2 * groups);

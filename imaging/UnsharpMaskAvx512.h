@@ -1,6 +1,6 @@
 #pragma once
 // The two passes of UnsharpMask in 512-bit vectors, for processors with
-// AVX-512BW, VL, VNNI (Avx512LoopsActive()) and VBMI (Avx512SharpenUsable()). The same exact integer
+// AVX-512BW, VL, VNNI (Avx512LoopsActive()) and VBMI (Avx512PermutesAvailable()). The same exact integer
 // arithmetic as the plain loops, so the same bytes. The rows blurred across
 // are kept centred, value - 32768 in 16 signed bits (the value with its top
 // bit flipped), which is what the multiply-adds take.
@@ -19,8 +19,6 @@ namespace pm {
 constexpr std::size_t PairedRowWords(std::size_t n) {
     return (n + 31) / 32 * 64;
 }
-
-bool Avx512SharpenUsable();
 
 // The taps of a blur across in groups of four, as BlurAcrossTwoRowsAvx512
 // takes them: the top 7 bits of each tap as the bytes of a word per group,

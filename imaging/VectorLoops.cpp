@@ -54,6 +54,15 @@ bool Avx512LoopsAvailable() {
 #endif
 }
 
+bool Avx512PermutesAvailable() {
+#if PM_AVX2_LOOPS
+    static const bool has = Avx512LoopsAvailable() && __builtin_cpu_supports("avx512vbmi");
+    return has;
+#else
+    return false;
+#endif
+}
+
 bool Avx512LoopsActive() {
     return ActiveLoopPath() == TLoopPath::Avx2 && !avx512Off.load(std::memory_order_relaxed) &&
            Avx512LoopsAvailable();

@@ -46,6 +46,10 @@ bool Avx512LoopsActive();
 // Whether this build and processor have them at all.
 bool Avx512LoopsAvailable();
 
+// Whether the processor also has the byte permutes of AVX-512 VBMI, which
+// some of those loops take.
+bool Avx512PermutesAvailable();
+
 // For tests: the AVX2 path runs without its 512-bit loops while this lives.
 class TAvx512LoopsOff {
 public:
