@@ -1,9 +1,10 @@
 #pragma once
 // The two passes of UnsharpMask in 512-bit vectors, for processors with
-// AVX-512BW, VL, VNNI (Avx512LoopsActive()) and VBMI (Avx512PermutesAvailable()). The same exact integer
-// arithmetic as the plain loops, so the same bytes. The rows blurred across
-// are kept centred, value - 32768 in 16 signed bits (the value with its top
-// bit flipped), which is what the multiply-adds take.
+// AVX-512BW, VL, VNNI (Avx512LoopsActive()) and VBMI
+// (Avx512PermutesAvailable()). The same exact integer arithmetic as the
+// plain loops, so the same bytes. The rows blurred across are kept centred,
+// value - 32768 in 16 signed bits (the value with its top bit flipped),
+// which is what the multiply-adds take.
 #include "imaging/VectorLoops.h"
 
 #include <cstddef>
