@@ -253,24 +253,35 @@ void UnsharpMask(const TFastDIB& source, TFastDIB& out, double sigma, int amount
             return &paired[std::size_t((m % ringSize + ringSize) % ringSize) * pairSize];
         };
         std::vector<const std::uint16_t*> pairs(static_cast<std::size_t>(ringSize));
+        // Straight from the rows where the taps stay inside them, in whole
+        // steps of 32 values; the ends through padded copies.
+        const std::size_t left = std::min(n, (reach + 31) / 32 * 32);
+        const std::size_t right = n >= left + reach ? left + (n - reach - left) / 32 * 32 : left;
         for (std::size_t from = 0; from < n; from += strip) {
             const std::size_t end = std::min(n, from + strip);
-            // Straight from the rows where the taps stay inside them; by
-            // padded copies at the picture's sides.
-            const bool pad = from < reach || end + reach > n;
-            const auto bytes = [&](int row, std::vector<std::uint8_t>& to) {
-                const std::uint8_t* src = source.Row(std::clamp(row, 0, h - 1));
-                return pad ? paddedPart(src, from, end, to) : src + from - reach;
+            const auto blurPair = [&](int m) {
+                const std::uint8_t* a = source.Row(std::clamp(2 * m, 0, h - 1));
+                const std::uint8_t* b = source.Row(std::clamp(2 * m + 1, 0, h - 1));
+                for (std::size_t part = from; part < end;) {
+                    const std::size_t partEnd = std::min(end, part < left ? left : part < right ? right : n);
+                    const bool pad = part < left || part >= right;
+                    BlurAcrossTwoRowsAvx512(
+                        pad ? paddedPart(a, part, partEnd, padded) : a + part - reach,
+                        pad ? paddedPart(b, part, partEnd, paddedSecond) : b + part - reach, quadTaps.data(),
+                        r, partEnd - part, scratch.data(), pairAt(m) + 2 * (part - from));
+                    part = partEnd;
+                }
             };
             int made = ((-r) >> 1) - 1;  // pairs blurred so far: up to made
             for (int row = 0; row < h;) {
                 const int firstPair = (row - r) >> 1;  // rounded down
                 const int alignment = (row - r) & 1;
-                const int together = std::min(4, h - row);
+                // Four lines at a time from the even alignment, whose lines
+                // need one paired row fewer: a first line alone if the
+                // picture starts odd.
+                const int together = row == 0 && alignment ? 1 : std::min(4, h - row);
                 const int needed = ((alignment + together - 1) >> 1) + count;
-                for (; made < firstPair + needed - 1; ++made)
-                    BlurAcrossTwoRowsAvx512(bytes(2 * made + 2, padded), bytes(2 * made + 3, paddedSecond),
-                                            quadTaps.data(), r, end - from, scratch.data(), pairAt(made + 1));
+                while (made < firstPair + needed - 1) blurPair(++made);
                 for (int j = 0; j < needed; ++j) pairs[std::size_t(j)] = pairAt(firstPair + j);
                 const std::uint8_t* src[4];
                 std::uint8_t* dst[4];
