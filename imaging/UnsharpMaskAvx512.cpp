@@ -200,10 +200,6 @@ PM_AVX512 void AddProducts(__m512i& sum, __m512i values, __m512i taps) {
     __asm__("vpdpwssd %2, %1, %0" : "+v"(sum) : "v"(values), "v"(taps));
 }
 
-// Four lines from the first of the given alignment: lines of one alignment
-// take the taps of the other's one paired row later, so each tap pair is
-// broadcast once and kept for the lines after; the taps past the ends are
-// zeros.
 // One paired row into the sums of four lines, with their taps.
 PM_AVX512 void AddRowToFour(const std::uint16_t* at, __m512i t0, __m512i t1, __m512i t2, __m512i t3,
                             __m512i* low, __m512i* high) {
@@ -218,18 +214,17 @@ PM_AVX512 void AddRowToFour(const std::uint16_t* at, __m512i t0, __m512i t1, __m
     AddProducts(high[3], b, t3);
 }
 
-// Four lines from the first of the given alignment: lines of one alignment
-// take the taps of the other's one paired row later, so each tap pair is
-// broadcast once and kept for the lines after; the taps past the ends are
-// zeros. Rows in turn go to two sets of sums, which halves the chains of
-// multiply-adds that wait on each other.
-template <int Alignment>
+// Four lines from one of the even alignment: its odd lines take the even
+// lines' taps of one paired row later, so each tap pair is broadcast once
+// and kept for the row after; the taps past the ends are zeros. Rows in turn
+// go to two sets of sums, which halves the chains of multiply-adds that wait
+// on each other.
 PM_AVX512 void DownFourLines(const std::uint16_t* const* pairs, const std::uint32_t* pairTaps, int count,
                              std::size_t n, const std::uint8_t* const* src, std::uint8_t* const* dst,
                              const TMix& mix) {
     const std::uint32_t* even = pairTaps;
     const std::uint32_t* odd = pairTaps + count + 2;
-    const int rows = count + 1 + Alignment;
+    const int rows = count + 1;
     for (std::size_t i = 0; i < n; i += 32) {
         __m512i low[4], high[4], low2[4], high2[4];
 #pragma GCC unroll 4
@@ -237,27 +232,19 @@ PM_AVX512 void DownFourLines(const std::uint16_t* const* pairs, const std::uint3
             low[l] = high[l] = mix.start;
             low2[l] = high2[l] = _mm512_setzero_si512();
         }
-        __m512i e1 = _mm512_setzero_si512(), e2 = e1, o1 = e1;  // taps one and two rows back
+        __m512i e1 = _mm512_setzero_si512(), o1 = e1;  // the taps of the row before
         int j = 0;
         for (; j + 2 <= rows; j += 2) {
             const __m512i e0 = _mm512_set1_epi32(std::int32_t(even[j]));
             const __m512i o0 = _mm512_set1_epi32(std::int32_t(odd[j]));
-            AddRowToFour(pairs[j] + 2 * i, Alignment ? o0 : e0, Alignment ? e1 : o0, Alignment ? o1 : e1,
-                         Alignment ? e2 : o1, low, high);
-            const __m512i e0n = _mm512_set1_epi32(std::int32_t(even[j + 1]));
-            const __m512i o0n = _mm512_set1_epi32(std::int32_t(odd[j + 1]));
-            AddRowToFour(pairs[j + 1] + 2 * i, Alignment ? o0n : e0n, Alignment ? e0 : o0n,
-                         Alignment ? o0 : e0, Alignment ? e1 : o0, low2, high2);
-            e2 = e0;
-            e1 = e0n;
-            o1 = o0n;
+            AddRowToFour(pairs[j] + 2 * i, e0, o0, e1, o1, low, high);
+            e1 = _mm512_set1_epi32(std::int32_t(even[j + 1]));
+            o1 = _mm512_set1_epi32(std::int32_t(odd[j + 1]));
+            AddRowToFour(pairs[j + 1] + 2 * i, e1, o1, e0, o0, low2, high2);
         }
-        if (j < rows) {
-            const __m512i e0 = _mm512_set1_epi32(std::int32_t(even[j]));
-            const __m512i o0 = _mm512_set1_epi32(std::int32_t(odd[j]));
-            AddRowToFour(pairs[j] + 2 * i, Alignment ? o0 : e0, Alignment ? e1 : o0, Alignment ? o1 : e1,
-                         Alignment ? e2 : o1, low, high);
-        }
+        if (j < rows)
+            AddRowToFour(pairs[j] + 2 * i, _mm512_set1_epi32(std::int32_t(even[j])),
+                         _mm512_set1_epi32(std::int32_t(odd[j])), e1, o1, low, high);
 #pragma GCC unroll 4
         for (int l = 0; l < 4; ++l)
             mix.Into(_mm512_add_epi32(low[l], low2[l]), _mm512_add_epi32(high[l], high2[l]), StepMask(n - i),
@@ -321,7 +308,10 @@ PM_AVX512_FUNCTION void BlurDownPairsAndMixAvx512(const std::uint16_t* const* pa
         DownLines<3>(pairs, pairTaps, count, alignment, n, src, dst, mix);
         break;
     default:
-        DownLines<4>(pairs, pairTaps, count, alignment, n, src, dst, mix);
+        if (alignment)
+            DownLines<4>(pairs, pairTaps, count, alignment, n, src, dst, mix);
+        else
+            DownFourLines(pairs, pairTaps, count, n, src, dst, mix);
         break;
     }
 }
