@@ -249,10 +249,12 @@ void FreeRotate(const TFastDIB& src, double degrees, bool mirrorX, bool mirrorY,
     const auto fetchAhead = [&](int v) {
         const long long px = std::llround((base_x + v * dv_x) * kOne),
                         py = std::llround((base_y + v * dv_y) * kOne);
-        for (int u = 0; u < ow; u += 16) {
-            const long long x = (px + u * stepX) >> 32, y = (py + u * stepY) >> 32;
-            if (x < 0 || y < 0 || x >= w || y >= h - 1) continue;
-            const std::uint8_t* p = top - y * source.stride + 3 * x;
+        int first, end, firstY, endY;
+        Span(px, stepX, 0, w - 2, ow, first, end);
+        Span(py, stepY, 0, h - 2, ow, firstY, endY);
+        for (int u = std::max(first, firstY); u < std::min(end, endY); u += 16) {
+            const std::uint8_t* p =
+                top - ((py + u * stepY) >> 32) * source.stride + 3 * ((px + u * stepX) >> 32);
             __builtin_prefetch(p);
             __builtin_prefetch(p - source.stride);
         }
