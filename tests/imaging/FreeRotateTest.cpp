@@ -93,6 +93,38 @@ TEST(FreeRotateLoops, MatchTheDirectFormula) {
     }
 }
 
+// Pictures of only the extreme values, where the weighing's sums reach the
+// ends of their ranges: all white, black and white squares, stripes, and a
+// single bright channel; against a white and a black background.
+TEST(FreeRotateLoops, ExtremeValuesMixExactly) {
+    const auto pattern = [](int kind, int w, int h) {
+        TFastDIB d;
+        d.SetSize(w, h, 24);
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x) {
+                const bool on =
+                    kind == 0 || (kind == 1 && (x + y) % 2 == 0) || (kind == 2 && x % 3 == 0) || kind == 3;
+                const std::uint8_t v = on ? 255 : 0;
+                d.SetPixel(y, x, kind == 3 ? TColorTriple{0, 255, 0} : TColorTriple{v, v, v});
+            }
+        return d;
+    };
+    for (int kind = 0; kind < 4; ++kind)
+        for (double degrees : {0.7, 7.0, 33.0, 45.0, 301.0})
+            for (const TColorTriple background : {TColorTriple{255, 255, 255}, TColorTriple{0, 0, 0}}) {
+                const TFastDIB source = pattern(kind, 75, 41);
+                const TFastDIB expected = DirectTurn(source, degrees, false, kind == 2, background);
+                for (TPath path : PathsHere()) {
+                    const TPathUse use(path);
+                    TFastDIB turned;
+                    FreeRotate(source, degrees, false, kind == 2, background, turned);
+                    EXPECT_EQ(ReadRows(turned), ReadRows(expected))
+                        << "pattern " << kind << " by " << degrees << " on " << int(background.b)
+                        << test::PathName(path);
+                }
+            }
+}
+
 // A turned picture large enough for the block a thread keeps for reuse,
 // made right after a picture of the same size full of another value was
 // freed: every byte of the result is the turn's, none is left over.

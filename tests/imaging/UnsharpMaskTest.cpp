@@ -49,7 +49,8 @@ TFastDIB DirectUnsharpMask(const TFastDIB& src, double sigma, int amount, int th
 }
 
 // Widths around whole vectors and the blocks of the blur (rows of several
-// blocks too), a blur too narrow to change a value, pictures smaller
+// blocks too), a blur too narrow to change a value, one wider than the
+// strips the picture is blurred in, pictures smaller
 // than the blur's reach or just wide enough for the vector loops, rows
 // blurred in pairs from an even or odd row on, strong
 // amounts that clip and thresholds that hold values back, on every path.
@@ -63,7 +64,7 @@ TEST(UnsharpMaskLoops, MatchTheDirectFormula) {
         {5, 5, 100, 250, 0},  {300, 4, 7, 50, 255},  {44, 6, 61, 200, 0},  {61, 3, 61, 120, 2},
         {21, 4, 30, 100, 0},  {22, 5, 30, 500, 0},   {43, 3, 5, 1, 0},     {128, 3, 30, 0, 0},
         {11, 9, 5, 500, 100}, {200, 12, 61, 150, 0}, {70, 8, 5, 200, 0},   {95, 11, 3, 300, 0},
-        {700, 9, 30, 200, 0}, {400, 7, 100, 150, 0}, {35, 6, 1, 300, 0}};
+        {700, 9, 30, 200, 0}, {400, 7, 100, 150, 0}, {35, 6, 1, 300, 0},   {150, 4, 200, 250, 0}};
     unsigned seed = 7;
     for (const Case& c : cases) {
         const TFastDIB source = RandomDib(c.w, c.h, 24, seed++);
