@@ -240,11 +240,14 @@ void FreeRotate(const TFastDIB& src, double degrees, bool mirrorX, bool mirrorY,
     const bool vectors = ActiveLoopPath() == TLoopPath::Avx2 && src.Size() < (std::size_t(1) << 31);
     const std::uint8_t* top = src.Row(h - 1);
     const bool wide = vectors && Avx512LoopsActive() && Avx512TurnUsable();
-    // A line of the result takes pixels from many lines of the picture, far
-    // apart in memory, where the processor does not fetch ahead by itself;
-    // and the next line of the result mostly the next ones. So the pixels of
-    // a line some lines on are asked for early, about one per step of the
-    // vector loops, which halves the time of a turn by a few degrees.
+    // Near level, a line of the result takes pixels from many lines of the
+    // picture, far apart in memory, where the processor does not fetch ahead
+    // by itself; and the next line of the result mostly the next ones. So
+    // the pixels of a line some lines on are asked for early, about one per
+    // step of the vector loops: a turn by a few degrees takes half the time.
+    // From about 8 degrees on, the lines a step touches are fetched in time
+    // without it.
+    const bool fetchEarly = vectors && std::abs(du_y) < 0.14;
     constexpr int kFetchAhead = 16;
     const auto fetchAhead = [&](int v) {
         const long long px = std::llround((base_x + v * dv_x) * kOne),
@@ -262,7 +265,7 @@ void FreeRotate(const TFastDIB& src, double degrees, bool mirrorX, bool mirrorY,
 #endif
     for (int v = 0; v < oh; ++v) {
 #if PM_AVX2_LOOPS
-        if (vectors && v + kFetchAhead < oh) fetchAhead(v + kFetchAhead);
+        if (fetchEarly && v + kFetchAhead < oh) fetchAhead(v + kFetchAhead);
 #endif
         TColorTriple* line = out.Row24(oh - 1 - v);
         const long long px0 = std::llround((base_x + v * dv_x) * kOne),
