@@ -17,12 +17,25 @@ namespace {
 #define PM_AVX512                                                                                            \
     [[gnu::target("avx512f,avx512bw,avx512vl,avx512vnni,avx512vbmi"), gnu::always_inline]] inline
 
-// sum += the products of the pairs of 16-bit `values` and the pair of taps
-// at `tap`, added by pairs. GCC 12 copies the sum in and out around the
-// intrinsic, which nearly doubles the instructions of the loops below; the
-// instruction itself adds in place, and broadcasts the taps from memory.
+// The multiply-adds as single instructions: GCC 12 copies the sum in and
+// out around their intrinsics, which nearly doubles the instructions of the
+// loops below; the instructions themselves add in place.
+//
+// sum += the products of the pairs of 16-bit `values` and `taps`, added by
+// pairs.
+PM_AVX512 void AddProducts(__m512i& sum, __m512i values, __m512i taps) {
+    __asm__("vpdpwssd %2, %1, %0" : "+v"(sum) : "v"(values), "v"(taps));
+}
+
+// The same with the pair of taps at `tap`, broadcast from memory.
 PM_AVX512 void AddProductsWithTap(__m512i& sum, __m512i values, const std::uint32_t* tap) {
     __asm__("vpdpwssd %2%{1to16%}, %1, %0" : "+v"(sum) : "v"(values), "m"(*tap));
+}
+
+// sum += the products of the unsigned bytes of `values` and the signed
+// bytes of `weights`, added by fours.
+PM_AVX512 void AddByteProducts(__m512i& sum, __m512i values, __m512i weights) {
+    __asm__("vpdpbusd %2, %1, %0" : "+v"(sum) : "v"(values), "v"(weights));
 }
 
 // The lanes of a step that holds `left` values or more.
@@ -82,12 +95,6 @@ struct TMix {
 // Values a step of the blur across takes at a time, so that its quads stay
 // in the first-level cache.
 constexpr std::size_t kChunk = 1024;
-
-// sum += the products of the unsigned bytes of `values` and the signed
-// bytes of `weights`, added by fours (in place, as AddProducts).
-PM_AVX512 void AddByteProducts(__m512i& sum, __m512i values, __m512i weights) {
-    __asm__("vpdpbusd %2, %1, %0" : "+v"(sum) : "v"(values), "v"(weights));
-}
 
 // The byte order of PixelQuads: byte k of word m takes value m + 3k.
 constexpr std::array<std::uint8_t, 64> QuadOrder() {
@@ -166,8 +173,7 @@ PM_AVX512 void AddPairedRow(const std::uint16_t* at, int j, const int* offset,
 }
 
 // BlurDownPairsAndMixAvx512 for a given number of lines: each paired row
-// loaded once serves them all, which halves or quarters the reads of rows
-// that no longer fit the first-level cache.
+// loaded once serves them all.
 template <int Lines>
 PM_AVX512 void DownLines(const std::uint16_t* const* pairs, const std::uint32_t* pairTaps, int count,
                          int alignment, std::size_t n, const std::uint8_t* const* src,
@@ -193,11 +199,6 @@ PM_AVX512 void DownLines(const std::uint16_t* const* pairs, const std::uint32_t*
 #pragma GCC unroll 4
         for (int l = 0; l < Lines; ++l) mix.Into(low[l], high[l], StepMask(n - i), src[l] + i, dst[l] + i);
     }
-}
-
-// sum += the products of the pairs of 16-bit `values` and of `taps`.
-PM_AVX512 void AddProducts(__m512i& sum, __m512i values, __m512i taps) {
-    __asm__("vpdpwssd %2, %1, %0" : "+v"(sum) : "v"(values), "v"(taps));
 }
 
 // One paired row into the sums of four lines, with their taps.
